@@ -1,0 +1,10 @@
+# ZAVI_SANITIZE=address builds everything with ASan+UBSan, =thread with TSan.
+if(ZAVI_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(ZAVI_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT ZAVI_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "ZAVI_SANITIZE must be empty, address or thread")
+endif()

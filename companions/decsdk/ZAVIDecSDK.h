@@ -1,0 +1,110 @@
+/* ZAVIDecSDK: the decoder module of the ZAVI product line.
+ *
+ * Decodes video (H.264, H.265) and audio (G.711 A-law / mu-law, PCM) stream
+ * packets, encodes captured audio, and parses rule and motion/alarm packets.
+ * Packets are passed whole, header included (see ZAVIPacket.h and
+ * docs/packet-format.md). Every function returns 0 on success and a negative
+ * ZAVIDEC_ERR_* code on failure. The header compiles as C and as C++.
+ */
+#ifndef ZAVIDECSDK_H
+#define ZAVIDECSDK_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  define ZAVIDEC_CALL __stdcall
+#  define ZAVIDEC_EXPORT __declspec(dllexport)
+typedef uint32_t ZAVIDEC_HANDLE;
+#else
+#  define ZAVIDEC_CALL
+#  define ZAVIDEC_EXPORT __attribute__((visibility("default")))
+typedef uintptr_t ZAVIDEC_HANDLE;
+#endif
+
+#ifdef __cplusplus
+#  define ZAVIDEC_API extern "C" ZAVIDEC_EXPORT
+#else
+#  define ZAVIDEC_API ZAVIDEC_EXPORT
+#endif
+
+/* Status codes. */
+#define ZAVIDEC_OK                 0
+#define ZAVIDEC_ERR_ARG          (-1)   /* null pointer, zero handle, length < 1 */
+#define ZAVIDEC_ERR_HEADER       (-2)   /* not a packet: bad sync word, header or payload length */
+#define ZAVIDEC_ERR_CODEC        (-3)   /* codec id unknown, or of the wrong family */
+#define ZAVIDEC_ERR_DECODE       (-4)   /* the codec refused the payload */
+#define ZAVIDEC_ERR_NO_PICTURE   (-5)   /* payload accepted, no picture (yet) to show */
+#define ZAVIDEC_ERR_NO_MEMORY    (-6)
+#define ZAVIDEC_ERR_INIT         (-7)   /* the codec could not be opened */
+#define ZAVIDEC_ERR_PARSE        (-8)   /* rule or motion payload malformed */
+
+/* Format code of a decoded picture: planar 4:2:0, Y then Cb then Cr. */
+#define ZAVIDEC_PICTURE_I420       0u
+
+/* Decoded picture. The buffer belongs to the decoder and stays valid until the
+ * next decode on the same handle: luma (width x height), Cb at width x height,
+ * Cr at 5 x width x height / 4, each chroma plane height/2 rows of width/2. */
+typedef struct ZAVIDEC_PICTURE {
+    uint32_t format;
+    uint16_t width;
+    uint16_t height;
+    uint32_t held;              /* nonzero while a picture is held */
+    uint8_t *buffer;
+} ZAVIDEC_PICTURE;
+
+/* Audio record: decoder output and encoder input. */
+typedef struct ZAVIDEC_AUDIO {
+    uint32_t sampleRate;
+    uint8_t  channels;
+    uint8_t  bitsPerSample;
+    uint16_t formatTag;
+    uint32_t byteCount;
+    uint8_t *samples;
+} ZAVIDEC_AUDIO;
+
+/* Result of ZAVI_PickMV. `data` belongs to the decoder module and stays
+ * valid until the next ZAVI_PickMV call on the same thread. */
+typedef struct ZAVIDEC_MVRESULT {
+    uint32_t kind;              /* ZAVIDEC_MV_KIND_* */
+    uint32_t count;             /* rules in a rule block, cells in a motion grid */
+    uint32_t length;            /* bytes at data (2056 for a rule block) */
+    const uint8_t *data;
+} ZAVIDEC_MVRESULT;
+
+#define ZAVIDEC_MV_KIND_RULES   1u
+#define ZAVIDEC_MV_KIND_MOTION  2u
+
+/* Video. */
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_VideoDec_Init(ZAVIDEC_HANDLE *handle);
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_VideoDec_Decode(ZAVIDEC_HANDLE handle, const uint8_t *packet,
+                                                     int32_t length, ZAVIDEC_PICTURE *picture);
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_VideoDec_Release(ZAVIDEC_HANDLE handle);
+
+/* Audio decode. */
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_AudioDec_Init(ZAVIDEC_HANDLE *handle);
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_AudioDec_Decode(ZAVIDEC_HANDLE handle, const uint8_t *packet,
+                                                     int32_t length, ZAVIDEC_AUDIO *audio);
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_AudioDec_Release(ZAVIDEC_HANDLE handle);
+
+/* Audio encode: PCM in, one audio packet (header included) out. */
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_AudioEnc_Init(ZAVIDEC_HANDLE *handle);
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_AudioEnc_Encode(ZAVIDEC_HANDLE handle,
+                                                     const ZAVIDEC_AUDIO *pcm, uint32_t nowMs,
+                                                     const uint8_t **data, uint32_t *length);
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_AudioEnc_Release(ZAVIDEC_HANDLE handle);
+
+/* Rule and motion/alarm packets (frame type 80). */
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_PickMV(const uint8_t *packet, int32_t length,
+                                            ZAVIDEC_MVRESULT *result);
+
+/* Test seam: make later Init calls fail, to exercise the callers' failure
+ * paths against the real module. Bits: 1 video decoder, 2 audio decoder,
+ * 4 audio encoder. 0 restores normal behaviour. */
+#define ZAVIDEC_FAIL_VIDEO_INIT   1u
+#define ZAVIDEC_FAIL_AUDIO_INIT   2u
+#define ZAVIDEC_FAIL_ENCODER_INIT 4u
+ZAVIDEC_API void ZAVIDEC_CALL ZAVIDec_TestFailInit(uint32_t mask);
+/* Number of handles of all families currently open (leak checks). */
+ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVIDec_TestOpenHandles(void);
+
+#endif /* ZAVIDECSDK_H */

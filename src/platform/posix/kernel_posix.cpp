@@ -1,0 +1,207 @@
+// Kernel objects over Linux descriptors: events are eventfds, waitable timers
+// are CLOCK_MONOTONIC timerfds, so every wait is a poll and a thread parked
+// on a gate or a timer wakes the moment either is signalled.
+#include "platform/kernel.h"
+
+#include <cerrno>
+#include <ctime>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/timerfd.h>
+#include <thread>
+#include <unistd.h>
+
+namespace zavi::kernel {
+
+namespace {
+
+constexpr int64_t kNanosecondsPer100ns = 100;
+constexpr int64_t kNanosecondsPerSecond = 1000000000;
+// timeGetDevCaps on the reference platform reports 1 ms to 1,000,000 ms.
+constexpr uint32_t kMinimumTimerPeriodMs = 1;
+constexpr uint32_t kMaximumTimerPeriodMs = 1000000;
+
+int PollTimeout(uint32_t timeoutMs)
+{
+    if (timeoutMs == kInfinite || timeoutMs > static_cast<uint32_t>(INT32_MAX)) return -1;
+    return static_cast<int>(timeoutMs);
+}
+
+int64_t MonotonicNanoseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * kNanosecondsPerSecond + now.tv_nsec;
+}
+
+} // namespace
+
+int WaitForAny(Waitable *const *objects, int count, uint32_t timeoutMs)
+{
+    constexpr int kMaxObjects = 64; // MAXIMUM_WAIT_OBJECTS
+    if (objects == nullptr || count < 1 || count > kMaxObjects) return -1;
+    pollfd fds[kMaxObjects];
+    for (int i = 0; i < count; ++i) fds[i] = pollfd{objects[i]->PollDescriptor(), POLLIN, 0};
+
+    const bool unbounded = timeoutMs == kInfinite;
+    const int64_t deadline = MonotonicNanoseconds() + static_cast<int64_t>(timeoutMs) * 1000000;
+    for (;;) {
+        int waitMs = -1;
+        if (!unbounded) {
+            const int64_t left = deadline - MonotonicNanoseconds();
+            waitMs = left <= 0 ? 0 : static_cast<int>((left + 999999) / 1000000);
+        }
+        const int ready = poll(fds, static_cast<nfds_t>(count), waitMs);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (ready == 0) return -1;
+        for (int i = 0; i < count; ++i) {
+            if ((fds[i].revents & (POLLIN | POLLERR | POLLHUP)) && objects[i]->ConsumeSignal()) return i;
+        }
+        // Another waiter consumed the signal first; wait again.
+    }
+}
+
+WaitResult Waitable::Wait(uint32_t timeoutMs)
+{
+    Waitable *self = this;
+    if (WaitForAny(&self, 1, timeoutMs) == 0) return WaitResult::Signalled;
+    pollfd probe{PollDescriptor(), POLLIN, 0};
+    return poll(&probe, 1, 0) < 0 ? WaitResult::Failed : WaitResult::TimedOut;
+}
+
+// ---- Event --------------------------------------------------------------
+
+std::unique_ptr<Event> Event::Create(bool manualReset, bool initiallySet)
+{
+    const int fd = eventfd(initiallySet ? 1 : 0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (fd < 0) return nullptr;
+    return std::unique_ptr<Event>(new Event(fd, manualReset));
+}
+
+Event::~Event() { close(descriptor_); }
+
+bool Event::Set()
+{
+    // A read drains the whole counter, so repeated sets still need one Reset.
+    const uint64_t one = 1;
+    return write(descriptor_, &one, sizeof one) == sizeof one;
+}
+
+bool Event::Reset()
+{
+    uint64_t value = 0;
+    const ssize_t got = read(descriptor_, &value, sizeof value);
+    return got == sizeof value || errno == EAGAIN;
+}
+
+bool Event::IsSet() const
+{
+    pollfd probe{descriptor_, POLLIN, 0};
+    return poll(&probe, 1, 0) == 1 && (probe.revents & POLLIN);
+}
+
+bool Event::ConsumeSignal()
+{
+    if (manualReset_) return true;
+    uint64_t value = 0;
+    return read(descriptor_, &value, sizeof value) == sizeof value;
+}
+
+// ---- Waitable timer -------------------------------------------------------
+
+std::unique_ptr<WaitableTimer> WaitableTimer::Create()
+{
+    const int fd = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
+    if (fd < 0) return nullptr;
+    return std::unique_ptr<WaitableTimer>(new WaitableTimer(fd));
+}
+
+WaitableTimer::~WaitableTimer() { close(descriptor_); }
+
+bool WaitableTimer::SetDueTime(int64_t dueTime100ns)
+{
+    // A zero it_value would disarm a timerfd; the smallest delay fires at once.
+    int64_t delayNs = 1;
+    if (dueTime100ns < 0) delayNs = -dueTime100ns * kNanosecondsPer100ns;
+    itimerspec spec{};
+    spec.it_value.tv_sec = static_cast<time_t>(delayNs / kNanosecondsPerSecond);
+    spec.it_value.tv_nsec = static_cast<long>(delayNs % kNanosecondsPerSecond);
+    return timerfd_settime(descriptor_, 0, &spec, nullptr) == 0;
+}
+
+bool WaitableTimer::ConsumeSignal()
+{
+    uint64_t expirations = 0;
+    return read(descriptor_, &expirations, sizeof expirations) == sizeof expirations;
+}
+
+// ---- Thread ---------------------------------------------------------------
+
+struct Thread::State {
+    std::unique_ptr<Event> finished;
+    std::thread worker;
+    uint32_t exitCode = 0;
+};
+
+std::unique_ptr<Thread> Thread::Create(Procedure procedure, void *argument)
+{
+    auto state = std::make_shared<State>();
+    state->finished = Event::Create(true, false);
+    if (!state->finished) return nullptr;
+    try {
+        // The worker holds the state too, so a handle closed before the
+        // thread ends leaves it nothing dangling.
+        state->worker = std::thread([state, procedure, argument]() {
+            state->exitCode = procedure(argument);
+            state->finished->Set();
+        });
+    } catch (...) {
+        return nullptr;
+    }
+    return std::unique_ptr<Thread>(new Thread(state));
+}
+
+Thread::~Thread()
+{
+    if (!state_->worker.joinable()) return;
+    if (state_->finished->IsSet()) state_->worker.join();
+    else state_->worker.detach();
+}
+
+uint32_t Thread::ExitCode() const { return state_->exitCode; }
+
+int Thread::PollDescriptor() const { return state_->finished->PollDescriptor(); }
+
+// ---- Clock, timer period, sleep ------------------------------------------
+
+int64_t PerformanceFrequency() { return kNanosecondsPerSecond; }
+
+int64_t PerformanceCounter() { return MonotonicNanoseconds(); }
+
+bool TimerDeviceCaps(uint32_t &minimumPeriodMs, uint32_t &maximumPeriodMs)
+{
+    minimumPeriodMs = kMinimumTimerPeriodMs;
+    maximumPeriodMs = kMaximumTimerPeriodMs;
+    return true;
+}
+
+// Linux timers and sleeps already have sub-millisecond granularity: a period
+// is accepted when it lies in the device's range, as timeBeginPeriod does.
+bool BeginTimerPeriod(uint32_t periodMs)
+{
+    return periodMs >= kMinimumTimerPeriodMs && periodMs <= kMaximumTimerPeriodMs;
+}
+
+bool EndTimerPeriod(uint32_t periodMs) { return BeginTimerPeriod(periodMs); }
+
+void Sleep(uint32_t milliseconds)
+{
+    timespec delay{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&delay, &delay) != 0 && errno == EINTR) {
+    }
+}
+
+} // namespace zavi::kernel
