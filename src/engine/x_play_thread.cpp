@@ -14,13 +14,14 @@ int64_t xPlayThread::DueTimeFor(float milliseconds)
 bool xPlayThread::Start()
 {
     Stop();
-    startedEvent_ = kernel::Event::Create(true, false);
+    // The started event lives as long as the object: a thread may still be
+    // inside its Set when the starter has already seen the signal.
+    if (!startedEvent_) startedEvent_ = kernel::Event::Create(true, false);
     if (!startedEvent_) return false;
+    startedEvent_->Reset();
     if (!StartSide(video_, videoLaunch_)) return false;
     startedEvent_->Reset();
-    if (!StartSide(audio_, audioLaunch_)) return false;
-    startedEvent_.reset();
-    return true;
+    return StartSide(audio_, audioLaunch_);
 }
 
 bool xPlayThread::StartSide(Side &side, Launch &launch)
@@ -69,8 +70,6 @@ bool xPlayThread::Stop()
     audio_.running.store(0, std::memory_order_release);
     StopSide(video_);
     StopSide(audio_);
-    // Closed only once no thread that could still signal it is left.
-    startedEvent_.reset();
     return true;
 }
 
@@ -84,8 +83,8 @@ void xPlayThread::StopSide(Side &side)
             if (side.timer) side.timer->SetDueTime(kImmediateDueTime);
         }
     }
+    side.thread.reset(); // joins the ended thread before its gate and timer go
     side.gate.reset();
-    side.thread.reset();
     side.timer.reset();
 }
 

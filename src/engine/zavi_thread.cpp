@@ -14,17 +14,17 @@ bool ZAVIThread::Start()
         Stop();
         return false;
     }
-    startedEvent_ = kernel::Event::Create(true, false);
+    // The started event lives as long as the object: the thread may still be
+    // inside its Set when the starter has already seen the signal.
+    if (!startedEvent_) startedEvent_ = kernel::Event::Create(true, false);
     if (!startedEvent_) {
         Stop();
         return false;
     }
+    startedEvent_->Reset();
     running_.store(1, std::memory_order_release);
     thread_ = kernel::Thread::Create(&ZAVIThread::ThreadProcedure, this);
-    if (thread_ && startedEvent_->Wait(kWorkerStartTimeoutMs) == kernel::WaitResult::Signalled) {
-        startedEvent_.reset();
-        return true;
-    }
+    if (thread_ && startedEvent_->Wait(kWorkerStartTimeoutMs) == kernel::WaitResult::Signalled) return true;
     Stop();
     return false;
 }
@@ -56,10 +56,8 @@ bool ZAVIThread::Stop()
         thread_.reset();
     }
     stopEvent_.reset();
-    if (startedEvent_) {
-        startedEvent_->Set();
-        startedEvent_.reset();
-    }
+    // Releases anybody still waiting for a start that will not come.
+    if (startedEvent_) startedEvent_->Set();
     return true;
 }
 

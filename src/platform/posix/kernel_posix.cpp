@@ -21,11 +21,6 @@ constexpr int64_t kNanosecondsPerSecond = 1000000000;
 constexpr uint32_t kMinimumTimerPeriodMs = 1;
 constexpr uint32_t kMaximumTimerPeriodMs = 1000000;
 
-int PollTimeout(uint32_t timeoutMs)
-{
-    if (timeoutMs == kInfinite || timeoutMs > static_cast<uint32_t>(INT32_MAX)) return -1;
-    return static_cast<int>(timeoutMs);
-}
 
 int64_t MonotonicNanoseconds()
 {

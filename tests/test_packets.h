@@ -1,0 +1,28 @@
+// Stream packets for tests: a well-formed header of the devices' format with
+// a chosen frame type, time stamp and payload size.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "ZAVIPacket.h"
+
+namespace zavi_test {
+
+inline std::vector<uint8_t> MakePacket(uint16_t frameType, uint32_t timeStamp, uint32_t payloadBytes,
+                                       uint8_t subType = 0, uint8_t fill = 0xA5)
+{
+    std::vector<uint8_t> packet(ZAVIPKT_HEADER_SIZE + payloadBytes, fill);
+    uint8_t *p = packet.data();
+    for (uint32_t i = 0; i < ZAVIPKT_HEADER_SIZE; ++i) p[i] = 0;
+    zavipkt_put16(p + ZAVIPKT_OFF_SYNC, ZAVIPKT_SYNC);
+    p[ZAVIPKT_OFF_HEADER_LEN] = ZAVIPKT_HEADER_SIZE;
+    p[ZAVIPKT_OFF_VERSION] = ZAVIPKT_VERSION;
+    zavipkt_put16(p + ZAVIPKT_OFF_FRAME_TYPE, frameType);
+    zavipkt_put32(p + ZAVIPKT_OFF_PAYLOAD_LEN, payloadBytes);
+    zavipkt_put32(p + ZAVIPKT_OFF_TIME_STAMP, timeStamp);
+    p[ZAVIPKT_OFF_SUB_TYPE] = subType;
+    return packet;
+}
+
+} // namespace zavi_test
