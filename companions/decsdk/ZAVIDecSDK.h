@@ -43,7 +43,9 @@ typedef uintptr_t ZAVIDEC_HANDLE;
 
 /* Decoded picture. The buffer belongs to the decoder and stays valid until the
  * next decode on the same handle: luma (width x height), Cb at width x height,
- * Cr at 5 x width x height / 4, each chroma plane height/2 rows of width/2. */
+ * Cr at 5 x width x height / 4, each chroma plane height/2 rows of width/2.
+ * Width and height are always even: a coded picture of odd size is cropped
+ * by its last column and/or row. Only 8-bit 4:2:0 streams decode. */
 typedef struct ZAVIDEC_PICTURE {
     uint32_t format;
     uint16_t width;
@@ -62,6 +64,13 @@ typedef struct ZAVIDEC_AUDIO {
     uint8_t *samples;
 } ZAVIDEC_AUDIO;
 
+/* Audio format tags: the coding of an audio packet, reported in a decoded
+ * record (whose samples are always 16-bit PCM) and chosen for the encoder. */
+#define ZAVIDEC_FORMAT_G711A       0xC0u
+#define ZAVIDEC_FORMAT_G711U       0xC1u
+#define ZAVIDEC_FORMAT_PCM16       0xC2u
+#define ZAVIDEC_FORMAT_AAC         0xC3u   /* decode only */
+
 /* Result of ZAVI_PickMV. `data` belongs to the decoder module and stays
  * valid until the next ZAVI_PickMV call on the same thread. */
 typedef struct ZAVIDEC_MVRESULT {
@@ -73,6 +82,35 @@ typedef struct ZAVIDEC_MVRESULT {
 
 #define ZAVIDEC_MV_KIND_RULES   1u
 #define ZAVIDEC_MV_KIND_MOTION  2u
+
+/* Rule block (kind RULES, 2056 bytes, little-endian, unused bytes zero):
+ *   0 u8 packet sub-type (80..95)   2 u8 rule kind (1 regions, 2 lines)
+ *   4 u32 matching window in ms
+ *   regions: 8 s32 count, records of 68 bytes from 12: s32 n (points after
+ *            the first), first point (s16 x, s16 y) at 4, point k+1 at 8 + 4k
+ *   lines:   8 u16 count, records of 10 bytes from 10: u16 rule id,
+ *            s16 x1, y1, x2, y2 at 2, 4, 6, 8 */
+#define ZAVIDEC_RULE_BLOCK_SIZE      2056u
+#define ZAVIDEC_RULE_OFF_SUB_TYPE    0u
+#define ZAVIDEC_RULE_OFF_KIND        2u
+#define ZAVIDEC_RULE_OFF_WINDOW      4u
+#define ZAVIDEC_RULE_OFF_COUNT       8u
+#define ZAVIDEC_RULE_OFF_REGIONS     12u
+#define ZAVIDEC_RULE_REGION_SIZE     68u
+#define ZAVIDEC_RULE_REGION_OFF_N    0u
+#define ZAVIDEC_RULE_REGION_OFF_FIRST 4u
+#define ZAVIDEC_RULE_REGION_OFF_MORE 8u
+#define ZAVIDEC_RULE_OFF_LINES       10u
+#define ZAVIDEC_RULE_LINE_SIZE       10u
+
+/* Motion data (kind MOTION, 12 + cells bytes, little-endian):
+ *   0 u32 time stamp of the packet   4 u32 alarm mask (bit i: rule i mod 32)
+ *   8 u16 grid columns  10 u16 grid rows  12 one motion level per cell */
+#define ZAVIDEC_MOTION_OFF_TIME_STAMP 0u
+#define ZAVIDEC_MOTION_OFF_ALARM     4u
+#define ZAVIDEC_MOTION_OFF_COLUMNS   8u
+#define ZAVIDEC_MOTION_OFF_ROWS      10u
+#define ZAVIDEC_MOTION_OFF_CELLS     12u
 
 /* Video. */
 ZAVIDEC_API int32_t ZAVIDEC_CALL ZAVI_VideoDec_Init(ZAVIDEC_HANDLE *handle);

@@ -58,7 +58,7 @@
 /* Sub-types of frame type 80. */
 #define ZAVIPKT_SUB_RULE_FIRST    80u
 #define ZAVIPKT_SUB_RULE_LAST     95u
-#define ZAVIPKT_SUB_MOTION        1u
+#define ZAVIPKT_SUB_MOTION        1u   /* any sub-type outside 80..95 is motion/alarm data; devices send 1 */
 
 /* Codec ids. */
 #define ZAVIPKT_CODEC_NONE        0u
@@ -71,6 +71,37 @@
 #define ZAVIPKT_CODEC_RULES       32u
 #define ZAVIPKT_CODEC_MOTION      33u
 
+/* Rule packet payload (frame type 80, sub-type 80..95), little-endian:
+ *   0  u8   rule kind: 1 regions, 2 lines      1  u8  reserved, 0
+ *   2  u16  number of rules                    4  u32 matching window, ms
+ *   8  records, back to back:
+ *      region: u16 n (points after the first, 0..15), then n + 1 points (s16 x, s16 y)
+ *      line:   u16 rule id, then s16 x1, y1, x2, y2
+ * The payload ends exactly after the last record. */
+#define ZAVIPKT_RULE_OFF_KIND        0u
+#define ZAVIPKT_RULE_OFF_COUNT       2u
+#define ZAVIPKT_RULE_OFF_WINDOW      4u
+#define ZAVIPKT_RULE_HEAD_SIZE       8u
+#define ZAVIPKT_RULE_KIND_REGIONS    1u
+#define ZAVIPKT_RULE_KIND_LINES      2u
+#define ZAVIPKT_RULE_MAX_REGIONS     30u
+#define ZAVIPKT_RULE_MAX_LINES       204u
+#define ZAVIPKT_REGION_MAX_POINTS    16u   /* the first point and at most 15 more */
+#define ZAVIPKT_REGION_HEAD_SIZE     2u
+#define ZAVIPKT_POINT_SIZE           4u
+#define ZAVIPKT_LINE_SIZE            10u
+
+/* Motion/alarm packet payload (frame type 80, any other sub-type):
+ *   0  u32  alarm mask: bit i (mod 32) set while rule i is in alarm
+ *   4  u16  grid columns      6  u16  grid rows
+ *   8  one motion level byte per cell (0 none .. 255 strongest), row by row
+ * The payload is exactly 8 + columns x rows bytes, at most 4096 cells. */
+#define ZAVIPKT_MOTION_OFF_ALARM     0u
+#define ZAVIPKT_MOTION_OFF_COLUMNS   4u
+#define ZAVIPKT_MOTION_OFF_ROWS      6u
+#define ZAVIPKT_MOTION_HEAD_SIZE     8u
+#define ZAVIPKT_MOTION_MAX_CELLS     4096u
+
 static inline uint16_t zavipkt_u16(const uint8_t *p) { return (uint16_t)(p[0] | (p[1] << 8)); }
 static inline uint32_t zavipkt_u32(const uint8_t *p)
 {
@@ -80,6 +111,22 @@ static inline void zavipkt_put16(uint8_t *p, uint16_t v) { p[0] = (uint8_t)v; p[
 static inline void zavipkt_put32(uint8_t *p, uint32_t v)
 {
     p[0] = (uint8_t)v; p[1] = (uint8_t)(v >> 8); p[2] = (uint8_t)(v >> 16); p[3] = (uint8_t)(v >> 24);
+}
+
+/* Writes a header for a payload of `payloadLength` bytes: sync word, header
+ * length, version, frame type, codec id, payload length and time stamp; every
+ * other header byte is zeroed for the caller to fill. */
+static inline void zavipkt_put_header(uint8_t *p, uint16_t frameType, uint16_t codec,
+                                      uint32_t payloadLength, uint32_t timeStamp)
+{
+    for (uint32_t i = 0; i < ZAVIPKT_HEADER_SIZE; ++i) p[i] = 0;
+    zavipkt_put16(p + ZAVIPKT_OFF_SYNC, (uint16_t)ZAVIPKT_SYNC);
+    p[ZAVIPKT_OFF_HEADER_LEN] = (uint8_t)ZAVIPKT_HEADER_SIZE;
+    p[ZAVIPKT_OFF_VERSION] = (uint8_t)ZAVIPKT_VERSION;
+    zavipkt_put16(p + ZAVIPKT_OFF_FRAME_TYPE, frameType);
+    zavipkt_put16(p + ZAVIPKT_OFF_CODEC, codec);
+    zavipkt_put32(p + ZAVIPKT_OFF_PAYLOAD_LEN, payloadLength);
+    zavipkt_put32(p + ZAVIPKT_OFF_TIME_STAMP, timeStamp);
 }
 
 /* True when `length` bytes at `p` hold one whole, well-formed packet. */

@@ -1,0 +1,107 @@
+#include "video_decoder.h"
+
+#include "ZAVIPacket.h"
+
+#include <cstring>
+
+namespace zavidec {
+namespace {
+
+AVCodecID videoCodec(uint16_t codecId)
+{
+    switch (codecId) {
+    case ZAVIPKT_CODEC_H264: return AV_CODEC_ID_H264;
+    case ZAVIPKT_CODEC_H265: return AV_CODEC_ID_HEVC;
+    default: return AV_CODEC_ID_NONE;
+    }
+}
+
+bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
+
+void copyPlane(uint8_t *to, const uint8_t *from, int fromStride, int width, int height)
+{
+    for (int row = 0; row < height; ++row) std::memcpy(to + static_cast<size_t>(row) * width, from + static_cast<ptrdiff_t>(row) * fromStride, width);
+}
+
+} // namespace
+
+std::unique_ptr<VideoDecoder> VideoDecoder::create()
+{
+    FramePtr latest(av_frame_alloc());
+    FramePtr scratch(av_frame_alloc());
+    if (!latest || !scratch) return nullptr;
+    std::unique_ptr<VideoDecoder> decoder(new VideoDecoder(std::move(latest), std::move(scratch)));
+    return decoder->input_.valid() ? std::move(decoder) : nullptr;
+}
+
+VideoDecoder::VideoDecoder(FramePtr latest, FramePtr scratch)
+    : latest_(std::move(latest)), scratch_(std::move(scratch))
+{
+}
+
+int32_t VideoDecoder::decode(const PacketView &packet, ZAVIDEC_PICTURE &picture)
+{
+    if (const int32_t status = selectCodec(packet.codec); status != ZAVIDEC_OK) return status;
+    if (packet.payload.empty()) return ZAVIDEC_ERR_DECODE;
+    bool pictureWaiting = false;
+    if (const int32_t status = send(packet.payload, pictureWaiting); status != ZAVIDEC_OK) return status;
+    if (!receiveLatest() && !pictureWaiting) return ZAVIDEC_ERR_NO_PICTURE;
+    return exportPicture(picture);
+}
+
+int32_t VideoDecoder::selectCodec(uint16_t codecId)
+{
+    const AVCodecID codec = videoCodec(codecId);
+    if (codec == AV_CODEC_ID_NONE) return ZAVIDEC_ERR_CODEC;
+    if (context_ && codecId == codecId_) return ZAVIDEC_OK;
+    context_ = openDecoder(codec);
+    codecId_ = codecId;
+    return context_ ? ZAVIDEC_OK : ZAVIDEC_ERR_INIT;
+}
+
+int32_t VideoDecoder::send(std::span<const uint8_t> payload, bool &pictureWaiting)
+{
+    AVPacket *packet = input_.wrap(payload);
+    int result = avcodec_send_packet(context_.get(), packet);
+    if (result == AVERROR(EAGAIN)) {
+        // A picture the codec still held blocks the input: take it, then retry.
+        pictureWaiting = receiveLatest();
+        result = avcodec_send_packet(context_.get(), packet);
+    }
+    return result < 0 ? ZAVIDEC_ERR_DECODE : ZAVIDEC_OK;
+}
+
+bool VideoDecoder::receiveLatest()
+{
+    bool received = false;
+    while (avcodec_receive_frame(context_.get(), scratch_.get()) == 0) {
+        av_frame_unref(latest_.get());
+        av_frame_move_ref(latest_.get(), scratch_.get());
+        received = true;
+    }
+    return received;
+}
+
+int32_t VideoDecoder::exportPicture(ZAVIDEC_PICTURE &picture)
+{
+    const AVFrame &frame = *latest_;
+    const int width = frame.width & ~1;
+    const int height = frame.height & ~1;
+    if (!isPlanar420(frame.format) || width <= 0 || height <= 0 || width > UINT16_MAX || height > UINT16_MAX)
+        return ZAVIDEC_ERR_DECODE;
+    const size_t lumaSize = static_cast<size_t>(width) * height;
+    const size_t chromaSize = lumaSize / 4;
+    if (picture_.size() < lumaSize + 2 * chromaSize) picture_.resize(lumaSize + 2 * chromaSize);
+    uint8_t *luma = picture_.data();
+    copyPlane(luma, frame.data[0], frame.linesize[0], width, height);
+    copyPlane(luma + lumaSize, frame.data[1], frame.linesize[1], width / 2, height / 2);
+    copyPlane(luma + lumaSize + chromaSize, frame.data[2], frame.linesize[2], width / 2, height / 2);
+    picture.format = ZAVIDEC_PICTURE_I420;
+    picture.width = static_cast<uint16_t>(width);
+    picture.height = static_cast<uint16_t>(height);
+    picture.held = 1;
+    picture.buffer = luma;
+    return ZAVIDEC_OK;
+}
+
+} // namespace zavidec

@@ -1,0 +1,42 @@
+// One video decoder handle: a libavcodec context for the codec named by the
+// packets (H.264 or H.265, reopened when the stream switches codec) and the
+// picture buffer it hands out, reused from picture to picture.
+#pragma once
+
+#include "ZAVIDecSDK.h"
+#include "av_objects.h"
+#include "packet_view.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace zavidec {
+
+class VideoDecoder {
+public:
+    // Null when libavcodec cannot give the frame and packet objects.
+    static std::unique_ptr<VideoDecoder> create();
+
+    // Decodes one packet's access unit. On success fills `picture` with the
+    // newest picture (planar 4:2:0, even size); otherwise leaves it alone.
+    int32_t decode(const PacketView &packet, ZAVIDEC_PICTURE &picture);
+
+private:
+    VideoDecoder(FramePtr latest, FramePtr scratch);
+    int32_t selectCodec(uint16_t codecId);
+    // Hands the payload to the codec; sets `pictureWaiting` when a picture the
+    // codec still held had to be taken out first.
+    int32_t send(std::span<const uint8_t> payload, bool &pictureWaiting);
+    bool receiveLatest();
+    int32_t exportPicture(ZAVIDEC_PICTURE &picture);
+
+    CodecContextPtr context_;
+    uint16_t codecId_ = 0;
+    PaddedPacket input_;
+    FramePtr latest_;
+    FramePtr scratch_;
+    std::vector<uint8_t> picture_; // Y, Cb, Cr back to back
+};
+
+} // namespace zavidec
