@@ -1,0 +1,98 @@
+#include "platform/sdl/sound_sdl_buffer.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/sdl/sound_sdl_subsystem.h"
+
+namespace zavi::sound::sdl_backend {
+
+namespace {
+
+// The device asks for about this much sound per callback (rounded up to a
+// power of two samples, as SDL wants).
+constexpr uint32_t kChunkMilliseconds = 20;
+constexpr uint32_t kMillisecondsPerSecond = 1000;
+// Attenuation in hundredths of a decibel to amplitude: 10^(v / 2000).
+constexpr double kHundredthsPerTwentyDecibels = 2000.0;
+constexpr uint8_t kSilence8Bit = 0x80;
+
+uint16_t ChunkSamples(uint32_t sampleRate)
+{
+    const uint32_t wanted = sampleRate * kChunkMilliseconds / kMillisecondsPerSecond;
+    uint32_t samples = 1;
+    while (samples < wanted) samples <<= 1;
+    return static_cast<uint16_t>(samples);
+}
+
+void Attenuate(uint8_t *samples, uint32_t length, uint16_t bitsPerSample, int32_t volume)
+{
+    if (volume == kVolumeMax) return;
+    const double gain = std::pow(10.0, volume / kHundredthsPerTwentyDecibels);
+    if (bitsPerSample == 8) {
+        for (uint32_t i = 0; i < length; ++i) {
+            samples[i] = static_cast<uint8_t>(kSilence8Bit + std::lround((samples[i] - kSilence8Bit) * gain));
+        }
+        return;
+    }
+    for (uint32_t i = 0; i + 1 < length; i += 2) {
+        int16_t sample = 0;
+        std::memcpy(&sample, samples + i, sizeof sample);
+        sample = static_cast<int16_t>(std::lround(sample * gain));
+        std::memcpy(samples + i, &sample, sizeof sample);
+    }
+}
+
+} // namespace
+
+SdlSoundBuffer::SdlSoundBuffer(const BufferDescription &description, uint16_t chunkSamples)
+    : RingSoundBuffer(description, chunkSamples * description.format->blockAlign)
+{
+}
+
+HResult SdlSoundBuffer::Open(const BufferDescription &description, std::unique_ptr<SoundBuffer> *buffer)
+{
+    if (!AcquireAudio()) return kErrNoDriver;
+    const WaveFormat &format = *description.format;
+    const uint16_t chunkSamples = ChunkSamples(format.samplesPerSec);
+    std::unique_ptr<SdlSoundBuffer> opened(new SdlSoundBuffer(description, chunkSamples));
+
+    SDL_AudioSpec wanted = {};
+    wanted.freq = static_cast<int>(format.samplesPerSec);
+    wanted.format = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+    wanted.channels = static_cast<Uint8>(format.channels);
+    wanted.samples = chunkSamples;
+    wanted.callback = &SdlSoundBuffer::Feed;
+    wanted.userdata = opened.get();
+    SDL_AudioSpec obtained = {};
+    opened->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (opened->device_ == 0) return kErrNoDriver; // the destructor gives the subsystem back
+    SDL_PauseAudioDevice(opened->device_, 0);
+    *buffer = std::move(opened);
+    return kOk;
+}
+
+SdlSoundBuffer::~SdlSoundBuffer()
+{
+    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    ReleaseAudio();
+}
+
+void SDLCALL SdlSoundBuffer::Feed(void *self, Uint8 *stream, int length)
+{
+    static_cast<SdlSoundBuffer *>(self)->Fill(stream, static_cast<uint32_t>(length));
+}
+
+void SdlSoundBuffer::Fill(uint8_t *stream, uint32_t length)
+{
+    kernel::ScopedLock lock(section_);
+    uint32_t filled = 0;
+    PlayOut(length, [&](const uint8_t *data, uint32_t piece) {
+        std::memcpy(stream + filled, data, piece);
+        filled += piece;
+    });
+    Attenuate(stream, filled, Format().bitsPerSample, Volume());
+    std::memset(stream + filled, Format().bitsPerSample == 8 ? kSilence8Bit : 0, length - filled);
+}
+
+} // namespace zavi::sound::sdl_backend
