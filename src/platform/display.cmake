@@ -1,0 +1,11 @@
+# Display and canvas of the platform layer: the dispatch to the backend
+# chosen at module attach, the shared canvas, the headless backend, and the
+# SDL backend when SDL2 was found.
+target_sources(zavi_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/canvas.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/display.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_display_api.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_driver.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_pixels.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_scene.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_surface.cpp)

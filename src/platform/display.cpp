@@ -1,0 +1,68 @@
+#include "platform/backend.h"
+#include "platform/display_backend.h"
+
+#include <algorithm>
+
+namespace zavi::platform {
+
+namespace {
+
+// Resolved on first use, after the module attach has selected the backend;
+// an SDL backend that cannot start leaves the headless one in its place.
+DisplayBackend &Active()
+{
+    static DisplayBackend &backend = [] () -> DisplayBackend & {
+        if (SelectedBackend() == Backend::Sdl) {
+            if (DisplayBackend *sdl = SdlDisplayBackend()) return *sdl;
+        }
+        return VirtualDisplayBackend();
+    }();
+    return backend;
+}
+
+} // namespace
+
+#ifndef ZAVI_HAVE_SDL_DISPLAY
+DisplayBackend *SdlDisplayBackend() { return nullptr; } // SDL2 was not found when the library was built
+#endif
+
+HResult DirectDrawEnumerateEx(DeviceEnumCallback callback, void *context, uint32_t flags)
+{
+    if (callback == nullptr) return kDdErrInvalidParams;
+    return Active().EnumerateDevices(callback, context, flags);
+}
+
+HResult DirectDrawCreateEx(const DriverGuid *guid, std::shared_ptr<DirectDraw> &driver)
+{
+    driver.reset();
+    return Active().CreateDriver(guid, driver);
+}
+
+bool GetClientRect(WindowHandle window, Rect &rect) { return Active().GetClientRect(window, rect); }
+bool ClientToScreen(WindowHandle window, Point &point) { return Active().ClientToScreen(window, point); }
+bool IsWindowVisible(WindowHandle window) { return Active().IsWindowVisible(window); }
+DeviceContext GetDC(WindowHandle window) { return Active().GetDC(window, false); }
+DeviceContext GetWindowDC(WindowHandle window) { return Active().GetDC(window, true); }
+int ReleaseDC(WindowHandle window, DeviceContext context) { return Active().ReleaseDC(window, context); }
+int GetSystemMetrics(int index) { return Active().GetSystemMetrics(index); }
+bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) { return Active().GetMonitorInfo(monitor, info); }
+
+bool IsRectEmpty(const Rect &rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
+bool IntersectRect(Rect &result, const Rect &a, const Rect &b)
+{
+    const Rect overlap{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                       std::min(a.bottom, b.bottom)};
+    result = IsRectEmpty(overlap) ? Rect{} : overlap;
+    return !IsRectEmpty(result);
+}
+
+void OffsetRect(Rect &rect, int32_t dx, int32_t dy)
+{
+    rect.left += dx;
+    rect.right += dx;
+    rect.top += dy;
+    rect.bottom += dy;
+}
+
+} // namespace zavi::platform

@@ -1,0 +1,30 @@
+// What a display backend supplies behind platform/display.h. The free
+// functions of display.h forward to the backend chosen at module attach.
+#pragma once
+
+#include "platform/display.h"
+
+namespace zavi::platform {
+
+class DisplayBackend {
+public:
+    virtual ~DisplayBackend() = default;
+
+    virtual HResult EnumerateDevices(DeviceEnumCallback callback, void *context, uint32_t flags) = 0;
+    virtual HResult CreateDriver(const DriverGuid *guid, std::shared_ptr<DirectDraw> &driver) = 0;
+
+    virtual bool GetClientRect(WindowHandle window, Rect &rect) = 0;
+    virtual bool ClientToScreen(WindowHandle window, Point &point) = 0;
+    virtual bool IsWindowVisible(WindowHandle window) = 0;
+    virtual DeviceContext GetDC(WindowHandle window, bool wholeWindow) = 0;
+    virtual int ReleaseDC(WindowHandle window, DeviceContext context) = 0;
+    virtual int GetSystemMetrics(int index) = 0;
+    virtual bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) = 0;
+};
+
+// The headless backend; always available.
+DisplayBackend &VirtualDisplayBackend();
+// The SDL backend, or null when it was not built or SDL cannot start.
+DisplayBackend *SdlDisplayBackend();
+
+} // namespace zavi::platform
