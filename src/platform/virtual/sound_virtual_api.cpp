@@ -1,5 +1,6 @@
 // The exported test and tool interface of the virtual sound backend.
 #include "ZAVIVirtualSound.h"
+#include "platform/virtual/sound_virtual_capture.h"
 #include "platform/virtual/sound_virtual_clock.h"
 #include "platform/virtual/sound_virtual_faults.h"
 #include "platform/virtual/sound_virtual_registry.h"
@@ -14,7 +15,11 @@ ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundReset(void)
 
 ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundSetManualClock(uint8_t manual) { SetManualClock(manual != 0); }
 
-ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundAdvance(uint32_t milliseconds) { AdvanceClock(milliseconds); }
+ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundAdvance(uint32_t milliseconds)
+{
+    AdvanceClock(milliseconds);
+    CatchUpCaptureBuffers();
+}
 
 ZAVI_API int32_t ZAVI_CALL ZAVIVirtual_SoundInjectFault(uint32_t fault, uint32_t count)
 {

@@ -1,0 +1,159 @@
+#include "platform/virtual/sound_virtual_capture.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "ZAVIVirtualSound.h"
+#include "platform/sound_backends.h"
+#include "platform/sound_capture_ring.h"
+#include "platform/sound_format.h"
+#include "platform/virtual/sound_virtual_clock.h"
+#include "platform/virtual/sound_virtual_faults.h"
+
+namespace zavi::sound::virtual_backend {
+
+namespace {
+
+constexpr uint64_t kMicrosecondsPerSecond = 1000000;
+// The ticker's period, as a relative due time in 100-nanosecond units.
+constexpr int64_t kTickPeriod100ns = -10 * 10000;
+
+class VirtualCaptureBuffer;
+
+// The capture buffers alive, for CatchUpCaptureBuffers. Lock order: this
+// list, then a buffer's section.
+struct CaptureList {
+    std::mutex mutex;
+    std::vector<VirtualCaptureBuffer *> buffers;
+};
+
+CaptureList &Captures()
+{
+    static CaptureList list;
+    return list;
+}
+
+class VirtualCaptureBuffer final : public CaptureRing {
+public:
+    explicit VirtualCaptureBuffer(const CaptureBufferDescription &description)
+        : CaptureRing(description), clockSeen_(ClockMicroseconds())
+    {
+        std::lock_guard lock(Captures().mutex);
+        Captures().buffers.push_back(this);
+    }
+
+    ~VirtualCaptureBuffer() override
+    {
+        StopTicker();
+        std::lock_guard lock(Captures().mutex);
+        auto &buffers = Captures().buffers;
+        buffers.erase(std::find(buffers.begin(), buffers.end(), this));
+    }
+
+    HResult Start(uint32_t flags) override
+    {
+        const HResult result = CaptureRing::Start(flags);
+        if (!Failed(result) && ticker_ == nullptr) StartTicker();
+        return result;
+    }
+
+    HResult Stop() override
+    {
+        const HResult result = CaptureRing::Stop();
+        StopTicker();
+        return result;
+    }
+
+    void CatchUpNow()
+    {
+        kernel::ScopedLock lock(section_);
+        CatchUp();
+    }
+
+private:
+    void CatchUp() override
+    {
+        const uint64_t now = ClockMicroseconds();
+        const uint64_t elapsed = now - clockSeen_;
+        clockSeen_ = now;
+        if (!IsCapturing()) {
+            pendingByteMicroseconds_ = 0;
+            return;
+        }
+        const WaveFormat &format = Format();
+        const uint64_t byteMicroseconds = elapsed * format.avgBytesPerSec + pendingByteMicroseconds_;
+        uint64_t bytes = byteMicroseconds / kMicrosecondsPerSecond;
+        bytes -= bytes % format.blockAlign;
+        pendingByteMicroseconds_ = byteMicroseconds - bytes * kMicrosecondsPerSecond;
+        Record(nullptr, bytes);
+    }
+
+    void StartTicker()
+    {
+        stop_ = kernel::Event::Create(true, false);
+        timer_ = kernel::WaitableTimer::Create();
+        if (stop_ == nullptr || timer_ == nullptr) return;
+        timer_->SetDueTime(kTickPeriod100ns);
+        ticker_ = kernel::Thread::Create(&VirtualCaptureBuffer::Tick, this);
+    }
+
+    void StopTicker()
+    {
+        if (ticker_ != nullptr) {
+            stop_->Set();
+            ticker_->Wait(kernel::kInfinite);
+        }
+        ticker_.reset();
+        timer_.reset();
+        stop_.reset();
+    }
+
+    static uint32_t Tick(void *argument)
+    {
+        auto *self = static_cast<VirtualCaptureBuffer *>(argument);
+        kernel::Waitable *const objects[] = {self->stop_.get(), self->timer_.get()};
+        while (kernel::WaitForAny(objects, 2, kernel::kInfinite) == 1) {
+            self->CatchUpNow();
+            self->timer_->SetDueTime(kTickPeriod100ns);
+        }
+        return 0;
+    }
+
+    uint64_t clockSeen_;
+    uint64_t pendingByteMicroseconds_ = 0;
+    std::unique_ptr<kernel::Event> stop_;
+    std::unique_ptr<kernel::WaitableTimer> timer_;
+    std::unique_ptr<kernel::Thread> ticker_;
+};
+
+class VirtualCaptureDevice final : public CaptureDevice {
+public:
+    HResult CreateCaptureBuffer(const CaptureBufferDescription &description,
+                                std::unique_ptr<CaptureBuffer> *buffer) override
+    {
+        if (buffer == nullptr) return kErrInvalidParam;
+        const HResult checked = CheckCaptureBufferDescription(description);
+        if (Failed(checked)) return checked;
+        if (TakeFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER)) return kErrOutOfMemory;
+        *buffer = std::make_unique<VirtualCaptureBuffer>(description);
+        return kOk;
+    }
+};
+
+} // namespace
+
+void CatchUpCaptureBuffers()
+{
+    std::lock_guard lock(Captures().mutex);
+    for (VirtualCaptureBuffer *buffer : Captures().buffers) buffer->CatchUpNow();
+}
+
+HResult CreateCaptureDevice(std::unique_ptr<CaptureDevice> *device)
+{
+    if (TakeFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_CREATE)) return kErrNoDriver;
+    *device = std::make_unique<VirtualCaptureDevice>();
+    return kOk;
+}
+
+} // namespace zavi::sound::virtual_backend

@@ -1,0 +1,124 @@
+// The SDL sound backend: with the dummy driver (headless runs, CI) a device
+// opens and consumes the ring; with no working driver the output refuses
+// as it does for any failed sound device. Waits are bounded and only ask
+// whether the cursor moved at all.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "audio/audio_output.h"
+#include "platform/backend.h"
+#include "platform/kernel.h"
+#include "platform/sound_backends.h"
+
+namespace zavi::audio_output_test {
+namespace {
+
+using namespace zavi::sound;
+
+constexpr uintptr_t kWindow = 0x7001;
+constexpr uint32_t kWaitStepMs = 10;
+constexpr uint32_t kWaitLimitMs = 10000;
+
+WaveFormat Pcm8000Mono16() { return WaveFormat{kWaveFormatPcm, 1, 8000, 16000, 2, 16, 0}; }
+
+// Polls `moved` until it holds or the limit passes.
+template <typename Moved> bool Eventually(Moved moved)
+{
+    for (uint32_t waited = 0; waited < kWaitLimitMs; waited += kWaitStepMs) {
+        if (moved()) return true;
+        kernel::Sleep(kWaitStepMs);
+    }
+    return moved();
+}
+
+class SdlSound : public ::testing::Test {
+protected:
+    void SetUp() override { UseDriver("dummy"); }
+    void TearDown() override { UseBackend("virtual"); }
+
+    static void UseDriver(const char *driver) { setenv("SDL_AUDIODRIVER", driver, 1); }
+    static void UseBackend(const char *backend)
+    {
+        setenv("ZAVI_PLATFORM", backend, 1);
+        platform::SelectBackend();
+    }
+};
+
+TEST_F(SdlSound, TheDummyDriverConsumesALoopingBuffer)
+{
+    std::unique_ptr<sound::SoundDevice> device;
+    ASSERT_EQ(sdl_backend::CreateDevice(&device), kOk);
+    ASSERT_EQ(device->SetCooperativeLevel(kWindow, kCooperativeNormal), kOk);
+    const WaveFormat format = Pcm8000Mono16();
+    std::unique_ptr<SoundBuffer> buffer;
+    ASSERT_EQ(device->CreateSoundBuffer({kBufferDescriptionSize, kBufferCtrlVolume, 64000, 0, &format}, &buffer), kOk);
+
+    uint32_t play = 0;
+    uint32_t write = 0;
+    kernel::Sleep(5 * kWaitStepMs);
+    ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), kOk);
+    EXPECT_EQ(play, 0u) << "a stopped buffer is not consumed";
+    EXPECT_EQ(write, play);
+
+    ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
+    EXPECT_TRUE(Eventually([&] {
+        buffer->GetCurrentPosition(&play, &write);
+        return play != 0;
+    }));
+    EXPECT_EQ((write + 64000 - play) % 64000, 256u * 2) << "the write cursor is one device chunk ahead";
+}
+
+TEST_F(SdlSound, AnOutputOnTheSdlBackendPlays)
+{
+    UseBackend("sdl");
+    AudioOutput output;
+    output.SetWindow(kWindow);
+    ASSERT_TRUE(output.SetFormat(1, 16, 8000));
+    const std::vector<uint8_t> block(2560, 0);
+    output.Write(block.data(), 2560);
+    EXPECT_TRUE(output.IsPlaying());
+    EXPECT_TRUE(output.SetVolume(-1000));
+    int32_t volume = 0;
+    EXPECT_TRUE(output.GetVolume(&volume));
+    EXPECT_EQ(volume, -1000);
+    // The ring drains: the run-dry check sees the cursor pass the data.
+    EXPECT_TRUE(Eventually([&] { return output.CheckRunDry(); }));
+}
+
+TEST_F(SdlSound, WithoutAWorkingDriverTheOutputRefuses)
+{
+    UseDriver("zavi-no-such-driver");
+    std::unique_ptr<sound::SoundDevice> device;
+    EXPECT_EQ(sdl_backend::CreateDevice(&device), kErrNoDriver);
+
+    UseBackend("sdl");
+    AudioOutput output;
+    output.SetWindow(kWindow);
+    EXPECT_FALSE(output.SetFormat(1, 16, 8000));
+    EXPECT_FALSE(output.HasBuffer());
+    EXPECT_TRUE(output.SetFormat(1, 16, 8000)) << "not retried for the same format";
+    const std::vector<uint8_t> block(2560, 0);
+    output.Write(block.data(), 2560);
+    EXPECT_FALSE(output.IsPlaying());
+    EXPECT_TRUE(output.SetVolume(-700)) << "stored for a later buffer";
+}
+
+TEST_F(SdlSound, TheDummyDriverCapturesAndNotifies)
+{
+    std::unique_ptr<CaptureDevice> device;
+    ASSERT_EQ(sdl_backend::CreateCaptureDevice(&device), kOk);
+    const WaveFormat format = Pcm8000Mono16();
+    std::unique_ptr<CaptureBuffer> buffer;
+    ASSERT_EQ(device->CreateCaptureBuffer({kCaptureBufferDescriptionSize, 0, 25600, 0, &format, 0, nullptr}, &buffer),
+              kOk);
+    auto event = kernel::Event::Create(false, false);
+    const PositionNotify position{1023, event.get()};
+    ASSERT_EQ(buffer->SetNotificationPositions(1, &position), kOk);
+    ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
+    EXPECT_EQ(event->Wait(kWaitLimitMs), kernel::WaitResult::Signalled);
+    EXPECT_EQ(buffer->Stop(), kOk);
+}
+
+} // namespace
+} // namespace zavi::audio_output_test

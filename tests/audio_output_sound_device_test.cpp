@@ -1,0 +1,332 @@
+// The platform's sound interface on the virtual device: the looping buffer's
+// locks, cursors and checks as DirectSound gives them, and the capture
+// buffer's notifications.
+#include "audio_output_support.h"
+#include "platform/sound.h"
+
+namespace zavi::audio_output_test {
+namespace {
+
+using namespace zavi::sound;
+
+WaveFormat Pcm(uint16_t channels, uint16_t bits, uint32_t rate)
+{
+    const auto align = static_cast<uint16_t>(bits / 8 * channels);
+    return WaveFormat{kWaveFormatPcm, channels, rate, align * rate, align, bits, 0};
+}
+
+class SoundDevice : public VirtualSoundTest {
+protected:
+    void SetUp() override
+    {
+        VirtualSoundTest::SetUp();
+        ASSERT_EQ(DirectSoundCreate(&device_), kOk);
+        ASSERT_EQ(device_->SetCooperativeLevel(window_, kCooperativeNormal), kOk);
+    }
+
+    BufferDescription Description(uint32_t bytes, uint32_t flags = kBufferCtrlVolume)
+    {
+        return BufferDescription{kBufferDescriptionSize, flags, bytes, 0, &format_};
+    }
+
+    std::unique_ptr<SoundBuffer> Make(uint32_t bytes)
+    {
+        std::unique_ptr<SoundBuffer> buffer;
+        EXPECT_EQ(device_->CreateSoundBuffer(Description(bytes), &buffer), kOk);
+        return buffer;
+    }
+
+    void Fill(SoundBuffer &buffer, uint32_t offset, uint32_t bytes, uint64_t first)
+    {
+        void *part1 = nullptr;
+        void *part2 = nullptr;
+        uint32_t bytes1 = 0;
+        uint32_t bytes2 = 0;
+        ASSERT_EQ(buffer.Lock(offset, bytes, &part1, &bytes1, &part2, &bytes2), kOk);
+        const std::vector<uint8_t> pattern = Pattern(first, bytes);
+        std::copy_n(pattern.begin(), bytes1, static_cast<uint8_t *>(part1));
+        if (part2 != nullptr) std::copy_n(pattern.begin() + bytes1, bytes2, static_cast<uint8_t *>(part2));
+        ASSERT_EQ(buffer.Unlock(part1, bytes1, part2, bytes2), kOk);
+    }
+
+    WaveFormat format_ = Pcm(kChannels, kBits, kRate);
+    std::unique_ptr<sound::SoundDevice> device_;
+};
+
+TEST_F(SoundDevice, ALockPastTheEndComesBackInTwoPieces)
+{
+    auto buffer = Make(1000);
+    void *part1 = nullptr;
+    void *part2 = nullptr;
+    uint32_t bytes1 = 0;
+    uint32_t bytes2 = 0;
+    ASSERT_EQ(buffer->Lock(800, 500, &part1, &bytes1, &part2, &bytes2), kOk);
+    EXPECT_EQ(bytes1, 200u);
+    EXPECT_EQ(bytes2, 300u);
+    EXPECT_EQ(static_cast<uint8_t *>(part1) - static_cast<uint8_t *>(part2), 800);
+    ASSERT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kOk);
+
+    ASSERT_EQ(buffer->Lock(100, 500, &part1, &bytes1, &part2, &bytes2), kOk);
+    EXPECT_EQ(bytes1, 500u);
+    EXPECT_EQ(part2, nullptr);
+    EXPECT_EQ(bytes2, 0u);
+    ASSERT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kOk);
+    EXPECT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kErrInvalidCall) << "nothing is locked";
+}
+
+TEST_F(SoundDevice, LocksOutsideTheBufferAreRefused)
+{
+    auto buffer = Make(1000);
+    void *part1 = nullptr;
+    uint32_t bytes1 = 0;
+    EXPECT_EQ(buffer->Lock(1000, 10, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam);
+    EXPECT_EQ(buffer->Lock(0, 1001, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam);
+    EXPECT_EQ(buffer->Lock(0, 0, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam);
+    EXPECT_EQ(buffer->Lock(900, 200, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam)
+        << "a second piece needs somewhere to go";
+}
+
+TEST_F(SoundDevice, ThePlayCursorMovesWithTheClockAndLoops)
+{
+    auto buffer = Make(kRingBytes);
+    Fill(*buffer, 0, kRingBytes, 0);
+    ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
+    ZAVIVirtual_SoundAdvance(1000);
+    uint32_t play = 0;
+    uint32_t write = 0;
+    ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), kOk);
+    EXPECT_EQ(play, kBytesPerSecond);
+    EXPECT_EQ(write, kBytesPerSecond + 160) << "10 ms ahead while playing";
+    ZAVIVirtual_SoundAdvance(3500);
+    ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), kOk);
+    EXPECT_EQ(play, kBytesPerSecond / 2);
+    const std::vector<uint8_t> played = Played();
+    ASSERT_EQ(played.size(), kRingBytes + kBytesPerSecond / 2);
+    EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin(), played.begin() + kRingBytes), 0));
+    EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin() + kRingBytes, played.end()), 0))
+        << "the second lap plays the ring again from its start";
+}
+
+TEST_F(SoundDevice, PlayedOnceTheBufferStopsAtItsEnd)
+{
+    auto buffer = Make(kBytesPerSecond);
+    Fill(*buffer, 0, kBytesPerSecond, 0);
+    ASSERT_EQ(buffer->Play(0, 0, 0), kOk);
+    ZAVIVirtual_SoundAdvance(3000);
+    EXPECT_EQ(State().playing, 0);
+    EXPECT_EQ(State().playCursor, 0u);
+    EXPECT_TRUE(IsPatternFrom(Played(), 0, kBytesPerSecond));
+}
+
+TEST_F(SoundDevice, AStoppedBufferKeepsItsCursorAndBothCursorsAgree)
+{
+    auto buffer = Make(kRingBytes);
+    ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
+    ZAVIVirtual_SoundAdvance(250);
+    ASSERT_EQ(buffer->Stop(), kOk);
+    ZAVIVirtual_SoundAdvance(250);
+    uint32_t play = 0;
+    uint32_t write = 0;
+    ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), kOk);
+    EXPECT_EQ(play, 4000u);
+    EXPECT_EQ(write, 4000u);
+}
+
+TEST_F(SoundDevice, SetCurrentPositionStaysInsideTheBufferOnWholeSamples)
+{
+    auto buffer = Make(kRingBytes);
+    EXPECT_EQ(buffer->SetCurrentPosition(kRingBytes), kErrInvalidParam);
+    ASSERT_EQ(buffer->SetCurrentPosition(1001), kOk);
+    uint32_t play = 0;
+    ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), kOk);
+    EXPECT_EQ(play, 1000u);
+}
+
+TEST_F(SoundDevice, PlayTakesOnlyTheLoopingFlag)
+{
+    auto buffer = Make(kRingBytes);
+    EXPECT_EQ(buffer->Play(1, 0, kPlayLooping), kErrInvalidParam);
+    EXPECT_EQ(buffer->Play(0, 1, kPlayLooping), kErrInvalidParam);
+    EXPECT_EQ(buffer->Play(0, 0, 4), kErrInvalidParam);
+}
+
+TEST_F(SoundDevice, DescriptionsAreCheckedAsDirectSoundChecksThem)
+{
+    std::unique_ptr<SoundBuffer> buffer;
+    BufferDescription description = Description(kRingBytes);
+    description.size = 20;
+    EXPECT_EQ(device_->CreateSoundBuffer(description, &buffer), kErrInvalidParam);
+    EXPECT_EQ(device_->CreateSoundBuffer(Description(2), &buffer), kErrInvalidParam);
+    EXPECT_EQ(device_->CreateSoundBuffer(Description(kRingBytes + 1), &buffer), kErrInvalidParam)
+        << "not whole samples";
+    EXPECT_EQ(device_->CreateSoundBuffer(Description(kRingBytes, 0x10), &buffer), kErrControlUnavail);
+    format_.avgBytesPerSec += 1;
+    EXPECT_EQ(device_->CreateSoundBuffer(Description(kRingBytes), &buffer), kErrInvalidParam);
+    format_ = Pcm(1, 24, 8000);
+    EXPECT_EQ(device_->CreateSoundBuffer(Description(kRingBytes), &buffer), kErrBadFormat);
+    format_ = Pcm(1, 16, 50);
+    EXPECT_EQ(device_->CreateSoundBuffer(Description(kRingBytes), &buffer), kErrBadFormat);
+    EXPECT_EQ(buffer, nullptr);
+}
+
+TEST_F(SoundDevice, VolumeNeedsTheControlAndStaysInRange)
+{
+    std::unique_ptr<SoundBuffer> buffer;
+    ASSERT_EQ(device_->CreateSoundBuffer(Description(kRingBytes, 0), &buffer), kOk);
+    EXPECT_EQ(buffer->SetVolume(-100), kErrControlUnavail);
+    buffer = Make(kRingBytes);
+    EXPECT_EQ(buffer->SetVolume(kVolumeMin), kOk);
+    EXPECT_EQ(buffer->SetVolume(kVolumeMin - 1), kErrInvalidParam);
+    EXPECT_EQ(buffer->SetVolume(kVolumeMax + 1), kErrInvalidParam);
+    int32_t volume = 1;
+    ASSERT_EQ(buffer->GetVolume(&volume), kOk);
+    EXPECT_EQ(volume, kVolumeMin);
+}
+
+TEST_F(SoundDevice, BuffersNeedACooperativeLevelWithAWindow)
+{
+    std::unique_ptr<sound::SoundDevice> fresh;
+    ASSERT_EQ(DirectSoundCreate(&fresh), kOk);
+    std::unique_ptr<SoundBuffer> buffer;
+    EXPECT_EQ(fresh->CreateSoundBuffer(Description(kRingBytes), &buffer), kErrPrioLevelNeeded);
+    EXPECT_EQ(fresh->SetCooperativeLevel(0, kCooperativeNormal), kErrInvalidParam);
+    EXPECT_EQ(fresh->SetCooperativeLevel(window_, 2), kErrInvalidParam);
+}
+
+TEST_F(SoundDevice, AFullHistoryCountsWhatNobodyRead)
+{
+    auto buffer = Make(kRingBytes);
+    ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
+    ZAVIVirtual_SoundAdvance(10000);
+    const ZAVIVIRTUAL_SOUND_STATE state = State();
+    EXPECT_EQ(state.bytesPlayed, 10u * kBytesPerSecond);
+    EXPECT_EQ(state.bytesUnread, 8u * kBytesPerSecond);
+    EXPECT_EQ(state.bytesLost, 2u * kBytesPerSecond);
+}
+
+TEST_F(SoundDevice, UnknownFaultsAndWindowsAreRefused)
+{
+    EXPECT_EQ(ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_COUNT, 1), ZAVI_ERR_FAIL);
+    ZAVIVIRTUAL_SOUND_STATE state = {};
+    EXPECT_EQ(ZAVIVirtual_SoundGetState(NextWindow(), &state), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVIVirtual_SoundGetState(window_, nullptr), ZAVI_ERR_FAIL);
+    uint8_t byte = 0;
+    EXPECT_EQ(ZAVIVirtual_SoundRead(NextWindow(), &byte, 1), 0u);
+}
+
+// ---- Capture ---------------------------------------------------------------
+
+class Capture : public VirtualSoundTest {
+protected:
+    static constexpr uint32_t kStep = 1024;
+    static constexpr uint32_t kPositions = 25;
+
+    void SetUp() override
+    {
+        VirtualSoundTest::SetUp();
+        ASSERT_EQ(DirectSoundCaptureCreate(&device_), kOk);
+        event_ = kernel::Event::Create(false, false);
+        for (uint32_t i = 0; i < kPositions; ++i) positions_[i] = {kStep * i + kStep - 1, event_.get()};
+    }
+
+    std::unique_ptr<CaptureBuffer> Make()
+    {
+        const CaptureBufferDescription description{kCaptureBufferDescriptionSize, 0, kStep * kPositions, 0,
+                                                   &format_, 0, nullptr};
+        std::unique_ptr<CaptureBuffer> buffer;
+        EXPECT_EQ(device_->CreateCaptureBuffer(description, &buffer), kOk);
+        return buffer;
+    }
+
+    WaveFormat format_ = Pcm(kChannels, kBits, kRate);
+    std::unique_ptr<CaptureDevice> device_;
+    std::unique_ptr<kernel::Event> event_;
+    PositionNotify positions_[kPositions] = {};
+};
+
+TEST_F(Capture, EachPositionPassedSetsItsEvent)
+{
+    auto buffer = Make();
+    ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
+    ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
+    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut);
+    ZAVIVirtual_SoundAdvance(63); // 1008 bytes: short of offset 1023
+    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut);
+    ZAVIVirtual_SoundAdvance(1); // 1024 bytes
+    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::Signalled);
+    uint32_t capture = 0;
+    uint32_t read = 0;
+    ASSERT_EQ(buffer->GetCurrentPosition(&capture, &read), kOk);
+    EXPECT_EQ(capture, kStep);
+    EXPECT_EQ(read, kStep);
+}
+
+TEST_F(Capture, TheCursorLoopsRoundTheBufferAndTheMicrophoneIsSilent)
+{
+    auto buffer = Make();
+    ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
+    ZAVIVirtual_SoundAdvance(2000); // 32000 bytes of a 25600-byte ring
+    uint32_t capture = 0;
+    ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), kOk);
+    EXPECT_EQ(capture, 32000u - kStep * kPositions);
+    const void *part1 = nullptr;
+    const void *part2 = nullptr;
+    uint32_t bytes1 = 0;
+    uint32_t bytes2 = 0;
+    ASSERT_EQ(buffer->Lock(25000, 1024, &part1, &bytes1, &part2, &bytes2), kOk);
+    EXPECT_EQ(bytes1, 600u);
+    EXPECT_EQ(bytes2, 424u);
+    EXPECT_EQ(static_cast<const uint8_t *>(part1)[0], 0);
+    ASSERT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kOk);
+}
+
+TEST_F(Capture, PositionsAreSetOnlyWhileStoppedAndInsideTheBuffer)
+{
+    auto buffer = Make();
+    PositionNotify outside{kStep * kPositions, event_.get()};
+    EXPECT_EQ(buffer->SetNotificationPositions(1, &outside), kErrInvalidParam);
+    ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
+    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kErrInvalidCall);
+    ASSERT_EQ(buffer->Stop(), kOk);
+    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
+}
+
+TEST_F(Capture, AStoppedBufferCapturesNothing)
+{
+    auto buffer = Make();
+    ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut);
+    uint32_t capture = 1;
+    ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), kOk);
+    EXPECT_EQ(capture, 0u);
+}
+
+// In real time the ticker sets the events without anybody asking.
+TEST_F(Capture, WithTheRealTimeClockNotificationsComeByThemselves)
+{
+    ZAVIVirtual_SoundSetManualClock(0);
+    auto buffer = Make();
+    ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
+    ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
+    EXPECT_EQ(event_->Wait(10000), kernel::WaitResult::Signalled);
+    ASSERT_EQ(buffer->Stop(), kOk);
+}
+
+TEST_F(Capture, DeviceFailuresAreReported)
+{
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_CREATE, 1);
+    std::unique_ptr<CaptureDevice> device;
+    EXPECT_EQ(DirectSoundCaptureCreate(&device), kErrNoDriver);
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, 1);
+    const CaptureBufferDescription description{kCaptureBufferDescriptionSize, 0, kStep * kPositions, 0,
+                                               &format_, 0, nullptr};
+    std::unique_ptr<CaptureBuffer> buffer;
+    EXPECT_EQ(device_->CreateCaptureBuffer(description, &buffer), kErrOutOfMemory);
+    CaptureBufferDescription wrongSize = description;
+    wrongSize.size = 20;
+    EXPECT_EQ(device_->CreateCaptureBuffer(wrongSize, &buffer), kErrInvalidParam);
+}
+
+} // namespace
+} // namespace zavi::audio_output_test
