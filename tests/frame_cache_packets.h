@@ -1,0 +1,53 @@
+// Packets for the frame cache tests: packet `id` of any length, whose every
+// byte depends on the id and its place, so a torn or overwritten copy never
+// matches the original.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "stream/packet_fields.h"
+
+namespace zavi::stream::model {
+
+inline constexpr uint16_t kAudioFrameType = 1;
+inline constexpr uint16_t kKeyFrameA = 33;
+inline constexpr uint16_t kDependentFrameA = 34;
+inline constexpr uint16_t kKeyFrameB = 49;
+inline constexpr uint16_t kDependentFrameB = 50;
+inline constexpr int32_t kTimeStampBytes = 16; // header up to and including the time stamp
+
+inline uint32_t TimeStampOfFrame(uint32_t id) { return id * 40u + 7u; }
+
+// The header carries the id (in bytes the cache never reads), the frame
+// type and the time stamp, as far as the packet is long enough to hold them.
+inline void FillPacket(uint8_t *out, int32_t length, uint32_t id, uint16_t frameType)
+{
+    for (int32_t i = 0; i < length; ++i)
+        out[i] = static_cast<uint8_t>((id * 0x9E3779B1u + static_cast<uint32_t>(i) * 0x85EBCA77u) >> 24);
+    uint8_t header[kTimeStampBytes] = {};
+    for (int32_t b = 0; b < 4; ++b)
+        header[b] = static_cast<uint8_t>(id >> (8 * b));
+    header[kOffsetFrameType] = static_cast<uint8_t>(frameType);
+    header[kOffsetFrameType + 1] = static_cast<uint8_t>(frameType >> 8);
+    const uint32_t timeStamp = TimeStampOfFrame(id);
+    for (int32_t b = 0; b < 4; ++b)
+        header[kOffsetTimeStamp + b] = static_cast<uint8_t>(timeStamp >> (8 * b));
+    std::memcpy(out, header, static_cast<size_t>(std::min(length, kTimeStampBytes)));
+}
+
+inline uint32_t ExpectedTimeStamp(uint32_t id, int32_t length)
+{
+    return length >= kTimeStampBytes ? TimeStampOfFrame(id) : 0u;
+}
+
+inline std::vector<uint8_t> MakePacket(uint32_t id, int32_t length, uint16_t frameType = kAudioFrameType)
+{
+    std::vector<uint8_t> packet(static_cast<size_t>(length));
+    FillPacket(packet.data(), length, id, frameType);
+    return packet;
+}
+
+} // namespace zavi::stream::model
