@@ -1,5 +1,6 @@
 #include "g711.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zavidec::g711 {
@@ -13,7 +14,7 @@ constexpr uint8_t kSegmentMask = 0x70;
 constexpr int kSegmentShift = 4;
 constexpr uint8_t kStepMask = 0x0F;
 constexpr int kUlawBias = 0x84;
-constexpr int kUlawClip = 8159; // largest magnitude in 14-bit units
+constexpr int kUlawMax = 0x1FFF; // largest biased magnitude in 14-bit units
 
 constexpr int16_t decodeAlaw(uint8_t code)
 {
@@ -76,18 +77,15 @@ uint8_t linearToAlaw(int16_t sample)
 
 uint8_t linearToUlaw(int16_t sample)
 {
-    int value = sample >> 2; // mu-law works on 14 bits
-    uint8_t toggle = 0xFF;
-    if (value < 0) {
-        toggle = 0x7F;
-        value = -value;
-    }
-    if (value > kUlawClip) value = kUlawClip;
-    value += kUlawBias >> 2;
-    const int segment = segmentOf(value, 0x3F);
-    if (segment >= 8) return static_cast<uint8_t>(0x7F ^ toggle);
-    const int step = value >> (segment + 1);
-    return static_cast<uint8_t>(((segment << kSegmentShift) | (step & kStepMask)) ^ toggle);
+    // 14-bit magnitude (one's complement for negative samples, as the ITU-T
+    // reference coder does), biased so that segments start at powers of two.
+    int value = (sample < 0 ? ~sample : sample) >> 2;
+    value = std::min(value + kUlawBias / 4, kUlawMax);
+    int segment = 0;
+    for (int rest = value >> 6; rest != 0; rest >>= 1) ++segment;
+    const int step = (value >> (segment + 1)) & kStepMask;
+    const uint8_t code = static_cast<uint8_t>((segment << kSegmentShift) | step);
+    return static_cast<uint8_t>(~code & (sample < 0 ? 0x7F : 0xFF));
 }
 
 } // namespace zavidec::g711

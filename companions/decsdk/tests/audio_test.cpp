@@ -1,0 +1,350 @@
+// Audio decode and encode through the module, checked against libavcodec's
+// G.711 and AAC codecs.
+#include "ZAVIDecSDK.h"
+#include "ZAVIPacket.h"
+#include "audio_packer.h"
+#include "test_pattern.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
+}
+
+namespace {
+
+constexpr uint32_t kRate = 8000;
+
+// libavcodec as the outside reference: one packet through a whole codec.
+class AvCodec {
+public:
+    AvCodec(AVCodecID id, bool encode, int rate = kRate, int channels = 1)
+    {
+        av_log_set_level(AV_LOG_QUIET);
+        const AVCodec *codec = encode ? avcodec_find_encoder(id) : avcodec_find_decoder(id);
+        context_ = avcodec_alloc_context3(codec);
+        context_->sample_rate = rate;
+        av_channel_layout_default(&context_->ch_layout, channels);
+        context_->sample_fmt = encode ? codec->sample_fmts[0] : AV_SAMPLE_FMT_NONE;
+        context_->bit_rate = 64000;
+        if (avcodec_open2(context_, codec, nullptr) < 0) throw std::runtime_error("reference codec did not open");
+        frame_ = av_frame_alloc();
+        packet_ = av_packet_alloc();
+    }
+    ~AvCodec()
+    {
+        av_packet_free(&packet_);
+        av_frame_free(&frame_);
+        avcodec_free_context(&context_);
+    }
+    AVCodecContext *context() { return context_; }
+
+    std::vector<int16_t> decodeToS16(const std::vector<uint8_t> &bytes)
+    {
+        std::vector<uint8_t> padded(bytes);
+        padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+        packet_->data = padded.data();
+        packet_->size = static_cast<int>(bytes.size());
+        std::vector<int16_t> out;
+        if (avcodec_send_packet(context_, packet_) < 0) return out;
+        while (avcodec_receive_frame(context_, frame_) == 0) appendS16(out);
+        return out;
+    }
+
+    // Encodes mono S16 samples; returns the concatenated packets.
+    std::vector<uint8_t> encodeS16(const std::vector<int16_t> &samples)
+    {
+        frame_->format = AV_SAMPLE_FMT_S16;
+        frame_->nb_samples = static_cast<int>(samples.size());
+        av_channel_layout_copy(&frame_->ch_layout, &context_->ch_layout);
+        av_frame_get_buffer(frame_, 0);
+        std::memcpy(frame_->data[0], samples.data(), samples.size() * 2);
+        avcodec_send_frame(context_, frame_);
+        std::vector<uint8_t> out;
+        while (avcodec_receive_packet(context_, packet_) == 0) {
+            out.insert(out.end(), packet_->data, packet_->data + packet_->size);
+            av_packet_unref(packet_);
+        }
+        return out;
+    }
+
+    // Encodes mono float samples frame by frame (AAC); returns each packet.
+    std::vector<std::vector<uint8_t>> encodeFloatFrames(const std::vector<float> &samples)
+    {
+        std::vector<std::vector<uint8_t>> packets;
+        const int frameSize = context_->frame_size;
+        for (size_t at = 0; at + frameSize <= samples.size(); at += frameSize) {
+            AVFrame *frame = av_frame_alloc();
+            frame->format = context_->sample_fmt;
+            frame->nb_samples = frameSize;
+            av_channel_layout_copy(&frame->ch_layout, &context_->ch_layout);
+            av_frame_get_buffer(frame, 0);
+            std::memcpy(frame->data[0], samples.data() + at, frameSize * sizeof(float));
+            avcodec_send_frame(context_, frame);
+            av_frame_free(&frame);
+            collect(packets);
+        }
+        avcodec_send_frame(context_, nullptr);
+        collect(packets);
+        return packets;
+    }
+
+    // Decodes and returns the first channel of planar float output.
+    std::vector<float> decodeFloat(const std::vector<uint8_t> &bytes)
+    {
+        std::vector<uint8_t> padded(bytes);
+        padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+        packet_->data = padded.data();
+        packet_->size = static_cast<int>(bytes.size());
+        std::vector<float> out;
+        if (avcodec_send_packet(context_, packet_) < 0) return out;
+        while (avcodec_receive_frame(context_, frame_) == 0) {
+            const auto *plane = reinterpret_cast<const float *>(frame_->extended_data[0]);
+            out.insert(out.end(), plane, plane + frame_->nb_samples);
+            av_frame_unref(frame_);
+        }
+        return out;
+    }
+
+private:
+    void appendS16(std::vector<int16_t> &out)
+    {
+        const auto *samples = reinterpret_cast<const int16_t *>(frame_->data[0]);
+        out.insert(out.end(), samples, samples + frame_->nb_samples * frame_->ch_layout.nb_channels);
+        av_frame_unref(frame_);
+    }
+    void collect(std::vector<std::vector<uint8_t>> &packets)
+    {
+        while (avcodec_receive_packet(context_, packet_) == 0) {
+            packets.emplace_back(packet_->data, packet_->data + packet_->size);
+            av_packet_unref(packet_);
+        }
+    }
+
+    AVCodecContext *context_ = nullptr;
+    AVFrame *frame_ = nullptr;
+    AVPacket *packet_ = nullptr;
+};
+
+std::vector<uint8_t> audioPacket(uint16_t codec, const std::vector<uint8_t> &payload, uint32_t rate = kRate, uint8_t channels = 1,
+                                 uint8_t bits = 8)
+{
+    std::vector<uint8_t> packet(ZAVIPKT_HEADER_SIZE + payload.size());
+    zavipkt_put_header(packet.data(), ZAVIPKT_FRAME_AUDIO, codec, static_cast<uint32_t>(payload.size()), 1234);
+    zavipkt_put16(packet.data() + ZAVIPKT_OFF_SAMPLE_RATE, static_cast<uint16_t>(rate));
+    packet[ZAVIPKT_OFF_CHANNELS] = channels;
+    packet[ZAVIPKT_OFF_BITS] = bits;
+    std::copy(payload.begin(), payload.end(), packet.begin() + ZAVIPKT_HEADER_SIZE);
+    return packet;
+}
+
+class AudioModule : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(ZAVI_AudioDec_Init(&decoder_), ZAVIDEC_OK);
+        ASSERT_EQ(ZAVI_AudioEnc_Init(&encoder_), ZAVIDEC_OK);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(ZAVI_AudioDec_Release(decoder_), ZAVIDEC_OK);
+        EXPECT_EQ(ZAVI_AudioEnc_Release(encoder_), ZAVIDEC_OK);
+    }
+
+    int32_t decode(const std::vector<uint8_t> &packet, ZAVIDEC_AUDIO &audio)
+    {
+        audio = {};
+        return ZAVI_AudioDec_Decode(decoder_, packet.data(), static_cast<int32_t>(packet.size()), &audio);
+    }
+    static std::vector<int16_t> samplesOf(const ZAVIDEC_AUDIO &audio)
+    {
+        std::vector<int16_t> samples(audio.byteCount / 2);
+        std::memcpy(samples.data(), audio.samples, audio.byteCount);
+        return samples;
+    }
+    // Encodes PCM with the module's encoder; returns the whole packet.
+    std::vector<uint8_t> encode(uint16_t formatTag, const std::vector<int16_t> &pcm, uint32_t now, uint8_t channels = 1)
+    {
+        ZAVIDEC_AUDIO record{kRate, channels, 16, formatTag, static_cast<uint32_t>(pcm.size() * 2),
+                             reinterpret_cast<uint8_t *>(const_cast<int16_t *>(pcm.data()))};
+        const uint8_t *data = nullptr;
+        uint32_t length = 0;
+        EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &record, now, &data, &length), ZAVIDEC_OK);
+        return data ? std::vector<uint8_t>(data, data + length) : std::vector<uint8_t>{};
+    }
+
+    ZAVIDEC_HANDLE decoder_ = 0;
+    ZAVIDEC_HANDLE encoder_ = 0;
+};
+
+std::vector<uint8_t> allCodes()
+{
+    std::vector<uint8_t> codes(256);
+    for (int i = 0; i < 256; ++i) codes[i] = static_cast<uint8_t>(i);
+    return codes;
+}
+
+std::vector<int16_t> allSamples()
+{
+    std::vector<int16_t> samples(65536);
+    for (int i = 0; i < 65536; ++i) samples[i] = static_cast<int16_t>(i - 32768);
+    return samples;
+}
+
+} // namespace
+
+TEST_F(AudioModule, G711DecodesEveryCodeLikeLibavcodec)
+{
+    const struct {
+        uint16_t codec;
+        AVCodecID reference;
+        uint16_t tag;
+    } cases[] = {{ZAVIPKT_CODEC_G711A, AV_CODEC_ID_PCM_ALAW, ZAVIDEC_FORMAT_G711A},
+                 {ZAVIPKT_CODEC_G711U, AV_CODEC_ID_PCM_MULAW, ZAVIDEC_FORMAT_G711U}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tag);
+        ZAVIDEC_AUDIO audio;
+        ASSERT_EQ(decode(audioPacket(c.codec, allCodes()), audio), ZAVIDEC_OK);
+        EXPECT_EQ(audio.sampleRate, kRate);
+        EXPECT_EQ(audio.channels, 1);
+        EXPECT_EQ(audio.bitsPerSample, 16);
+        EXPECT_EQ(audio.formatTag, c.tag);
+        EXPECT_EQ(audio.byteCount, 512u);
+        EXPECT_EQ(samplesOf(audio), AvCodec(c.reference, false).decodeToS16(allCodes()));
+    }
+}
+
+TEST_F(AudioModule, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrips)
+{
+    // Extremes and silence from the ITU-T G.711 tables: positive full scale,
+    // negative full scale, zero.
+    const struct {
+        uint16_t tag;
+        AVCodecID reference;
+        uint16_t codec;
+        uint8_t top, bottom, zero;
+    } cases[] = {{ZAVIDEC_FORMAT_G711A, AV_CODEC_ID_PCM_ALAW, ZAVIPKT_CODEC_G711A, 0xAA, 0x2A, 0xD5},
+                 {ZAVIDEC_FORMAT_G711U, AV_CODEC_ID_PCM_MULAW, ZAVIPKT_CODEC_G711U, 0x80, 0x00, 0xFF}};
+    const auto samples = allSamples();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tag);
+        const auto packet = encode(c.tag, samples, 4321);
+        ASSERT_EQ(packet.size(), ZAVIPKT_HEADER_SIZE + samples.size());
+        EXPECT_EQ(zavipkt_u16(packet.data() + ZAVIPKT_OFF_FRAME_TYPE), ZAVIPKT_FRAME_AUDIO);
+        EXPECT_EQ(zavipkt_u16(packet.data() + ZAVIPKT_OFF_CODEC), c.codec);
+        EXPECT_EQ(zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP), 4321u);
+        EXPECT_EQ(packet[ZAVIPKT_OFF_BITS], 8);
+        const uint8_t *codes = packet.data() + ZAVIPKT_HEADER_SIZE;
+        EXPECT_EQ(codes[65535], c.top);
+        EXPECT_EQ(codes[0], c.bottom);
+        EXPECT_EQ(codes[32768], c.zero);
+
+        // libavcodec quantises from a table of its own that places a few
+        // decision points differently; both coders must pick the same level
+        // or the neighbouring one.
+        const auto reference = AvCodec(c.reference, true).encodeS16(samples);
+        const auto levels = AvCodec(c.reference, false).decodeToS16(allCodes());
+        std::vector<int16_t> sorted(levels);
+        std::sort(sorted.begin(), sorted.end());
+        const auto rank = [&](uint8_t code) { return std::lower_bound(sorted.begin(), sorted.end(), levels[code]) - sorted.begin(); };
+        size_t differing = 0;
+        for (size_t i = 0; i < samples.size(); ++i) {
+            if (codes[i] == reference[i]) continue;
+            ++differing;
+            ASSERT_LE(std::abs(rank(codes[i]) - rank(reference[i])), 1) << "sample " << samples[i];
+        }
+        EXPECT_LT(differing, samples.size() / 50);
+
+        // Decoding a code and encoding the result gives the code back.
+        ZAVIDEC_AUDIO audio;
+        ASSERT_EQ(decode(audioPacket(c.codec, allCodes()), audio), ZAVIDEC_OK);
+        const auto back = encode(c.tag, samplesOf(audio), 0);
+        for (int code = 0; code < 256; ++code) {
+            const bool negativeZero = c.codec == ZAVIPKT_CODEC_G711U && code == 0x7F; // decodes to 0, which encodes as 0xFF
+            if (!negativeZero) {
+                EXPECT_EQ(back[ZAVIPKT_HEADER_SIZE + code], code);
+            }
+        }
+    }
+}
+
+TEST_F(AudioModule, Pcm16RoundTripsStereoWithSequenceNumbers)
+{
+    std::vector<int16_t> pcm(2 * 160);
+    zavi::pack::sineTone(pcm, 2, kRate, 0);
+    pcm[1] = -32768;
+    pcm[3] = 32767;
+    const auto first = encode(ZAVIDEC_FORMAT_PCM16, pcm, 0, 2);
+    const auto second = encode(ZAVIDEC_FORMAT_PCM16, pcm, 20, 2);
+    EXPECT_EQ(zavipkt_u16(second.data() + ZAVIPKT_OFF_SEQUENCE), zavipkt_u16(first.data() + ZAVIPKT_OFF_SEQUENCE) + 1);
+    ZAVIDEC_AUDIO audio;
+    ASSERT_EQ(decode(second, audio), ZAVIDEC_OK);
+    EXPECT_EQ(audio.channels, 2);
+    EXPECT_EQ(audio.formatTag, ZAVIDEC_FORMAT_PCM16);
+    EXPECT_EQ(samplesOf(audio), pcm);
+}
+
+TEST_F(AudioModule, EncoderRefusesWhatItCannotPack)
+{
+    std::vector<int16_t> pcm(160, 0);
+    const uint8_t *data = nullptr;
+    uint32_t length = 0;
+    ZAVIDEC_AUDIO good{kRate, 1, 16, ZAVIDEC_FORMAT_G711A, 320, reinterpret_cast<uint8_t *>(pcm.data())};
+    ZAVIDEC_AUDIO aac = good, eightBit = good, oddBytes = good, noSamples = good, noChannels = good, tooFast = good;
+    aac.formatTag = ZAVIDEC_FORMAT_AAC;
+    eightBit.bitsPerSample = 8;
+    oddBytes.byteCount = 319;
+    noSamples.samples = nullptr;
+    noChannels.channels = 0;
+    tooFast.sampleRate = 96000;
+    EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &aac, 0, &data, &length), ZAVIDEC_ERR_CODEC);
+    for (const ZAVIDEC_AUDIO *bad : {&eightBit, &oddBytes, &noSamples, &noChannels, &tooFast})
+        EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, bad, 0, &data, &length), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &good, 0, nullptr, &length), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_AudioEnc_Encode(decoder_, &good, 0, &data, &length), ZAVIDEC_ERR_ARG) << "a decoder handle is no encoder";
+    EXPECT_EQ(data, nullptr);
+    EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &good, 0, &data, &length), ZAVIDEC_OK);
+    EXPECT_EQ(length, ZAVIPKT_HEADER_SIZE + 160);
+}
+
+TEST_F(AudioModule, AacAdtsDecodesLikeLibavcodec)
+{
+    AvCodec encoder(AV_CODEC_ID_AAC, true, 16000);
+    std::vector<float> tone(16000 / 2);
+    for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.25f * static_cast<float>(std::sin(2 * 3.14159265 * 440 * i / 16000.0));
+    const auto frames = encoder.encodeFloatFrames(tone);
+    ASSERT_GT(frames.size(), 3u);
+    AvCodec reference(AV_CODEC_ID_AAC, false, 16000);
+    // ADTS header: sync, MPEG-4, no CRC, AAC LC, 16 kHz (index 8), one channel.
+    const auto adts = [](const std::vector<uint8_t> &raw) {
+        const size_t length = raw.size() + 7;
+        std::vector<uint8_t> frame = {0xFF, 0xF1, static_cast<uint8_t>((1 << 6) | (8 << 2)), static_cast<uint8_t>((1 << 6) | (length >> 11)),
+                                      static_cast<uint8_t>(length >> 3), static_cast<uint8_t>(((length & 7) << 5) | 0x1F), 0xFC};
+        frame.insert(frame.end(), raw.begin(), raw.end());
+        return frame;
+    };
+    size_t decodedFrames = 0;
+    for (const auto &raw : frames) {
+        const auto frame = adts(raw);
+        const auto expected = reference.decodeFloat(frame);
+        ZAVIDEC_AUDIO audio;
+        const int32_t status = decode(audioPacket(ZAVIPKT_CODEC_AAC, frame, 16000, 1, 16), audio);
+        if (expected.empty()) continue;
+        ASSERT_EQ(status, ZAVIDEC_OK);
+        ++decodedFrames;
+        EXPECT_EQ(audio.formatTag, ZAVIDEC_FORMAT_AAC);
+        EXPECT_EQ(audio.sampleRate, 16000u);
+        EXPECT_EQ(audio.channels, 1);
+        const auto samples = samplesOf(audio);
+        ASSERT_EQ(samples.size(), expected.size());
+        for (size_t i = 0; i < samples.size(); ++i) ASSERT_NEAR(samples[i], expected[i] * 32768.0f, 1.0f) << i;
+    }
+    EXPECT_GT(decodedFrames, 2u);
+}
