@@ -1,0 +1,127 @@
+// PlayMan: everything one player needs. It derives from xPlayThread, whose
+// video step (slot 0) and audio step (slot 1) it fills, and owns its caches,
+// audio output, display object and recorded-file reader by value.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "ZAVIDecSDK.h"
+#include "ZAVIPlaySDK.h"
+#include "audio/audio_output.h"
+#include "display/display.h"
+#include "engine/x_play_thread.h"
+#include "file/file_read_man.h"
+#include "platform/kernel.h"
+#include "player/player_defaults.h"
+#include "stream/frame_caches.h"
+
+namespace zavi {
+
+using display::Display;
+using stream::FrameCaches;
+using stream::TakenFrame;
+
+class PlayMan : public xPlayThread {
+public:
+    PlayMan();
+    ~PlayMan() override;
+
+    int32_t Initialise(ZAVI_HWND window);
+    void Teardown();
+
+    // ---- Intake ---------------------------------------------------------
+    int32_t Intake(const uint8_t *packet, int32_t length, uint8_t timeStampFlag, uint8_t displayFlag);
+
+    // ---- Play control ---------------------------------------------------
+    int32_t SetPlayMode(uint32_t mode);
+    int32_t Play();
+    int32_t Pause();
+    int32_t Resume();
+    int32_t FastPlay(int32_t step);
+    int32_t FastPlayBack();
+    int32_t FrameBack();
+    int32_t FrameGo();
+    int32_t OpenFile(ZAVI_UINTARG first, ZAVI_UINTARG second, uint32_t *result, uint8_t readerKind);
+    int32_t SetPlaySpeed(float speed, float frameIntervalMs, uint8_t catchUp);
+    int32_t SetPreCacheCount(uint32_t count);
+    int32_t SetAdjustPriority(uint8_t videoLeads);
+    int32_t SetVideoType(uint8_t videoType);
+    int32_t SetAudioSwitch(uint8_t audioOn);
+    int32_t GetPlayTimeStamp(uint32_t *timeStamp) const;
+    int32_t SetVolume(int32_t volume);
+    int32_t GetVolume(int32_t *volume);
+
+    // ---- Caches ---------------------------------------------------------
+    int32_t ClearCache();
+    int32_t GetVideoFrameCount(uint32_t *count);
+    int32_t GetAudioFrameCount(uint32_t *count);
+    int32_t SetCacheProperty(uint8_t property);
+    int32_t SetCacheSize(uint32_t videoSize, uint32_t audioSize);
+
+    // ---- Display --------------------------------------------------------
+    int32_t ChangeDisplayWindow(ZAVI_HWND window);
+    int32_t RepaintWindow();
+    int32_t SetPartDisplay(ZAVI_HWND window, const ZAVI_RECT *pictureRect);
+    int32_t RegisterDrawCallback(ZAVI_DrawCallback callback, uintptr_t user1, uintptr_t user2);
+    int32_t CaptureOnePicture(uint8_t **data, uint32_t *size, int32_t format);
+
+    // ---- Sub-objects reached by the exports and the reader ---------------
+    Display &DisplayObject() { return display_; }
+    FileReadMan &Reader() { return reader_; }
+    FrameCaches &Caches() { return caches_; }
+
+    // Decodes and shows one taken video frame under the decoder lock; used by
+    // the video step and by single-frame play.
+    int32_t DecodeAndShow(const TakenFrame &frame);
+
+    // Read-only views for the playback steps and tests.
+    uint32_t PlayMode() const { return playMode_; }
+    bool IsInitialised() const { return initialised_ != 0; }
+
+protected:
+    void VideoStep() override;
+    void AudioStep() override;
+
+private:
+    bool IsVideoOfSelectedFamily(uint16_t frameType) const;
+    int32_t IntakeExtraData(const uint8_t *packet, int32_t length);
+    bool PairMotionVectors(uint32_t pictureTime, ZAVIDEC_MVRESULT &motion);
+    int32_t DecodeAndOutputAudio(TakenFrame &frame);
+
+    // Fields in the order of their roles in the player (see player_defaults.h
+    // for the values set at construction and initialisation). The playback
+    // threads read the play parameters without the player lock; each is one
+    // value written whole, hence atomic.
+    std::atomic<ZAVI_HWND> displayWindow_ = 0;
+    std::atomic<uint8_t> initialised_ = 0;
+    FrameCaches caches_;
+    AudioOutput audioOutput_;
+    Display display_;
+    std::atomic<uint8_t> videoType_ = kDefaultVideoType;
+    std::atomic<uint8_t> adjustPriority_ = kDefaultAdjustPriority;
+    std::atomic<uint8_t> playTimeStampValid_ = 0;
+    std::atomic<uint32_t> playTimeStamp_ = 0;
+    std::atomic<int32_t> preCacheCount_ = kDefaultPreCacheCount;
+    std::atomic<float> timeScale_ = kDefaultTimeScale;
+    std::atomic<float> frameInterval_ = kDefaultFrameIntervalMs;
+    std::atomic<uint8_t> catchUp_ = kDefaultCatchUp;
+    std::atomic<uint8_t> audioSwitch_ = kDefaultAudioSwitch;
+    ZAVIDEC_HANDLE videoDecoder_ = 0;
+    ZAVIDEC_HANDLE audioDecoder_ = 0;
+    int32_t emptyPollCount_ = 0;
+    std::atomic<uint32_t> playMode_ = ZAVI_PLAYMODE_PLAYING;
+    uint8_t ruleBlock_[kRuleBlockSize] = {};
+    uint8_t motionVectorFlag_ = 0;
+    TakenFrame currentMotionVectorFrame_ = {};
+    kernel::CriticalSection decoderLock_;
+    ZAVIDEC_PICTURE decodedPicture_ = {};
+    int32_t snapshotBuffer1Size_ = 0;
+    uint8_t *snapshotBuffer1_ = nullptr;
+    int32_t snapshotBuffer2Size_ = 0;
+    uint8_t *snapshotBuffer2_ = nullptr;
+    FileReadMan reader_;
+    kernel::CriticalSection playerLock_;
+};
+
+} // namespace zavi

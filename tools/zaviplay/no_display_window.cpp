@@ -1,0 +1,8 @@
+// Built without X11: only headless windows are available.
+#include "play_window.h"
+
+namespace zaviplay {
+
+std::unique_ptr<PlayWindow> OpenDisplayWindow(int, int, const std::string &) { return nullptr; }
+
+} // namespace zaviplay
