@@ -17,7 +17,7 @@ namespace {
 PicturePlanes PlanesOf(const uint8_t *luma, uint32_t width, uint32_t height)
 {
     const int32_t lumaSize = static_cast<int32_t>(width * height);
-    return PicturePlanes{luma, luma + lumaSize, luma + ((lumaSize * 5) >> 2), width, height};
+    return PicturePlanes{luma, luma + lumaSize, luma + ((lumaSize * 5) >> 2), width, height, width};
 }
 
 } // namespace

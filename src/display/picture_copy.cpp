@@ -82,9 +82,10 @@ void CopyYV12(uint8_t *dest, int32_t pitch, const PicturePlanes &picture)
     const uint32_t chromaRows = picture.height >> 1;
     uint8_t *crDest = dest + lumaPitch * picture.height;
     uint8_t *cbDest = crDest + chromaPitch * chromaRows;
-    CopyPlane(dest, lumaPitch, picture.luma, picture.width, picture.width, picture.height);
-    CopyPlane(crDest, chromaPitch, picture.cr, chromaWidth, chromaWidth, chromaRows);
-    CopyPlane(cbDest, chromaPitch, picture.cb, chromaWidth, chromaWidth, chromaRows);
+    const uint32_t chromaStride = picture.stride >> 1;
+    CopyPlane(dest, lumaPitch, picture.luma, picture.stride, picture.width, picture.height);
+    CopyPlane(crDest, chromaPitch, picture.cr, chromaStride, chromaWidth, chromaRows);
+    CopyPlane(cbDest, chromaPitch, picture.cb, chromaStride, chromaWidth, chromaRows);
 }
 
 void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture)
@@ -98,9 +99,10 @@ void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture)
     for (uint32_t row = 0; row < picture.height; ++row) {
         // An odd last row shares the chroma row above it.
         const uint32_t chromaRow = chromaRows == 0 ? 0 : std::min(row >> 1, chromaRows - 1);
-        const uint8_t *luma = picture.luma + static_cast<size_t>(row) * picture.width;
-        const uint8_t *cb = hasChroma ? picture.cb + static_cast<size_t>(chromaRow) * chromaWidth : kNeutralChroma;
-        const uint8_t *cr = hasChroma ? picture.cr + static_cast<size_t>(chromaRow) * chromaWidth : kNeutralChroma;
+        const uint8_t *luma = picture.luma + static_cast<size_t>(row) * picture.stride;
+        const size_t chromaOffset = static_cast<size_t>(chromaRow) * (picture.stride >> 1);
+        const uint8_t *cb = hasChroma ? picture.cb + chromaOffset : kNeutralChroma;
+        const uint8_t *cr = hasChroma ? picture.cr + chromaOffset : kNeutralChroma;
         uint8_t *out = dest + row * destPitch;
         for (uint32_t column = 0; column < vectorColumns; column += kPackColumns) {
             const __m128i chroma = _mm_unpacklo_epi8(Load4(cb + column / 2), Load4(cr + column / 2));

@@ -9,11 +9,12 @@
 namespace zavi::display {
 
 struct PicturePlanes {
-    const uint8_t *luma = nullptr; // height rows of width bytes
-    const uint8_t *cb = nullptr;   // height / 2 rows of width / 2 bytes
+    const uint8_t *luma = nullptr; // height rows of width bytes, stride bytes apart
+    const uint8_t *cb = nullptr;   // height / 2 rows of width / 2 bytes, stride / 2 apart
     const uint8_t *cr = nullptr;
     uint32_t width = 0;
     uint32_t height = 0;
+    uint32_t stride = 0;
 };
 
 // Copies `length` bytes, a whole multiple of 16, with streaming stores when

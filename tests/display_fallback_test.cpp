@@ -1,0 +1,161 @@
+// What the renderer does when the driver says no: the ladder of picture
+// surface formats, set-up failures, and the restore path after a failed
+// lock or blit or after the surfaces were lost.
+#include "display_test_scene.h"
+
+namespace display_test {
+namespace {
+
+using zavi::display::Display;
+
+class FallbackTest : public DisplayTest {
+protected:
+    void SetUp() override { UseMonitorWith(ZAVIVIRTUAL_MONITOR_DEFAULT); }
+
+    void UseMonitorWith(uint32_t capabilities)
+    {
+        UseOneMonitor(capabilities);
+        window_ = ZAVIVirtual_CreateWindow(0, 0, 64, 32, 1);
+    }
+
+    // Sets up for the picture and shows it; true when the window then shows
+    // the picture's left and right halves.
+    ::testing::AssertionResult SetUpAndShow(Display &display)
+    {
+        if (display.SetUp(window_, 32, 16) < 0) return ::testing::AssertionFailure() << "set-up failed";
+        if (!Show(display, picture_)) return ::testing::AssertionFailure() << "present failed";
+        return Shows();
+    }
+
+    ::testing::AssertionResult Shows() const
+    {
+        const WindowPixels shown(window_);
+        auto left = shown.AllNear(0, 0, 32, 32, Expected(kRed));
+        if (!left) return left;
+        return shown.AllNear(32, 0, 64, 32, Expected(kBlue));
+    }
+
+    ZAVI_HWND window_ = 0;
+    TestPicture picture_ = [] {
+        TestPicture picture(32, 16);
+        picture.Bars({kRed, kBlue});
+        return picture;
+    }();
+};
+
+TEST_F(FallbackTest, Yv12RefusedInOneMemoryIsTakenFromTheOther)
+{
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, 1);
+    Display display;
+    EXPECT_TRUE(SetUpAndShow(display));
+}
+
+TEST_F(FallbackTest, Yv12RefusedInBothMemoriesFallsBackToPackedYuy2)
+{
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, 2);
+    Display display;
+    EXPECT_TRUE(SetUpAndShow(display));
+    // A YUY2 surface is now in use: showing more pictures keeps packing.
+    picture_.Bars({kGreen, kWhite});
+    ASSERT_TRUE(Show(display, picture_));
+    const WindowPixels shown(window_);
+    EXPECT_TRUE(shown.AllNear(0, 0, 32, 32, Expected(kGreen)));
+    EXPECT_TRUE(shown.AllNear(32, 0, 64, 32, Expected(kWhite)));
+}
+
+TEST_F(FallbackTest, DeviceWithoutYv12UsesYuy2)
+{
+    UseMonitorWith(ZAVIVIRTUAL_MONITOR_NO_YV12);
+    Display display;
+    EXPECT_TRUE(SetUpAndShow(display));
+}
+
+TEST_F(FallbackTest, DeviceWithoutVideoMemoryUsesSystemMemory)
+{
+    UseMonitorWith(ZAVIVIRTUAL_MONITOR_NO_HW_STRETCH | ZAVIVIRTUAL_MONITOR_NO_YV12);
+    Display display;
+    EXPECT_TRUE(SetUpAndShow(display));
+}
+
+TEST_F(FallbackTest, NoYuvFormatAtAllFailsTheSetUpAndTheNextOneRetries)
+{
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, 2);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YUY2, 2);
+    Display display;
+    EXPECT_LT(display.SetUp(window_, 32, 16), 0);
+    EXPECT_EQ(display.SurfaceWidth(), 0);
+    EXPECT_EQ(display.SurfaceHeight(), 0u);
+    EXPECT_TRUE(Show(display, picture_)); // nothing to show on, nothing failed
+    EXPECT_TRUE(WindowPixels(window_).AllNear(0, 0, 64, 32, kDesktop));
+    EXPECT_TRUE(SetUpAndShow(display));
+}
+
+TEST_F(FallbackTest, EachFailingSetUpStepFailsTheSetUp)
+{
+    for (int call : {ZAVIVIRTUAL_CALL_CREATE_DRIVER, ZAVIVIRTUAL_CALL_COOPERATIVE_LEVEL,
+                     ZAVIVIRTUAL_CALL_CREATE_PRIMARY, ZAVIVIRTUAL_CALL_CREATE_CLIPPER,
+                     ZAVIVIRTUAL_CALL_BIND_CLIPPER, ZAVIVIRTUAL_CALL_SET_CLIPPER}) {
+        SCOPED_TRACE(call);
+        Display display;
+        ZAVIVirtual_FailNext(call, 1);
+        EXPECT_LT(display.SetUp(window_, 32, 16), 0);
+        EXPECT_EQ(display.SurfaceWidth(), 0);
+        EXPECT_TRUE(SetUpAndShow(display));
+    }
+}
+
+TEST_F(FallbackTest, FailedLockDropsThePictureAndTheNextOneIsShown)
+{
+    Display display;
+    ASSERT_GE(display.SetUp(window_, 32, 16), 0);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_LOCK, 1);
+    EXPECT_FALSE(Show(display, picture_));
+    EXPECT_TRUE(WindowPixels(window_).AllNear(0, 0, 64, 32, kDesktop));
+    ASSERT_TRUE(Show(display, picture_));
+    EXPECT_TRUE(Shows());
+}
+
+TEST_F(FallbackTest, LostSurfacesAreRestoredAndTheNextPictureIsShown)
+{
+    Display display;
+    ASSERT_TRUE(SetUpAndShow(display));
+    ZAVIVirtual_LoseSurfaces();
+    ZAVIVirtual_FillScreens(kDesktopColour);
+    EXPECT_FALSE(Show(display, picture_)); // the lock finds the picture surface lost
+    EXPECT_TRUE(WindowPixels(window_).AllNear(0, 0, 64, 32, kDesktop));
+    ASSERT_TRUE(Show(display, picture_));
+    EXPECT_TRUE(Shows());
+}
+
+TEST_F(FallbackTest, FailedFinalBlitRestoresAndRepaintRecovers)
+{
+    Display display;
+    ASSERT_TRUE(SetUpAndShow(display));
+    ZAVIVirtual_FillScreens(kDesktopColour);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BLT, 1);
+    EXPECT_FALSE(Show(display, picture_));
+    ZAVIVirtual_LoseSurfaces();
+    EXPECT_EQ(display.Repaint(), -1); // lost: restored on the way out
+    EXPECT_EQ(display.Repaint(), 0);
+    EXPECT_TRUE(Shows());
+}
+
+TEST_F(FallbackTest, FailedUnlockStopsThePresent)
+{
+    Display display;
+    ASSERT_GE(display.SetUp(window_, 32, 16), 0);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_UNLOCK, 1);
+    EXPECT_FALSE(Show(display, picture_));
+}
+
+TEST_F(FallbackTest, FailedClipperAttachStopsThePresent)
+{
+    Display display;
+    ASSERT_GE(display.SetUp(window_, 32, 16), 0);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_SET_CLIPPER, 1);
+    EXPECT_FALSE(Show(display, picture_));
+    EXPECT_EQ(display.Repaint(), 0);
+}
+
+} // namespace
+} // namespace display_test

@@ -1,0 +1,185 @@
+// Shared ground of the display tests: a virtual scene set up per test,
+// synthetic 4:2:0 pictures of known colours, and reading back what the
+// virtual screen shows.
+#pragma once
+
+#include "ZAVIVirtualDisplay.h"
+#include "display/display.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace display_test {
+
+struct Yuv {
+    uint8_t y, cb, cr;
+};
+
+struct Rgb {
+    int red, green, blue;
+};
+
+// BT.601 limited range, in floating point: what a picture colour should
+// look like on the screen, whoever converts it.
+inline Rgb Expected(Yuv c)
+{
+    const double y = 1.164 * (c.y - 16);
+    const double u = c.cb - 128.0;
+    const double v = c.cr - 128.0;
+    auto clamp = [](double value) { return static_cast<int>(std::lround(std::fmin(255.0, std::fmax(0.0, value)))); };
+    return Rgb{clamp(y + 1.596 * v), clamp(y - 0.391 * u - 0.813 * v), clamp(y + 2.018 * u)};
+}
+
+inline constexpr Yuv kRed{81, 90, 240};
+inline constexpr Yuv kGreen{145, 54, 34};
+inline constexpr Yuv kBlue{41, 240, 110};
+inline constexpr Yuv kWhite{235, 128, 128};
+inline constexpr Yuv kGrey{128, 128, 128};
+inline constexpr int kTolerance = 4;
+inline constexpr uint32_t kDesktopColour = 0xFF00FF; // magenta: nothing was drawn here
+
+inline Rgb FromRgbValue(uint32_t rgb)
+{
+    return Rgb{static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)};
+}
+
+inline bool Near(Rgb a, Rgb b, int tolerance = kTolerance)
+{
+    return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
+           std::abs(a.blue - b.blue) <= tolerance;
+}
+
+inline std::string Describe(Rgb c)
+{
+    return "(" + std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue) + ")";
+}
+
+// A decoded picture as the decoder module lays it out: Y, then Cb at
+// width x height, then Cr at 5 x width x height / 4.
+class TestPicture {
+public:
+    TestPicture(uint32_t width, uint32_t height) : width_(width), height_(height), bytes_(width * height * 3 / 2) {}
+
+    uint32_t Width() const { return width_; }
+    uint32_t Height() const { return height_; }
+    const uint8_t *Luma() const { return bytes_.data(); }
+    uint8_t *Bytes() { return bytes_.data(); }
+
+    // Paints the rectangle [x0, x1) x [y0, y1) (even coordinates) in one colour.
+    TestPicture &Paint(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, Yuv colour)
+    {
+        for (uint32_t y = y0; y < y1; ++y)
+            for (uint32_t x = x0; x < x1; ++x) {
+                bytes_[y * width_ + x] = colour.y;
+                const size_t chroma = (y / 2) * (width_ / 2) + x / 2;
+                bytes_[width_ * height_ + chroma] = colour.cb;
+                bytes_[width_ * height_ * 5 / 4 + chroma] = colour.cr;
+            }
+        return *this;
+    }
+    TestPicture &Fill(Yuv colour) { return Paint(0, 0, width_, height_, colour); }
+
+    // Vertical bars of equal width, left to right.
+    TestPicture &Bars(std::initializer_list<Yuv> colours)
+    {
+        uint32_t x = 0;
+        const auto step = width_ / static_cast<uint32_t>(colours.size());
+        for (const Yuv &colour : colours) {
+            Paint(x, 0, x + step, height_, colour);
+            x += step;
+        }
+        return *this;
+    }
+
+    // Quadrants: top left, top right, bottom left, bottom right.
+    TestPicture &Quadrants(Yuv topLeft, Yuv topRight, Yuv bottomLeft, Yuv bottomRight)
+    {
+        const uint32_t w = width_ / 2, h = height_ / 2;
+        return Paint(0, 0, w, h, topLeft).Paint(w, 0, width_, h, topRight).Paint(0, h, w, height_, bottomLeft)
+            .Paint(w, h, width_, height_, bottomRight);
+    }
+
+private:
+    uint32_t width_;
+    uint32_t height_;
+    std::vector<uint8_t> bytes_;
+};
+
+// What the screen shows inside a window's client area.
+class WindowPixels {
+public:
+    explicit WindowPixels(ZAVI_HWND window)
+    {
+        ZAVIVirtual_ReadWindowPixels(window, nullptr, 0, &width_, &height_);
+        bgr_.resize(static_cast<size_t>(width_) * height_ * 3);
+        EXPECT_EQ(ZAVIVirtual_ReadWindowPixels(window, bgr_.data(), static_cast<int32_t>(bgr_.size()), nullptr, nullptr), 0);
+    }
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    Rgb At(int32_t x, int32_t y) const
+    {
+        const uint8_t *p = &bgr_[(static_cast<size_t>(y) * width_ + x) * 3];
+        return Rgb{p[2], p[1], p[0]};
+    }
+    // Every pixel of [x0, x1) x [y0, y1) near `colour`.
+    ::testing::AssertionResult AllNear(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Rgb colour) const
+    {
+        for (int32_t y = y0; y < y1; ++y)
+            for (int32_t x = x0; x < x1; ++x)
+                if (!Near(At(x, y), colour))
+                    return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << Describe(At(x, y))
+                                                         << ", expected " << Describe(colour);
+        return ::testing::AssertionSuccess();
+    }
+
+private:
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    std::vector<uint8_t> bgr_;
+};
+
+struct MonitorSpec {
+    int32_t x, y, width, height;
+    uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT;
+};
+
+// Each test starts from its own monitors (the library's device table
+// gathered from them) and a magenta desktop.
+class DisplayTest : public ::testing::Test {
+protected:
+    void TearDown() override { ZAVIVirtual_ResetScene(); }
+
+    std::vector<uintptr_t> UseMonitors(std::initializer_list<MonitorSpec> monitors)
+    {
+        ZAVIVirtual_ResetScene();
+        std::vector<uintptr_t> handles;
+        for (const MonitorSpec &m : monitors)
+            handles.push_back(ZAVIVirtual_AddMonitor(m.x, m.y, m.width, m.height, m.x, m.y, m.width, m.height,
+                                                     m.capabilities));
+        ZAVIVirtual_RegatherDisplayDevices();
+        ZAVIVirtual_FillScreens(kDesktopColour);
+        return handles;
+    }
+
+    void UseOneMonitor(uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT)
+    {
+        UseMonitors({{0, 0, 320, 240, capabilities}});
+    }
+
+    static bool Show(zavi::display::Display &display, const TestPicture &picture,
+                     const uint8_t *ruleBlock = nullptr, const ZAVIDEC_MVRESULT *motion = nullptr)
+    {
+        return display.Present(picture.Luma(), picture.Width(), picture.Height(), ruleBlock, motion);
+    }
+
+    static const Rgb kDesktop;
+};
+
+inline const Rgb DisplayTest::kDesktop = FromRgbValue(kDesktopColour);
+
+} // namespace display_test
