@@ -34,7 +34,8 @@ typedef uintptr_t ZAVIFILE_ARG;     /* pointer-sized, so an address fits */
 #  define ZAVIFILE_API ZAVIFILE_EXPORT
 #endif
 
-/* Statuses besides 0. */
+/* Statuses. */
+#define ZAVIFILE_OK                 0
 #define ZAVIFILE_DECODE_ONLY        (-1188) /* packet delivered to be decoded, not shown; read on */
 #define ZAVIFILE_END                (-1189) /* no further packet in the reading order */
 #define ZAVIFILE_ERR_ARG            (-1101) /* null pointer, zero handle, value out of range */

@@ -1,47 +1,205 @@
-// The exported C interface. Reading and writing are being built; until then
-// no reader or writer can be created and every call says so.
+// The exported C interface: finds the reader or writer of a handle and hands
+// the call to it. Pass-through arguments become the pointers they carry here.
 #include "ZAVIFileSDK.h"
 
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_InitReader(ZAVIFILE_HANDLE *, uint8_t) { return ZAVIFILE_ERR_KIND; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_ReleaseReader(ZAVIFILE_HANDLE) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_OpenFile(ZAVIFILE_HANDLE, ZAVIFILE_ARG, ZAVIFILE_ARG, uint32_t *)
+#include <new>
+
+#include "handle_table.h"
+#include "reader.h"
+#include "writer.h"
+
+namespace zavifile {
+
+ZAVIFILE_HANDLE NextHandle()
 {
-    return ZAVIFILE_ERR_HANDLE;
+    static std::atomic<ZAVIFILE_HANDLE> next{1};
+    ZAVIFILE_HANDLE handle = next.fetch_add(1);
+    while (handle == 0) handle = next.fetch_add(1);
+    return handle;
 }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_CloseFile(ZAVIFILE_HANDLE) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetNextFrame(ZAVIFILE_HANDLE, const uint8_t **, uint32_t *, uint32_t *)
+
+namespace {
+
+HandleTable<Reader> &Readers()
 {
-    return ZAVIFILE_ERR_HANDLE;
+    static HandleTable<Reader> table;
+    return table;
 }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetReadOrder(ZAVIFILE_HANDLE, uint8_t) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetReadKeyFrame(ZAVIFILE_HANDLE, uint8_t) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetPosition(ZAVIFILE_HANDLE, uint32_t) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_Seek(ZAVIFILE_HANDLE, float) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetPosition(ZAVIFILE_HANDLE, uint32_t *) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetFileInfo(ZAVIFILE_HANDLE, uint32_t *) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetTimeLine(ZAVIFILE_HANDLE, ZAVIFILE_ARG, ZAVIFILE_ARG)
+
+HandleTable<Writer> &Writers()
 {
-    return ZAVIFILE_ERR_HANDLE;
+    static HandleTable<Writer> table;
+    return table;
 }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetFastSearch(ZAVIFILE_HANDLE, ZAVIFILE_ARG, ZAVIFILE_ARG, ZAVIFILE_ARG)
+
+// Runs `call` on the reader of `handle`, or answers ZAVIFILE_ERR_HANDLE.
+template <typename Call>
+int32_t WithReader(ZAVIFILE_HANDLE handle, Call &&call)
 {
-    return ZAVIFILE_ERR_HANDLE;
+    Reader *reader = Readers().Find(handle);
+    return reader == nullptr ? ZAVIFILE_ERR_HANDLE : call(*reader);
 }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetRule(ZAVIFILE_HANDLE, const uint8_t *, int32_t) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetFirstRule(ZAVIFILE_HANDLE, ZAVIFILE_ARG, ZAVIFILE_ARG)
+
+template <typename Call>
+int32_t WithWriter(ZAVIFILE_HANDLE handle, Call &&call)
 {
-    return ZAVIFILE_ERR_HANDLE;
+    Writer *writer = Writers().Find(handle);
+    return writer == nullptr ? ZAVIFILE_ERR_HANDLE : call(*writer);
 }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVIFile_GetFirstRule(ZAVIFILE_HANDLE, ZAVIFILE_ARG, ZAVIFILE_ARG)
+
+bool Fits32(ZAVIFILE_ARG value) { return static_cast<uint32_t>(value) == value; }
+
+template <typename T>
+T *Pointer(ZAVIFILE_ARG value)
 {
-    return ZAVIFILE_ERR_HANDLE;
+    return reinterpret_cast<T *>(value);
 }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetNextRule(ZAVIFILE_HANDLE, ZAVIFILE_ARG, ZAVIFILE_ARG)
+
+int32_t FirstRule(ZAVIFILE_HANDLE reader, ZAVIFILE_ARG buffer, ZAVIFILE_ARG length)
 {
-    return ZAVIFILE_ERR_HANDLE;
+    return WithReader(reader, [&](Reader &r) { return r.GetFirstRule(Pointer<uint8_t>(buffer), Pointer<uint32_t>(length)); });
 }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetLoop(ZAVIFILE_HANDLE, uint8_t) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Create(ZAVIFILE_HANDLE *, const char *, uint32_t) { return ZAVIFILE_ERR_OPEN; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Packet(ZAVIFILE_HANDLE, const uint8_t *, int32_t) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Flush(ZAVIFILE_HANDLE) { return ZAVIFILE_ERR_HANDLE; }
-ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Close(ZAVIFILE_HANDLE) { return ZAVIFILE_ERR_HANDLE; }
+
+} // namespace
+} // namespace zavifile
+
+using zavifile::Reader;
+using zavifile::Writer;
+using zavifile::WithReader;
+using zavifile::WithWriter;
+using zavifile::Pointer;
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_InitReader(ZAVIFILE_HANDLE *reader, uint8_t kind)
+{
+    if (reader == nullptr) return ZAVIFILE_ERR_ARG;
+    if (kind != ZAVIFILE_KIND_RECORDING) return ZAVIFILE_ERR_KIND;
+    std::unique_ptr<Reader> created(new (std::nothrow) Reader);
+    if (!created) return ZAVIFILE_ERR_NO_MEMORY;
+    *reader = zavifile::Readers().Add(std::move(created));
+    return ZAVIFILE_OK;
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_ReleaseReader(ZAVIFILE_HANDLE reader)
+{
+    return zavifile::Readers().Remove(reader) ? ZAVIFILE_OK : ZAVIFILE_ERR_HANDLE;
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_OpenFile(ZAVIFILE_HANDLE reader, ZAVIFILE_ARG first,
+                                                     ZAVIFILE_ARG second, uint32_t *result)
+{
+    return WithReader(reader, [&](Reader &r) { return r.Open(first, second, result); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_CloseFile(ZAVIFILE_HANDLE reader)
+{
+    return WithReader(reader, [](Reader &r) {
+        r.Close();
+        return ZAVIFILE_OK;
+    });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetNextFrame(ZAVIFILE_HANDLE reader, const uint8_t **packet,
+                                                         uint32_t *length, uint32_t *position)
+{
+    return WithReader(reader, [&](Reader &r) { return r.NextFrame(packet, length, position); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetReadOrder(ZAVIFILE_HANDLE reader, uint8_t forward)
+{
+    return WithReader(reader, [&](Reader &r) { return r.SetForward(forward != 0); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetReadKeyFrame(ZAVIFILE_HANDLE reader, uint8_t keyOnly)
+{
+    return WithReader(reader, [&](Reader &r) { return r.SetKeyOnly(keyOnly != 0); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetPosition(ZAVIFILE_HANDLE reader, uint32_t position)
+{
+    return WithReader(reader, [&](Reader &r) { return r.SetPosition(position); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_Seek(ZAVIFILE_HANDLE reader, float where)
+{
+    return WithReader(reader, [&](Reader &r) { return r.Seek(where); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetPosition(ZAVIFILE_HANDLE reader, uint32_t *position)
+{
+    return WithReader(reader, [&](Reader &r) { return r.GetPosition(position); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetFileInfo(ZAVIFILE_HANDLE reader, uint32_t *record)
+{
+    return WithReader(reader, [&](Reader &r) { return r.GetFileInfo(record); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetTimeLine(ZAVIFILE_HANDLE reader, ZAVIFILE_ARG entries,
+                                                        ZAVIFILE_ARG count)
+{
+    return WithReader(reader, [&](Reader &r) {
+        return r.GetTimeLine(Pointer<ZAVIFILE_TIMELINE_ENTRY>(entries), Pointer<uint32_t>(count));
+    });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetFastSearch(ZAVIFILE_HANDLE reader, ZAVIFILE_ARG from,
+                                                          ZAVIFILE_ARG to, ZAVIFILE_ARG what)
+{
+    if (!zavifile::Fits32(from) || !zavifile::Fits32(to) || !zavifile::Fits32(what)) return ZAVIFILE_ERR_ARG;
+    return WithReader(reader, [&](Reader &r) {
+        return r.SetFastSearch(static_cast<uint32_t>(from), static_cast<uint32_t>(to), static_cast<uint32_t>(what));
+    });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetRule(ZAVIFILE_HANDLE reader, const uint8_t *packet, int32_t length)
+{
+    return WithReader(reader, [&](Reader &r) { return r.SetRule(packet, length); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetFirstRule(ZAVIFILE_HANDLE reader, ZAVIFILE_ARG buffer,
+                                                         ZAVIFILE_ARG length)
+{
+    return zavifile::FirstRule(reader, buffer, length);
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVIFile_GetFirstRule(ZAVIFILE_HANDLE reader, ZAVIFILE_ARG buffer,
+                                                        ZAVIFILE_ARG length)
+{
+    return zavifile::FirstRule(reader, buffer, length);
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_GetNextRule(ZAVIFILE_HANDLE reader, ZAVIFILE_ARG buffer,
+                                                        ZAVIFILE_ARG length)
+{
+    return WithReader(reader, [&](Reader &r) { return r.GetNextRule(Pointer<uint8_t>(buffer), Pointer<uint32_t>(length)); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetLoop(ZAVIFILE_HANDLE reader, uint8_t loop)
+{
+    return WithReader(reader, [&](Reader &r) { return r.SetLoop(loop != 0); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Create(ZAVIFILE_HANDLE *writer, const char *path, uint32_t createdUtc)
+{
+    if (writer == nullptr) return ZAVIFILE_ERR_ARG;
+    std::unique_ptr<Writer> created;
+    const int32_t status = Writer::Create(path, createdUtc, created);
+    if (status == ZAVIFILE_OK) *writer = zavifile::Writers().Add(std::move(created));
+    return status;
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Packet(ZAVIFILE_HANDLE writer, const uint8_t *packet, int32_t length)
+{
+    return WithWriter(writer, [&](Writer &w) { return w.Append(packet, length); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Flush(ZAVIFILE_HANDLE writer)
+{
+    return WithWriter(writer, [](Writer &w) { return w.Flush(); });
+}
+
+ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Close(ZAVIFILE_HANDLE writer)
+{
+    std::unique_ptr<Writer> closing = zavifile::Writers().Remove(writer);
+    return closing ? closing->Close() : ZAVIFILE_ERR_HANDLE;
+}
