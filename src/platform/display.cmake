@@ -4,8 +4,9 @@
 target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/canvas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/display.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/memory_surface.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/surface_pixels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_display_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_driver.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_pixels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_scene.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_surface.cpp)

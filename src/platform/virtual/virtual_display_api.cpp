@@ -7,7 +7,7 @@
 #include <algorithm>
 
 using zavi::platform::Rect;
-using zavi::platform::virtual_display::Bgr;
+using zavi::platform::Bgr;
 using zavi::platform::virtual_display::ObjectKind;
 using zavi::platform::virtual_display::Scene;
 

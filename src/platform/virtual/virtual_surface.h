@@ -1,15 +1,15 @@
 // Driver objects of the headless backend: off-screen surfaces holding their
 // pixels in their own format, primary surfaces that are a monitor's screen,
-// and clippers that cut blits to a window's client area.
+// clippers that cut blits to a window's client area, and canvases that draw
+// on the screen inside a window.
 #pragma once
 
 #include "platform/canvas_target.h"
-#include "platform/display.h"
+#include "platform/memory_surface.h"
 #include "platform/virtual/virtual_scene.h"
 
 #include <atomic>
 #include <memory>
-#include <vector>
 
 namespace zavi::platform::virtual_display {
 
@@ -24,20 +24,6 @@ private:
     std::atomic<WindowHandle> window_{0};
 };
 
-class VirtualSurface;
-
-// Drawing on an RGB surface through GetDC.
-class SurfaceCanvas final : public Canvas {
-public:
-    explicit SurfaceCanvas(VirtualSurface &surface) : surface_(surface) {}
-
-protected:
-    void FillRect(const Rect &rect, ColorRef color) override;
-
-private:
-    VirtualSurface &surface_;
-};
-
 // Drawing on the screen inside a window (GetDC / GetWindowDC).
 class WindowCanvas final : public Canvas {
 public:
@@ -50,7 +36,7 @@ private:
     WindowHandle window_;
 };
 
-class VirtualSurface final : public DrawSurface {
+class VirtualSurface final : public MemorySurface {
 public:
     // An off-screen surface of the given layout.
     VirtualSurface(const PixelLayout &layout, uint32_t caps);
@@ -58,36 +44,16 @@ public:
     explicit VirtualSurface(std::shared_ptr<VirtualMonitor> monitor);
     ~VirtualSurface() override;
 
-    HResult Lock(const Rect *rect, SurfaceDesc &desc, uint32_t flags) override;
-    HResult Unlock(const Rect *rect) override;
-    HResult Blt(const Rect *destRect, DrawSurface *source, const Rect *sourceRect, uint32_t flags,
-                const BltFx *fx) override;
-    HResult SetClipper(std::shared_ptr<DrawClipper> clipper) override;
-    HResult Restore() override;
-    HResult IsLost() override;
-    HResult GetDC(DeviceContext &context) override;
-    HResult ReleaseDC(DeviceContext context) override;
+    bool Lost() const override;
 
-    // With the scene mutex held: writes one pixel of an RGB surface.
-    void WriteLocked(int32_t x, int32_t y, Bgr color);
+protected:
+    bool Refuses(SurfaceCall call) override;
+    HResult RestoreLost() override;
+    Rect ClipArea(const Rect &dest) const override;
 
 private:
-    bool Lost() const;
-    uint8_t *Pixels();
-    Rect Bounds() const;
-    // The part of `dest` a blit may write: the surface, cut by the clipper's
-    // window when one is attached. Called with the scene mutex held.
-    Rect ClipArea(const Rect &dest) const;
-
     std::shared_ptr<VirtualMonitor> monitor_; // primary surfaces only
-    std::vector<uint8_t> storage_;            // off-screen surfaces only
-    PixelLayout layout_;
-    uint32_t caps_;
-    std::shared_ptr<DrawClipper> clipper_;
     uint64_t generation_;
-    bool locked_ = false;
-    bool dcTaken_ = false;
-    SurfaceCanvas canvas_{*this};
 };
 
 } // namespace zavi::platform::virtual_display

@@ -1,4 +1,4 @@
-// Pixel storage of the headless backend: how a surface of each format lays
+// Pixel storage of memory surfaces: how a surface of each format lays
 // out its bytes, and reading, writing and filling single pixels in it. Blits
 // go through blue-green-red triplets; YUV sources are converted with the
 // BT.601 limited-range reference arithmetic.
@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace zavi::platform::virtual_display {
+namespace zavi::platform {
 
 enum class PixelKind { Rgb32, Rgb24, Yv12, Yuy2 };
 
@@ -29,6 +29,9 @@ struct PixelLayout {
     bool IsRgb() const { return kind == PixelKind::Rgb32 || kind == PixelKind::Rgb24; }
 };
 
+// Bytes of one pixel of an RGB layout.
+size_t BytesPerPixel(PixelKind kind);
+
 // Rows start 64-byte aligned, as display memory tends to; the pitch is
 // therefore often wider than the row.
 PixelLayout MakeLayout(PixelKind kind, uint32_t width, uint32_t height);
@@ -47,5 +50,7 @@ void WritePixel(uint8_t *base, const PixelLayout &layout, uint32_t x, uint32_t y
 void FillPixels(uint8_t *base, const PixelLayout &layout, const Rect &area, uint32_t fillColor);
 
 Bgr YuvToBgr(uint8_t luma, uint8_t cb, uint8_t cr);
+// A GDI colour value (0x00BBGGRR).
+Bgr BgrOfColorRef(uint32_t colorRef);
 
-} // namespace zavi::platform::virtual_display
+} // namespace zavi::platform

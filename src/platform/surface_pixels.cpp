@@ -1,9 +1,9 @@
-#include "platform/virtual/virtual_pixels.h"
+#include "platform/surface_pixels.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace zavi::platform::virtual_display {
+namespace zavi::platform {
 
 namespace {
 
@@ -26,8 +26,6 @@ uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)
 
 uint32_t ChromaRows(const PixelLayout &layout) { return (layout.height + 1) / 2; }
 
-size_t BytesPerPixel(PixelKind kind) { return kind == PixelKind::Rgb32 ? 4 : 3; }
-
 // YV12 planes: luma, then Cr, then Cb, each chroma row half the pitch.
 const uint8_t *CrPlane(const uint8_t *base, const PixelLayout &layout)
 {
@@ -39,6 +37,8 @@ const uint8_t *CbPlane(const uint8_t *base, const PixelLayout &layout)
 }
 
 } // namespace
+
+size_t BytesPerPixel(PixelKind kind) { return kind == PixelKind::Rgb32 ? 4 : 3; }
 
 size_t PixelLayout::ByteSize() const
 {
@@ -92,6 +92,11 @@ Bgr YuvToBgr(uint8_t luma, uint8_t cb, uint8_t cr)
     const int v = cr - kChromaOffset;
     return Bgr{Clamp((y + kCbToBlue * u) >> kFixedShift), Clamp((y - kCbToGreen * u - kCrToGreen * v) >> kFixedShift),
                Clamp((y + kCrToRed * v) >> kFixedShift)};
+}
+
+Bgr BgrOfColorRef(uint32_t colorRef)
+{
+    return Bgr{static_cast<uint8_t>(colorRef >> 16), static_cast<uint8_t>(colorRef >> 8), static_cast<uint8_t>(colorRef)};
 }
 
 Bgr ReadPixel(const uint8_t *base, const PixelLayout &layout, uint32_t x, uint32_t y)
@@ -169,4 +174,4 @@ void FillPixels(uint8_t *base, const PixelLayout &layout, const Rect &area, uint
     }
 }
 
-} // namespace zavi::platform::virtual_display
+} // namespace zavi::platform

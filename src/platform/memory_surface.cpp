@@ -1,0 +1,173 @@
+#include "platform/memory_surface.h"
+
+namespace zavi::platform {
+
+namespace {
+
+constexpr uint32_t kLockedDescFields =
+    DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_LPSURFACE;
+
+bool Inside(const Rect &inner, const Rect &outer)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// Nearest source sample for destination offset `offset` of `destSpan`,
+// taken at the centre of the destination pixel.
+int32_t SourceSample(int32_t from, int32_t sourceSpan, int32_t offset, int32_t destSpan)
+{
+    return from + static_cast<int32_t>((2 * static_cast<int64_t>(offset) + 1) * sourceSpan /
+                                       (2 * static_cast<int64_t>(destSpan)));
+}
+
+} // namespace
+
+void SurfaceCanvas::FillRect(const Rect &rect, ColorRef color)
+{
+    const Bgr bgr = BgrOfColorRef(color);
+    std::lock_guard lock(surface_.PixelMutex());
+    for (int32_t y = rect.top; y < rect.bottom; ++y)
+        for (int32_t x = rect.left; x < rect.right; ++x) surface_.WriteLocked(x, y, bgr);
+}
+
+MemorySurface::MemorySurface(const PixelLayout &layout, uint32_t caps, std::mutex &pixelMutex)
+    : storage_(layout.ByteSize(), 0), layout_(layout), caps_(caps), pixels_(storage_.data()), pixelMutex_(pixelMutex)
+{
+}
+
+MemorySurface::MemorySurface(const PixelLayout &layout, uint32_t caps, uint8_t *pixels, std::mutex &pixelMutex)
+    : layout_(layout), caps_(caps), pixels_(pixels), pixelMutex_(pixelMutex)
+{
+}
+
+Rect MemorySurface::Bounds() const
+{
+    return Rect{0, 0, static_cast<int32_t>(layout_.width), static_cast<int32_t>(layout_.height)};
+}
+
+Rect MemorySurface::ClipArea(const Rect &dest) const
+{
+    Rect area;
+    IntersectRect(area, dest, Bounds());
+    return area;
+}
+
+void MemorySurface::WriteLocked(int32_t x, int32_t y, Bgr color)
+{
+    if (x < 0 || y < 0 || x >= static_cast<int32_t>(layout_.width) || y >= static_cast<int32_t>(layout_.height)) return;
+    WritePixel(pixels_, layout_, static_cast<uint32_t>(x), static_cast<uint32_t>(y), color);
+    ++version_;
+}
+
+HResult MemorySurface::Lock(const Rect *rect, SurfaceDesc &desc, uint32_t)
+{
+    if (Refuses(SurfaceCall::Lock)) return kDdErrGeneric;
+    if (Lost()) return kDdErrSurfaceLost;
+    if (Busy()) return kDdErrSurfaceBusy;
+    if (rect != nullptr && (IsRectEmpty(*rect) || !Inside(*rect, Bounds()) || !layout_.IsRgb()))
+        return kDdErrInvalidParams;
+    uint8_t *start = pixels_;
+    if (rect != nullptr)
+        start += static_cast<size_t>(layout_.pitch) * static_cast<uint32_t>(rect->top) +
+                 static_cast<size_t>(rect->left) * BytesPerPixel(layout_.kind);
+    desc.flags = kLockedDescFields;
+    desc.width = layout_.width;
+    desc.height = layout_.height;
+    desc.pitch = layout_.pitch;
+    desc.surface = start;
+    desc.pixelFormat = DescribeFormat(layout_.kind);
+    desc.caps = caps_;
+    locked_ = true;
+    return kDdOk;
+}
+
+HResult MemorySurface::Unlock(const Rect *)
+{
+    if (Refuses(SurfaceCall::Unlock)) return kDdErrGeneric;
+    if (!locked_) return kDdErrNotLocked;
+    locked_ = false;
+    ++version_;
+    return kDdOk;
+}
+
+HResult MemorySurface::Blt(const Rect *destRect, DrawSurface *source, const Rect *sourceRect, uint32_t flags,
+                           const BltFx *fx)
+{
+    if (Refuses(SurfaceCall::Blt)) return kDdErrGeneric;
+    const Rect dest = destRect != nullptr ? *destRect : Bounds();
+    if (IsRectEmpty(dest)) return kDdErrInvalidParams;
+    if (Busy()) return kDdErrSurfaceBusy;
+    if (Lost()) return kDdErrSurfaceLost;
+
+    if (flags & DDBLT_COLORFILL) {
+        if (fx == nullptr) return kDdErrInvalidParams;
+        std::lock_guard lock(pixelMutex_);
+        const Rect area = ClipArea(dest);
+        if (!IsRectEmpty(area)) FillPixels(pixels_, layout_, area, fx->fillColor);
+        ++version_;
+        return kDdOk;
+    }
+    const auto *from = dynamic_cast<const MemorySurface *>(source);
+    if (from == nullptr) return kDdErrInvalidParams;
+    return StretchFrom(dest, *from, sourceRect);
+}
+
+HResult MemorySurface::StretchFrom(const Rect &dest, const MemorySurface &from, const Rect *sourceRect)
+{
+    if (!layout_.IsRgb()) return kDdErrUnsupported; // stretching into YUV is not offered
+    if (from.Lost()) return kDdErrSurfaceLost;
+    if (from.Busy()) return kDdErrSurfaceBusy;
+    const Rect sourceArea = sourceRect != nullptr ? *sourceRect : from.Bounds();
+    if (IsRectEmpty(sourceArea) || !Inside(sourceArea, from.Bounds())) return kDdErrInvalidParams;
+
+    std::lock_guard lock(pixelMutex_);
+    const Rect area = ClipArea(dest);
+    const int32_t destWidth = dest.right - dest.left;
+    const int32_t destHeight = dest.bottom - dest.top;
+    const int32_t sourceWidth = sourceArea.right - sourceArea.left;
+    const int32_t sourceHeight = sourceArea.bottom - sourceArea.top;
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        const auto sy = static_cast<uint32_t>(SourceSample(sourceArea.top, sourceHeight, y - dest.top, destHeight));
+        for (int32_t x = area.left; x < area.right; ++x) {
+            const auto sx = static_cast<uint32_t>(SourceSample(sourceArea.left, sourceWidth, x - dest.left, destWidth));
+            WritePixel(pixels_, layout_, static_cast<uint32_t>(x), static_cast<uint32_t>(y),
+                       ReadPixel(from.pixels_, from.layout_, sx, sy));
+        }
+    }
+    ++version_;
+    return kDdOk;
+}
+
+HResult MemorySurface::SetClipper(std::shared_ptr<DrawClipper> clipper)
+{
+    if (Refuses(SurfaceCall::SetClipper)) return kDdErrGeneric;
+    std::lock_guard lock(pixelMutex_);
+    clipper_ = std::move(clipper);
+    return kDdOk;
+}
+
+HResult MemorySurface::Restore() { return RestoreLost(); }
+
+HResult MemorySurface::IsLost() { return Lost() ? kDdErrSurfaceLost : kDdOk; }
+
+HResult MemorySurface::GetDC(DeviceContext &context)
+{
+    context = 0;
+    if (Refuses(SurfaceCall::GetDc) || !layout_.IsRgb()) return kDdErrCantCreateDc;
+    if (Lost()) return kDdErrSurfaceLost;
+    if (Busy()) return kDdErrSurfaceBusy;
+    canvas_.ResetState();
+    dcTaken_ = true;
+    context = canvas_.Handle();
+    return kDdOk;
+}
+
+HResult MemorySurface::ReleaseDC(DeviceContext context)
+{
+    if (!dcTaken_ || context != canvas_.Handle()) return kDdErrNoDc;
+    dcTaken_ = false;
+    return kDdOk;
+}
+
+} // namespace zavi::platform

@@ -1,0 +1,95 @@
+// A surface whose pixels are in main memory: what every off-screen surface
+// of the Linux backends is, and what a virtual monitor's screen is. Lock
+// hands out the pixels with their pitch; Blt stretches another memory
+// surface into it (converting YUV with the reference arithmetic) or fills
+// it with a colour; GetDC gives a canvas on RGB surfaces. A backend refines
+// it through the protected hooks: failures it injects, when the surface is
+// lost, and how a clipper cuts a blit.
+#pragma once
+
+#include "platform/canvas_target.h"
+#include "platform/display.h"
+#include "platform/surface_pixels.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace zavi::platform {
+
+enum class SurfaceCall { Lock, Unlock, Blt, SetClipper, GetDc };
+
+class MemorySurface;
+
+class SurfaceCanvas final : public Canvas {
+public:
+    explicit SurfaceCanvas(MemorySurface &surface) : surface_(surface) {}
+
+protected:
+    void FillRect(const Rect &rect, ColorRef color) override;
+
+private:
+    MemorySurface &surface_;
+};
+
+class MemorySurface : public DrawSurface {
+public:
+    // Owns its pixels. `pixelMutex` guards every write through Blt or a
+    // canvas (a backend shares one among the surfaces it blits between).
+    MemorySurface(const PixelLayout &layout, uint32_t caps, std::mutex &pixelMutex);
+    // Pixels owned elsewhere, laid out as `layout`.
+    MemorySurface(const PixelLayout &layout, uint32_t caps, uint8_t *pixels, std::mutex &pixelMutex);
+
+    HResult Lock(const Rect *rect, SurfaceDesc &desc, uint32_t flags) override;
+    HResult Unlock(const Rect *rect) override;
+    HResult Blt(const Rect *destRect, DrawSurface *source, const Rect *sourceRect, uint32_t flags,
+                const BltFx *fx) override;
+    HResult SetClipper(std::shared_ptr<DrawClipper> clipper) override;
+    HResult Restore() override;
+    HResult IsLost() override;
+    HResult GetDC(DeviceContext &context) override;
+    HResult ReleaseDC(DeviceContext context) override;
+
+    const PixelLayout &Layout() const { return layout_; }
+    Rect Bounds() const;
+    // With PixelMutex() held (or on the owner's thread between Lock and
+    // Unlock): the pixels.
+    const uint8_t *Pixels() const { return pixels_; }
+    std::mutex &PixelMutex() const { return pixelMutex_; }
+    // Moves on whenever the pixels may have changed (unlock, blit, drawing),
+    // so that copies of them elsewhere know when to refresh.
+    uint64_t Version() const { return version_.load(); }
+    // True while locked or while its device context is out: not a blit source.
+    bool Busy() const { return locked_ || dcTaken_; }
+
+    // With PixelMutex() held: writes one pixel of an RGB surface (outside
+    // pixels are ignored).
+    void WriteLocked(int32_t x, int32_t y, Bgr color);
+
+    virtual bool Lost() const { return false; }
+
+protected:
+    virtual bool Refuses(SurfaceCall) { return false; }
+    virtual HResult RestoreLost() { return kDdOk; }
+    // With PixelMutex() held: the part of `dest` a blit may write. The
+    // surface by default, a backend cuts it further by the clipper's window.
+    virtual Rect ClipArea(const Rect &dest) const;
+    const std::shared_ptr<DrawClipper> &Clipper() const { return clipper_; }
+
+private:
+    HResult StretchFrom(const Rect &dest, const MemorySurface &from, const Rect *sourceRect);
+
+    std::vector<uint8_t> storage_;
+    PixelLayout layout_;
+    uint32_t caps_;
+    uint8_t *pixels_;
+    std::mutex &pixelMutex_;
+    std::shared_ptr<DrawClipper> clipper_;
+    std::atomic<uint64_t> version_{0};
+    bool locked_ = false;
+    bool dcTaken_ = false;
+    SurfaceCanvas canvas_{*this};
+};
+
+} // namespace zavi::platform
