@@ -145,7 +145,7 @@ std::vector<uint8_t> audioPacket(uint16_t codec, const std::vector<uint8_t> &pay
     return packet;
 }
 
-class AudioModule : public ::testing::Test {
+class DecSdkAudio : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -200,7 +200,7 @@ std::vector<int16_t> allSamples()
 
 } // namespace
 
-TEST_F(AudioModule, G711DecodesEveryCodeLikeLibavcodec)
+TEST_F(DecSdkAudio, G711DecodesEveryCodeLikeLibavcodec)
 {
     const struct {
         uint16_t codec;
@@ -221,7 +221,7 @@ TEST_F(AudioModule, G711DecodesEveryCodeLikeLibavcodec)
     }
 }
 
-TEST_F(AudioModule, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrips)
+TEST_F(DecSdkAudio, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrips)
 {
     // Extremes and silence from the ITU-T G.711 tables: positive full scale,
     // negative full scale, zero.
@@ -275,7 +275,7 @@ TEST_F(AudioModule, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrip
     }
 }
 
-TEST_F(AudioModule, Pcm16RoundTripsStereoWithSequenceNumbers)
+TEST_F(DecSdkAudio, Pcm16RoundTripsStereoWithSequenceNumbers)
 {
     std::vector<int16_t> pcm(2 * 160);
     zavi::pack::sineTone(pcm, 2, kRate, 0);
@@ -291,7 +291,7 @@ TEST_F(AudioModule, Pcm16RoundTripsStereoWithSequenceNumbers)
     EXPECT_EQ(samplesOf(audio), pcm);
 }
 
-TEST_F(AudioModule, EncoderRefusesWhatItCannotPack)
+TEST_F(DecSdkAudio, EncoderRefusesWhatItCannotPack)
 {
     std::vector<int16_t> pcm(160, 0);
     const uint8_t *data = nullptr;
@@ -314,7 +314,7 @@ TEST_F(AudioModule, EncoderRefusesWhatItCannotPack)
     EXPECT_EQ(length, ZAVIPKT_HEADER_SIZE + 160);
 }
 
-TEST_F(AudioModule, AacAdtsDecodesLikeLibavcodec)
+TEST_F(DecSdkAudio, AacAdtsDecodesLikeLibavcodec)
 {
     AvCodec encoder(AV_CODEC_ID_AAC, true, 16000);
     std::vector<float> tone(16000 / 2);

@@ -53,7 +53,7 @@ Packet withField(Packet packet, uint32_t offset, uint32_t value, int width)
 
 } // namespace
 
-TEST(BadInput, BrokenPacketsGiveTheRightNegativeStatusEverywhere)
+TEST(DecSdkBadInput, BrokenPacketsGiveTheRightNegativeStatusEverywhere)
 {
     Handles handles;
     const auto video = videoStream(zavi::pack::VideoCodec::H264, 176, 144, 1);
@@ -86,7 +86,7 @@ TEST(BadInput, BrokenPacketsGiveTheRightNegativeStatusEverywhere)
     EXPECT_EQ(ZAVI_PickMV(key.data(), size, nullptr), ZAVIDEC_ERR_ARG);
 }
 
-TEST(BadInput, CodecIdsOfTheWrongFamilyOrUnknownAreRefused)
+TEST(DecSdkBadInput, CodecIdsOfTheWrongFamilyOrUnknownAreRefused)
 {
     Handles handles;
     const Packet key = videoStream(zavi::pack::VideoCodec::H264, 176, 144, 1)[0];
@@ -109,7 +109,7 @@ TEST(BadInput, CodecIdsOfTheWrongFamilyOrUnknownAreRefused)
     EXPECT_EQ(feed(handles, withField(g711, ZAVIPKT_OFF_CHANNELS, 0, 1), static_cast<int32_t>(g711.size()))[1], ZAVIDEC_ERR_DECODE);
 }
 
-TEST(BadInput, RandomBytesAndRandomPayloadsNeverSucceedByAccident)
+TEST(DecSdkBadInput, RandomBytesAndRandomPayloadsNeverSucceedByAccident)
 {
     Handles handles;
     std::mt19937 random(11);
@@ -132,7 +132,7 @@ TEST(BadInput, RandomBytesAndRandomPayloadsNeverSucceedByAccident)
     }
 }
 
-TEST(Handles, TestSeamFailsInitPerFamilyAndHandlesAreCounted)
+TEST(DecSdkHandles, TestSeamFailsInitPerFamilyAndHandlesAreCounted)
 {
     const int32_t before = ZAVIDec_TestOpenHandles();
     ZAVIDEC_HANDLE video = 0, audio = 0, encoder = 0;

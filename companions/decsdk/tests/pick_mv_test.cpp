@@ -37,7 +37,7 @@ RuleSet threeRegions()
 
 } // namespace
 
-TEST(PickMV, RegionRulesBecomeTheRuleBlockTheDrawingReads)
+TEST(DecSdkPickMV, RegionRulesBecomeTheRuleBlockTheDrawingReads)
 {
     ZAVIDEC_MVRESULT result;
     ASSERT_EQ(pick(makeRulePacket(threeRegions(), 1000), result), ZAVIDEC_OK);
@@ -65,7 +65,7 @@ TEST(PickMV, RegionRulesBecomeTheRuleBlockTheDrawingReads)
     for (size_t at = 12 + 3 * 68; at < 2056; ++at) ASSERT_EQ(block[at], 0) << "unused bytes are zero, at " << at;
 }
 
-TEST(PickMV, LineRulesAndTheFullestBlocksFitExactly)
+TEST(DecSdkPickMV, LineRulesAndTheFullestBlocksFitExactly)
 {
     RuleSet lines;
     lines.subType = 95;
@@ -95,7 +95,7 @@ TEST(PickMV, LineRulesAndTheFullestBlocksFitExactly)
     EXPECT_EQ(s16(lastRegion + 8 + 4 * 14 + 2), 299);
 }
 
-TEST(PickMV, MotionPacketsCarryTheAlarmMaskInTheSecondWord)
+TEST(DecSdkPickMV, MotionPacketsCarryTheAlarmMaskInTheSecondWord)
 {
     TestPattern scene(704, 576);
     const MotionFrame motion = scene.motion(20);
@@ -121,7 +121,7 @@ TEST(PickMV, MotionPacketsCarryTheAlarmMaskInTheSecondWord)
     EXPECT_EQ(zavipkt_u32(result.data + 4), 0x80000001u);
 }
 
-TEST(PickMV, ParsedDataBelongsToTheCallingThread)
+TEST(DecSdkPickMV, ParsedDataBelongsToTheCallingThread)
 {
     ZAVIDEC_MVRESULT mine;
     ASSERT_EQ(pick(makeRulePacket(threeRegions(), 0), mine), ZAVIDEC_OK);
@@ -136,7 +136,7 @@ TEST(PickMV, ParsedDataBelongsToTheCallingThread)
     EXPECT_EQ(zavipkt_u32(mine.data + 4), 40u);
 }
 
-TEST(PickMV, MalformedRuleAndMotionPayloadsAreRefused)
+TEST(DecSdkPickMV, MalformedRuleAndMotionPayloadsAreRefused)
 {
     const Packet good = makeRulePacket(threeRegions(), 0);
     const auto edited = [&](auto change) {

@@ -27,7 +27,7 @@ int32_t decodeOne(ZAVIDEC_HANDLE handle, const Packet &packet, ZAVIDEC_PICTURE &
     return ZAVI_VideoDec_Decode(handle, packet.data(), static_cast<int32_t>(packet.size()), &picture);
 }
 
-class VideoDecoder : public ::testing::Test {
+class DecSdkVideoDecoder : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(ZAVI_VideoDec_Init(&handle_), ZAVIDEC_OK); }
     void TearDown() override { EXPECT_EQ(ZAVI_VideoDec_Release(handle_), ZAVIDEC_OK); }
@@ -36,7 +36,7 @@ protected:
 
 } // namespace
 
-TEST(VideoDecode, H264AndH265PicturesAreBitExactWithLibavcodec)
+TEST(DecSdkVideo, H264AndH265PicturesAreBitExactWithLibavcodec)
 {
     for (const VideoCodec codec : {VideoCodec::H264, VideoCodec::H265}) {
         SCOPED_TRACE(codec == VideoCodec::H264 ? "H.264" : "H.265");
@@ -48,7 +48,7 @@ TEST(VideoDecode, H264AndH265PicturesAreBitExactWithLibavcodec)
     }
 }
 
-TEST_F(VideoDecoder, PictureRecordDescribesContiguousI420InAReusedBuffer)
+TEST_F(DecSdkVideoDecoder, PictureRecordDescribesContiguousI420InAReusedBuffer)
 {
     const auto packets = videoStream(VideoCodec::H264, 176, 144, 5);
     ZAVIDEC_PICTURE picture{};
@@ -67,7 +67,7 @@ TEST_F(VideoDecoder, PictureRecordDescribesContiguousI420InAReusedBuffer)
     EXPECT_NEAR(picture.buffer[luma * 5 / 4], 128, 12);
 }
 
-TEST_F(VideoDecoder, PictureSizeAndCodecMayChangeMidStream)
+TEST_F(DecSdkVideoDecoder, PictureSizeAndCodecMayChangeMidStream)
 {
     auto packets = videoStream(VideoCodec::H264, 352, 288, 6, 6);
     const auto larger = videoStream(VideoCodec::H264, 704, 576, 6, 6);
@@ -92,7 +92,7 @@ TEST_F(VideoDecoder, PictureSizeAndCodecMayChangeMidStream)
     for (size_t i = 0; i < reference.size(); ++i) EXPECT_TRUE(pictures[6 + i] == reference[i]) << "picture " << i;
 }
 
-TEST_F(VideoDecoder, GarbageIsRefusedOrConcealedAndTheNextKeyFrameDecodesExactly)
+TEST_F(DecSdkVideoDecoder, GarbageIsRefusedOrConcealedAndTheNextKeyFrameDecodesExactly)
 {
     const auto packets = videoStream(VideoCodec::H264, 352, 288, 20, 10);
     const auto reference = referenceDecode(false, elementaryStream(packets));
@@ -113,7 +113,7 @@ TEST_F(VideoDecoder, GarbageIsRefusedOrConcealedAndTheNextKeyFrameDecodesExactly
     }
 }
 
-TEST_F(VideoDecoder, FailedDecodeLeavesThePictureRecordAlone)
+TEST_F(DecSdkVideoDecoder, FailedDecodeLeavesThePictureRecordAlone)
 {
     const auto packets = videoStream(VideoCodec::H264, 176, 144, 2);
     ZAVIDEC_PICTURE picture{};
