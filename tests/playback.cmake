@@ -1,0 +1,3 @@
+# Live playback end to end, with real streams made at test time.
+zavi_add_test(live_playback_test SOURCES live_playback_test.cpp
+  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker LABELS threads)

@@ -1,0 +1,122 @@
+// Shared ground of the playback tests: a real test-pattern stream made with
+// libavcodec at test time, a virtual window to show it in, and a player
+// whose thread steps can be replaced by steps the test runs itself.
+#pragma once
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ZAVIDecSDK.h"
+#include "ZAVIPacket.h"
+#include "ZAVIPlaySDK.h"
+#include "ZAVIVirtualDisplay.h"
+#include "pattern_stream.h"
+#include "player/play_man.h"
+
+namespace zavi_test {
+
+using namespace std::chrono_literals;
+
+// Generous bound for "happens soon": it keeps a broken build from hanging,
+// it never decides a result by speed.
+inline constexpr auto kPatience = 20s;
+
+template <typename Predicate>
+bool Eventually(Predicate predicate)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (predicate()) return true;
+        std::this_thread::sleep_for(2ms);
+    }
+    return predicate();
+}
+
+inline std::vector<zavi::pack::Packet> PatternStream(uint32_t pictures, int width, int height, bool audio,
+                                                     bool overlay = false)
+{
+    zavi::pack::StreamOptions options;
+    options.video.width = width;
+    options.video.height = height;
+    options.video.keyInterval = 10;
+    options.pictures = pictures;
+    options.audio = audio ? zavi::pack::AudioCoding::G711A : zavi::pack::AudioCoding::None;
+    options.rules = overlay;
+    options.motion = overlay;
+    return zavi::pack::makePatternStream(options);
+}
+
+inline uint16_t FrameTypeOf(const zavi::pack::Packet &packet) { return zavipkt_u16(packet.data() + 4); }
+inline uint32_t TimeStampOf(const zavi::pack::Packet &packet) { return zavipkt_u32(packet.data() + 12); }
+inline bool IsVideo(const zavi::pack::Packet &packet) { return FrameTypeOf(packet) >= 33 && FrameTypeOf(packet) <= 35; }
+
+// The BGR colour BT.601 gives a Y'CbCr sample (what a display shows for it).
+inline void Bt601ToBgr(int y, int cb, int cr, int bgr[3])
+{
+    const double c = 1.164 * (y - 16);
+    auto clamp = [](double v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v + 0.5); };
+    bgr[2] = clamp(c + 1.596 * (cr - 128));
+    bgr[1] = clamp(c - 0.392 * (cb - 128) - 0.813 * (cr - 128));
+    bgr[0] = clamp(c + 2.017 * (cb - 128));
+}
+
+// Decodes video packets with the decoder module, as an oracle of what the
+// player should show; returns the I420 picture of the last packet given.
+inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packet *> &videoPackets, int &width,
+                                       int &height)
+{
+    ZAVIDEC_HANDLE decoder = 0;
+    EXPECT_EQ(ZAVI_VideoDec_Init(&decoder), 0);
+    ZAVIDEC_PICTURE picture{};
+    for (const auto *packet : videoPackets)
+        ZAVI_VideoDec_Decode(decoder, packet->data(), static_cast<int32_t>(packet->size()), &picture);
+    width = picture.width;
+    height = picture.height;
+    std::vector<uint8_t> i420(picture.buffer, picture.buffer + width * height * 3 / 2);
+    ZAVI_VideoDec_Release(decoder);
+    return i420;
+}
+
+// A player whose threads run no steps; the test runs them on its own thread.
+class SteppedPlayer : public zavi::PlayMan {
+public:
+    ~SteppedPlayer() override { Teardown(); }
+    void RunVideoStep() { PlayMan::VideoStep(); }
+    void RunAudioStep() { PlayMan::AudioStep(); }
+
+protected:
+    void VideoStep() override {}
+    void AudioStep() override {}
+};
+
+class VirtualWindow {
+public:
+    VirtualWindow(int width, int height)
+        : handle_(ZAVIVirtual_CreateWindow(0, 0, width, height, 1)), width_(width), height_(height)
+    {
+    }
+    ~VirtualWindow() { ZAVIVirtual_DestroyWindow(handle_); }
+    ZAVI_HWND Handle() const { return handle_; }
+
+    // What the window's client area shows, BGR rows top to bottom.
+    std::vector<uint8_t> Pixels() const
+    {
+        std::vector<uint8_t> bgr(static_cast<size_t>(width_) * height_ * 3);
+        int32_t w = 0;
+        int32_t h = 0;
+        EXPECT_EQ(ZAVIVirtual_ReadWindowPixels(handle_, bgr.data(), static_cast<int32_t>(bgr.size()), &w, &h), 0);
+        EXPECT_EQ(w, width_);
+        EXPECT_EQ(h, height_);
+        return bgr;
+    }
+
+private:
+    ZAVI_HWND handle_;
+    int width_;
+    int height_;
+};
+
+} // namespace zavi_test
