@@ -1,5 +1,7 @@
 // Stopping and recovering: Reset, Clear, the stall check before every block,
 // the run-dry check after a dropped frame, and device calls that fail.
+#include <algorithm>
+
 #include "audio_output_support.h"
 
 namespace zavi::audio_output_test {
@@ -34,9 +36,9 @@ TEST_F(ResetAndClear, ResetFillsTheRingWithSilence)
     ZAVIVirtual_SoundAdvance(1000);
     const std::vector<uint8_t> played = Played();
     ASSERT_EQ(played.size(), kBytesPerSecond);
-    EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin(), played.begin() + kPreRoll), 8 * kBlockBytes + 50 * kBlockBytes));
-    EXPECT_EQ(std::vector<uint8_t>(played.begin() + kPreRoll, played.end()),
-              std::vector<uint8_t>(kBytesPerSecond - kPreRoll, 0));
+    const uint64_t firstAfterReset = 8 * kBlockBytes + 50 * kBlockBytes;
+    EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin(), played.begin() + kPreRoll), firstAfterReset));
+    EXPECT_EQ(std::count(played.begin() + kPreRoll, played.end(), 0), kBytesPerSecond - kPreRoll);
 }
 
 TEST_F(ResetAndClear, ResetDuringPreRollDropsWhatWasQueued)
@@ -158,30 +160,28 @@ TEST_F(LockFailures, AFailedLockStillAdvancesTheWriter)
     ZAVIVirtual_SoundAdvance((kPreRoll + 2 * kBlockBytes) * 1000 / kBytesPerSecond);
     const std::vector<uint8_t> played = Played();
     ASSERT_EQ(played.size(), kPreRoll + 2 * kBlockBytes);
-    EXPECT_EQ(std::vector<uint8_t>(played.begin() + kPreRoll, played.begin() + kPreRoll + kBlockBytes),
-              std::vector<uint8_t>(kBlockBytes, 0))
+    EXPECT_EQ(std::count(played.begin() + kPreRoll, played.begin() + kPreRoll + kBlockBytes, 0), kBlockBytes)
         << "the lost block's place holds silence";
     EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin() + kPreRoll + kBlockBytes, played.end()),
                               kPreRoll + kBlockBytes));
 }
 
-TEST_F(LockFailures, AShortPieceInPreRollDropsTheRestAndRestoresTheBuffer)
+// A first piece shorter than asked: the rest of the block is dropped; in
+// pre-roll the buffer is restored as well.
+TEST_F(LockFailures, AShortPieceDropsTheRestAndRestoresOnlyInPreRoll)
 {
     WriteNext(kBlockBytes);
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK_SHORT, 1);
     WriteNext(kBlockBytes);
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes + kBlockBytes / 2);
     EXPECT_EQ(State().restores, 1u);
-}
 
-TEST_F(LockFailures, AShortPieceWhilePlayingDropsTheRestWithoutRestore)
-{
     StartPlayback();
     const uint32_t offset = output_.WriteOffset();
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK_SHORT, 1);
     WriteNext(kBlockBytes);
     EXPECT_EQ(output_.WriteOffset(), offset + kBlockBytes / 2);
-    EXPECT_EQ(State().restores, 0u);
+    EXPECT_EQ(State().restores, 1u);
 }
 
 TEST_F(LockFailures, AShortTailPieceDropsTheHeadPieceToo)

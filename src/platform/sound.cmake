@@ -4,8 +4,10 @@
 target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/sound_backends.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_capture_ring.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sound_device_base.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_ring.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sound_ring_memory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_buffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_capture.cpp
@@ -13,6 +15,7 @@ target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_device.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_faults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_history.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_pace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_registry.cpp)
 
 if(SDL2_FOUND)
@@ -20,6 +23,7 @@ if(SDL2_FOUND)
     ${CMAKE_CURRENT_LIST_DIR}/sdl/sound_sdl_buffer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdl/sound_sdl_capture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdl/sound_sdl_device.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sdl/sound_sdl_open.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdl/sound_sdl_subsystem.cpp)
   target_link_libraries(zavi_core PRIVATE PkgConfig::SDL2)
 else()

@@ -5,10 +5,10 @@
 // bytes its device has captured.
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include "platform/sound.h"
+#include "platform/sound_ring_memory.h"
 
 namespace zavi::sound {
 
@@ -45,13 +45,11 @@ private:
     void Notify(uint32_t from, uint32_t to) const;
 
     const WaveFormat format_;
-    const uint32_t size_;
-    const std::unique_ptr<uint8_t[]> memory_;
+    RingMemory memory_;
     std::vector<PositionNotify> positions_;
     uint32_t captureCursor_ = 0;
     bool capturing_ = false;
     bool looping_ = false;
-    int lockDepth_ = 0;
 };
 
 } // namespace zavi::sound

@@ -6,6 +6,7 @@ namespace {
 
 constexpr uint16_t kMaxChannels = 2;
 constexpr uint16_t kBitsPerByte = 8;
+constexpr uint8_t kSilence8Bit = 0x80;
 constexpr uint32_t kKnownBufferFlags = kBufferCtrlVolume | kBufferGlobalFocus | kBufferGetCurrentPosition2;
 
 bool IsSupportedSampleSize(uint16_t bitsPerSample) { return bitsPerSample == 8 || bitsPerSample == 16; }
@@ -18,6 +19,8 @@ HResult CheckBufferBytes(uint32_t bytes, const WaveFormat &format)
 }
 
 } // namespace
+
+uint8_t SilenceByte(const WaveFormat &format) { return format.bitsPerSample == 8 ? kSilence8Bit : 0; }
 
 HResult CheckPcmFormat(const WaveFormat *format)
 {

@@ -11,6 +11,9 @@ namespace zavi::sound {
 // limits; block align and average byte rate consistent with the rest.
 HResult CheckPcmFormat(const WaveFormat *format);
 
+// The byte value of silence: 0x80 for unsigned 8-bit samples, 0 for 16-bit.
+uint8_t SilenceByte(const WaveFormat &format);
+
 HResult CheckBufferDescription(const BufferDescription &description);
 HResult CheckCaptureBufferDescription(const CaptureBufferDescription &description);
 

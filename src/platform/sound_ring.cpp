@@ -2,60 +2,31 @@
 
 #include <algorithm>
 
+#include "platform/sound_format.h"
+
 namespace zavi::sound {
 
-namespace {
-
-HResult ClearLockResult(HResult result, void **part1, uint32_t *bytes1, void **part2, uint32_t *bytes2)
-{
-    *part1 = nullptr;
-    *bytes1 = 0;
-    if (part2 != nullptr) *part2 = nullptr;
-    if (bytes2 != nullptr) *bytes2 = 0;
-    return result;
-}
-
-} // namespace
-
 RingSoundBuffer::RingSoundBuffer(const BufferDescription &description, uint32_t writeLead)
-    : format_(*description.format), flags_(description.flags), size_(description.bufferBytes),
+    : format_(*description.format), flags_(description.flags),
       writeLead_(std::min(writeLead, description.bufferBytes - description.format->blockAlign)),
-      memory_(std::make_unique<uint8_t[]>(description.bufferBytes))
+      memory_(description.bufferBytes, SilenceByte(format_))
 {
 }
 
-uint32_t RingSoundBuffer::WriteCursor() const { return playing_ ? (playCursor_ + writeLead_) % size_ : playCursor_; }
+uint32_t RingSoundBuffer::WriteCursor() const
+{
+    return playing_ ? (playCursor_ + writeLead_) % memory_.Size() : playCursor_;
+}
 
 HResult RingSoundBuffer::Lock(uint32_t offset, uint32_t bytes, void **part1, uint32_t *bytes1, void **part2,
                               uint32_t *bytes2)
 {
-    if (part1 == nullptr || bytes1 == nullptr) return kErrInvalidParam;
-    if (offset >= size_ || bytes == 0 || bytes > size_) {
-        return ClearLockResult(kErrInvalidParam, part1, bytes1, part2, bytes2);
-    }
-    const uint32_t first = std::min(bytes, size_ - offset);
-    const uint32_t second = bytes - first;
-    if (second != 0 && (part2 == nullptr || bytes2 == nullptr)) {
-        return ClearLockResult(kErrInvalidParam, part1, bytes1, part2, bytes2);
-    }
-    section_.Enter(); // held until Unlock
-    CatchUp();
-    ++lockDepth_;
-    *part1 = memory_.get() + offset;
-    *bytes1 = first;
-    if (part2 != nullptr) *part2 = second != 0 ? memory_.get() : nullptr;
-    if (bytes2 != nullptr) *bytes2 = second;
-    return kOk;
+    const HResult result = memory_.Lock(section_, offset, bytes, part1, bytes1, part2, bytes2);
+    if (!Failed(result)) CatchUp();
+    return result;
 }
 
-HResult RingSoundBuffer::Unlock(void *, uint32_t, void *, uint32_t)
-{
-    kernel::ScopedLock lock(section_);
-    if (lockDepth_ == 0) return kErrInvalidCall;
-    --lockDepth_;
-    section_.Leave(); // the entry made by Lock
-    return kOk;
-}
+HResult RingSoundBuffer::Unlock(void *, uint32_t, void *, uint32_t) { return memory_.Unlock(section_); }
 
 HResult RingSoundBuffer::Play(uint32_t reserved, uint32_t priority, uint32_t flags)
 {
@@ -86,7 +57,7 @@ HResult RingSoundBuffer::GetCurrentPosition(uint32_t *playCursor, uint32_t *writ
 
 HResult RingSoundBuffer::SetCurrentPosition(uint32_t playCursor)
 {
-    if (playCursor >= size_) return kErrInvalidParam;
+    if (playCursor >= memory_.Size()) return kErrInvalidParam;
     kernel::ScopedLock lock(section_);
     CatchUp();
     playCursor_ = playCursor - playCursor % format_.blockAlign;

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "platform/sound.h"
+#include "platform/sound_ring_memory.h"
 
 namespace zavi::sound {
 
@@ -45,11 +46,12 @@ protected:
     {
         uint64_t played = 0;
         while (played < bytes && playing_) {
-            const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(bytes - played, size_ - playCursor_));
-            sink(memory_.get() + playCursor_, piece);
+            const uint32_t piece =
+                static_cast<uint32_t>(std::min<uint64_t>(bytes - played, memory_.Size() - playCursor_));
+            sink(memory_.Data() + playCursor_, piece);
             played += piece;
             playCursor_ += piece;
-            if (playCursor_ == size_) {
+            if (playCursor_ == memory_.Size()) {
                 playCursor_ = 0;
                 playing_ = looping_;
             }
@@ -58,7 +60,7 @@ protected:
     }
 
     const WaveFormat &Format() const { return format_; }
-    uint32_t Size() const { return size_; }
+    uint32_t Size() const { return memory_.Size(); }
     bool IsPlaying() const { return playing_; }
     bool IsLooping() const { return looping_; }
     int32_t Volume() const { return volume_; }
@@ -70,14 +72,12 @@ private:
 
     const WaveFormat format_;
     const uint32_t flags_;
-    const uint32_t size_;
     const uint32_t writeLead_;
-    const std::unique_ptr<uint8_t[]> memory_;
+    RingMemory memory_;
     uint32_t playCursor_ = 0;
     bool playing_ = false;
     bool looping_ = false;
     int32_t volume_ = kVolumeMax;
-    int lockDepth_ = 0;
 };
 
 } // namespace zavi::sound

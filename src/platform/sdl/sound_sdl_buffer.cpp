@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/sdl/sound_sdl_subsystem.h"
+#include "platform/sound_format.h"
 
 namespace zavi::sound::sdl_backend {
 
@@ -15,7 +15,6 @@ constexpr uint32_t kChunkMilliseconds = 20;
 constexpr uint32_t kMillisecondsPerSecond = 1000;
 // Attenuation in hundredths of a decibel to amplitude: 10^(v / 2000).
 constexpr double kHundredthsPerTwentyDecibels = 2000.0;
-constexpr uint8_t kSilence8Bit = 0x80;
 
 uint16_t ChunkSamples(uint32_t sampleRate)
 {
@@ -25,13 +24,14 @@ uint16_t ChunkSamples(uint32_t sampleRate)
     return static_cast<uint16_t>(samples);
 }
 
-void Attenuate(uint8_t *samples, uint32_t length, uint16_t bitsPerSample, int32_t volume)
+void Attenuate(uint8_t *samples, uint32_t length, const WaveFormat &format, int32_t volume)
 {
     if (volume == kVolumeMax) return;
     const double gain = std::pow(10.0, volume / kHundredthsPerTwentyDecibels);
-    if (bitsPerSample == 8) {
+    if (format.bitsPerSample == 8) {
+        const int centre = SilenceByte(format); // unsigned samples swing round it
         for (uint32_t i = 0; i < length; ++i) {
-            samples[i] = static_cast<uint8_t>(kSilence8Bit + std::lround((samples[i] - kSilence8Bit) * gain));
+            samples[i] = static_cast<uint8_t>(centre + std::lround((samples[i] - centre) * gain));
         }
         return;
     }
@@ -52,30 +52,13 @@ SdlSoundBuffer::SdlSoundBuffer(const BufferDescription &description, uint16_t ch
 
 HResult SdlSoundBuffer::Open(const BufferDescription &description, std::unique_ptr<SoundBuffer> *buffer)
 {
-    if (!AcquireAudio()) return kErrNoDriver;
-    const WaveFormat &format = *description.format;
-    const uint16_t chunkSamples = ChunkSamples(format.samplesPerSec);
+    const uint16_t chunkSamples = ChunkSamples(description.format->samplesPerSec);
     std::unique_ptr<SdlSoundBuffer> opened(new SdlSoundBuffer(description, chunkSamples));
-
-    SDL_AudioSpec wanted = {};
-    wanted.freq = static_cast<int>(format.samplesPerSec);
-    wanted.format = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    wanted.channels = static_cast<Uint8>(format.channels);
-    wanted.samples = chunkSamples;
-    wanted.callback = &SdlSoundBuffer::Feed;
-    wanted.userdata = opened.get();
-    SDL_AudioSpec obtained = {};
-    opened->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (opened->device_ == 0) return kErrNoDriver; // the destructor gives the subsystem back
-    SDL_PauseAudioDevice(opened->device_, 0);
+    if (!opened->device_.Open(*description.format, chunkSamples, false, &SdlSoundBuffer::Feed, opened.get())) {
+        return kErrNoDriver;
+    }
     *buffer = std::move(opened);
     return kOk;
-}
-
-SdlSoundBuffer::~SdlSoundBuffer()
-{
-    if (device_ != 0) SDL_CloseAudioDevice(device_);
-    ReleaseAudio();
 }
 
 void SDLCALL SdlSoundBuffer::Feed(void *self, Uint8 *stream, int length)
@@ -91,8 +74,8 @@ void SdlSoundBuffer::Fill(uint8_t *stream, uint32_t length)
         std::memcpy(stream + filled, data, piece);
         filled += piece;
     });
-    Attenuate(stream, filled, Format().bitsPerSample, Volume());
-    std::memset(stream + filled, Format().bitsPerSample == 8 ? kSilence8Bit : 0, length - filled);
+    Attenuate(stream, filled, Format(), Volume());
+    std::memset(stream + filled, SilenceByte(Format()), length - filled);
 }
 
 } // namespace zavi::sound::sdl_backend

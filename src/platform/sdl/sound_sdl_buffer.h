@@ -4,8 +4,7 @@
 // has consumed; the write cursor is one device chunk ahead of it.
 #pragma once
 
-#include <SDL.h>
-
+#include "platform/sdl/sound_sdl_open.h"
 #include "platform/sound_ring.h"
 
 namespace zavi::sound::sdl_backend {
@@ -15,14 +14,13 @@ public:
     // `description` must have passed CheckBufferDescription. Fails with
     // kErrNoDriver when SDL cannot open a device.
     static HResult Open(const BufferDescription &description, std::unique_ptr<SoundBuffer> *buffer);
-    ~SdlSoundBuffer() override;
 
 private:
     SdlSoundBuffer(const BufferDescription &description, uint16_t chunkSamples);
     static void SDLCALL Feed(void *self, Uint8 *stream, int length);
     void Fill(uint8_t *stream, uint32_t length);
 
-    SDL_AudioDeviceID device_ = 0;
+    SdlAudioDevice device_; // closed first, before the ring it plays goes
 };
 
 } // namespace zavi::sound::sdl_backend

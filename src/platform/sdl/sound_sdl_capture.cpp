@@ -1,12 +1,11 @@
 // The SDL capture device: one SDL recording device per capture buffer,
 // opened in the buffer's format; its callback records into the ring while
 // the buffer is started.
-#include <SDL.h>
-
+#include "platform/sdl/sound_sdl_open.h"
 #include "platform/sdl/sound_sdl_subsystem.h"
 #include "platform/sound_backends.h"
 #include "platform/sound_capture_ring.h"
-#include "platform/sound_format.h"
+#include "platform/sound_device_base.h"
 
 namespace zavi::sound::sdl_backend {
 
@@ -19,28 +18,13 @@ class SdlCaptureBuffer final : public CaptureRing {
 public:
     static HResult Open(const CaptureBufferDescription &description, std::unique_ptr<CaptureBuffer> *buffer)
     {
-        if (!AcquireAudio()) return kErrNoDriver;
         std::unique_ptr<SdlCaptureBuffer> opened(new SdlCaptureBuffer(description));
-        const WaveFormat &format = *description.format;
-        SDL_AudioSpec wanted = {};
-        wanted.freq = static_cast<int>(format.samplesPerSec);
-        wanted.format = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-        wanted.channels = static_cast<Uint8>(format.channels);
-        wanted.samples = kCaptureChunkSamples;
-        wanted.callback = &SdlCaptureBuffer::Take;
-        wanted.userdata = opened.get();
-        SDL_AudioSpec obtained = {};
-        opened->device_ = SDL_OpenAudioDevice(nullptr, 1, &wanted, &obtained, 0);
-        if (opened->device_ == 0) return kErrNoDriver; // the destructor gives the subsystem back
-        SDL_PauseAudioDevice(opened->device_, 0);
+        if (!opened->device_.Open(*description.format, kCaptureChunkSamples, true, &SdlCaptureBuffer::Take,
+                                  opened.get())) {
+            return kErrNoDriver;
+        }
         *buffer = std::move(opened);
         return kOk;
-    }
-
-    ~SdlCaptureBuffer() override
-    {
-        if (device_ != 0) SDL_CloseAudioDevice(device_);
-        ReleaseAudio();
     }
 
 private:
@@ -53,20 +37,17 @@ private:
         buffer->Record(stream, static_cast<uint64_t>(length));
     }
 
-    SDL_AudioDeviceID device_ = 0;
+    SdlAudioDevice device_; // closed first, before the ring it records into goes
 };
 
-class SdlCaptureDevice final : public CaptureDevice {
+class SdlCaptureDevice final : public CheckedCaptureDevice {
 public:
     SdlCaptureDevice() = default; // made only after AcquireAudio succeeded
     ~SdlCaptureDevice() override { ReleaseAudio(); }
 
-    HResult CreateCaptureBuffer(const CaptureBufferDescription &description,
-                                std::unique_ptr<CaptureBuffer> *buffer) override
+private:
+    HResult MakeBuffer(const CaptureBufferDescription &description, std::unique_ptr<CaptureBuffer> *buffer) override
     {
-        if (buffer == nullptr) return kErrInvalidParam;
-        const HResult checked = CheckCaptureBufferDescription(description);
-        if (Failed(checked)) return checked;
         return SdlCaptureBuffer::Open(description, buffer);
     }
 };

@@ -1,6 +1,5 @@
 #include "platform/virtual/sound_virtual_buffer.h"
 
-#include "platform/virtual/sound_virtual_clock.h"
 #include "platform/virtual/sound_virtual_faults.h"
 #include "platform/virtual/sound_virtual_registry.h"
 
@@ -13,7 +12,6 @@ namespace {
 constexpr uint32_t kWriteLeadMilliseconds = 10;
 // Played bytes kept for tests: this many seconds of the buffer's format.
 constexpr uint32_t kHistorySeconds = 8;
-constexpr uint64_t kMicrosecondsPerSecond = 1000000;
 constexpr uint32_t kMillisecondsPerSecond = 1000;
 
 uint32_t WriteLead(const WaveFormat &format)
@@ -26,7 +24,7 @@ uint32_t WriteLead(const WaveFormat &format)
 
 VirtualSoundBuffer::VirtualSoundBuffer(const BufferDescription &description, uintptr_t window)
     : RingSoundBuffer(description, WriteLead(*description.format)), window_(window),
-      history_(kHistorySeconds * description.format->avgBytesPerSec), clockSeen_(ClockMicroseconds())
+      history_(kHistorySeconds * description.format->avgBytesPerSec), pace_(*description.format)
 {
     RegisterBuffer(window_, this);
 }
@@ -35,20 +33,8 @@ VirtualSoundBuffer::~VirtualSoundBuffer() { UnregisterBuffer(window_, this); }
 
 void VirtualSoundBuffer::CatchUp()
 {
-    const uint64_t now = ClockMicroseconds();
-    const uint64_t elapsed = now - clockSeen_;
-    clockSeen_ = now;
-    if (!IsPlaying()) {
-        pendingByteMicroseconds_ = 0;
-        return;
-    }
-    const WaveFormat &format = Format();
-    const uint64_t byteMicroseconds = elapsed * format.avgBytesPerSec + pendingByteMicroseconds_;
-    uint64_t bytes = byteMicroseconds / kMicrosecondsPerSecond;
-    bytes -= bytes % format.blockAlign;
-    pendingByteMicroseconds_ = byteMicroseconds - bytes * kMicrosecondsPerSecond;
-    PlayOut(bytes, [this](const uint8_t *data, uint32_t length) { history_.Append(data, length); });
-    if (!IsPlaying()) pendingByteMicroseconds_ = 0;
+    PlayOut(pace_.BytesSince(IsPlaying()),
+            [this](const uint8_t *data, uint32_t length) { history_.Append(data, length); });
 }
 
 HResult VirtualSoundBuffer::Lock(uint32_t offset, uint32_t bytes, void **part1, uint32_t *bytes1, void **part2,

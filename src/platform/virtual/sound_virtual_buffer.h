@@ -6,6 +6,7 @@
 #include "ZAVIVirtualSound.h"
 #include "platform/sound_ring.h"
 #include "platform/virtual/sound_virtual_history.h"
+#include "platform/virtual/sound_virtual_pace.h"
 
 namespace zavi::sound::virtual_backend {
 
@@ -31,8 +32,7 @@ private:
 
     const uintptr_t window_;
     PlayedHistory history_;
-    uint64_t clockSeen_;
-    uint64_t pendingByteMicroseconds_ = 0; // played time not yet worth a whole block
+    ClockPace pace_;
     uint32_t restores_ = 0;
 };
 

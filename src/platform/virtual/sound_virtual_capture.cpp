@@ -7,15 +7,14 @@
 #include "ZAVIVirtualSound.h"
 #include "platform/sound_backends.h"
 #include "platform/sound_capture_ring.h"
-#include "platform/sound_format.h"
-#include "platform/virtual/sound_virtual_clock.h"
+#include "platform/sound_device_base.h"
+#include "platform/virtual/sound_virtual_pace.h"
 #include "platform/virtual/sound_virtual_faults.h"
 
 namespace zavi::sound::virtual_backend {
 
 namespace {
 
-constexpr uint64_t kMicrosecondsPerSecond = 1000000;
 // The ticker's period, as a relative due time in 100-nanosecond units.
 constexpr int64_t kTickPeriod100ns = -10 * 10000;
 
@@ -37,7 +36,7 @@ CaptureList &Captures()
 class VirtualCaptureBuffer final : public CaptureRing {
 public:
     explicit VirtualCaptureBuffer(const CaptureBufferDescription &description)
-        : CaptureRing(description), clockSeen_(ClockMicroseconds())
+        : CaptureRing(description), pace_(*description.format)
     {
         std::lock_guard lock(Captures().mutex);
         Captures().buffers.push_back(this);
@@ -72,22 +71,7 @@ public:
     }
 
 private:
-    void CatchUp() override
-    {
-        const uint64_t now = ClockMicroseconds();
-        const uint64_t elapsed = now - clockSeen_;
-        clockSeen_ = now;
-        if (!IsCapturing()) {
-            pendingByteMicroseconds_ = 0;
-            return;
-        }
-        const WaveFormat &format = Format();
-        const uint64_t byteMicroseconds = elapsed * format.avgBytesPerSec + pendingByteMicroseconds_;
-        uint64_t bytes = byteMicroseconds / kMicrosecondsPerSecond;
-        bytes -= bytes % format.blockAlign;
-        pendingByteMicroseconds_ = byteMicroseconds - bytes * kMicrosecondsPerSecond;
-        Record(nullptr, bytes);
-    }
+    void CatchUp() override { Record(nullptr, pace_.BytesSince(IsCapturing())); }
 
     void StartTicker()
     {
@@ -120,21 +104,15 @@ private:
         return 0;
     }
 
-    uint64_t clockSeen_;
-    uint64_t pendingByteMicroseconds_ = 0;
+    ClockPace pace_;
     std::unique_ptr<kernel::Event> stop_;
     std::unique_ptr<kernel::WaitableTimer> timer_;
     std::unique_ptr<kernel::Thread> ticker_;
 };
 
-class VirtualCaptureDevice final : public CaptureDevice {
-public:
-    HResult CreateCaptureBuffer(const CaptureBufferDescription &description,
-                                std::unique_ptr<CaptureBuffer> *buffer) override
+class VirtualCaptureDevice final : public CheckedCaptureDevice {
+    HResult MakeBuffer(const CaptureBufferDescription &description, std::unique_ptr<CaptureBuffer> *buffer) override
     {
-        if (buffer == nullptr) return kErrInvalidParam;
-        const HResult checked = CheckCaptureBufferDescription(description);
-        if (Failed(checked)) return checked;
         if (TakeFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER)) return kErrOutOfMemory;
         *buffer = std::make_unique<VirtualCaptureBuffer>(description);
         return kOk;
