@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <algorithm>
 #include <thread>
 #include <vector>
 

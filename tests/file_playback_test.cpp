@@ -1,0 +1,177 @@
+// Recorded-file playback end to end: a recording written with the file
+// module's writer from a real stream is opened, played, stepped and queried
+// through the player's file exports.
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "ZAVIFileSDK.h"
+#include "playback_fixture.h"
+
+namespace {
+
+using namespace zavi_test;
+
+constexpr int kWidth = 176;
+constexpr int kHeight = 144;
+constexpr uint32_t kPictures = 30;
+
+struct StatusLog {
+    std::mutex mutex;
+    std::vector<int32_t> statuses;
+    std::vector<uint32_t> positions;
+
+    size_t Count(int32_t status)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return static_cast<size_t>(std::count(statuses.begin(), statuses.end(), status));
+    }
+};
+
+void RecordStatus(int32_t status, uint32_t position, uintptr_t user1, uintptr_t user2)
+{
+    auto *log = reinterpret_cast<StatusLog *>(user1);
+    EXPECT_EQ(user2, 77u);
+    std::lock_guard<std::mutex> lock(log->mutex);
+    log->statuses.push_back(status);
+    log->positions.push_back(position);
+}
+
+class FilePlayback : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        stream_ = new std::vector<zavi::pack::Packet>(PatternStream(kPictures, kWidth, kHeight, true, true));
+        path_ = new std::string(::testing::TempDir() + "zavi_file_playback.zvr");
+        ZAVIFILE_HANDLE writer = 0;
+        ASSERT_EQ(ZAVI_Write_Create(&writer, path_->c_str(), 0), ZAVIFILE_OK);
+        for (const auto &packet : *stream_)
+            ASSERT_EQ(ZAVI_Write_Packet(writer, packet.data(), static_cast<int32_t>(packet.size())), ZAVIFILE_OK);
+        ASSERT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_OK);
+    }
+    static void TearDownTestSuite()
+    {
+        std::remove(path_->c_str());
+        delete stream_;
+        delete path_;
+    }
+
+    void SetUp() override { ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK); }
+    void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
+
+    int32_t Open(uint32_t &frames)
+    {
+        return ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(path_->c_str()), 0, &frames,
+                                  ZAVIFILE_KIND_RECORDING);
+    }
+    uint32_t VideoStamp(uint32_t index) const
+    {
+        uint32_t seen = 0;
+        for (const auto &packet : *stream_)
+            if (IsVideo(packet) && seen++ == index) return TimeStampOf(packet);
+        return 0;
+    }
+    uint32_t PlayTimeStamp() const
+    {
+        uint32_t stamp = 0;
+        EXPECT_EQ(ZAVI_Play_GetPlayTimeStamp(player_, &stamp), ZAVI_OK);
+        return stamp;
+    }
+    uint32_t VideoCount() const
+    {
+        uint32_t count = 0;
+        EXPECT_EQ(ZAVI_Play_GetVideoFrameCount(player_, &count), ZAVI_OK);
+        return count;
+    }
+
+    static std::vector<zavi::pack::Packet> *stream_;
+    static std::string *path_;
+    VirtualWindow window_{kWidth, kHeight};
+    ZAVI_HANDLE player_ = 0;
+};
+
+std::vector<zavi::pack::Packet> *FilePlayback::stream_ = nullptr;
+std::string *FilePlayback::path_ = nullptr;
+
+TEST_F(FilePlayback, CommandsWithoutAFileAnswerNoReader)
+{
+    EXPECT_EQ(ZAVI_Play_Pause(player_), ZAVI_ERR_NO_READER);
+    EXPECT_EQ(ZAVI_Play_Resume(player_), ZAVI_ERR_NO_READER);
+    EXPECT_EQ(ZAVI_Play_Play(player_), ZAVI_ERR_NO_READER);
+    EXPECT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_ERR_NO_READER);
+    EXPECT_EQ(ZAVI_Play_Stop(player_), ZAVI_ERR_NO_READER);
+    EXPECT_EQ(ZAVI_Play_Seek(player_, 0.5f), ZAVI_ERR_NO_READER);
+    uint32_t first = 1;
+    uint32_t fourth = 4;
+    EXPECT_EQ(ZAVI_Play_GetFileInfo(player_, &first, &fourth), ZAVI_ERR_NO_READER);
+    EXPECT_EQ(first, 1u);
+    EXPECT_EQ(ZAVI_Play_CloseFile(player_), ZAVI_OK);
+    const auto &rule = (*stream_)[0];
+    EXPECT_EQ(ZAVI_Play_SetRule(player_, rule.data(), static_cast<int32_t>(rule.size())), ZAVI_ERR_NO_READER);
+
+    uint32_t frames = 0;
+    const std::string missing = ::testing::TempDir() + "no_such_recording.zvr";
+    EXPECT_EQ(ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(missing.c_str()), 0, &frames, 0),
+              ZAVIFILE_ERR_OPEN);
+    EXPECT_EQ(frames, 0u);
+    EXPECT_EQ(ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(path_->c_str()), 0, &frames, 9),
+              ZAVIFILE_ERR_KIND);
+}
+
+TEST_F(FilePlayback, PlaysToTheEndAndReportsEveryStepThenTheEndAfterTheCacheDrained)
+{
+    StatusLog log;
+    ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, &RecordStatus, reinterpret_cast<uintptr_t>(&log), 77), ZAVI_OK);
+    uint32_t frames = 0;
+    ASSERT_EQ(Open(frames), ZAVI_OK);
+    EXPECT_EQ(frames, kPictures);
+    uint32_t duration = 0;
+    uint32_t frameCount = 0;
+    ASSERT_EQ(ZAVI_Play_GetFileInfo(player_, &duration, &frameCount), ZAVI_OK);
+    EXPECT_EQ(frameCount, kPictures);
+    EXPECT_GT(duration, 0u);
+
+    // Open reads nothing; play starts the reader.
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(log.Count(0), 0u);
+    ASSERT_EQ(ZAVI_Play_FastPlay(player_, 3), ZAVI_OK); // three times as fast, paced by time stamps
+    ASSERT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 1; }));
+    EXPECT_EQ(VideoCount(), 0u); // the end is told only once the last picture was taken
+    EXPECT_EQ(log.Count(0), kPictures);
+    EXPECT_EQ(PlayTimeStamp(), VideoStamp(kPictures - 1));
+    {
+        std::lock_guard<std::mutex> lock(log.mutex);
+        EXPECT_EQ(log.statuses.back(), ZAVIFILE_END);
+    }
+
+    // Stop rewinds; play reads on from the start.
+    ASSERT_EQ(ZAVI_Play_Stop(player_), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
+    ASSERT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 2; }));
+    EXPECT_EQ(log.Count(0), 2 * kPictures);
+}
+
+TEST_F(FilePlayback, FrameStepsShowOneFrameForwardAndBackward)
+{
+    uint32_t frames = 0;
+    ASSERT_EQ(Open(frames), ZAVI_OK);
+    for (uint32_t index = 0; index < 5; ++index) {
+        ASSERT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_OK);
+        EXPECT_EQ(PlayTimeStamp(), VideoStamp(index)) << index;
+    }
+    // Backward from frame 4: frame 3 is shown, after decoding frames 0-2
+    // (from its key frame) for decoding only.
+    ASSERT_EQ(ZAVI_Play_FrameBack(player_), ZAVI_OK);
+    ASSERT_TRUE(Eventually([&] { return VideoCount() == 0 && PlayTimeStamp() == VideoStamp(3); }));
+    uint32_t position = 0;
+    ASSERT_EQ(ZAVI_Play_GetPlayPosition(player_, &position), ZAVI_OK);
+    EXPECT_EQ(position, 3u);
+
+    // A seek clears the caches and moves reading; playing goes on from there.
+    ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, 20), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_OK);
+    EXPECT_EQ(PlayTimeStamp(), VideoStamp(20));
+}
+
+} // namespace
