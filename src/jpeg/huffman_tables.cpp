@@ -1,0 +1,65 @@
+#include "jpeg/huffman_tables.h"
+
+namespace zavi::jpeg {
+
+namespace {
+
+constexpr int kLengthShift = 8;
+
+// Canonical code assignment (T.81 Annex C): codes of each length follow the
+// previous length's codes, doubled. Calls visit(symbolIndex, code, length) and
+// returns false when a length runs out of code space.
+template <typename Visit>
+bool AssignCodes(const HuffmanSpec& spec, Visit visit) {
+  int index = 0;
+  uint32_t code = 0;
+  for (int length = 1; length <= kMaxHuffmanCodeLength; ++length) {
+    for (int i = 0; i < spec.counts[length]; ++i) {
+      if (index >= spec.symbolCount || code >= (1u << length)) return false;
+      visit(index, code, length);
+      ++index;
+      ++code;
+    }
+    code <<= 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool BuildEncodeTable(const HuffmanSpec& spec, EncodeTable& table) {
+  table.code.fill(0);
+  table.length.fill(0);
+  return AssignCodes(spec, [&](int index, uint32_t code, int length) {
+    const uint8_t symbol = spec.symbols[index];
+    table.code[symbol] = static_cast<uint16_t>(code);
+    table.length[symbol] = static_cast<uint8_t>(length);
+  });
+}
+
+bool BuildDecodeTable(const HuffmanSpec& spec, DecodeTable& table) {
+  table.lookahead.fill(0);
+  table.maxCode.fill(-1);
+  table.valueOffset.fill(0);
+  table.symbols = spec.symbols;
+  bool firstOfLength[kMaxHuffmanCodeLength + 1] = {};
+  for (int length = 1; length <= kMaxHuffmanCodeLength; ++length) firstOfLength[length] = true;
+  const bool valid = AssignCodes(spec, [&](int index, uint32_t code, int length) {
+    if (firstOfLength[length]) {
+      table.valueOffset[length] = index - static_cast<int32_t>(code);
+      firstOfLength[length] = false;
+    }
+    table.maxCode[length] = static_cast<int32_t>(code);
+    if (length <= kLookaheadBits) {
+      const int spare = kLookaheadBits - length;
+      const uint32_t first = code << spare;
+      for (uint32_t fill = 0; fill < (1u << spare); ++fill) {
+        table.lookahead[first | fill] =
+            static_cast<uint16_t>((length << kLengthShift) | spec.symbols[index]);
+      }
+    }
+  });
+  return valid;
+}
+
+}  // namespace zavi::jpeg

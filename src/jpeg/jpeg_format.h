@@ -1,0 +1,67 @@
+// Fixed facts of the JPEG interchange format (ITU-T T.81) that the codec uses:
+// marker codes, block geometry, the zig-zag order, the Annex K example tables,
+// and the limits the decoder enforces on hostile streams.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace zavi::jpeg {
+
+inline constexpr int kBlockSide = 8;
+inline constexpr int kBlockArea = 64;
+inline constexpr int kSampleCentre = 128;  // level shift of 8-bit samples
+inline constexpr int kMaxComponents = 4;   // parsed; only 1 and 3 are decoded
+inline constexpr int kTableSlots = 4;      // quantisation / Huffman table ids 0..3
+inline constexpr int kMaxHuffmanCodeLength = 16;
+inline constexpr int kMaxHuffmanSymbols = 256;
+inline constexpr int kMaxDcCategory = 11;  // 8-bit samples
+inline constexpr int kMaxCoefficientMagnitude = 1023;
+inline constexpr int kMaxSamplingFactor = 2;
+
+// Largest picture side the decoder accepts (the format allows 65535; buffers
+// are per MCU row, so this bounds a row buffer, not the whole picture).
+inline constexpr int kMaxDimension = 65535;
+
+enum Marker : uint8_t {
+  kMarkerSof0 = 0xC0,  // baseline sequential
+  kMarkerSof1 = 0xC1,  // extended sequential, Huffman
+  kMarkerSof2 = 0xC2,  // progressive, Huffman
+  kMarkerSof3 = 0xC3,  // lossless
+  kMarkerDht = 0xC4,
+  kMarkerSof15 = 0xCF,
+  kMarkerDac = 0xCC,
+  kMarkerRst0 = 0xD0,
+  kMarkerRst7 = 0xD7,
+  kMarkerSoi = 0xD8,
+  kMarkerEoi = 0xD9,
+  kMarkerSos = 0xDA,
+  kMarkerDqt = 0xDB,
+  kMarkerDri = 0xDD,
+  kMarkerApp0 = 0xE0,
+};
+inline constexpr uint8_t kMarkerPrefix = 0xFF;
+
+// kZigzagToNatural[k] is the natural (row-major) index of the k-th coefficient
+// in zig-zag order. Entries past 63 keep a corrupt run from indexing outside.
+extern const std::array<uint8_t, kBlockArea + 16> kZigzagToNatural;
+
+// Annex K example quantisation tables (K.1 luminance, K.2 chrominance), natural order.
+extern const std::array<uint8_t, kBlockArea> kLuminanceQuantBase;
+extern const std::array<uint8_t, kBlockArea> kChrominanceQuantBase;
+
+// A Huffman table as it is carried in a DHT segment: counts of codes of each
+// length 1..16, then the symbols in code order.
+struct HuffmanSpec {
+  std::array<uint8_t, kMaxHuffmanCodeLength + 1> counts;  // counts[0] unused
+  std::array<uint8_t, kMaxHuffmanSymbols> symbols;
+  int symbolCount;
+};
+
+// Annex K example Huffman tables K.3 to K.6.
+extern const HuffmanSpec kLuminanceDcSpec;
+extern const HuffmanSpec kChrominanceDcSpec;
+extern const HuffmanSpec kLuminanceAcSpec;
+extern const HuffmanSpec kChrominanceAcSpec;
+
+}  // namespace zavi::jpeg
