@@ -1,0 +1,6 @@
+# The JPEG codec and the colour converter. libjpeg-turbo (and its djpeg and
+# jpegtran programs) serve as the outside oracle; the library never links it.
+pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
+
+zavi_add_test(colour_convert_test SOURCES colour_convert_test.cpp LIBS zavi_jpeg LABELS jpeg)
+zavi_add_test(jpeg_codec_test SOURCES jpeg_codec_test.cpp LIBS zavi_jpeg PkgConfig::TURBOJPEG LABELS jpeg)
