@@ -1,6 +1,6 @@
 # Tests of the decoder module (companions/decsdk/tests): pictures against
 # libavcodec's own decode, audio against libavcodec's codecs, rule and motion
-# parsing, bad input and the handle bookkeeping.
+# parsing, bad input, the handle bookkeeping, and zavi_packmaker's streams.
 set(DECSDK_TESTS ${CMAKE_CURRENT_LIST_DIR}/../companions/decsdk/tests)
 zavi_add_test(decsdk_tests
   SOURCES
@@ -9,5 +9,6 @@ zavi_add_test(decsdk_tests
     ${DECSDK_TESTS}/audio_test.cpp
     ${DECSDK_TESTS}/pick_mv_test.cpp
     ${DECSDK_TESTS}/bad_input_test.cpp
+    ${DECSDK_TESTS}/packmaker_test.cpp
   LIBS ZAVIDecSDK zavi_packmaker PkgConfig::AVCODEC
   LABELS decsdk)
