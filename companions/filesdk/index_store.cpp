@@ -89,17 +89,16 @@ PacketIndex ScanPackets(ByteSource &source, uint64_t dataStart)
     PacketIndex index(dataStart);
     const uint64_t size = source.Size();
     uint64_t offset = dataStart;
-    while (offset <= size && size - offset >= ZAVIPKT_HEADER_SIZE) {
-        const uint8_t *header = source.Read(offset, ZAVIPKT_HEADER_SIZE);
+    while (offset <= size && size - offset >= kRecordPrefixSize + ZAVIPKT_HEADER_SIZE) {
+        const uint8_t *header = source.Read(offset + kRecordPrefixSize, ZAVIPKT_HEADER_SIZE);
         const uint32_t length = header == nullptr ? 0 : StoredPacketLength(header);
-        if (length == 0 || length > size - offset) break;
-        const uint16_t frameType = zavipkt_u16(header + ZAVIPKT_OFF_FRAME_TYPE);
-        // Only a motion/alarm packet's payload goes into its entry; the rest
-        // is described by the header alone.
-        const uint8_t *described = IsEventPacket(frameType, header[ZAVIPKT_OFF_SUB_TYPE]) ? source.Read(offset, length) : header;
-        if (described == nullptr) break;
-        index.Add(DescribePacket(described, length));
-        offset += length;
+        if (length == 0 || length > size - offset - kRecordPrefixSize) break;
+        const uint8_t *record = source.Read(offset, kRecordPrefixSize + length);
+        if (record == nullptr) break;
+        const uint8_t *packet = record + kRecordPrefixSize;
+        if (zavipkt_u32(record) != Crc32(packet, length)) break;
+        index.Add(DescribePacket(packet, length));
+        offset += kRecordPrefixSize + length;
     }
     return index;
 }

@@ -20,8 +20,8 @@ std::vector<uint8_t> EncodeIndexTail(const std::vector<StoredEntry> &entries, ui
 // file.
 std::optional<PacketIndex> LoadStoredIndex(ByteSource &source, uint64_t dataStart);
 
-// Every whole packet from `dataStart` on, up to the first bytes that are not
-// one (the end of the data, the stored index, or a torn write).
+// Every whole packet record from `dataStart` on, up to the first bytes that
+// are not one (the end of the data, the stored index, or a torn write).
 PacketIndex ScanPackets(ByteSource &source, uint64_t dataStart);
 
 // The length of the whole packet whose header is at `header` (at least

@@ -1,6 +1,7 @@
 #include "packet_index.h"
 
 #include "ZAVIPacket.h"
+#include "recording_format.h"
 
 namespace zavifile {
 namespace {
@@ -53,8 +54,12 @@ void PacketIndex::Add(const StoredEntry &entry)
         videoPackets_.push_back(packet);
     }
     const uint32_t gop = keyVideos_.empty() ? kNone : KeyCount() - 1;
-    packets_.push_back(Packet{entry, dataEnd_, gop, video});
-    dataEnd_ += entry.length;
+    packets_.push_back(Packet{entry, dataEnd_ + kRecordPrefixSize, gop, video});
+    dataEnd_ += kRecordPrefixSize + entry.length;
+    if (video == kNone) return;
+    // Audio and extra data recorded before a picture go with its group.
+    for (uint32_t before = packet; before-- > ungroupedFrom_;) packets_[before].gop = gop;
+    ungroupedFrom_ = packet + 1;
 }
 
 uint32_t PacketIndex::GopStart(uint32_t video) const

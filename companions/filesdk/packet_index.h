@@ -9,7 +9,7 @@
 namespace zavifile {
 
 // What the stored index keeps of one packet (offsets follow from the lengths:
-// the packets lie back to back).
+// the packet records lie back to back).
 struct StoredEntry {
     uint32_t length = 0;
     uint32_t timeStamp = 0;
@@ -28,10 +28,13 @@ public:
 
     uint32_t PacketCount() const { return static_cast<uint32_t>(packets_.size()); }
     const StoredEntry &Entry(uint32_t packet) const { return packets_[packet].stored; }
+    // Where the packet itself starts (after its record's checksum).
     uint64_t Offset(uint32_t packet) const { return packets_[packet].offset; }
+    // Where the last packet record ends.
     uint64_t DataEnd() const { return dataEnd_; }
-    // The group of pictures a packet belongs to (the ordinal of the last key
-    // frame at or before it in file order), or kNone before the first one.
+    // The group of pictures a packet belongs to (the ordinal of its key
+    // frame), or kNone before the first key frame. Audio and extra data
+    // belong to the group of the next picture (of the last one at the end).
     uint32_t GopOfPacket(uint32_t packet) const { return packets_[packet].gop; }
     // The video frame number of a video packet, kNone for other packets.
     uint32_t VideoOfPacket(uint32_t packet) const { return packets_[packet].video; }
@@ -73,6 +76,7 @@ private:
     std::vector<uint32_t> videoPackets_;
     std::vector<uint32_t> keyVideos_;
     uint64_t dataEnd_;
+    uint32_t ungroupedFrom_ = 0;    // first packet after the last video frame
 };
 
 bool IsVideo(uint16_t frameType);

@@ -1,5 +1,5 @@
 // The byte layout of a recording (docs/recording-format.md): a file header,
-// the stream packets back to back, then an index block and a trailer that the
+// the stream packets back to back (each behind its checksum), then an index block and a trailer that the
 // writer adds when it closes the file. Every number of the layout is here.
 #pragma once
 
@@ -18,6 +18,11 @@ inline constexpr uint32_t kHeaderOffMagic = 0;
 inline constexpr uint32_t kHeaderOffVersion = 4;
 inline constexpr uint32_t kHeaderOffLength = 6;
 inline constexpr uint32_t kHeaderOffCreated = 8;
+
+// Each packet is stored as a record: the CRC-32 of the packet, then the
+// packet. The checksum lets a scan tell a whole packet from one whose end a
+// power loss left unwritten (or zero-filled).
+inline constexpr uint32_t kRecordPrefixSize = 4;
 
 // Index block: a magic word, then one entry per packet in file order.
 inline constexpr uint32_t kIndexMagic = 0x5844495Au;       // "ZIDX"

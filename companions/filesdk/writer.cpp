@@ -1,6 +1,7 @@
 #include "writer.h"
 
 #include "ZAVIFileSDK.h"
+#include "crc32.h"
 #include "index_store.h"
 #include "recording_format.h"
 #include "stored_entry.h"
@@ -37,9 +38,11 @@ int32_t Writer::Append(const uint8_t *packet, int32_t length)
     if (packet == nullptr || length < 1) return ZAVIFILE_ERR_ARG;
     const auto size = static_cast<uint32_t>(length);
     if (size < ZAVIPKT_HEADER_SIZE || StoredPacketLength(packet) != size) return ZAVIFILE_ERR_PACKET;
-    if (!WriteBytes(file_, packet, size)) return ZAVIFILE_ERR_WRITE;
+    uint8_t prefix[kRecordPrefixSize];
+    zavipkt_put32(prefix, Crc32(packet, size));
+    if (!WriteBytes(file_, prefix, sizeof prefix) || !WriteBytes(file_, packet, size)) return ZAVIFILE_ERR_WRITE;
     entries_.push_back(DescribePacket(packet, size));
-    dataEnd_ += size;
+    dataEnd_ += kRecordPrefixSize + size;
     return ZAVIFILE_OK;
 }
 

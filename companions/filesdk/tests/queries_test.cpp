@@ -1,0 +1,177 @@
+// What a client asks of an open recording besides its packets: rules, the
+// time line and fast search.
+#include <gtest/gtest.h>
+
+#include "ZAVIPacket.h"
+#include "recording_fixture.h"
+
+namespace zavifile::test {
+namespace {
+
+Bytes RuleOut(int32_t status, const Bytes &buffer, uint32_t length)
+{
+    EXPECT_EQ(status, ZAVIFILE_OK);
+    return Bytes(buffer.begin(), buffer.begin() + std::min<size_t>(length, buffer.size()));
+}
+
+TEST(Rules, DistinctRulePacketsComeBackFirstToLastThenTheAddedOnes)
+{
+    std::vector<Bytes> packets = BuildPackets(RecordingPlan{});
+    const Bytes first = packets.front();
+    const Bytes again = MakeRulePacket(TimeOfVideo(7), ZAVIPKT_SUB_RULE_FIRST, 20);   // same rule, later
+    const Bytes second = MakeRulePacket(TimeOfVideo(9), ZAVIPKT_SUB_RULE_FIRST + 1, 50);
+    packets.insert(packets.begin() + 10, again);
+    packets.insert(packets.begin() + 20, second);
+    TempFile file("rules");
+    ASSERT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
+    OpenReader reader(file.Path());
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    const ZAVIFILE_HANDLE h = reader.Handle();
+
+    Bytes buffer(256);
+    uint32_t length = 0;
+    // A length query and a short buffer tell the size and do not move on.
+    EXPECT_EQ(ZAVI_Read_GetFirstRule(h, 0, reinterpret_cast<ZAVIFILE_ARG>(&length)), ZAVIFILE_OK);
+    EXPECT_EQ(length, first.size());
+    length = 10;
+    EXPECT_EQ(ZAVI_Read_GetFirstRule(h, reinterpret_cast<ZAVIFILE_ARG>(buffer.data()), reinterpret_cast<ZAVIFILE_ARG>(&length)),
+              ZAVIFILE_ERR_BUFFER);
+    EXPECT_EQ(length, first.size());
+
+    auto call = [&](auto function) {
+        length = static_cast<uint32_t>(buffer.size());
+        const int32_t status = function(h, reinterpret_cast<ZAVIFILE_ARG>(buffer.data()), reinterpret_cast<ZAVIFILE_ARG>(&length));
+        return status == ZAVIFILE_OK ? RuleOut(status, buffer, length) : Bytes{static_cast<uint8_t>(-status)};
+    };
+    EXPECT_EQ(call(ZAVI_Read_GetFirstRule), first);
+    EXPECT_EQ(call(ZAVI_Read_GetNextRule), second);
+    EXPECT_EQ(call(ZAVI_Read_GetNextRule), Bytes{static_cast<uint8_t>(-ZAVIFILE_ERR_NO_RULE)});
+    // The second name reaches the same rules.
+    EXPECT_EQ(call(ZAVIFile_GetFirstRule), first);
+
+    const Bytes added = MakeRulePacket(0, ZAVIPKT_SUB_RULE_LAST, 300);
+    EXPECT_EQ(ZAVI_Read_SetRule(h, added.data(), static_cast<int32_t>(added.size())), ZAVIFILE_OK);
+    EXPECT_EQ(ZAVI_Read_SetRule(h, first.data(), static_cast<int32_t>(first.size())), ZAVIFILE_OK);
+    EXPECT_EQ(call(ZAVI_Read_GetFirstRule), first);
+    EXPECT_EQ(call(ZAVI_Read_GetNextRule), second);
+    EXPECT_EQ(call(ZAVI_Read_GetNextRule), added);
+    EXPECT_EQ(call(ZAVI_Read_GetNextRule), Bytes{static_cast<uint8_t>(-ZAVIFILE_ERR_NO_RULE)});
+
+    // Only whole rule packets are taken.
+    const Bytes video = MakePacket(ZAVIPKT_FRAME_A_KEY, 0, 40, 1);
+    const Bytes motion = MakeMotionPacket(0, 1, 1);
+    EXPECT_EQ(ZAVI_Read_SetRule(h, video.data(), static_cast<int32_t>(video.size())), ZAVIFILE_ERR_PACKET);
+    EXPECT_EQ(ZAVI_Read_SetRule(h, motion.data(), static_cast<int32_t>(motion.size())), ZAVIFILE_ERR_PACKET);
+    EXPECT_EQ(ZAVI_Read_SetRule(h, added.data(), static_cast<int32_t>(added.size() - 1)), ZAVIFILE_ERR_PACKET);
+    EXPECT_EQ(ZAVI_Read_SetRule(h, added.data(), 0), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(ZAVI_Read_GetNextRule(h, 0, 0), ZAVIFILE_ERR_ARG);
+
+    // Added rules belong to the open recording only.
+    uint32_t frames = 0;
+    ASSERT_EQ(ZAVI_Read_OpenFile(h, reinterpret_cast<ZAVIFILE_ARG>(file.Path().c_str()), 0, &frames), ZAVIFILE_OK);
+    EXPECT_EQ(call(ZAVI_Read_GetFirstRule), first);
+    EXPECT_EQ(call(ZAVI_Read_GetNextRule), second);
+    EXPECT_EQ(call(ZAVI_Read_GetNextRule), Bytes{static_cast<uint8_t>(-ZAVIFILE_ERR_NO_RULE)});
+    ASSERT_EQ(ZAVI_Read_CloseFile(h), ZAVIFILE_OK);
+    EXPECT_EQ(call(ZAVI_Read_GetFirstRule), Bytes{static_cast<uint8_t>(-ZAVIFILE_ERR_NOT_OPEN)});
+}
+
+TEST(TimeLine, OneEntryPerKeyFrameWithTimeAndPosition)
+{
+    TempFile file("timeline");
+    ASSERT_EQ(WriteRecording(file.Path(), BuildPackets(RecordingPlan{})), ZAVIFILE_OK);
+    OpenReader reader(file.Path());
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    const ZAVIFILE_HANDLE h = reader.Handle();
+
+    uint32_t count = 0;
+    ASSERT_EQ(ZAVI_Read_GetTimeLine(h, 0, reinterpret_cast<ZAVIFILE_ARG>(&count)), ZAVIFILE_OK);
+    EXPECT_EQ(count, 4u);
+    ZAVIFILE_TIMELINE_ENTRY entries[3] = {};
+    count = 2;
+    ASSERT_EQ(ZAVI_Read_GetTimeLine(h, reinterpret_cast<ZAVIFILE_ARG>(entries), reinterpret_cast<ZAVIFILE_ARG>(&count)),
+              ZAVIFILE_OK);
+    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(entries[0].timeStamp, TimeOfVideo(0));
+    EXPECT_EQ(entries[0].position, 0u);
+    EXPECT_EQ(entries[1].timeStamp, TimeOfVideo(5));
+    EXPECT_EQ(entries[1].position, 5u);
+    EXPECT_EQ(entries[2].timeStamp, 0u);    // beyond the capacity given
+    EXPECT_EQ(ZAVI_Read_GetTimeLine(h, reinterpret_cast<ZAVIFILE_ARG>(entries), 0), ZAVIFILE_ERR_ARG);
+
+    // A time-line position leads straight to its key frame.
+    ASSERT_EQ(ZAVI_Read_SetPosition(h, entries[1].position), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(h, 1), ZAVIFILE_OK);
+    EXPECT_EQ(VideoTrace({reader.Next()}), "5S");
+}
+
+class FastSearch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RecordingPlan plan;
+        plan.motionGops = {1};
+        plan.alarmGops = {3};
+        ASSERT_EQ(WriteRecording(file_.Path(), BuildPackets(plan)), ZAVIFILE_OK);
+        reader_ = std::make_unique<OpenReader>(file_.Path());
+        ASSERT_EQ(reader_->OpenStatus(), ZAVIFILE_OK);
+    }
+    int32_t Search(uint32_t from, uint32_t to, uint32_t what)
+    {
+        return ZAVI_Read_SetFastSearch(reader_->Handle(), from, to, what);
+    }
+
+    TempFile file_{"search"};
+    std::unique_ptr<OpenReader> reader_;
+};
+
+TEST_F(FastSearch, ReadsOnlyTheGroupsWithTheEvent)
+{
+    ASSERT_EQ(Search(0, 0xFFFFFFFFu, ZAVIFILE_SEARCH_MOTION), ZAVIFILE_OK);
+    const std::vector<Delivered> motion = reader_->ReadToEnd();
+    EXPECT_EQ(VideoTrace(motion), "5S 6S 7S 8S 9S");
+    // The audio and motion packets recorded with those pictures come along.
+    EXPECT_EQ(motion.size(), 3u * 5u + 1u);
+    EXPECT_EQ(FrameType(motion.front().packet), ZAVIPKT_FRAME_AUDIO);
+    EXPECT_EQ(FrameType(motion[1].packet), ZAVIPKT_FRAME_EXTRA);
+
+    ASSERT_EQ(Search(0, 0xFFFFFFFFu, ZAVIFILE_SEARCH_ALARM), ZAVIFILE_OK);
+    EXPECT_EQ(VideoTrace(reader_->ReadToEnd()), "15S 16S 17S 18S 19S");
+
+    ASSERT_EQ(Search(0, 0xFFFFFFFFu, ZAVIFILE_SEARCH_MOTION | ZAVIFILE_SEARCH_ALARM), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(reader_->Handle(), 1), ZAVIFILE_OK);
+    EXPECT_EQ(VideoTrace(reader_->ReadToEnd()), "5S 15S");
+}
+
+TEST_F(FastSearch, BackwardLoopAndTimeRange)
+{
+    ASSERT_EQ(ZAVI_Read_SetReadOrder(reader_->Handle(), 0), ZAVIFILE_OK);
+    ASSERT_EQ(Search(0, 0xFFFFFFFFu, ZAVIFILE_SEARCH_MOTION | ZAVIFILE_SEARCH_ALARM), ZAVIFILE_OK);
+    const std::string backward = VideoTrace(reader_->ReadToEnd());
+    EXPECT_EQ(backward.substr(0, 19), "15D 16D 17D 18D 19S");
+    EXPECT_EQ(backward.substr(backward.size() - 2), "5S");
+    EXPECT_EQ(backward.find("10"), std::string::npos);
+
+    ASSERT_EQ(ZAVI_Read_SetReadOrder(reader_->Handle(), 1), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(reader_->Handle(), 1), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Read_SetLoop(reader_->Handle(), 1), ZAVIFILE_OK);
+    ASSERT_EQ(Search(TimeOfVideo(0), TimeOfVideo(14), ZAVIFILE_SEARCH_MOTION | ZAVIFILE_SEARCH_ALARM), ZAVIFILE_OK);
+    std::vector<Delivered> looped;
+    for (int i = 0; i < 3; ++i) looped.push_back(reader_->Next());
+    EXPECT_EQ(VideoTrace(looped), "5S 5S 5S");
+
+    // Nothing in range: refused, and reading stays as it was.
+    EXPECT_EQ(Search(TimeOfVideo(0), TimeOfVideo(14), ZAVIFILE_SEARCH_ALARM), ZAVIFILE_ERR_NOT_FOUND);
+    EXPECT_EQ(Search(TimeOfVideo(14), TimeOfVideo(0), ZAVIFILE_SEARCH_ALARM), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(Search(0, 0, 8), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(VideoTrace({reader_->Next()}), "5S");
+
+    // Ending the search reads everything again from where it stood.
+    ASSERT_EQ(Search(0, 0, 0), ZAVIFILE_OK);
+    std::vector<Delivered> all;
+    for (int i = 0; i < 4; ++i) all.push_back(reader_->Next());
+    EXPECT_EQ(VideoTrace(all), "10S 15S 0S 5S");
+}
+
+} // namespace
+} // namespace zavifile::test

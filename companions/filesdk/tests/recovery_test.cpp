@@ -1,0 +1,173 @@
+// Recordings a device could not finish: cut at any byte, closed without an
+// index, a damaged index. Each opens and plays up to its last whole packet.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "ZAVIPacket.h"
+#include "crc32.h"
+#include "recording_format.h"
+#include "recording_fixture.h"
+
+namespace zavifile::test {
+namespace {
+
+struct Recorded {
+    std::vector<Bytes> packets;
+    Bytes file;
+    size_t dataEnd;     // where the packets end and the index starts
+};
+
+Recorded MakeRecorded()
+{
+    RecordingPlan plan;
+    plan.motionGops = {1, 2};
+    plan.alarmGops = {3};
+    Recorded recorded{BuildPackets(plan), {}, kFileHeaderSize};
+    for (const Bytes &packet : recorded.packets) recorded.dataEnd += kRecordPrefixSize + packet.size();
+    TempFile file("recorded");
+    EXPECT_EQ(WriteRecording(file.Path(), recorded.packets), ZAVIFILE_OK);
+    recorded.file = ReadFileBytes(file.Path());
+    return recorded;
+}
+
+size_t WholePacketsBefore(const Recorded &recorded, size_t cut)
+{
+    size_t end = kFileHeaderSize;
+    size_t count = 0;
+    for (const Bytes &packet : recorded.packets) {
+        end += kRecordPrefixSize + packet.size();
+        if (end > cut) break;
+        ++count;
+    }
+    return count;
+}
+
+// Opens the bytes, reads them forward, backward and by key frames, and checks
+// that forward reading gave exactly the first `expected` packets.
+void ExpectPlaysUpTo(const Bytes &bytes, const std::vector<Bytes> &packets, size_t expected, uint32_t flags = 0)
+{
+    OpenReader reader(bytes, flags);
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    const std::vector<Delivered> forward = reader.ReadToEnd();
+    ASSERT_EQ(forward.size(), expected + 1);
+    for (size_t i = 0; i < expected; ++i) ASSERT_EQ(forward[i].packet, packets[i]) << "packet " << i;
+    ASSERT_EQ(forward.back().status, ZAVIFILE_END);
+
+    ASSERT_EQ(ZAVI_Read_SetReadOrder(reader.Handle(), 0), ZAVIFILE_OK);
+    const std::vector<Delivered> backward = reader.ReadToEnd();
+    ASSERT_EQ(backward.back().status, ZAVIFILE_END);
+    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(reader.Handle(), 1), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Read_SetPosition(reader.Handle(), reader.FrameCount()), ZAVIFILE_OK);
+    ASSERT_EQ(reader.ReadToEnd().back().status, ZAVIFILE_END);
+}
+
+TEST(Recovery, CutAtEveryByteOfTheLastKilobytesPlaysUpToTheLastWholePacket)
+{
+    const Recorded recorded = MakeRecorded();
+    // Every cut inside the index and trailer, and through the last 2 KiB of packets.
+    const size_t firstCut = recorded.dataEnd - 2048;
+    for (size_t cut = firstCut; cut <= recorded.file.size(); ++cut) {
+        SCOPED_TRACE("cut at " + std::to_string(cut));
+        const Bytes bytes(recorded.file.begin(), recorded.file.begin() + static_cast<std::ptrdiff_t>(cut));
+        const size_t expected = cut == recorded.file.size() ? recorded.packets.size() : WholePacketsBefore(recorded, cut);
+        ExpectPlaysUpTo(bytes, recorded.packets, expected);
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST(Recovery, CutAtRandomPointsAndOnDisk)
+{
+    const Recorded recorded = MakeRecorded();
+    std::mt19937 random(20240607u);
+    std::uniform_int_distribution<size_t> anywhere(kFileHeaderSize, recorded.file.size() - 1);
+    for (int i = 0; i < 300; ++i) {
+        const size_t cut = anywhere(random);
+        SCOPED_TRACE("cut at " + std::to_string(cut));
+        const Bytes bytes(recorded.file.begin(), recorded.file.begin() + static_cast<std::ptrdiff_t>(cut));
+        ExpectPlaysUpTo(bytes, recorded.packets, WholePacketsBefore(recorded, cut));
+        if (HasFatalFailure()) return;
+    }
+
+    // The same through a real file, cut in the middle of a packet.
+    TempFile file("cut_on_disk");
+    WriteFileBytes(file.Path(), recorded.file);
+    const size_t cut = recorded.dataEnd / 2;
+    std::filesystem::resize_file(file.Path(), cut);
+    OpenReader reader(file.Path());
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    EXPECT_EQ(reader.ReadToEnd().size(), WholePacketsBefore(recorded, cut) + 1);
+}
+
+TEST(Recovery, ZeroFilledTailAndTrailingGarbageStopTheScan)
+{
+    const Recorded recorded = MakeRecorded();
+    // A power loss that left the file longer than what was written: the last
+    // packet's header is there, its end reads as zeros.
+    const size_t cut = recorded.dataEnd - 100;
+    Bytes zeroTail(recorded.file.begin(), recorded.file.begin() + static_cast<std::ptrdiff_t>(cut));
+    zeroTail.resize(zeroTail.size() + 8192, 0);
+    {
+        SCOPED_TRACE("zero tail");
+        ExpectPlaysUpTo(zeroTail, recorded.packets, WholePacketsBefore(recorded, cut));
+    }
+
+    // Bytes appended after a closed recording hide its trailer: the scan stops at the index.
+    Bytes appended = recorded.file;
+    appended.insert(appended.end(), 64, 0x5A);
+    ExpectPlaysUpTo(appended, recorded.packets, recorded.packets.size());
+    EXPECT_EQ(OpenReader(appended, ZAVIFILE_OPEN_REQUIRE_INDEX).OpenStatus(), ZAVIFILE_ERR_INDEX);
+}
+
+TEST(Recovery, DamagedIndexIsRebuiltByScanning)
+{
+    const Recorded recorded = MakeRecorded();
+    const size_t trailer = recorded.file.size() - kTrailerSize;
+
+    Bytes flippedEntry = recorded.file;
+    flippedEntry[recorded.dataEnd + kIndexMagicSize + kEntryOffTimeStamp] ^= 0x40;
+    Bytes flippedTrailer = recorded.file;
+    flippedTrailer[trailer + kTrailerOffCount] ^= 0x01;
+    // A well-sealed index that does not fit the packets: its first entry is
+    // one byte longer, with both checksums made right again.
+    Bytes misfit = recorded.file;
+    uint8_t *entry = misfit.data() + recorded.dataEnd + kIndexMagicSize;
+    zavipkt_put32(entry, zavipkt_u32(entry) + 1);
+    const size_t blockLength = trailer - recorded.dataEnd;
+    zavipkt_put32(misfit.data() + trailer + kTrailerOffIndexCrc, Crc32(misfit.data() + recorded.dataEnd, blockLength));
+    zavipkt_put32(misfit.data() + trailer + kTrailerOffTrailerCrc, Crc32(misfit.data() + trailer, kTrailerOffTrailerCrc));
+
+    for (const Bytes *damaged : {&flippedEntry, &flippedTrailer, &misfit}) {
+        EXPECT_EQ(OpenReader(*damaged, ZAVIFILE_OPEN_REQUIRE_INDEX).OpenStatus(), ZAVIFILE_ERR_INDEX);
+        ExpectPlaysUpTo(*damaged, recorded.packets, recorded.packets.size());
+        // Fast search works on the rebuilt index too (motion in groups 1 and 2).
+        OpenReader reader(*damaged);
+        ASSERT_EQ(ZAVI_Read_SetFastSearch(reader.Handle(), 0, 0xFFFFFFFFu, ZAVIFILE_SEARCH_MOTION), ZAVIFILE_OK);
+        ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(reader.Handle(), 1), ZAVIFILE_OK);
+        EXPECT_EQ(VideoTrace(reader.ReadToEnd()), "5S 10S");
+    }
+}
+
+TEST(Recovery, AWriterThatNeverClosesLeavesAPlayableRecording)
+{
+    const std::vector<Bytes> packets = BuildPackets(RecordingPlan{});
+    TempFile file("unclosed");
+    ZAVIFILE_HANDLE writer = 0;
+    ASSERT_EQ(ZAVI_Write_Create(&writer, file.Path().c_str(), 0), ZAVIFILE_OK);
+    for (const Bytes &packet : packets) {
+        ASSERT_EQ(ZAVI_Write_Packet(writer, packet.data(), static_cast<int32_t>(packet.size())), ZAVIFILE_OK);
+    }
+    ASSERT_EQ(ZAVI_Write_Flush(writer), ZAVIFILE_OK);
+    {
+        OpenReader reader(file.Path());
+        ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+        EXPECT_EQ(reader.ReadToEnd().size(), packets.size() + 1);
+        EXPECT_EQ(OpenReader(file.Path(), ZAVIFILE_OPEN_REQUIRE_INDEX).OpenStatus(), ZAVIFILE_ERR_INDEX);
+    }
+    ASSERT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_OK);
+    EXPECT_EQ(OpenReader(file.Path(), ZAVIFILE_OPEN_REQUIRE_INDEX).OpenStatus(), ZAVIFILE_OK);
+}
+
+} // namespace
+} // namespace zavifile::test

@@ -1,0 +1,188 @@
+// Writer and reader together: every packet comes back byte-exact and in
+// order, the file information describes the recording, and files that are
+// not recordings are refused with their own codes.
+#include <gtest/gtest.h>
+
+#include "ZAVIPacket.h"
+#include "recording_fixture.h"
+#include "recording_format.h"
+
+extern "C" int32_t zavifile_reader_cycle_from_c(void);
+
+namespace zavifile::test {
+namespace {
+
+TEST(RecordingRoundTrip, HeaderWorksFromC)
+{
+    EXPECT_EQ(zavifile_reader_cycle_from_c(), ZAVIFILE_ERR_NOT_OPEN);
+}
+
+TEST(RecordingRoundTrip, EveryPacketComesBackByteExactInOrder)
+{
+    RecordingPlan plan;
+    plan.motionGops = {1};
+    plan.alarmGops = {2};
+    const std::vector<Bytes> packets = BuildPackets(plan);
+    TempFile file("roundtrip");
+    ASSERT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
+
+    for (uint32_t flags : {0u, static_cast<uint32_t>(ZAVIFILE_OPEN_SCAN), static_cast<uint32_t>(ZAVIFILE_OPEN_REQUIRE_INDEX)}) {
+        OpenReader reader(file.Path(), flags);
+        ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK) << "flags " << flags;
+        EXPECT_EQ(reader.FrameCount(), plan.gops * plan.framesPerGop);
+        const std::vector<Delivered> delivered = reader.ReadToEnd();
+        ASSERT_EQ(delivered.size(), packets.size() + 1);
+        uint32_t lastVideo = 0;
+        for (size_t i = 0; i < packets.size(); ++i) {
+            EXPECT_EQ(delivered[i].status, ZAVIFILE_OK);
+            EXPECT_EQ(delivered[i].packet, packets[i]) << "packet " << i;
+            if (IsVideoPacket(packets[i])) lastVideo = VideoNumber(packets[i]);
+            EXPECT_EQ(delivered[i].position, lastVideo) << "packet " << i;
+        }
+        EXPECT_EQ(delivered.back().status, ZAVIFILE_END);
+        EXPECT_TRUE(delivered.back().packet.empty());
+        // The end stays the end.
+        EXPECT_EQ(reader.Next().status, ZAVIFILE_END);
+    }
+}
+
+TEST(RecordingRoundTrip, FileInfoGivesTimesAndCounts)
+{
+    RecordingPlan plan;
+    plan.gops = 3;
+    plan.framesPerGop = 4;
+    TempFile file("info");
+    ASSERT_EQ(WriteRecording(file.Path(), BuildPackets(plan)), ZAVIFILE_OK);
+    OpenReader reader(file.Path());
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    uint32_t info[ZAVIFILE_INFO_VALUES] = {};
+    ASSERT_EQ(ZAVI_Read_GetFileInfo(reader.Handle(), info), ZAVIFILE_OK);
+    EXPECT_EQ(info[ZAVIFILE_INFO_DURATION], 11 * kFrameIntervalMs);
+    EXPECT_EQ(info[ZAVIFILE_INFO_START_TIME], kFirstTimeStamp);
+    EXPECT_EQ(info[ZAVIFILE_INFO_END_TIME], TimeOfVideo(11));
+    EXPECT_EQ(info[ZAVIFILE_INFO_FRAME_COUNT], 12u);
+    EXPECT_EQ(info[ZAVIFILE_INFO_KEY_COUNT], 3u);
+    EXPECT_EQ(ZAVI_Read_GetFileInfo(reader.Handle(), nullptr), ZAVIFILE_ERR_ARG);
+}
+
+TEST(RecordingRoundTrip, EmptyAndAudioOnlyRecordings)
+{
+    TempFile empty("empty");
+    ASSERT_EQ(WriteRecording(empty.Path(), {}), ZAVIFILE_OK);
+    OpenReader emptyReader(empty.Path(), ZAVIFILE_OPEN_REQUIRE_INDEX);
+    ASSERT_EQ(emptyReader.OpenStatus(), ZAVIFILE_OK);
+    EXPECT_EQ(emptyReader.FrameCount(), 0u);
+    EXPECT_EQ(emptyReader.Next().status, ZAVIFILE_END);
+    EXPECT_EQ(ZAVI_Read_Seek(emptyReader.Handle(), 0.5f), ZAVIFILE_OK);
+    EXPECT_EQ(ZAVI_Read_SetReadOrder(emptyReader.Handle(), 0), ZAVIFILE_OK);
+    EXPECT_EQ(emptyReader.Next().status, ZAVIFILE_END);
+
+    const std::vector<Bytes> audio = {MakePacket(ZAVIPKT_FRAME_AUDIO, 10, 64, 1), MakePacket(ZAVIPKT_FRAME_AUDIO, 50, 64, 2)};
+    TempFile audioOnly("audio");
+    ASSERT_EQ(WriteRecording(audioOnly.Path(), audio), ZAVIFILE_OK);
+    OpenReader reader(audioOnly.Path());
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    EXPECT_EQ(reader.FrameCount(), 0u);
+    const std::vector<Delivered> delivered = reader.ReadToEnd();
+    ASSERT_EQ(delivered.size(), 3u);
+    EXPECT_EQ(delivered[0].packet, audio[0]);
+    EXPECT_EQ(delivered[1].packet, audio[1]);
+    EXPECT_EQ(delivered[2].status, ZAVIFILE_END);
+    // Backward and key-frame reading deliver pictures only.
+    ASSERT_EQ(ZAVI_Read_SetPosition(reader.Handle(), 0), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(reader.Handle(), 1), ZAVIFILE_OK);
+    EXPECT_EQ(reader.Next().status, ZAVIFILE_END);
+}
+
+TEST(RecordingRoundTrip, WriterRefusesWhatIsNotAWholePacket)
+{
+    TempFile file("writer_args");
+    ZAVIFILE_HANDLE writer = 0;
+    ASSERT_EQ(ZAVI_Write_Create(&writer, file.Path().c_str(), 0), ZAVIFILE_OK);
+    ASSERT_NE(writer, 0u);
+    const Bytes video = MakePacket(ZAVIPKT_FRAME_A_KEY, 0, 100, 1);
+    EXPECT_EQ(ZAVI_Write_Packet(writer, nullptr, 10), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(ZAVI_Write_Packet(writer, video.data(), 0), ZAVIFILE_ERR_ARG);
+    // One byte short, one byte extra, a broken sync word.
+    EXPECT_EQ(ZAVI_Write_Packet(writer, video.data(), static_cast<int32_t>(video.size() - 1)), ZAVIFILE_ERR_PACKET);
+    Bytes longer = video;
+    longer.push_back(0);
+    EXPECT_EQ(ZAVI_Write_Packet(writer, longer.data(), static_cast<int32_t>(longer.size())), ZAVIFILE_ERR_PACKET);
+    Bytes broken = video;
+    broken[0] ^= 0xFF;
+    EXPECT_EQ(ZAVI_Write_Packet(writer, broken.data(), static_cast<int32_t>(broken.size())), ZAVIFILE_ERR_PACKET);
+    EXPECT_EQ(ZAVI_Write_Packet(writer, video.data(), static_cast<int32_t>(video.size())), ZAVIFILE_OK);
+    EXPECT_EQ(ZAVI_Write_Flush(writer), ZAVIFILE_OK);
+    EXPECT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_OK);
+    // The handle is gone after close, and a reader handle is no writer.
+    EXPECT_EQ(ZAVI_Write_Packet(writer, video.data(), static_cast<int32_t>(video.size())), ZAVIFILE_ERR_HANDLE);
+    EXPECT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_ERR_HANDLE);
+
+    OpenReader reader(file.Path(), ZAVIFILE_OPEN_REQUIRE_INDEX);
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    EXPECT_EQ(reader.Next().packet, video);
+    EXPECT_EQ(ZAVI_Write_Flush(reader.Handle()), ZAVIFILE_ERR_HANDLE);
+
+    EXPECT_EQ(ZAVI_Write_Create(nullptr, file.Path().c_str(), 0), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(ZAVI_Write_Create(&writer, nullptr, 0), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(ZAVI_Write_Create(&writer, "/nonexistent-dir/x.zrec", 0), ZAVIFILE_ERR_OPEN);
+}
+
+TEST(RecordingRoundTrip, BadFilesAndBadCallsHaveTheirOwnCodes)
+{
+    TempFile file("bad");
+    ASSERT_EQ(WriteRecording(file.Path(), BuildPackets(RecordingPlan{})), ZAVIFILE_OK);
+    const Bytes good = ReadFileBytes(file.Path());
+
+    Bytes notRecording = good;
+    notRecording[0] = 'X';
+    EXPECT_EQ(OpenReader(notRecording).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
+    Bytes newer = good;
+    newer[4] = 2;
+    EXPECT_EQ(OpenReader(newer).OpenStatus(), ZAVIFILE_ERR_VERSION);
+    EXPECT_EQ(OpenReader(Bytes(good.begin(), good.begin() + 31)).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
+    EXPECT_EQ(OpenReader(Bytes{}).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
+    EXPECT_EQ(OpenReader(std::string("/nonexistent-dir/none.zrec")).OpenStatus(), ZAVIFILE_ERR_OPEN);
+
+    ZAVIFILE_HANDLE reader = 0;
+    EXPECT_EQ(ZAVI_Read_InitReader(&reader, 1), ZAVIFILE_ERR_KIND);
+    EXPECT_EQ(ZAVI_Read_InitReader(nullptr, ZAVIFILE_KIND_RECORDING), ZAVIFILE_ERR_ARG);
+    ASSERT_EQ(ZAVI_Read_InitReader(&reader, ZAVIFILE_KIND_RECORDING), ZAVIFILE_OK);
+    uint32_t count = 0;
+    const uint8_t *packet = nullptr;
+    uint32_t length = 0;
+    EXPECT_EQ(ZAVI_Read_GetNextFrame(reader, &packet, &length, &count), ZAVIFILE_ERR_NOT_OPEN);
+    EXPECT_EQ(ZAVI_Read_SetPosition(reader, 0), ZAVIFILE_ERR_NOT_OPEN);
+    EXPECT_EQ(ZAVI_Read_OpenFile(reader, 0, 0, &count), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(ZAVI_Read_OpenFile(reader, reinterpret_cast<ZAVIFILE_ARG>(file.Path().c_str()), 0x100, &count),
+              ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(ZAVI_Read_OpenFile(reader, reinterpret_cast<ZAVIFILE_ARG>(file.Path().c_str()), 0, nullptr),
+              ZAVIFILE_ERR_ARG);
+    ASSERT_EQ(ZAVI_Read_OpenFile(reader, reinterpret_cast<ZAVIFILE_ARG>(file.Path().c_str()), 0, &count), ZAVIFILE_OK);
+    EXPECT_EQ(ZAVI_Read_GetNextFrame(reader, nullptr, &length, &count), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(ZAVI_Read_CloseFile(reader), ZAVIFILE_OK);
+    EXPECT_EQ(ZAVI_Read_GetNextFrame(reader, &packet, &length, &count), ZAVIFILE_ERR_NOT_OPEN);
+    EXPECT_EQ(ZAVI_Read_ReleaseReader(reader), ZAVIFILE_OK);
+    EXPECT_EQ(ZAVI_Read_ReleaseReader(reader), ZAVIFILE_ERR_HANDLE);
+    EXPECT_EQ(ZAVI_Read_GetNextFrame(0, &packet, &length, &count), ZAVIFILE_ERR_HANDLE);
+    EXPECT_EQ(ZAVI_Read_SetLoop(reader, 1), ZAVIFILE_ERR_HANDLE);
+}
+
+TEST(RecordingRoundTrip, APacketChangedAfterOpenStopsReadingWithCorrupt)
+{
+    TempFile file("changed");
+    const std::vector<Bytes> packets = BuildPackets(RecordingPlan{});
+    ASSERT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
+    Bytes bytes = ReadFileBytes(file.Path());
+    OpenReader reader(bytes);
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    // The second packet's sync word goes bad under the open reader.
+    bytes[kFileHeaderSize + kRecordPrefixSize + packets[0].size() + kRecordPrefixSize] = 0;
+    EXPECT_EQ(reader.Next().status, ZAVIFILE_OK);
+    const Delivered broken = reader.Next();
+    EXPECT_EQ(broken.status, ZAVIFILE_ERR_CORRUPT);
+    EXPECT_TRUE(broken.packet.empty());
+}
+
+} // namespace
+} // namespace zavifile::test
