@@ -91,9 +91,10 @@ int32_t FileReadMan::ReadingStep()
         if (status == kReadStatusDecodeOnly) continue;
         break;
     }
-    if (statusCallback_ != nullptr) {
+    const ZAVI_PlayStatusCallback callback = statusCallback_;
+    if (callback != nullptr) {
         if (status == kReadStatusEnd) WaitForVideoCacheToDrain();
-        statusCallback_(status, positionValue_, user1_, user2_);
+        callback(status, positionValue_, user1_, user2_);
     }
     return 0;
 }

@@ -74,9 +74,10 @@ private:
     ZAVIFILE_HANDLE readerHandle_ = 0;
     uint8_t readerKind_ = 0;
     std::unique_ptr<kernel::Event> readerGate_;
-    ZAVI_PlayStatusCallback statusCallback_ = nullptr;
-    uintptr_t user1_ = 0;
-    uintptr_t user2_ = 0;
+    // Registered without the reader lock, read by the reader thread.
+    std::atomic<ZAVI_PlayStatusCallback> statusCallback_ = nullptr;
+    std::atomic<uintptr_t> user1_ = 0;
+    std::atomic<uintptr_t> user2_ = 0;
     uint8_t timeStampFlag_ = 1;
     uint8_t keyFrameOnlyFlag_ = 0;
     uint8_t feedAudioFlag_ = 1;
