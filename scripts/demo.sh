@@ -8,4 +8,5 @@ cmake --build build -j "$(nproc)" --target ZAVIPlaySDK zavipack zaviplay
 sample=build/sample.zvs
 build/bin/zavipack --pattern --size 704x576 --fps 25 --seconds 10 --codec h264 --audio g711a \
   --rules --motion -o "$sample"
-build/bin/zaviplay "$sample"
+# Headless, the last picture of the window is saved so there is something to look at.
+build/bin/zaviplay --snapshot build/sample-last-picture.ppm "$sample"
