@@ -4,3 +4,4 @@ pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 
 zavi_add_test(colour_convert_test SOURCES colour_convert_test.cpp LIBS zavi_jpeg LABELS jpeg)
 zavi_add_test(jpeg_codec_test SOURCES jpeg_codec_test.cpp LIBS zavi_jpeg PkgConfig::TURBOJPEG LABELS jpeg)
+zavi_add_test(jpeg_kernels_test SOURCES jpeg_kernels_test.cpp LIBS zavi_jpeg LABELS jpeg)

@@ -11,6 +11,10 @@
 
 #include "jpeg/jpeg_format.h"
 
+// The passes are large; without this the compiler keeps them out of line and
+// spills the eight registers between the calls.
+#define ZAVI_ALWAYS_INLINE inline __attribute__((always_inline))
+
 namespace zavi::jpeg {
 
 namespace dct {
@@ -57,19 +61,28 @@ class DctAlgorithm {
     for (int i = 0; i < 8; ++i) L::StoreCentredBytes(out + i * stride, r[i], kSampleCentre);
   }
 
-  // 8 x 8 samples to quantised coefficients in natural order.
-  static void Forward(const uint8_t* in, ptrdiff_t stride, const QuantDivisors& divisors,
-                      int16_t* out) {
+  // 8 x 8 samples to quantised coefficients in zig-zag order. Returns the
+  // coefficients that are not zero as a mask (bit k: zig-zag position k), so
+  // the entropy coder visits only those.
+  static uint64_t Forward(const uint8_t* in, ptrdiff_t stride, const QuantDivisors& divisors,
+                          int16_t* zigzag) {
     V r[8];
     for (int i = 0; i < 8; ++i) r[i] = L::LoadCentredBytes(in + i * stride, kSampleCentre);
     ForwardPass<true>(r);
     L::Transpose(r);
     ForwardPass<false>(r);
     L::Transpose(r);
+    alignas(16) int16_t natural[kBlockArea];
     for (int i = 0; i < 8; ++i) {
-      L::Store(out + 8 * i, L::Quantise(r[i], L::Load(divisors.reciprocal + 8 * i),
-                                        L::Load(divisors.half + 8 * i)));
+      L::Store(natural + 8 * i, L::Quantise(r[i], L::Load(divisors.reciprocal + 8 * i),
+                                            L::Load(divisors.half + 8 * i)));
     }
+    for (int k = 0; k < kBlockArea; ++k) zigzag[k] = natural[kZigzagToNatural[k]];
+    uint64_t nonZero = 0;
+    for (int i = 0; i < 8; ++i) {
+      nonZero |= static_cast<uint64_t>(L::NonZeroMask(L::Load(zigzag + 8 * i))) << (8 * i);
+    }
+    return nonZero;
   }
 
  private:
@@ -99,7 +112,7 @@ class DctAlgorithm {
   struct Odd {
     Wide o4, o5, o6, o7;
   };
-  static Odd OddPart(V t4, V t5, V t6, V t7) {
+  ZAVI_ALWAYS_INLINE static Odd OddPart(V t4, V t5, V t6, V t7) {
     using namespace dct;
     const V z3 = L::Add(t4, t6);
     const V z4 = L::Add(t5, t7);
@@ -112,7 +125,7 @@ class DctAlgorithm {
   }
 
   template <int Bits>
-  static void InversePass(V (&r)[8]) {
+  ZAVI_ALWAYS_INLINE static void InversePass(V (&r)[8]) {
     using namespace dct;
     const Wide tmp2 = Madd(r[2], r[6], k0_541196100, k0_541196100 - k1_847759065);
     const Wide tmp3 = Madd(r[2], r[6], k0_541196100 + k0_765366865, k0_541196100);
@@ -132,7 +145,7 @@ class DctAlgorithm {
   }
 
   template <bool FirstPass>
-  static void ForwardPass(V (&r)[8]) {
+  ZAVI_ALWAYS_INLINE static void ForwardPass(V (&r)[8]) {
     using namespace dct;
     constexpr int kBits = FirstPass ? kConstBits - kPass1Bits : kConstBits + kPass1Bits;
     const V tmp0 = L::Add(r[0], r[7]), tmp7 = L::Sub(r[0], r[7]);

@@ -109,6 +109,12 @@ struct ScalarLanes {
       for (int j = i + 1; j < 8; ++j) std::swap(rows[i].l[j], rows[j].l[i]);
     }
   }
+  // Bit i set when lane i is not zero.
+  static uint8_t NonZeroMask(const V& v) {
+    uint8_t mask = 0;
+    for (int i = 0; i < 8; ++i) mask |= static_cast<uint8_t>((v.l[i] != 0) << i);
+    return mask;
+  }
   // sign(c) * (((|c| + half) * reciprocal) >> 16) in unsigned 16-bit lanes.
   static V Quantise(const V& c, const V& reciprocal, const V& half) {
     V r;

@@ -67,6 +67,11 @@ struct Sse2Lanes {
     r[7] = _mm_unpackhi_epi64(b3, b7);
   }
 
+  static uint8_t NonZeroMask(V v) {
+    const __m128i zero = _mm_cmpeq_epi16(v, _mm_setzero_si128());
+    return static_cast<uint8_t>(~_mm_movemask_epi8(_mm_packs_epi16(zero, zero)));
+  }
+
   static V Quantise(V c, V reciprocal, V half) {
     const __m128i sign = _mm_srai_epi16(c, 15);
     const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(c, sign), sign);

@@ -54,27 +54,26 @@ void PutCoded(BitWriter& writer, const EncodeTable& table, int symbol, int value
   writer.PutBits((static_cast<uint32_t>(table.code[symbol]) << bits) | extra, table.length[symbol] + bits);
 }
 
-void EncodeBlock(BitWriter& writer, const int16_t* block, int& predictor, const EncodeTable& dc,
-                 const EncodeTable& ac) {
-  const int dcValue = std::clamp<int>(block[0], -kMaxCoefficientMagnitude, kMaxCoefficientMagnitude);
+// One block: the DC difference, then each non-zero AC coefficient with the
+// run of zeros before it (found from the mask, not by scanning), then EOB.
+void EncodeBlock(BitWriter& writer, const int16_t* zigzag, uint64_t nonZero, int& predictor,
+                 const EncodeTable& dc, const EncodeTable& ac) {
+  const int dcValue = std::clamp<int>(zigzag[0], -kMaxCoefficientMagnitude, kMaxCoefficientMagnitude);
   const int difference = dcValue - predictor;
   predictor = dcValue;
   const int dcBits = BitLength(static_cast<uint32_t>(std::abs(difference)));
   PutCoded(writer, dc, dcBits, difference, dcBits);
-  int run = 0;
-  for (int k = 1; k < kBlockArea; ++k) {
-    const int raw = block[kZigzagToNatural[k]];
-    if (raw == 0) {
-      ++run;
-      continue;
-    }
+  int last = 0;
+  for (uint64_t pending = nonZero & ~uint64_t{1}; pending != 0; pending &= pending - 1) {
+    const int k = __builtin_ctzll(pending);
+    int run = k - last - 1;
     for (; run > kLongestRun; run -= kLongestRun + 1) writer.PutBits(ac.code[kZeroRun16], ac.length[kZeroRun16]);
-    const int value = std::clamp(raw, -kMaxCoefficientMagnitude, kMaxCoefficientMagnitude);
+    const int value = std::clamp<int>(zigzag[k], -kMaxCoefficientMagnitude, kMaxCoefficientMagnitude);
     const int bits = BitLength(static_cast<uint32_t>(std::abs(value)));
     PutCoded(writer, ac, (run << 4) | bits, value, bits);
-    run = 0;
+    last = k;
   }
-  if (run > 0) writer.PutBits(ac.code[kEndOfBlock], ac.length[kEndOfBlock]);
+  if (last != kBlockArea - 1) writer.PutBits(ac.code[kEndOfBlock], ac.length[kEndOfBlock]);
 }
 
 struct Geometry {
@@ -188,15 +187,16 @@ Status EncodeImage(CodecState& state, CodecProperties& properties) {
         for (int bx = 0; bx < g.lumaHorizontal; ++bx) {
           const uint8_t* source = buffers.planes[0].data() + static_cast<size_t>(by * kBlockSide) * g.paddedWidth +
                                   (mcu * g.lumaHorizontal + bx) * kBlockSide;
-          kernels.forwardDct(source, g.paddedWidth, divisors[0], block);
-          EncodeBlock(writer, block, predictors[0], coders.dc[0], coders.ac[0]);
+          const uint64_t nonZero = kernels.forwardDct(source, g.paddedWidth, divisors[0], block);
+          EncodeBlock(writer, block, nonZero, predictors[0], coders.dc[0], coders.ac[0]);
         }
       }
       for (int c = 1; c < g.components; ++c) {
         const uint8_t* source = subsampled ? buffers.subsampled[c - 1].data() + mcu * kBlockSide
                                            : buffers.planes[c].data() + mcu * kBlockSide;
-        kernels.forwardDct(source, subsampled ? g.chromaWidth : g.paddedWidth, divisors[1], block);
-        EncodeBlock(writer, block, predictors[c], coders.dc[1], coders.ac[1]);
+        const uint64_t nonZero =
+            kernels.forwardDct(source, subsampled ? g.chromaWidth : g.paddedWidth, divisors[1], block);
+        EncodeBlock(writer, block, nonZero, predictors[c], coders.dc[1], coders.ac[1]);
       }
     }
   }

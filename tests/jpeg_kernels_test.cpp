@@ -1,0 +1,205 @@
+// Every vector kernel set of the codec against the scalar twin, bit for bit,
+// and the scalar arithmetic against the real-valued transforms it stands for.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "jpeg/codec_kernels.h"
+#include "jpeg/jpeg_format.h"
+
+namespace {
+
+namespace jpeg = zavi::jpeg;
+
+std::vector<const jpeg::CodecKernels*> VectorSets() {
+  std::vector<const jpeg::CodecKernels*> sets;
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("sse2")) sets.push_back(&jpeg::Sse2CodecKernels());
+  return sets;
+}
+
+const jpeg::CodecKernels& Scalar() { return jpeg::ScalarCodecKernels(); }
+
+double Basis(int x, int u) {
+  const double scale = u == 0 ? std::sqrt(0.5) : 1.0;
+  return scale * std::cos((2 * x + 1) * u * std::numbers::pi / 16);
+}
+
+// The 2-D inverse DCT of T.81 A.3.3 in double precision, level-shifted and clamped.
+void ReferenceInverse(const int16_t* coefficients, uint8_t* out) {
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      double sum = 0;
+      for (int v = 0; v < 8; ++v) {
+        for (int u = 0; u < 8; ++u) sum += Basis(x, u) * Basis(y, v) * coefficients[v * 8 + u];
+      }
+      out[y * 8 + x] = static_cast<uint8_t>(std::clamp(std::lround(sum / 4 + 128), 0L, 255L));
+    }
+  }
+}
+
+TEST(JpegKernels, InverseDctTwinsAndAccuracy) {
+  std::mt19937 random(99);
+  // Blocks as real pictures have them: energy falling off with frequency.
+  for (int trial = 0; trial < 2000; ++trial) {
+    alignas(16) int16_t block[jpeg::kBlockArea] = {};
+    for (int i = 0; i < jpeg::kBlockArea; ++i) {
+      const int limit = 1024 / (1 + (i % 8) + (i / 8));
+      if (random() % 3 != 0) block[i] = static_cast<int16_t>(static_cast<int>(random() % (2 * limit + 1)) - limit);
+    }
+    uint8_t scalar[64], reference[64];
+    Scalar().inverseDct(block, scalar, 8);
+    ReferenceInverse(block, reference);
+    for (int i = 0; i < 64; ++i) ASSERT_LE(std::abs(scalar[i] - reference[i]), 1) << trial << " at " << i;
+    for (const auto* set : VectorSets()) {
+      uint8_t vector[64];
+      set->inverseDct(block, vector, 8);
+      ASSERT_TRUE(std::equal(scalar, scalar + 64, vector)) << set->name << " trial " << trial;
+    }
+  }
+  // Hostile streams give any 16-bit values: the twins still agree exactly.
+  for (int trial = 0; trial < 2000; ++trial) {
+    alignas(16) int16_t block[jpeg::kBlockArea];
+    for (auto& c : block) c = static_cast<int16_t>(random());
+    uint8_t scalar[64];
+    Scalar().inverseDct(block, scalar, 8);
+    for (const auto* set : VectorSets()) {
+      uint8_t vector[64];
+      set->inverseDct(block, vector, 8);
+      ASSERT_TRUE(std::equal(scalar, scalar + 64, vector)) << set->name << " extreme trial " << trial;
+    }
+  }
+}
+
+TEST(JpegKernels, ForwardDctTwinsAndAccuracy) {
+  std::mt19937 random(5);
+  jpeg::QuantDivisors unit{};  // quantiser 1: divisor 8 undoes the transform's gain
+  for (int i = 0; i < jpeg::kBlockArea; ++i) {
+    unit.reciprocal[i] = static_cast<int16_t>(65536 / 8);
+    unit.half[i] = 4;
+  }
+  jpeg::QuantDivisors coarse{};
+  for (int i = 0; i < jpeg::kBlockArea; ++i) {
+    const int divisor = 8 * (1 + i * 3);
+    coarse.reciprocal[i] = static_cast<int16_t>(static_cast<uint16_t>(65536 / divisor));
+    coarse.half[i] = static_cast<int16_t>(divisor / 2);
+  }
+  for (int trial = 0; trial < 3000; ++trial) {
+    uint8_t samples[jpeg::kBlockArea];
+    const int mode = trial % 3;  // noise, flat extremes, smooth ramps
+    for (int i = 0; i < jpeg::kBlockArea; ++i) {
+      samples[i] = mode == 0 ? static_cast<uint8_t>(random())
+                 : mode == 1 ? static_cast<uint8_t>(random() % 2 ? 255 : 0)
+                             : static_cast<uint8_t>(std::clamp(static_cast<int>(trial % 200) + 4 * (i % 8) + 3 * (i / 8), 0, 255));
+    }
+    for (const jpeg::QuantDivisors* divisors : {&unit, &coarse}) {
+      alignas(16) int16_t scalar[64];
+      const uint64_t scalarMask = Scalar().forwardDct(samples, 8, *divisors, scalar);
+      for (int k = 0; k < 64; ++k) ASSERT_EQ((scalarMask >> k) & 1, scalar[k] != 0 ? 1u : 0u);
+      for (const auto* set : VectorSets()) {
+        alignas(16) int16_t vector[64];
+        ASSERT_EQ(set->forwardDct(samples, 8, *divisors, vector), scalarMask) << set->name;
+        ASSERT_TRUE(std::equal(scalar, scalar + 64, vector)) << set->name << " trial " << trial;
+      }
+      if (divisors != &unit) continue;
+      // T.81 A.3.3 forward DCT in double precision, zig-zag order.
+      for (int k = 0; k < 64; ++k) {
+        const int u = jpeg::kZigzagToNatural[k] % 8, v = jpeg::kZigzagToNatural[k] / 8;
+        double sum = 0;
+        for (int y = 0; y < 8; ++y) {
+          for (int x = 0; x < 8; ++x) sum += Basis(x, u) * Basis(y, v) * (samples[y * 8 + x] - 128);
+        }
+        ASSERT_LE(std::abs(scalar[k] - sum / 4), 1.0) << "trial " << trial << " k " << k;
+      }
+    }
+  }
+}
+
+TEST(JpegKernels, ColourRowTwinsAndJfifFormulas) {
+  std::mt19937 random(17);
+  for (int width = 1; width <= 70; ++width) {
+    std::vector<uint8_t> y(width), cb(width), cr(width), bgr(3 * width);
+    for (int i = 0; i < width; ++i) {
+      y[i] = static_cast<uint8_t>(random());
+      cb[i] = static_cast<uint8_t>(random());
+      cr[i] = static_cast<uint8_t>(random());
+    }
+    for (auto& v : bgr) v = static_cast<uint8_t>(random());
+    std::vector<uint8_t> scalarBgr(3 * width), sy(width), scb(width), scr(width);
+    Scalar().yCbCrToBgr(y.data(), cb.data(), cr.data(), scalarBgr.data(), width);
+    Scalar().bgrToYCbCr(bgr.data(), sy.data(), scb.data(), scr.data(), width);
+    for (int i = 0; i < width; ++i) {
+      // JFIF: R = Y + 1.402 (Cr - 128), G = Y - 0.34414 (Cb - 128) - 0.71414 (Cr - 128), B = Y + 1.772 (Cb - 128).
+      const double u = cb[i] - 128.0, v = cr[i] - 128.0;
+      const double expected[3] = {y[i] + 1.772 * u, y[i] - 0.34414 * u - 0.71414 * v, y[i] + 1.402 * v};
+      for (int c = 0; c < 3; ++c) ASSERT_LE(std::abs(scalarBgr[3 * i + c] - std::clamp(expected[c], 0.0, 255.0)), 0.5 + 1e-3);
+      const double b = bgr[3 * i], g = bgr[3 * i + 1], r = bgr[3 * i + 2];
+      ASSERT_LE(std::abs(sy[i] - (0.299 * r + 0.587 * g + 0.114 * b)), 0.51);
+      ASSERT_LE(std::abs(scb[i] - (128 - 0.168736 * r - 0.331264 * g + 0.5 * b)), 0.51);
+      ASSERT_LE(std::abs(scr[i] - (128 + 0.5 * r - 0.418688 * g - 0.081312 * b)), 0.51);
+    }
+    for (const auto* set : VectorSets()) {
+      std::vector<uint8_t> vectorBgr(3 * width), vy(width), vcb(width), vcr(width);
+      set->yCbCrToBgr(y.data(), cb.data(), cr.data(), vectorBgr.data(), width);
+      set->bgrToYCbCr(bgr.data(), vy.data(), vcb.data(), vcr.data(), width);
+      ASSERT_EQ(vectorBgr, scalarBgr) << set->name << " width " << width;
+      ASSERT_EQ(vy, sy) << set->name << " width " << width;
+      ASSERT_EQ(vcb, scb) << set->name << " width " << width;
+      ASSERT_EQ(vcr, scr) << set->name << " width " << width;
+    }
+  }
+}
+
+TEST(JpegKernels, ResamplingTwinsAndFilters) {
+  std::mt19937 random(23);
+  for (int width = 1; width <= 70; ++width) {
+    std::vector<uint8_t> row(width), nearRow(width), row0(2 * width), row1(2 * width);
+    for (int i = 0; i < width; ++i) {
+      row[i] = static_cast<uint8_t>(random());
+      nearRow[i] = static_cast<uint8_t>(random());
+    }
+    for (int i = 0; i < 2 * width; ++i) {
+      row0[i] = static_cast<uint8_t>(random());
+      row1[i] = static_cast<uint8_t>(random());
+    }
+    std::vector<uint16_t> sums(width + 2);
+    Scalar().columnSums(row.data(), nearRow.data(), sums.data() + 1, width);
+    sums[0] = sums[1];
+    sums[width + 1] = sums[width];
+    std::vector<uint8_t> upsampled(2 * width), downsampled(width);
+    Scalar().upsampleRow(sums.data() + 1, upsampled.data(), width, jpeg::kUpsampleBiasH2V2);
+    Scalar().downsampleRows(row0.data(), row1.data(), downsampled.data(), width);
+    for (int i = 0; i < width; ++i) {
+      // Triangle filter: 3/4 of the sample, 1/4 of its neighbour, both ways.
+      const double centre = (3.0 * row[i] + nearRow[i]) / 4;
+      const int left = std::max(i - 1, 0), right = std::min(i + 1, width - 1);
+      const double leftValue = (3.0 * row[left] + nearRow[left]) / 4;
+      const double rightValue = (3.0 * row[right] + nearRow[right]) / 4;
+      ASSERT_LE(std::abs(upsampled[2 * i] - (3 * centre + leftValue) / 4), 1.0);
+      ASSERT_LE(std::abs(upsampled[2 * i + 1] - (3 * centre + rightValue) / 4), 1.0);
+      const double mean = (row0[2 * i] + row0[2 * i + 1] + row1[2 * i] + row1[2 * i + 1]) / 4.0;
+      ASSERT_LE(std::abs(downsampled[i] - mean), 0.5);
+    }
+    for (const auto* set : VectorSets()) {
+      std::vector<uint16_t> vectorSums(width + 2);
+      set->columnSums(row.data(), nearRow.data(), vectorSums.data() + 1, width);
+      vectorSums[0] = vectorSums[1];
+      vectorSums[width + 1] = vectorSums[width];
+      ASSERT_EQ(vectorSums, sums) << set->name;
+      for (jpeg::UpsampleBias bias : {jpeg::kUpsampleBiasH2V2, jpeg::kUpsampleBiasH2V1}) {
+        std::vector<uint8_t> a(2 * width), b(2 * width);
+        Scalar().upsampleRow(sums.data() + 1, a.data(), width, bias);
+        set->upsampleRow(sums.data() + 1, b.data(), width, bias);
+        ASSERT_EQ(a, b) << set->name << " width " << width;
+      }
+      std::vector<uint8_t> vectorDown(width);
+      set->downsampleRows(row0.data(), row1.data(), vectorDown.data(), width);
+      ASSERT_EQ(vectorDown, downsampled) << set->name << " width " << width;
+    }
+  }
+}
+
+}  // namespace
