@@ -20,7 +20,12 @@ bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == 
 
 void copyPlane(uint8_t *to, const uint8_t *from, int fromStride, int width, int height)
 {
-    for (int row = 0; row < height; ++row) std::memcpy(to + static_cast<size_t>(row) * width, from + static_cast<ptrdiff_t>(row) * fromStride, width);
+    if (fromStride == width) {
+        std::memcpy(to, from, static_cast<size_t>(width) * height);
+        return;
+    }
+    for (int row = 0; row < height; ++row)
+        std::memcpy(to + static_cast<size_t>(row) * width, from + static_cast<ptrdiff_t>(row) * fromStride, width);
 }
 
 } // namespace
