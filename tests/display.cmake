@@ -6,3 +6,13 @@ zavi_add_test(display_test
           display_concurrency_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core>
   LABELS display)
+
+# The SDL backend in a real X server (the test starts its own Xvfb and skips
+# when it cannot). Linked without the module attach, so that the test picks
+# the backend itself.
+if(SDL2_FOUND)
+  zavi_add_test(display_sdl_test
+    SOURCES display_sdl_test.cpp
+    LIBS zavi_core PkgConfig::X11
+    LABELS display sdl)
+endif()

@@ -143,6 +143,12 @@ private:
     std::vector<uint8_t> bgr_;
 };
 
+inline bool Show(zavi::display::Display &display, const TestPicture &picture, const uint8_t *ruleBlock = nullptr,
+                 const ZAVIDEC_MVRESULT *motion = nullptr)
+{
+    return display.Present(picture.Luma(), picture.Width(), picture.Height(), ruleBlock, motion);
+}
+
 struct MonitorSpec {
     int32_t x, y, width, height;
     uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT;
@@ -169,12 +175,6 @@ protected:
     void UseOneMonitor(uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT)
     {
         UseMonitors({{0, 0, 320, 240, capabilities}});
-    }
-
-    static bool Show(zavi::display::Display &display, const TestPicture &picture,
-                     const uint8_t *ruleBlock = nullptr, const ZAVIDEC_MVRESULT *motion = nullptr)
-    {
-        return display.Present(picture.Luma(), picture.Width(), picture.Height(), ruleBlock, motion);
     }
 
     static const Rgb kDesktop;

@@ -22,10 +22,6 @@ DisplayBackend &Active()
 
 } // namespace
 
-#ifndef ZAVI_HAVE_SDL_DISPLAY
-DisplayBackend *SdlDisplayBackend() { return nullptr; } // SDL2 was not found when the library was built
-#endif
-
 HResult DirectDrawEnumerateEx(DeviceEnumCallback callback, void *context, uint32_t flags)
 {
     if (callback == nullptr) return kDdErrInvalidParams;

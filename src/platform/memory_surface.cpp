@@ -21,6 +21,8 @@ int32_t SourceSample(int32_t from, int32_t sourceSpan, int32_t offset, int32_t d
                                        (2 * static_cast<int64_t>(destSpan)));
 }
 
+std::atomic<uint64_t> nextSerial{1};
+
 } // namespace
 
 void SurfaceCanvas::FillRect(const Rect &rect, ColorRef color)
@@ -32,12 +34,12 @@ void SurfaceCanvas::FillRect(const Rect &rect, ColorRef color)
 }
 
 MemorySurface::MemorySurface(const PixelLayout &layout, uint32_t caps, std::mutex &pixelMutex)
-    : storage_(layout.ByteSize(), 0), layout_(layout), caps_(caps), pixels_(storage_.data()), pixelMutex_(pixelMutex)
+    : serial_(nextSerial++), storage_(layout.ByteSize(), 0), layout_(layout), caps_(caps), pixels_(storage_.data()), pixelMutex_(pixelMutex)
 {
 }
 
 MemorySurface::MemorySurface(const PixelLayout &layout, uint32_t caps, uint8_t *pixels, std::mutex &pixelMutex)
-    : layout_(layout), caps_(caps), pixels_(pixels), pixelMutex_(pixelMutex)
+    : serial_(nextSerial++), layout_(layout), caps_(caps), pixels_(pixels), pixelMutex_(pixelMutex)
 {
 }
 

@@ -57,6 +57,9 @@ public:
     // Unlock): the pixels.
     const uint8_t *Pixels() const { return pixels_; }
     std::mutex &PixelMutex() const { return pixelMutex_; }
+    // Unique for the life of the process: names the surface in caches that
+    // may outlive it.
+    uint64_t Serial() const { return serial_; }
     // Moves on whenever the pixels may have changed (unlock, blit, drawing),
     // so that copies of them elsewhere know when to refresh.
     uint64_t Version() const { return version_.load(); }
@@ -80,6 +83,7 @@ protected:
 private:
     HResult StretchFrom(const Rect &dest, const MemorySurface &from, const Rect *sourceRect);
 
+    const uint64_t serial_;
     std::vector<uint8_t> storage_;
     PixelLayout layout_;
     uint32_t caps_;

@@ -1,0 +1,237 @@
+// The SDL backend: real windows on Linux. Window handles are X11 window ids
+// (what a toolkit hands out for a widget); monitors are SDL's displays, with
+// their usable bounds as work areas. Every SDL and X call runs on the
+// render thread (sdl_render_thread.h).
+#include "platform/display_backend.h"
+#include "platform/sdl/sdl_render_thread.h"
+#include "platform/sdl/sdl_surfaces.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace zavi::platform::sdl_display {
+
+namespace {
+
+constexpr uintptr_t kMonitorHandleBase = 0x00020000; // monitor handle = base + display index
+constexpr const char kGuidPrefix[] = "ZAVISdlDisplay";
+constexpr const char *kDefaultDriverDescription = "Primary Display Driver";
+constexpr const char *kDefaultDriverName = "display";
+
+struct Monitor {
+    Rect bounds;
+    Rect work;
+};
+
+Rect ToRect(const SDL_Rect &rect) { return Rect{rect.x, rect.y, rect.x + rect.w, rect.y + rect.h}; }
+
+std::vector<Monitor> Monitors()
+{
+    std::vector<Monitor> monitors;
+    RenderThread::Get()->Run([&] {
+        const int count = SDL_GetNumVideoDisplays();
+        for (int i = 0; i < count; ++i) {
+            SDL_Rect bounds{}, usable{};
+            if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
+            if (SDL_GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
+            monitors.push_back(Monitor{ToRect(bounds), ToRect(usable)});
+        }
+    });
+    return monitors;
+}
+
+DriverGuid GuidOf(size_t index)
+{
+    DriverGuid guid;
+    std::memcpy(guid.bytes, kGuidPrefix, sizeof kGuidPrefix - 1);
+    guid.bytes[15] = static_cast<uint8_t>(index);
+    return guid;
+}
+
+// The display a driver GUID names; the default driver is display 0.
+bool IndexOfGuid(const DriverGuid *guid, size_t &index)
+{
+    index = 0;
+    if (guid == nullptr || std::all_of(std::begin(guid->bytes), std::end(guid->bytes), [](uint8_t b) { return b == 0; }))
+        return true;
+    if (std::memcmp(guid->bytes, kGuidPrefix, sizeof kGuidPrefix - 1) != 0) return false;
+    index = guid->bytes[15];
+    return true;
+}
+
+// Guards the pixels of every off-screen surface of this backend.
+std::mutex surfacePixels;
+
+class SdlDirectDraw final : public DirectDraw {
+public:
+    explicit SdlDirectDraw(const Rect &monitor) : monitor_(monitor) {}
+
+    HResult SetCooperativeLevel(WindowHandle, uint32_t flags) override
+    {
+        return (flags & DDSCL_NORMAL) ? kDdOk : kDdErrInvalidParams; // windowed use only
+    }
+
+    HResult CreateSurface(const SurfaceDesc &desc, std::shared_ptr<DrawSurface> &surface) override
+    {
+        surface.reset();
+        if (!(desc.flags & DDSD_CAPS)) return kDdErrInvalidParams;
+        if (desc.caps & DDSCAPS_PRIMARYSURFACE) {
+            surface = std::make_shared<SdlPrimarySurface>(monitor_);
+            return kDdOk;
+        }
+        if (!(desc.flags & DDSD_WIDTH) || !(desc.flags & DDSD_HEIGHT) || desc.width == 0 || desc.height == 0)
+            return kDdErrInvalidParams;
+        PixelKind kind = PixelKind::Rgb32; // the backing stores' format
+        if ((desc.flags & DDSD_PIXELFORMAT) && !KindOfFormat(desc.pixelFormat, kind)) return kDdErrInvalidPixelFormat;
+        const uint32_t memory = (desc.caps & DDSCAPS_VIDEOMEMORY) ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
+        surface = std::make_shared<MemorySurface>(MakeLayout(kind, desc.width, desc.height),
+                                                  DDSCAPS_OFFSCREENPLAIN | memory, surfacePixels);
+        return kDdOk;
+    }
+
+    // The renderers scale and convert: stretching counts as done in hardware.
+    HResult GetCaps(DriverCaps &driverCaps) override
+    {
+        driverCaps.fxCaps = DDFXCAPS_BLTSTRETCHX;
+        driverCaps.surfaceCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_PRIMARYSURFACE | DDSCAPS_SYSTEMMEMORY |
+                                 DDSCAPS_VIDEOMEMORY;
+        return kDdOk;
+    }
+
+    HResult CreateClipper(uint32_t, std::shared_ptr<DrawClipper> &clipper) override
+    {
+        clipper = std::make_shared<SdlClipper>();
+        return kDdOk;
+    }
+
+    HResult RestoreDisplayMode() override { return kDdOk; } // the mode is never changed
+
+private:
+    Rect monitor_;
+};
+
+class SdlBackend final : public DisplayBackend {
+public:
+    HResult EnumerateDevices(DeviceEnumCallback callback, void *context, uint32_t flags) override
+    {
+        const std::vector<Monitor> monitors = Monitors();
+        if (!callback(nullptr, kDefaultDriverDescription, kDefaultDriverName, context, 0)) return kDdOk;
+        if (monitors.size() < 2 || !(flags & DDENUM_ATTACHEDSECONDARYDEVICES)) return kDdOk;
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            const DriverGuid guid = GuidOf(i);
+            const std::string name = "SDL display " + std::to_string(i);
+            if (!callback(&guid, name.c_str(), name.c_str(), context, kMonitorHandleBase + i)) break;
+        }
+        return kDdOk;
+    }
+
+    HResult CreateDriver(const DriverGuid *guid, std::shared_ptr<DirectDraw> &driver) override
+    {
+        size_t index = 0;
+        if (!IndexOfGuid(guid, index)) return kDdErrInvalidParams;
+        const std::vector<Monitor> monitors = Monitors();
+        if (index >= monitors.size()) return kDdErrNoDirectDrawHardware;
+        driver = std::make_shared<SdlDirectDraw>(monitors[index].bounds);
+        return kDdOk;
+    }
+
+    bool GetClientRect(WindowHandle window, Rect &rect) override
+    {
+        WindowPlace place;
+        if (!Query(window, place)) return false;
+        rect = Rect{0, 0, place.client.right - place.client.left, place.client.bottom - place.client.top};
+        return true;
+    }
+
+    bool ClientToScreen(WindowHandle window, Point &point) override
+    {
+        WindowPlace place;
+        if (!Query(window, place)) return false;
+        point.x += place.client.left;
+        point.y += place.client.top;
+        return true;
+    }
+
+    bool IsWindowVisible(WindowHandle window) override
+    {
+        WindowPlace place;
+        return Query(window, place) && place.visible;
+    }
+
+    // An X11 client window has no frame of ours: the whole window is the
+    // client area.
+    DeviceContext GetDC(WindowHandle window, bool) override
+    {
+        if (window == 0) return 0;
+        auto *canvas = new SdlWindowCanvas(AcquireWindow(window));
+        canvas->ResetState();
+        return canvas->Handle();
+    }
+
+    int ReleaseDC(WindowHandle, DeviceContext context) override
+    {
+        if (context == 0) return 0;
+        auto *canvas = static_cast<SdlWindowCanvas *>(Canvas::FromHandle(context));
+        canvas->Flush();
+        delete canvas;
+        return 1;
+    }
+
+    int GetSystemMetrics(int index) override
+    {
+        const std::vector<Monitor> monitors = Monitors();
+        if (monitors.empty()) return 0;
+        Rect desktop = monitors.front().bounds;
+        for (const Monitor &monitor : monitors)
+            desktop = Rect{std::min(desktop.left, monitor.bounds.left), std::min(desktop.top, monitor.bounds.top),
+                           std::max(desktop.right, monitor.bounds.right), std::max(desktop.bottom, monitor.bounds.bottom)};
+        const Rect &primary = monitors.front().bounds;
+        switch (index) {
+        case SM_CXSCREEN: return primary.right - primary.left;
+        case SM_CYSCREEN: return primary.bottom - primary.top;
+        case SM_XVIRTUALSCREEN: return desktop.left;
+        case SM_YVIRTUALSCREEN: return desktop.top;
+        case SM_CXVIRTUALSCREEN: return desktop.right - desktop.left;
+        case SM_CYVIRTUALSCREEN: return desktop.bottom - desktop.top;
+        case SM_CMONITORS: return static_cast<int>(monitors.size());
+        default: return 0;
+        }
+    }
+
+    bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) override
+    {
+        const std::vector<Monitor> monitors = Monitors();
+        if (monitor < kMonitorHandleBase || monitor - kMonitorHandleBase >= monitors.size()) return false;
+        const size_t index = monitor - kMonitorHandleBase;
+        info.monitor = monitors[index].bounds;
+        info.work = monitors[index].work;
+        info.flags = index == 0 ? MONITORINFOF_PRIMARY : 0;
+        return true;
+    }
+
+private:
+    static bool Query(WindowHandle window, WindowPlace &place)
+    {
+        bool found = false;
+        RenderThread::Get()->Run([&] { found = QueryWindow(RenderThread::Get()->X11(), window, place); });
+        return found;
+    }
+};
+
+} // namespace
+
+} // namespace zavi::platform::sdl_display
+
+namespace zavi::platform {
+
+DisplayBackend *SdlDisplayBackend()
+{
+    static sdl_display::SdlBackend backend;
+    return sdl_display::RenderThread::Get() != nullptr ? &backend : nullptr;
+}
+
+} // namespace zavi::platform

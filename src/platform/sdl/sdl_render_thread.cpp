@@ -1,0 +1,79 @@
+#include "platform/sdl/sdl_render_thread.h"
+
+#include <SDL.h>
+
+namespace zavi::platform::sdl_display {
+
+namespace {
+
+// X errors (a window the client destroyed, for instance) must not end the
+// process: the query that caused one reports failure instead.
+int IgnoreXError(::Display *, XErrorEvent *) { return 0; }
+
+} // namespace
+
+RenderThread *RenderThread::Get()
+{
+    // Never destroyed: the thread and SDL stay up until the process ends.
+    static RenderThread *instance = [] {
+        auto *thread = new RenderThread;
+        if (thread->Start()) return thread;
+        delete thread;
+        return static_cast<RenderThread *>(nullptr);
+    }();
+    return instance;
+}
+
+bool RenderThread::Start()
+{
+    std::thread worker([this] { Loop(); });
+    id_ = worker.get_id();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return started_; });
+    if (ready_) {
+        worker.detach();
+        return true;
+    }
+    lock.unlock();
+    worker.join();
+    return false;
+}
+
+void RenderThread::Loop()
+{
+    const bool ready = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && (x11_ = XOpenDisplay(nullptr)) != nullptr;
+    if (ready) XSetErrorHandler(IgnoreXError);
+    {
+        std::lock_guard lock(mutex_);
+        started_ = true;
+        ready_ = ready;
+    }
+    changed_.notify_all();
+    if (!ready) {
+        if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return callable_ != nullptr; });
+        invoke_(callable_);
+        callable_ = nullptr;
+        changed_.notify_all();
+    }
+}
+
+void RenderThread::Invoke(void *callable, void (*invoke)(void *))
+{
+    if (std::this_thread::get_id() == id_) {
+        invoke(callable);
+        return;
+    }
+    std::lock_guard submit(submitMutex_);
+    std::unique_lock lock(mutex_);
+    callable_ = callable;
+    invoke_ = invoke;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return callable_ == nullptr; });
+}
+
+} // namespace zavi::platform::sdl_display

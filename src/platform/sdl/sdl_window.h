@@ -1,0 +1,75 @@
+// One client window as the SDL backend draws into it: the SDL window made
+// from the X11 window id, its renderer, a backing store the size of the
+// client area (so that blits and drawing add up like on a screen, and the
+// window can be shown again after each), and streaming textures of the
+// surfaces blitted into it. Everything here runs on the render thread.
+#pragma once
+
+#include "platform/display.h"
+#include "platform/memory_surface.h"
+
+#include <SDL.h>
+#include <X11/Xlib.h>
+
+#include <array>
+#include <memory>
+
+namespace zavi::platform::sdl_display {
+
+// Where a window is and whether it can be seen, from the X server.
+struct WindowPlace {
+    Rect client; // desktop coordinates
+    bool visible = false;
+};
+
+bool QueryWindow(::Display *x11, WindowHandle window, WindowPlace &place);
+
+struct FilledRect {
+    Rect rect;
+    ColorRef color;
+};
+
+class SdlWindow {
+public:
+    explicit SdlWindow(WindowHandle window) : window_(window) {}
+    ~SdlWindow();
+    SdlWindow(const SdlWindow &) = delete;
+    SdlWindow &operator=(const SdlWindow &) = delete;
+
+    WindowHandle Handle() const { return window_; }
+
+    // Stretches `sourceArea` of `source` onto `dest` (coordinates of the
+    // monitor whose desktop rectangle is `monitor`), cut to that monitor.
+    HResult Blit(const Rect &monitor, const Rect &dest, const MemorySurface &source, const Rect &sourceArea);
+    // Fills the rectangles (client coordinates) in order.
+    HResult Fill(const FilledRect *rects, size_t count);
+
+private:
+    bool Prepare(WindowPlace &place);
+    SDL_Texture *TextureOf(const MemorySurface &source);
+    void Show();
+
+    struct CachedTexture {
+        uint64_t serial = 0;
+        uint64_t version = 0;
+        SDL_Texture *texture = nullptr;
+    };
+
+    WindowHandle window_;
+    SDL_Window *sdlWindow_ = nullptr;
+    SDL_Renderer *renderer_ = nullptr;
+    SDL_Texture *backing_ = nullptr;
+    int backingWidth_ = 0;
+    int backingHeight_ = 0;
+    // The surfaces blitted here lately, least recently used first out.
+    std::array<CachedTexture, 4> textures_{};
+    uint64_t useCount_ = 0;
+    std::array<uint64_t, 4> lastUse_{};
+};
+
+// The window's state, shared by everything bound to that window (clippers,
+// device contexts); made on first use and destroyed on the render thread
+// when the last holder lets go.
+std::shared_ptr<SdlWindow> AcquireWindow(WindowHandle window);
+
+} // namespace zavi::platform::sdl_display

@@ -1,0 +1,217 @@
+// The SDL backend against a real X server: an Xvfb started for the test,
+// real X windows made by the test as a client application would, pictures
+// shown through the renderer and read back from the server.
+#include "display/display.h"
+#include "display/display_devices.h"
+#include "platform/backend.h"
+#include "platform/canvas.h"
+
+#include "display_test_scene.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace display_test {
+namespace {
+
+using zavi::display::Display;
+
+constexpr int kStartTimeoutMs = 10000; // for the server to name its display
+constexpr int kSdlTolerance = 10;          // the renderer's own YUV conversion
+
+// One Xvfb for the whole test program, on a display number the server
+// picks itself (so that test programs running side by side never share one).
+class XServer {
+public:
+    bool Start()
+    {
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0) return false;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(pipeEnds[0]);
+            const std::string fd = std::to_string(pipeEnds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                   nullptr);
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        std::string number;
+        pollfd ready{pipeEnds[0], POLLIN, 0};
+        char digit = 0;
+        while (poll(&ready, 1, kStartTimeoutMs) == 1 && read(pipeEnds[0], &digit, 1) == 1 && digit != '\n')
+            number += digit;
+        close(pipeEnds[0]);
+        if (number.empty()) {
+            Stop();
+            return false;
+        }
+        name_ = ":" + number;
+        return true;
+    }
+
+    void Stop()
+    {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+    const std::string &Name() const { return name_; }
+
+private:
+    std::string name_;
+    pid_t pid_ = -1;
+};
+
+XServer server;
+bool serverUp = false;
+
+class SdlDisplayTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        serverUp = server.Start();
+        if (!serverUp) return;
+        setenv("DISPLAY", server.Name().c_str(), 1);
+        setenv("ZAVI_PLATFORM", "sdl", 1);
+        zavi::platform::SelectBackend();
+        zavi::display::GatherDisplayDevices();
+    }
+    static void TearDownTestSuite() { server.Stop(); }
+
+    void SetUp() override
+    {
+        if (!serverUp) GTEST_SKIP() << "Xvfb could not be started";
+        x11_ = XOpenDisplay(server.Name().c_str());
+        ASSERT_NE(x11_, nullptr);
+    }
+    void TearDown() override
+    {
+        if (x11_ == nullptr) return;
+        for (::Window window : windows_) XDestroyWindow(x11_, window);
+        XCloseDisplay(x11_);
+    }
+
+    // A mapped top-level window, as a client's widget would be.
+    ::Window MakeWindow(int x, int y, unsigned width, unsigned height)
+    {
+        const ::Window window = XCreateSimpleWindow(x11_, DefaultRootWindow(x11_), x, y, width, height, 0, 0, 0);
+        XSelectInput(x11_, window, StructureNotifyMask);
+        XMapWindow(x11_, window);
+        XEvent event;
+        do XWindowEvent(x11_, window, StructureNotifyMask, &event);
+        while (event.type != MapNotify);
+        windows_.push_back(window);
+        return window;
+    }
+
+    Rgb PixelAt(::Window window, int x, int y)
+    {
+        XSync(x11_, False);
+        XImage *image = XGetImage(x11_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (image == nullptr) return Rgb{-1, -1, -1};
+        const unsigned long pixel = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return Rgb{static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
+                   static_cast<int>(pixel & 0xFF)};
+    }
+
+    ::testing::AssertionResult Shows(::Window window, int x, int y, Rgb expected)
+    {
+        const Rgb got = PixelAt(window, x, y);
+        if (Near(got, expected, kSdlTolerance)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << x << "," << y << " shows " << Describe(got) << ", expected "
+                                             << Describe(expected);
+    }
+
+    ::Display *x11_ = nullptr;
+    std::vector<::Window> windows_;
+};
+
+TEST_F(SdlDisplayTest, PictureIsStretchedOntoARealWindow)
+{
+    const ::Window window = MakeWindow(20, 20, 320, 240);
+    TestPicture picture(64, 48);
+    picture.Bars({kRed, kGreen, kBlue, kWhite});
+    Display display;
+    ASSERT_GE(display.SetUp(window, 64, 48), 0);
+    ASSERT_TRUE(Show(display, picture));
+    EXPECT_TRUE(Shows(window, 40, 120, Expected(kRed)));
+    EXPECT_TRUE(Shows(window, 120, 120, Expected(kGreen)));
+    EXPECT_TRUE(Shows(window, 200, 120, Expected(kBlue)));
+    EXPECT_TRUE(Shows(window, 280, 120, Expected(kWhite)));
+}
+
+TEST_F(SdlDisplayTest, ResizedWindowIsFilledAtTheNextPicture)
+{
+    const ::Window window = MakeWindow(0, 0, 100, 100);
+    TestPicture picture(32, 32);
+    picture.Bars({kBlue, kGrey});
+    Display display;
+    ASSERT_GE(display.SetUp(window, 32, 32), 0);
+    ASSERT_TRUE(Show(display, picture));
+    XResizeWindow(x11_, window, 300, 200);
+    XSync(x11_, False);
+    ASSERT_TRUE(Show(display, picture));
+    EXPECT_TRUE(Shows(window, 70, 100, Expected(kBlue)));
+    EXPECT_TRUE(Shows(window, 230, 180, Expected(kGrey)));
+}
+
+void ZAVI_CALL DrawWhiteLine(uintptr_t context, int32_t, int32_t, uintptr_t, uintptr_t)
+{
+    namespace platform = zavi::platform;
+    const platform::PenHandle pen = platform::CreatePen(platform::PS_SOLID, 4, platform::MakeRgb(255, 255, 255));
+    const platform::PenHandle previous = platform::SelectPen(context, pen);
+    platform::MoveToEx(context, 0, 50, nullptr);
+    platform::LineTo(context, 200, 50);
+    platform::SelectPen(context, previous);
+    platform::DeletePen(pen);
+}
+
+TEST_F(SdlDisplayTest, DrawCallbackDrawsOverThePicture)
+{
+    const ::Window window = MakeWindow(0, 0, 200, 100);
+    TestPicture picture(32, 32);
+    picture.Fill(kBlue);
+    Display display;
+    ASSERT_GE(display.SetUp(window, 32, 32), 0);
+    display.RegisterDrawCallback(DrawWhiteLine, 0, 0);
+    ASSERT_TRUE(Show(display, picture));
+    EXPECT_TRUE(Shows(window, 100, 50, Rgb{255, 255, 255}));
+    EXPECT_TRUE(Shows(window, 100, 80, Expected(kBlue)));
+}
+
+TEST_F(SdlDisplayTest, ManyPlayersRenderAtOnceFromTheirOwnThreads)
+{
+    const Yuv colours[] = {kRed, kGreen, kBlue, kWhite, kGrey, kRed};
+    constexpr int kPlayers = 6;
+    std::vector<::Window> windows;
+    for (int i = 0; i < kPlayers; ++i) windows.push_back(MakeWindow((i % 3) * 210, (i / 3) * 160, 200, 150));
+    std::vector<std::thread> players;
+    for (int i = 0; i < kPlayers; ++i)
+        players.emplace_back([&, i] {
+            TestPicture picture(64, 48);
+            picture.Fill(colours[i]);
+            Display display;
+            if (display.SetUp(windows[static_cast<size_t>(i)], 64, 48) < 0) return;
+            for (int n = 0; n < 20; ++n) Show(display, picture);
+        });
+    for (auto &player : players) player.join();
+    for (int i = 0; i < kPlayers; ++i) EXPECT_TRUE(Shows(windows[static_cast<size_t>(i)], 100, 75, Expected(colours[i])));
+}
+
+} // namespace
+} // namespace display_test
