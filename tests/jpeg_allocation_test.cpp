@@ -14,13 +14,27 @@ namespace {
 std::atomic<long> g_allocations{0};
 }
 
-void* operator new(std::size_t size) {
+namespace {
+void* CountedAllocation(std::size_t size) noexcept {
   g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  return std::malloc(size == 0 ? 1 : size);
+}
+void* CountedAllocationOrThrow(std::size_t size) {
+  if (void* p = CountedAllocation(size)) return p;
   throw std::bad_alloc();
 }
+}  // namespace
+
+void* operator new(std::size_t size) { return CountedAllocationOrThrow(size); }
+void* operator new[](std::size_t size) { return CountedAllocationOrThrow(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
