@@ -63,6 +63,23 @@ void ExpectPlaysUpTo(const Bytes &bytes, const std::vector<Bytes> &packets, size
     ASSERT_EQ(reader.ReadToEnd().back().status, ZAVIFILE_END);
 }
 
+TEST(Recovery, RecordChecksumIsTheStandardCrc32)
+{
+    const std::string check = "123456789";
+    EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t *>(check.data()), check.size()), 0xCBF43926u);
+    // Against a bit-by-bit reference, across every split of whole and partial 8-byte steps.
+    Bytes data(64);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 37 + 11);
+    for (size_t length = 0; length <= data.size(); ++length) {
+        uint32_t reference = 0xFFFFFFFFu;
+        for (size_t i = 0; i < length; ++i) {
+            reference ^= data[i];
+            for (int bit = 0; bit < 8; ++bit) reference = (reference >> 1) ^ ((reference & 1) ? 0xEDB88320u : 0u);
+        }
+        EXPECT_EQ(Crc32(data.data(), length), reference ^ 0xFFFFFFFFu) << "length " << length;
+    }
+}
+
 TEST(Recovery, CutAtEveryByteOfTheLastKilobytesPlaysUpToTheLastWholePacket)
 {
     const Recorded recorded = MakeRecorded();
