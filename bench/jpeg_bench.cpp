@@ -139,11 +139,12 @@ BENCHMARK(DecodeTurbo)->Unit(benchmark::kMicrosecond);
 BENCHMARK(YuvToBgrOurs)->Unit(benchmark::kMicrosecond);
 BENCHMARK(YuvToBgrLibyuv)->Unit(benchmark::kMicrosecond);
 
-// Console output as usual, and the times kept for the ratios.
+// Console output as usual, and the CPU times kept for the ratios (CPU time,
+// not wall time, so other work on a shared machine does not skew them).
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {

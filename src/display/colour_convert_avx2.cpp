@@ -5,7 +5,6 @@
 #include <array>
 
 #include "display/colour_convert_kernels.h"
-#include "display/colour_convert_sse2.h"
 
 #define ZAVI_AVX2 __attribute__((target("avx2")))
 
@@ -16,77 +15,116 @@ namespace {
 constexpr int kPixelsPerStep = 32;
 constexpr uint8_t kZeroLane = 0x80;  // a shuffle index with the top bit set gives 0
 
+// Each 128-bit lane of a channel register holds 16 pixels as the 8 even ones
+// then the 8 odd ones (even and odd columns share a chroma sample, so they are
+// converted side by side); this is where pixel p sits.
+constexpr uint8_t ChannelIndex(int pixel) {
+  return static_cast<uint8_t>(pixel % 2 == 0 ? pixel / 2 : 8 + pixel / 2);
+}
+
 // Shuffle that moves channel `channel` of 16 pixels to its place in output
 // register `part` (bytes 16 * part .. 16 * part + 15) of 48 packed BGR bytes.
 constexpr std::array<uint8_t, 16> Bgr24Shuffle(int part, int channel) {
   std::array<uint8_t, 16> shuffle{};
   for (int i = 0; i < 16; ++i) {
     const int byte = 16 * part + i;
-    shuffle[i] = byte % 3 == channel ? static_cast<uint8_t>(byte / 3) : kZeroLane;
+    shuffle[i] = byte % 3 == channel ? ChannelIndex(byte / 3) : kZeroLane;
   }
   return shuffle;
 }
 
+// Shuffle that puts the 16 pixels of a lane back in column order.
+constexpr std::array<uint8_t, 16> ColumnOrderShuffle() {
+  std::array<uint8_t, 16> shuffle{};
+  for (int i = 0; i < 16; ++i) shuffle[i] = ChannelIndex(i);
+  return shuffle;
+}
+
+template <const std::array<uint8_t, 16>& Shuffle>
+ZAVI_AVX2 inline __m256i ShuffleLanes(__m256i value) {
+  return _mm256_shuffle_epi8(
+      value, _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Shuffle.data()))));
+}
+
+// Both 128-bit lanes get the same shuffle: each lane holds 16 whole pixels.
 template <int Part, int Channel>
-ZAVI_AVX2 inline __m128i PlaceChannel(__m128i channel) {
-  static constexpr std::array<uint8_t, 16> kShuffle = Bgr24Shuffle(Part, Channel);
-  return _mm_shuffle_epi8(channel,
-                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(kShuffle.data())));
+constexpr std::array<uint8_t, 16> kBgr24Shuffle = Bgr24Shuffle(Part, Channel);
+constexpr std::array<uint8_t, 16> kColumnOrder = ColumnOrderShuffle();
+
+template <int Part, int Channel>
+ZAVI_AVX2 inline __m256i PlaceChannel(__m256i channel) {
+  return ShuffleLanes<kBgr24Shuffle<Part, Channel>>(channel);
 }
 
 template <int Part>
-ZAVI_AVX2 inline __m128i PackedPart(__m128i blue, __m128i green, __m128i red) {
-  return _mm_or_si128(_mm_or_si128(PlaceChannel<Part, 0>(blue), PlaceChannel<Part, 1>(green)),
-                      PlaceChannel<Part, 2>(red));
+ZAVI_AVX2 inline __m256i PackedPart(__m256i blue, __m256i green, __m256i red) {
+  return _mm256_or_si256(_mm256_or_si256(PlaceChannel<Part, 0>(blue), PlaceChannel<Part, 1>(green)),
+                         PlaceChannel<Part, 2>(red));
 }
 
-ZAVI_AVX2 inline void StoreSixteen24(__m128i blue, __m128i green, __m128i red, uint8_t* out) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), PackedPart<0>(blue, green, red));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), PackedPart<1>(blue, green, red));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32), PackedPart<2>(blue, green, red));
+ZAVI_AVX2 inline void Store(uint8_t* out, __m256i value) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), value);
 }
 
-struct WideChromaTerms {
+// 32 pixels, pixels 0..15 in the low lane and 16..31 in the high lane.
+ZAVI_AVX2 inline void StoreBgr24(__m256i blue, __m256i green, __m256i red, uint8_t* out) {
+  const __m256i part0 = PackedPart<0>(blue, green, red);
+  const __m256i part1 = PackedPart<1>(blue, green, red);
+  const __m256i part2 = PackedPart<2>(blue, green, red);
+  Store(out, _mm256_permute2x128_si256(part0, part1, 0x20));
+  Store(out + 32, _mm256_permute2x128_si256(part2, part0, 0x30));
+  Store(out + 64, _mm256_permute2x128_si256(part1, part2, 0x31));
+}
+
+ZAVI_AVX2 inline void StoreBgr32(__m256i evenOddBlue, __m256i evenOddGreen, __m256i evenOddRed,
+                                 uint8_t* out) {
+  const __m256i blue = ShuffleLanes<kColumnOrder>(evenOddBlue);
+  const __m256i green = ShuffleLanes<kColumnOrder>(evenOddGreen);
+  const __m256i red = ShuffleLanes<kColumnOrder>(evenOddRed);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i bgLow = _mm256_unpacklo_epi8(blue, green);  // pixels 0..7 | 16..23
+  const __m256i bgHigh = _mm256_unpackhi_epi8(blue, green);  // pixels 8..15 | 24..31
+  const __m256i r0Low = _mm256_unpacklo_epi8(red, zero);
+  const __m256i r0High = _mm256_unpackhi_epi8(red, zero);
+  const __m256i q0 = _mm256_unpacklo_epi16(bgLow, r0Low);   // 0..3 | 16..19
+  const __m256i q1 = _mm256_unpackhi_epi16(bgLow, r0Low);   // 4..7 | 20..23
+  const __m256i q2 = _mm256_unpacklo_epi16(bgHigh, r0High);  // 8..11 | 24..27
+  const __m256i q3 = _mm256_unpackhi_epi16(bgHigh, r0High);  // 12..15 | 28..31
+  Store(out, _mm256_permute2x128_si256(q0, q1, 0x20));
+  Store(out + 32, _mm256_permute2x128_si256(q2, q3, 0x20));
+  Store(out + 64, _mm256_permute2x128_si256(q0, q1, 0x31));
+  Store(out + 96, _mm256_permute2x128_si256(q2, q3, 0x31));
+}
+
+// Chroma terms of 16 chroma samples (8 per lane), with the luma offset
+// folded in: channel = (74 Y + term) >> 6 with term = chroma product - 74 * 16.
+struct ChromaTerms {
   __m256i red;
-  __m256i green;
+  __m256i green;  // subtracted
   __m256i blue;
 };
 
-ZAVI_AVX2 inline __m256i Scale(__m256i luma16) {
-  return _mm256_mullo_epi16(_mm256_sub_epi16(luma16, _mm256_set1_epi16(kLumaOffset)),
-                            _mm256_set1_epi16(kLumaGain));
+ZAVI_AVX2 inline __m256i Channel(__m256i even, __m256i odd) {
+  return _mm256_packus_epi16(_mm256_srai_epi16(even, kCoefficientShift),
+                             _mm256_srai_epi16(odd, kCoefficientShift));
 }
 
-ZAVI_AVX2 inline __m256i Channel(__m256i low, __m256i high) {
-  // The in-lane byte pack leaves the 8-pixel quarters as 0, 2, 1, 3.
-  return _mm256_permute4x64_epi64(
-      _mm256_packus_epi16(_mm256_srai_epi16(low, kCoefficientShift),
-                          _mm256_srai_epi16(high, kCoefficientShift)),
-      0xD8);
-}
-
+// 32 pixels of one row: 74 Y of the even and of the odd columns (pmaddubsw with
+// gains 74, 0 and 0, 74), each matching chroma sample i in lane i. Sums
+// saturate, so the blue sum of Y = 255, U = 255 cannot wrap.
 template <int BytesPerPixel>
-ZAVI_AVX2 void ConvertThirtyTwo(const uint8_t* luma, const WideChromaTerms& low,
-                                const WideChromaTerms& high, uint8_t* out) {
+ZAVI_AVX2 void ConvertThirtyTwo(const uint8_t* luma, const ChromaTerms& terms, uint8_t* out) {
   const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(luma));
-  const __m256i yLow = Scale(_mm256_cvtepu8_epi16(_mm256_castsi256_si128(bytes)));
-  const __m256i yHigh = Scale(_mm256_cvtepu8_epi16(_mm256_extracti128_si256(bytes, 1)));
-  const __m256i red = Channel(_mm256_adds_epi16(yLow, low.red), _mm256_adds_epi16(yHigh, high.red));
+  const __m256i yEven = _mm256_maddubs_epi16(bytes, _mm256_set1_epi16(kLumaGain));
+  const __m256i yOdd = _mm256_maddubs_epi16(bytes, _mm256_set1_epi16(kLumaGain << 8));
+  const __m256i red = Channel(_mm256_adds_epi16(yEven, terms.red), _mm256_adds_epi16(yOdd, terms.red));
   const __m256i green =
-      Channel(_mm256_subs_epi16(yLow, low.green), _mm256_subs_epi16(yHigh, high.green));
-  const __m256i blue =
-      Channel(_mm256_adds_epi16(yLow, low.blue), _mm256_adds_epi16(yHigh, high.blue));
-  for (int half = 0; half < 2; ++half) {
-    const __m128i b = half == 0 ? _mm256_castsi256_si128(blue) : _mm256_extracti128_si256(blue, 1);
-    const __m128i g =
-        half == 0 ? _mm256_castsi256_si128(green) : _mm256_extracti128_si256(green, 1);
-    const __m128i r = half == 0 ? _mm256_castsi256_si128(red) : _mm256_extracti128_si256(red, 1);
-    uint8_t* target = out + 16 * half * BytesPerPixel;
-    if constexpr (BytesPerPixel == kBytesPerPixel32) {
-      sse2::StoreBgr32(sse2::InterleaveBgra(b, g, r), target);
-    } else {
-      StoreSixteen24(b, g, r, target);
-    }
+      Channel(_mm256_subs_epi16(yEven, terms.green), _mm256_subs_epi16(yOdd, terms.green));
+  const __m256i blue = Channel(_mm256_adds_epi16(yEven, terms.blue), _mm256_adds_epi16(yOdd, terms.blue));
+  if constexpr (BytesPerPixel == kBytesPerPixel32) {
+    StoreBgr32(blue, green, red, out);
+  } else {
+    StoreBgr24(blue, green, red, out);
   }
 }
 
@@ -98,26 +136,21 @@ template <int BytesPerPixel>
 ZAVI_AVX2 int ConvertRowPairAvx2(const RowPair& rows, int from) {
   const int limit = VectorColumnLimit(rows);
   const __m256i offset = _mm256_set1_epi16(kChromaOffset);
+  const __m256i lumaOffset = _mm256_set1_epi16(kLumaGain * kLumaOffset);
   int x = from;
   for (; x + kPixelsPerStep <= limit; x += kPixelsPerStep) {
+    // Chroma samples 0..7 in the low lane, 8..15 in the high lane: the
+    // columns 0..15 and 16..31 that the luma lanes hold.
     const __m256i u = _mm256_sub_epi16(Widen(rows.cb + x / 2), offset);
     const __m256i v = _mm256_sub_epi16(Widen(rows.cr + x / 2), offset);
-    // Quarters reordered 0, 2, 1, 3 so the in-lane unpacks below duplicate
-    // samples 0..7 into the low and 8..15 into the high register.
-    const __m256i red = _mm256_permute4x64_epi64(_mm256_mullo_epi16(v, _mm256_set1_epi16(kCrToRed)), 0xD8);
-    const __m256i green = _mm256_permute4x64_epi64(
-        _mm256_add_epi16(_mm256_mullo_epi16(u, _mm256_set1_epi16(kCbToGreen)),
-                         _mm256_mullo_epi16(v, _mm256_set1_epi16(kCrToGreen))),
-        0xD8);
-    const __m256i blue =
-        _mm256_permute4x64_epi64(_mm256_mullo_epi16(u, _mm256_set1_epi16(kCbToBlue)), 0xD8);
-    const WideChromaTerms low{_mm256_unpacklo_epi16(red, red), _mm256_unpacklo_epi16(green, green),
-                              _mm256_unpacklo_epi16(blue, blue)};
-    const WideChromaTerms high{_mm256_unpackhi_epi16(red, red),
-                               _mm256_unpackhi_epi16(green, green),
-                               _mm256_unpackhi_epi16(blue, blue)};
-    ConvertThirtyTwo<BytesPerPixel>(rows.y0 + x, low, high, rows.d0 + x * BytesPerPixel);
-    ConvertThirtyTwo<BytesPerPixel>(rows.y1 + x, low, high, rows.d1 + x * BytesPerPixel);
+    const ChromaTerms terms{
+        _mm256_sub_epi16(_mm256_mullo_epi16(v, _mm256_set1_epi16(kCrToRed)), lumaOffset),
+        _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(u, _mm256_set1_epi16(kCbToGreen)),
+                                          _mm256_mullo_epi16(v, _mm256_set1_epi16(kCrToGreen))),
+                         lumaOffset),
+        _mm256_sub_epi16(_mm256_mullo_epi16(u, _mm256_set1_epi16(kCbToBlue)), lumaOffset)};
+    ConvertThirtyTwo<BytesPerPixel>(rows.y0 + x, terms, rows.d0 + x * BytesPerPixel);
+    ConvertThirtyTwo<BytesPerPixel>(rows.y1 + x, terms, rows.d1 + x * BytesPerPixel);
   }
   // A remaining group of 16 columns goes through the SSE2 kernel.
   const ColourKernels sse2Kernels = Sse2ColourKernels();
