@@ -22,5 +22,5 @@ if(AVFORMAT_FOUND AND ZAVIPACK_SWRESAMPLE_FOUND)
 endif()
 
 add_executable(zavipack ${ZAVIPACK_DIR}/zavipack_main.cpp)
-target_link_libraries(zavipack PRIVATE zavi_packmaker PkgConfig::AVCODEC)
+target_link_libraries(zavipack PRIVATE zavi_packmaker ZAVIFileSDK PkgConfig::AVCODEC)
 zavi_warnings(zavipack)

@@ -2,6 +2,7 @@
 //   zavipack --pattern --size 704x576 --fps 25 --seconds 10 --codec h264
 //            --audio g711a --rules --motion -o out.zvs
 // Options are table entries (see kOptions); a new option is one more entry.
+#include "ZAVIRecordingWriter.hpp"
 #include "packet_file.h"
 #include "pattern_stream.h"
 #ifdef ZAVIPACK_MEDIA_FILES
@@ -29,6 +30,7 @@ struct Settings {
     double seconds = 10.0;
     std::string input;  // empty: the test pattern
     std::string output;
+    bool record = false;    // a recording instead of a packet stream file
     bool help = false;
 };
 
@@ -89,6 +91,7 @@ const OptionSpec kOptions[] = {
     {"--motion", "", "add motion/alarm packets of a moving box", [](Settings &s, const std::string &) { s.stream.motion = true; }},
     {"--start", "MS", "time stamp of the first picture (0)",
      [](Settings &s, const std::string &v) { s.stream.firstTimeStamp = static_cast<uint32_t>(number(v)); }},
+    {"--record", "", "write a recording (docs/recording-format.md)", [](Settings &s, const std::string &) { s.record = true; }},
     {"--help", "", "show this help", [](Settings &s, const std::string &) { s.help = true; }},
 };
 
@@ -123,9 +126,10 @@ void printHelp()
                     std::string(option.help).c_str());
 }
 
+template <typename Writer>
 void run(const Settings &settings)
 {
-    PacketFileWriter writer(settings.output);
+    Writer writer(settings.output);
     StreamOptions stream = settings.stream;
     if (settings.input.empty()) {
         stream.pictures = static_cast<uint32_t>(std::lround(settings.seconds * stream.video.fps));
@@ -152,7 +156,8 @@ int main(int argc, char **argv)
             return 0;
         }
         if (settings.output.empty()) throw std::invalid_argument("no output file (-o FILE)");
-        run(settings);
+        if (settings.record) run<zavifile::RecordingWriter>(settings);
+        else run<PacketFileWriter>(settings);
         return 0;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "zavipack: %s\n", error.what());

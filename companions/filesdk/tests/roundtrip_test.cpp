@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ZAVIPacket.h"
+#include "ZAVIRecordingWriter.hpp"
 #include "recording_fixture.h"
 #include "recording_format.h"
 
@@ -44,6 +45,23 @@ TEST(RecordingRoundTrip, EveryPacketComesBackByteExactInOrder)
         // The end stays the end.
         EXPECT_EQ(reader.Next().status, ZAVIFILE_END);
     }
+}
+
+TEST(RecordingRoundTrip, CppWriterRecordsThroughTheSameCalls)
+{
+    const std::vector<Bytes> packets = BuildPackets(RecordingPlan{});
+    TempFile file("cpp_writer");
+    {
+        RecordingWriter writer(file.Path());
+        auto sink = writer.sink();
+        for (const Bytes &packet : packets) sink(packet);
+        EXPECT_EQ(writer.packetsWritten(), packets.size());
+        EXPECT_THROW(writer.write(Bytes(10, 0)), std::runtime_error);
+    }
+    OpenReader reader(file.Path(), ZAVIFILE_OPEN_REQUIRE_INDEX);
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    EXPECT_EQ(reader.ReadToEnd().size(), packets.size() + 1);
+    EXPECT_THROW(RecordingWriter("/nonexistent-dir/x.zrec"), std::runtime_error);
 }
 
 TEST(RecordingRoundTrip, FileInfoGivesTimesAndCounts)
