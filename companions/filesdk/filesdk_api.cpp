@@ -3,6 +3,7 @@
 #include "ZAVIFileSDK.h"
 
 #include <new>
+#include <utility>
 
 #include "handle_table.h"
 #include "reader.h"
@@ -32,19 +33,36 @@ HandleTable<Writer> &Writers()
     return table;
 }
 
-// Runs `call` on the reader of `handle`, or answers ZAVIFILE_ERR_HANDLE.
+// Runs `call`, turning a failed allocation (an index of a huge recording)
+// into a status: no exception leaves the C interface.
+template <typename Call>
+int32_t Guarded(Call &&call)
+{
+    try {
+        return call();
+    } catch (const std::bad_alloc &) {
+        return ZAVIFILE_ERR_NO_MEMORY;
+    }
+}
+
+// Runs `call` on the object of `handle` in `table`, or answers ZAVIFILE_ERR_HANDLE.
+template <typename Object, typename Call>
+int32_t WithObject(HandleTable<Object> &table, ZAVIFILE_HANDLE handle, Call &&call)
+{
+    Object *object = table.Find(handle);
+    return object == nullptr ? ZAVIFILE_ERR_HANDLE : Guarded([&] { return call(*object); });
+}
+
 template <typename Call>
 int32_t WithReader(ZAVIFILE_HANDLE handle, Call &&call)
 {
-    Reader *reader = Readers().Find(handle);
-    return reader == nullptr ? ZAVIFILE_ERR_HANDLE : call(*reader);
+    return WithObject(Readers(), handle, std::forward<Call>(call));
 }
 
 template <typename Call>
 int32_t WithWriter(ZAVIFILE_HANDLE handle, Call &&call)
 {
-    Writer *writer = Writers().Find(handle);
-    return writer == nullptr ? ZAVIFILE_ERR_HANDLE : call(*writer);
+    return WithObject(Writers(), handle, std::forward<Call>(call));
 }
 
 bool Fits32(ZAVIFILE_ARG value) { return static_cast<uint32_t>(value) == value; }
@@ -73,10 +91,10 @@ ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_InitReader(ZAVIFILE_HANDLE *reader,
 {
     if (reader == nullptr) return ZAVIFILE_ERR_ARG;
     if (kind != ZAVIFILE_KIND_RECORDING) return ZAVIFILE_ERR_KIND;
-    std::unique_ptr<Reader> created(new (std::nothrow) Reader);
-    if (!created) return ZAVIFILE_ERR_NO_MEMORY;
-    *reader = zavifile::Readers().Add(std::move(created));
-    return ZAVIFILE_OK;
+    return zavifile::Guarded([&] {
+        *reader = zavifile::Readers().Add(std::make_unique<Reader>());
+        return ZAVIFILE_OK;
+    });
 }
 
 ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_ReleaseReader(ZAVIFILE_HANDLE reader)
@@ -182,10 +200,12 @@ ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Read_SetLoop(ZAVIFILE_HANDLE reader, uin
 ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Create(ZAVIFILE_HANDLE *writer, const char *path, uint32_t createdUtc)
 {
     if (writer == nullptr) return ZAVIFILE_ERR_ARG;
-    std::unique_ptr<Writer> created;
-    const int32_t status = Writer::Create(path, createdUtc, created);
-    if (status == ZAVIFILE_OK) *writer = zavifile::Writers().Add(std::move(created));
-    return status;
+    return zavifile::Guarded([&] {
+        std::unique_ptr<Writer> created;
+        const int32_t status = Writer::Create(path, createdUtc, created);
+        if (status == ZAVIFILE_OK) *writer = zavifile::Writers().Add(std::move(created));
+        return status;
+    });
 }
 
 ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Packet(ZAVIFILE_HANDLE writer, const uint8_t *packet, int32_t length)
@@ -201,5 +221,5 @@ ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Flush(ZAVIFILE_HANDLE writer)
 ZAVIFILE_API int32_t ZAVIFILE_CALL ZAVI_Write_Close(ZAVIFILE_HANDLE writer)
 {
     std::unique_ptr<Writer> closing = zavifile::Writers().Remove(writer);
-    return closing ? closing->Close() : ZAVIFILE_ERR_HANDLE;
+    return closing ? zavifile::Guarded([&] { return closing->Close(); }) : ZAVIFILE_ERR_HANDLE;
 }

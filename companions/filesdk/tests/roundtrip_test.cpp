@@ -3,6 +3,8 @@
 // not recordings are refused with their own codes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ZAVIPacket.h"
 #include "ZAVIRecordingWriter.hpp"
 #include "recording_fixture.h"
@@ -161,6 +163,8 @@ TEST(RecordingRoundTrip, BadFilesAndBadCallsHaveTheirOwnCodes)
     EXPECT_EQ(OpenReader(Bytes(good.begin(), good.begin() + 31)).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
     EXPECT_EQ(OpenReader(Bytes{}).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
     EXPECT_EQ(OpenReader(std::string("/nonexistent-dir/none.zrec")).OpenStatus(), ZAVIFILE_ERR_OPEN);
+    const int32_t directory = OpenReader(std::filesystem::temp_directory_path().string()).OpenStatus();
+    EXPECT_TRUE(directory == ZAVIFILE_ERR_OPEN || directory == ZAVIFILE_ERR_NOT_RECORDING) << directory;
 
     ZAVIFILE_HANDLE reader = 0;
     EXPECT_EQ(ZAVI_Read_InitReader(&reader, 1), ZAVIFILE_ERR_KIND);
