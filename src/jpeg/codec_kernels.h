@@ -49,9 +49,10 @@ inline constexpr UpsampleBias kUpsampleBiasH2V1{4, 8};
 struct CodecKernels {
   const char* name;
   void (*inverseDct)(const int16_t* coefficients, uint8_t* out, ptrdiff_t stride);
-  // Quantised coefficients in zig-zag order; returns the mask of those not zero.
+  // Quantised coefficients in natural order; returns the zig-zag-order mask
+  // of those that are not zero.
   uint64_t (*forwardDct)(const uint8_t* in, ptrdiff_t stride, const QuantDivisors& divisors,
-                         int16_t* zigzag);
+                         int16_t* out);
   // Full-resolution rows to packed blue, green, red.
   void (*yCbCrToBgr)(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* bgr,
                      int width);

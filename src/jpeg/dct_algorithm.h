@@ -6,6 +6,7 @@
 // passes turns columns into rows.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -44,6 +45,19 @@ struct QuantDivisors {
   alignas(16) int16_t half[kBlockArea];        // (8 q) / 2
 };
 
+// kZigzagBitsOfRow[row][m]: the zig-zag mask bits of the coefficients of
+// block row `row` whose columns are set in m.
+inline constexpr auto kZigzagBitsOfRow = [] {
+  std::array<std::array<uint64_t, 256>, 8> table{};
+  for (int k = 0; k < kBlockArea; ++k) {
+    const int natural = kZigzagToNatural[k];
+    for (int m = 0; m < 256; ++m) {
+      if ((m >> (natural % 8)) & 1) table[natural / 8][m] |= uint64_t{1} << k;
+    }
+  }
+  return table;
+}();
+
 template <typename L>
 class DctAlgorithm {
  public:
@@ -61,26 +75,22 @@ class DctAlgorithm {
     for (int i = 0; i < 8; ++i) L::StoreCentredBytes(out + i * stride, r[i], kSampleCentre);
   }
 
-  // 8 x 8 samples to quantised coefficients in zig-zag order. Returns the
-  // coefficients that are not zero as a mask (bit k: zig-zag position k), so
-  // the entropy coder visits only those.
+  // 8 x 8 samples to quantised coefficients in natural order. Returns the
+  // coefficients that are not zero as a mask in zig-zag order (bit k: zig-zag
+  // position k), so the entropy coder visits only those.
   static uint64_t Forward(const uint8_t* in, ptrdiff_t stride, const QuantDivisors& divisors,
-                          int16_t* zigzag) {
+                          int16_t* out) {
     V r[8];
     for (int i = 0; i < 8; ++i) r[i] = L::LoadCentredBytes(in + i * stride, kSampleCentre);
     ForwardPass<true>(r);
     L::Transpose(r);
     ForwardPass<false>(r);
     L::Transpose(r);
-    alignas(16) int16_t natural[kBlockArea];
-    for (int i = 0; i < 8; ++i) {
-      L::Store(natural + 8 * i, L::Quantise(r[i], L::Load(divisors.reciprocal + 8 * i),
-                                            L::Load(divisors.half + 8 * i)));
-    }
-    for (int k = 0; k < kBlockArea; ++k) zigzag[k] = natural[kZigzagToNatural[k]];
     uint64_t nonZero = 0;
     for (int i = 0; i < 8; ++i) {
-      nonZero |= static_cast<uint64_t>(L::NonZeroMask(L::Load(zigzag + 8 * i))) << (8 * i);
+      const V q = L::Quantise(r[i], L::Load(divisors.reciprocal + 8 * i), L::Load(divisors.half + 8 * i));
+      L::Store(out + 8 * i, q);
+      nonZero |= kZigzagBitsOfRow[i][L::NonZeroMask(q)];
     }
     return nonZero;
   }

@@ -56,9 +56,9 @@ void PutCoded(BitWriter& writer, const EncodeTable& table, int symbol, int value
 
 // One block: the DC difference, then each non-zero AC coefficient with the
 // run of zeros before it (found from the mask, not by scanning), then EOB.
-void EncodeBlock(BitWriter& writer, const int16_t* zigzag, uint64_t nonZero, int& predictor,
+void EncodeBlock(BitWriter& writer, const int16_t* block, uint64_t nonZero, int& predictor,
                  const EncodeTable& dc, const EncodeTable& ac) {
-  const int dcValue = std::clamp<int>(zigzag[0], -kMaxCoefficientMagnitude, kMaxCoefficientMagnitude);
+  const int dcValue = std::clamp<int>(block[0], -kMaxCoefficientMagnitude, kMaxCoefficientMagnitude);
   const int difference = dcValue - predictor;
   predictor = dcValue;
   const int dcBits = BitLength(static_cast<uint32_t>(std::abs(difference)));
@@ -68,7 +68,7 @@ void EncodeBlock(BitWriter& writer, const int16_t* zigzag, uint64_t nonZero, int
     const int k = __builtin_ctzll(pending);
     int run = k - last - 1;
     for (; run > kLongestRun; run -= kLongestRun + 1) writer.PutBits(ac.code[kZeroRun16], ac.length[kZeroRun16]);
-    const int value = std::clamp<int>(zigzag[k], -kMaxCoefficientMagnitude, kMaxCoefficientMagnitude);
+    const int value = std::clamp<int>(block[kZigzagToNatural[k]], -kMaxCoefficientMagnitude, kMaxCoefficientMagnitude);
     const int bits = BitLength(static_cast<uint32_t>(std::abs(value)));
     PutCoded(writer, ac, (run << 4) | bits, value, bits);
     last = k;

@@ -42,9 +42,12 @@ enum Marker : uint8_t {
 };
 inline constexpr uint8_t kMarkerPrefix = 0xFF;
 
-// kZigzagToNatural[k] is the natural (row-major) index of the k-th coefficient
-// in zig-zag order. Entries past 63 keep a corrupt run from indexing outside.
-extern const std::array<uint8_t, kBlockArea + 16> kZigzagToNatural;
+// The natural (row-major) index of the k-th coefficient in zig-zag order.
+inline constexpr std::array<uint8_t, kBlockArea> kZigzagToNatural = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
 
 // Annex K example quantisation tables (K.1 luminance, K.2 chrominance), natural order.
 extern const std::array<uint8_t, kBlockArea> kLuminanceQuantBase;
