@@ -72,24 +72,10 @@ int32_t Reader::NextFrame(const uint8_t **packet, uint32_t *length, uint32_t *po
     return delivery->decodeOnly ? ZAVIFILE_DECODE_ONLY : ZAVIFILE_OK;
 }
 
-int32_t Reader::SetForward(bool forward)
+int32_t Reader::Apply(void (ReadCursor::*setting)(bool), bool value)
 {
     if (!cursor_) return ZAVIFILE_ERR_NOT_OPEN;
-    cursor_->SetForward(forward);
-    return ZAVIFILE_OK;
-}
-
-int32_t Reader::SetKeyOnly(bool keyOnly)
-{
-    if (!cursor_) return ZAVIFILE_ERR_NOT_OPEN;
-    cursor_->SetKeyOnly(keyOnly);
-    return ZAVIFILE_OK;
-}
-
-int32_t Reader::SetLoop(bool loop)
-{
-    if (!cursor_) return ZAVIFILE_ERR_NOT_OPEN;
-    cursor_->SetLoop(loop);
+    (cursor_.get()->*setting)(value);
     return ZAVIFILE_OK;
 }
 

@@ -19,9 +19,9 @@ public:
     void Close();
 
     int32_t NextFrame(const uint8_t **packet, uint32_t *length, uint32_t *position);
-    int32_t SetForward(bool forward);
-    int32_t SetKeyOnly(bool keyOnly);
-    int32_t SetLoop(bool loop);
+    int32_t SetForward(bool forward) { return Apply(&ReadCursor::SetForward, forward); }
+    int32_t SetKeyOnly(bool keyOnly) { return Apply(&ReadCursor::SetKeyOnly, keyOnly); }
+    int32_t SetLoop(bool loop) { return Apply(&ReadCursor::SetLoop, loop); }
     int32_t SetPosition(uint32_t position);
     int32_t Seek(float where);
     int32_t GetPosition(uint32_t *position) const;
@@ -33,6 +33,8 @@ public:
     int32_t GetNextRule(uint8_t *buffer, uint32_t *length);
 
 private:
+    // Applies a reading setting to the open recording's cursor.
+    int32_t Apply(void (ReadCursor::*setting)(bool), bool value);
     // The recording's own rules are read on the first rule call only, so
     // that opening a long recording reads nothing but its index.
     int32_t LoadRules();
