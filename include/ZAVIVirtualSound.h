@@ -57,8 +57,8 @@ typedef struct ZAVIVIRTUAL_SOUND_STATE {
     uint64_t bytesLost;       /* played bytes dropped from a full history unread */
 } ZAVIVIRTUAL_SOUND_STATE;
 
-/* Back to the start-up settings: automatic clock, no faults. Buffers and
- * their histories stay. */
+/* Back to the start-up settings: automatic clock, no faults, a silent
+ * microphone. Buffers and their histories stay. */
 ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundReset(void);
 
 /* 1: manual clock (stands still until advanced); 0: real time. The clock
@@ -67,6 +67,12 @@ ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundSetManualClock(uint8_t manual);
 
 /* Moves the manual clock on; no effect on the automatic clock. */
 ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundAdvance(uint32_t milliseconds);
+
+/* What the virtual microphone records from now on: the `bytes` PCM bytes at
+ * `pcm` (copied) over and over, every capture buffer from the signal's first
+ * byte on, so the n-th byte a buffer captures is pcm[n % bytes]. Give whole
+ * samples of the capture format. Null or 0 bytes: silence (the default). */
+ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundSetMicrophone(const uint8_t *pcm, uint32_t bytes);
 
 /* The next `count` calls of kind `fault` fail (ZAVIVIRTUAL_SOUND_FAULT_ALWAYS:
  * all of them; 0 clears the fault). Returns 0, or -1 for an unknown fault. */

@@ -11,6 +11,7 @@ ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundReset(void)
 {
     SetManualClock(false);
     ClearFaults();
+    SetMicrophoneSignal(nullptr, 0);
 }
 
 ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundSetManualClock(uint8_t manual) { SetManualClock(manual != 0); }
@@ -19,6 +20,11 @@ ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundAdvance(uint32_t milliseconds)
 {
     AdvanceClock(milliseconds);
     CatchUpCaptureBuffers();
+}
+
+ZAVI_API void ZAVI_CALL ZAVIVirtual_SoundSetMicrophone(const uint8_t *pcm, uint32_t bytes)
+{
+    SetMicrophoneSignal(pcm, bytes);
 }
 
 ZAVI_API int32_t ZAVI_CALL ZAVIVirtual_SoundInjectFault(uint32_t fault, uint32_t count)

@@ -33,6 +33,19 @@ CaptureList &Captures()
     return list;
 }
 
+// The test signal of the microphone (empty: silence). Its lock is taken last,
+// under a buffer's section.
+struct MicrophoneSignal {
+    std::mutex mutex;
+    std::vector<uint8_t> bytes;
+};
+
+MicrophoneSignal &Microphone()
+{
+    static MicrophoneSignal microphone;
+    return microphone;
+}
+
 class VirtualCaptureBuffer final : public CaptureRing {
 public:
     explicit VirtualCaptureBuffer(const CaptureBufferDescription &description)
@@ -71,7 +84,24 @@ public:
     }
 
 private:
-    void CatchUp() override { Record(nullptr, pace_.BytesSince(IsCapturing())); }
+    void CatchUp() override { RecordMicrophone(pace_.BytesSince(IsCapturing())); }
+
+    void RecordMicrophone(uint64_t bytes)
+    {
+        std::lock_guard lock(Microphone().mutex);
+        const std::vector<uint8_t> &signal = Microphone().bytes;
+        if (signal.empty()) {
+            Record(nullptr, bytes);
+            return;
+        }
+        while (bytes > 0) {
+            const uint64_t offset = signalPosition_ % signal.size();
+            const uint64_t piece = std::min<uint64_t>(bytes, signal.size() - offset);
+            Record(signal.data() + offset, piece);
+            signalPosition_ += piece;
+            bytes -= piece;
+        }
+    }
 
     void StartTicker()
     {
@@ -105,6 +135,7 @@ private:
     }
 
     ClockPace pace_;
+    uint64_t signalPosition_ = 0; // bytes of the test signal recorded so far
     std::unique_ptr<kernel::Event> stop_;
     std::unique_ptr<kernel::WaitableTimer> timer_;
     std::unique_ptr<kernel::Thread> ticker_;
@@ -125,6 +156,13 @@ void CatchUpCaptureBuffers()
 {
     std::lock_guard lock(Captures().mutex);
     for (VirtualCaptureBuffer *buffer : Captures().buffers) buffer->CatchUpNow();
+}
+
+void SetMicrophoneSignal(const uint8_t *pcm, uint32_t bytes)
+{
+    std::lock_guard lock(Microphone().mutex);
+    if (pcm == nullptr) bytes = 0;
+    Microphone().bytes.assign(pcm, pcm + bytes);
 }
 
 HResult CreateCaptureDevice(std::unique_ptr<CaptureDevice> *device)
