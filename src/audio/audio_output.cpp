@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "audio/audio_output_constants.h"
+#include "audio/pcm_format.h"
 
 namespace zavi {
 
@@ -31,14 +32,7 @@ bool AudioOutput::Create(ZAVI_HWND window)
     if (window == 0) return false;
     Release();
 
-    sound::WaveFormat format = {};
-    format.formatTag = sound::kWaveFormatPcm;
-    format.channels = channels_;
-    format.samplesPerSec = sampleRate_;
-    format.bitsPerSample = bitsPerSample_;
-    format.blockAlign = static_cast<uint16_t>(bitsPerSample_ / kBitsPerByte * channels_);
-    format.avgBytesPerSec = format.blockAlign * sampleRate_;
-    format.cbSize = 0;
+    const sound::WaveFormat format = PcmWaveFormat(channels_, bitsPerSample_, sampleRate_);
 
     sound::BufferDescription description = {};
     description.size = sound::kBufferDescriptionSize;

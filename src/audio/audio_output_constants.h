@@ -23,8 +23,6 @@ inline constexpr uint32_t kStallSeconds = 3;
 // that has run dry.
 inline constexpr uint32_t kRunDrySeconds = 1;
 
-inline constexpr uint16_t kBitsPerByte = 8;
-
 // Buffer flags: volume control, keep sounding without the window's focus,
 // accurate play cursor.
 inline constexpr uint32_t kBufferFlags =

@@ -1,0 +1,298 @@
+// Talkback, PC to device: the capture buffer and its notification positions,
+// the block size by coding, following the device's format, start and stop,
+// and the capture thread reading, encoding and delivering every block of the
+// virtual microphone to the capture-data callback.
+#include <atomic>
+#include <thread>
+
+#include "talkback_support.h"
+
+namespace zavi::talkback_test {
+namespace {
+
+using Capture = TalkbackTest;
+
+uint16_t CodecOfTag(uint16_t tag)
+{
+    switch (tag) {
+    case ZAVIDEC_FORMAT_G711A: return ZAVIPKT_CODEC_G711A;
+    case ZAVIDEC_FORMAT_G711U: return ZAVIPKT_CODEC_G711U;
+    default: return ZAVIPKT_CODEC_PCM16;
+    }
+}
+
+// Success when the deliveries from `first` on are the blocks of the
+// microphone's signal, in order from the buffer's first byte, in `format`.
+::testing::AssertionResult AreSignalBlocks(const std::vector<Delivery> &deliveries, size_t first,
+                                           const ZAVI_WAVEFORMAT &format, uint32_t blockSize)
+{
+    for (size_t j = first; j < deliveries.size(); ++j) {
+        const Delivery &d = deliveries[j];
+        const uint64_t from = (j - first) * blockSize;
+        if (d.Codec() != CodecOfTag(format.wFormatTag) || d.SampleRate() != format.nSamplesPerSec ||
+            d.Channels() != format.nChannels)
+            return ::testing::AssertionFailure() << "delivery " << j << " is not in the capture's format";
+        if (d.Payload() != EncodePayload(format, SignalBytes(from, blockSize)))
+            return ::testing::AssertionFailure() << "delivery " << j << " is not the signal from byte " << from;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(Capture, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
+{
+    // Blocks of 2048 bytes cross the end of the 25600-byte buffer, so reads
+    // in two pieces are among them.
+    struct Case {
+        ZAVI_WAVEFORMAT format;
+        uint32_t blockSize;
+        size_t blocks;
+    };
+    const Case cases[] = {{Format(ZAVIDEC_FORMAT_G711U, 1, 8000), 2048, 30},
+                          {Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024, 30},
+                          {Format(ZAVIDEC_FORMAT_PCM16, 2, 8000), 2048, 16}};
+    for (const Case &c : cases) {
+        const size_t first = sink_.Count();
+        ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &c.format), ZAVI_OK);
+        EXPECT_EQ(View().blockSize, c.blockSize);
+        EXPECT_FALSE(View().following);
+        CaptureBlocks(c.blocks);
+        const std::vector<Delivery> deliveries = sink_.Deliveries();
+        ASSERT_EQ(deliveries.size(), first + c.blocks);
+        EXPECT_TRUE(AreSignalBlocks(deliveries, first, c.format, c.blockSize)) << c.format.wFormatTag;
+        for (size_t j = first; j < deliveries.size(); ++j) {
+            EXPECT_EQ(deliveries[j].user2, kUser2);
+            if (j > first) {
+                EXPECT_GE(deliveries[j].TimeStamp(), deliveries[j - 1].TimeStamp());
+            }
+        }
+    }
+}
+
+TEST_F(Capture, TheBufferHasTwentyFiveStepsAndTheBlockSizeFollowsTheTag)
+{
+    const std::pair<uint16_t, uint32_t> tags[] = {{ZAVIDEC_FORMAT_G711A, 1024},
+                                                  {ZAVIDEC_FORMAT_G711U, 2048},
+                                                  {ZAVIDEC_FORMAT_PCM16, 2048},
+                                                  {ZAVIDEC_FORMAT_AAC, 4096},
+                                                  {0x55, 1024}};
+    uint32_t rate = 8000;
+    for (const auto &[tag, blockSize] : tags) {
+        const ZAVI_WAVEFORMAT format = Format(tag, 1, rate += 1000);
+        ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+        const TalkBack::CaptureView view = View();
+        EXPECT_TRUE(view.capturing);
+        EXPECT_FALSE(view.following);
+        EXPECT_EQ(view.formatTag, tag);
+        EXPECT_EQ(view.format, (TalkBack::CaptureFormat{1, 16, rate}));
+        EXPECT_EQ(view.blockSize, blockSize) << tag;
+        EXPECT_EQ(view.bufferSize, kCaptureBufferBytes);
+        EXPECT_EQ(view.notificationStep, 1024u);
+        EXPECT_EQ(view.readOffset, 0u);
+        ASSERT_NE(view.positions[0].event, nullptr);
+        for (uint32_t i = 0; i < view.positions.size(); ++i) {
+            EXPECT_EQ(view.positions[i].offset, 1024 * i + 1023);
+            EXPECT_EQ(view.positions[i].event, view.positions[0].event) << "one event for every position";
+        }
+    }
+}
+
+TEST_F(Capture, StartingWithTheRunningFormatKeepsTheBufferAndFollows)
+{
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    CaptureBlocks(2);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    EXPECT_TRUE(View().following);
+    CaptureBlocks(1);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, format, 2048)) << "the third block goes on from the second";
+}
+
+TEST_F(Capture, WithoutParametersTheFirstPacketBuildsTheBufferInItsFormat)
+{
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
+    EXPECT_FALSE(View().capturing);
+    EXPECT_TRUE(View().following);
+    ZAVIVirtual_SoundAdvance(1000);
+
+    Send(MakeDeviceAudio(pack::AudioCoding::G711U, 16000, 2, 1).packets[0]);
+    EXPECT_TRUE(View().capturing);
+    EXPECT_EQ(View().format, (TalkBack::CaptureFormat{2, 16, 16000}));
+    CaptureBlocks(3);
+    const std::vector<Delivery> deliveries = sink_.Deliveries();
+    ASSERT_EQ(deliveries.size(), 3u) << "nothing was captured before the packet";
+    EXPECT_TRUE(AreSignalBlocks(deliveries, 0, Format(ZAVIDEC_FORMAT_G711U, 2, 16000), 2048));
+}
+
+TEST_F(Capture, WhileFollowingAChangeOfTheDevicesFormatRebuildsTheBuffer)
+{
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
+    const DeviceAudio narrow = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 2);
+    SendAll(narrow);
+    CaptureBlocks(2);
+    Send(narrow.packets[0]);
+    CaptureBlocks(1);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, Format(ZAVIDEC_FORMAT_G711U, 1, 8000), 2048))
+        << "the same format does not rebuild";
+
+    Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1).packets[0]);
+    EXPECT_EQ(View().formatTag, ZAVIDEC_FORMAT_G711A);
+    CaptureBlocks(2);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 3, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
+}
+
+TEST_F(Capture, AnExplicitFormatStandsAgainstTheDevicesAudio)
+{
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 16000, 2, 4));
+    EXPECT_EQ(View().format, (TalkBack::CaptureFormat{1, 16, 8000}));
+    EXPECT_EQ(Output().sampleRate, 16000u) << "the device's audio plays in its own format";
+    EXPECT_EQ(Output().channels, 2);
+    CaptureBlocks(2);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, format, 1024));
+}
+
+TEST_F(Capture, ACaptureThatCannotStartLeavesItToTheDevicesAudio)
+{
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, 1);
+    const ZAVI_WAVEFORMAT refused = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &refused), ZAVI_OK);
+    EXPECT_FALSE(View().capturing);
+    EXPECT_TRUE(View().following);
+    const ZAVI_WAVEFORMAT unsupported = Format(ZAVIDEC_FORMAT_PCM16, 1, 8000, 24);
+    EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &unsupported), ZAVI_OK);
+    EXPECT_FALSE(View().capturing);
+
+    Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1).packets[0]);
+    EXPECT_TRUE(View().capturing);
+    CaptureBlocks(1);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
+}
+
+TEST_F(Capture, StopEndsTheCaptureAndCutsTheDevicesAudio)
+{
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10));
+    ASSERT_EQ(Output().playing, 1);
+    CaptureBlocks(2);
+
+    EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+    TalkBack::CaptureView view = View();
+    EXPECT_FALSE(view.capturing);
+    EXPECT_EQ(view.format, TalkBack::CaptureFormat{});
+    EXPECT_EQ(view.formatTag, ZAVIDEC_FORMAT_G711U) << "the tag is kept";
+    EXPECT_FALSE(view.following) << "and so is the following flag";
+    EXPECT_EQ(Output().playing, 0);
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+
+    // A new start gives a new buffer: its first block is the next delivery.
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    CaptureBlocks(1);
+    ASSERT_EQ(sink_.Count(), 3u);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 2, format, 2048));
+}
+
+TEST_F(Capture, BlocksReadWithoutACallbackAreDropped)
+{
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, nullptr, 0, 0), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ZAVIVirtual_SoundAdvance(256);
+    ASSERT_TRUE(ReadOffsetReaches(4096));
+
+    ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), 9), ZAVI_OK);
+    CaptureBlocks(1);
+    const std::vector<Delivery> deliveries = sink_.Deliveries();
+    ASSERT_EQ(deliveries.size(), 1u);
+    EXPECT_EQ(deliveries[0].user2, 9u);
+    EXPECT_EQ(deliveries[0].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
+}
+
+TEST_F(Capture, AnEncoderThatDoesNotOpenIsAskedForAgainWithTheNextBlock)
+{
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ZAVIDec_TestFailInit(ZAVIDEC_FAIL_ENCODER_INIT);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ZAVIVirtual_SoundAdvance(256);
+    ASSERT_TRUE(ReadOffsetReaches(4096));
+
+    ZAVIDec_TestFailInit(0);
+    CaptureBlocks(1);
+    const std::vector<Delivery> deliveries = sink_.Deliveries();
+    ASSERT_EQ(deliveries.size(), 1u);
+    EXPECT_EQ(deliveries[0].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
+}
+
+// The callback runs under the talkback's lock: a release from another thread
+// waits for it, and once released nothing is delivered any more.
+TEST_F(Capture, ReleaseWaitsForARunningCallbackAndEndsTheCaptureThread)
+{
+    std::atomic<bool> inCallback = false;
+    std::atomic<bool> mayLeave = false;
+    sink_.OnEachDelivery([&] {
+        inCallback = true;
+        while (!mayLeave) std::this_thread::yield();
+    });
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ZAVIVirtual_SoundAdvance(32);
+    while (!inCallback) std::this_thread::yield();
+
+    std::thread releaser([this] { EXPECT_EQ(ZAVI_Play_TKRelease(talkback_), ZAVI_OK); });
+    mayLeave = true;
+    releaser.join();
+    talkback_ = 0;
+    const size_t delivered = sink_.Count();
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(sink_.Count(), delivered);
+    EXPECT_EQ(delivered, 1u);
+}
+
+// Device audio in two formats, commands and the clock from three threads at
+// once: every delivery is still a whole packet of one of the formats.
+TEST_F(Capture, CommandsDeviceAudioAndCaptureRunTogether)
+{
+    const DeviceAudio formats[] = {MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10),
+                                   MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 10)};
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
+    std::atomic<bool> done = false;
+    std::thread sender([&] {
+        for (int round = 0; round < 40; ++round) SendAll(formats[round % 2]);
+    });
+    std::thread commander([&] {
+        const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+        int32_t volume = 0;
+        for (int round = 0; round < 300; ++round) {
+            EXPECT_EQ(ZAVI_Play_TKStart(talkback_, round % 3 == 0 ? nullptr : &format), ZAVI_OK);
+            if (round % 5 == 0) {
+                EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+            }
+            EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -round), ZAVI_OK);
+            EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
+            EXPECT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), round), ZAVI_OK);
+        }
+    });
+    std::thread clock([&] {
+        while (!done) {
+            ZAVIVirtual_SoundAdvance(16);
+            std::this_thread::yield();
+        }
+    });
+    sender.join();
+    commander.join();
+    done = true;
+    clock.join();
+
+    for (const Delivery &d : sink_.Deliveries()) {
+        ASSERT_TRUE(zavipkt_is_whole(d.packet.data(), static_cast<uint32_t>(d.packet.size())));
+        const bool muLaw = d.Codec() == ZAVIPKT_CODEC_G711U && d.SampleRate() == 8000;
+        const bool aLaw = d.Codec() == ZAVIPKT_CODEC_G711A && d.SampleRate() == 16000;
+        ASSERT_TRUE(muLaw || aLaw) << d.Codec() << " at " << d.SampleRate();
+        EXPECT_EQ(d.Payload().size(), muLaw ? 1024u : 512u);
+    }
+}
+
+} // namespace
+} // namespace zavi::talkback_test
