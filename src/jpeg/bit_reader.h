@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "jpeg/huffman_tables.h"
 #include "jpeg/jpeg_format.h"
@@ -20,6 +21,23 @@ class BitReader {
 
   // Makes at least 57 bits available.
   void Fill() {
+    // Common case: eight more bytes in the buffer and none of them 0xFF; take
+    // the whole bytes that fit in one go.
+    if (size_ - position_ >= 8) {
+      uint64_t word;
+      std::memcpy(&word, data_ + position_, sizeof(word));
+      word = __builtin_bswap64(word);
+      const uint64_t inverted = ~word;
+      const bool hasFF = ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
+      if (!hasFF && !atMarker_) {
+        const int bytes = (64 - count_) >> 3;
+        const uint64_t wholeBytes = bytes == 8 ? word : word & ~(~0ull >> (8 * bytes));
+        buffer_ |= wholeBytes >> count_;
+        count_ += 8 * bytes;
+        position_ += static_cast<size_t>(bytes);
+        return;
+      }
+    }
     while (count_ <= 56) {
       uint64_t byte = 0;
       if (!atMarker_ && position_ < size_) {
@@ -54,6 +72,12 @@ class BitReader {
     const uint32_t value = Peek(bits);
     Skip(bits);
     return value;
+  }
+
+  // The next kLookaheadBits bits (after making at least 16 available).
+  uint32_t PeekLookahead() {
+    if (count_ < kMaxHuffmanCodeLength) Fill();
+    return Peek(kLookaheadBits);
   }
 
   // Next Huffman symbol, or -1 for a code the table does not have.

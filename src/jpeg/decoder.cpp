@@ -1,6 +1,7 @@
 #include "jpeg/decoder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "jpeg/bit_reader.h"
@@ -104,19 +105,45 @@ Status PlanLayout(const FrameHeader& frame, const ScanHeader& scan, const Stream
   return kOk;
 }
 
-// One block: Huffman-decoded, dequantised, in natural order.
+// One block's dequantised coefficients in natural order, and where its AC
+// coefficients went so only those are cleared for the next block.
+struct BlockCoefficients {
+  alignas(16) int16_t values[kBlockArea] = {};
+  uint8_t acPositions[kBlockArea];
+  int acCount = 0;
+
+  void Clear() {
+    values[0] = 0;
+    for (int i = 0; i < acCount; ++i) values[acPositions[i]] = 0;
+    acCount = 0;
+  }
+};
+
+// Huffman-decodes and dequantises one block into a cleared BlockCoefficients.
 Status DecodeBlock(BitReader& reader, const ComponentLayout& c, int32_t& predictor,
-                   int16_t* coefficients) {
-  std::memset(coefficients, 0, sizeof(int16_t) * kBlockArea);
+                   BlockCoefficients& block) {
   const QuantTable& quant = *c.quant;
   const int category = reader.DecodeSymbol(*c.dc);
   if (category < 0 || category > kMaxDcCategory) return kCorruptStream;
   // Unsigned arithmetic: a hostile stream may push the predictor anywhere.
   predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
                                    static_cast<uint32_t>(reader.TakeSigned(category)));
-  coefficients[0] = static_cast<int16_t>(static_cast<uint32_t>(predictor) * quant[0]);
+  block.values[0] = static_cast<int16_t>(static_cast<uint32_t>(predictor) * quant[0]);
+  const DecodeTable& ac = *c.ac;
   for (int k = 1; k < kBlockArea;) {
-    const int symbol = reader.DecodeSymbol(*c.ac);
+    const int32_t shortcut = ac.acShortcut[reader.PeekLookahead()];
+    if (shortcut != 0) {
+      // Code, run and coefficient from one look-up.
+      reader.Skip(shortcut & 0x0F);
+      k += (shortcut >> 4) & 0x0F;
+      if (k >= kBlockArea) return kCorruptStream;
+      const int natural = kZigzagToNatural[k];
+      block.values[natural] = static_cast<int16_t>(static_cast<uint32_t>(shortcut >> 8) * quant[natural]);
+      block.acPositions[block.acCount++] = static_cast<uint8_t>(natural);
+      ++k;
+      continue;
+    }
+    const int symbol = reader.DecodeSymbol(ac);
     if (symbol < 0) return kCorruptStream;
     const int run = symbol >> 4;
     const int size = symbol & 0x0F;
@@ -129,11 +156,23 @@ Status DecodeBlock(BitReader& reader, const ComponentLayout& c, int32_t& predict
     k += run;
     if (k >= kBlockArea) return kCorruptStream;
     const int natural = kZigzagToNatural[k];
-    coefficients[natural] =
+    block.values[natural] =
         static_cast<int16_t>(static_cast<uint32_t>(reader.TakeSigned(size)) * quant[natural]);
+    block.acPositions[block.acCount++] = static_cast<uint8_t>(natural);
     ++k;
   }
   return kOk;
+}
+
+// A block with only its DC coefficient is flat: the inverse DCT's value for it
+// (the same arithmetic, with the first pass's 16-bit saturation) fills it.
+void FillFlatBlock(int16_t dc, uint8_t* out, ptrdiff_t stride) {
+  constexpr int kFirstPassGain = 4;     // the first pass leaves DC x 4
+  constexpr int kSecondPassShift = 5;   // the second divides by 32, rounding
+  const int firstPass = std::clamp(kFirstPassGain * dc, INT16_MIN, INT16_MAX);
+  const int value = ((firstPass + (1 << (kSecondPassShift - 1))) >> kSecondPassShift) + kSampleCentre;
+  const uint8_t sample = static_cast<uint8_t>(std::clamp(value, 0, 255));
+  for (int row = 0; row < kBlockSide; ++row) std::memset(out + row * stride, sample, kBlockSide);
 }
 
 // Turns decoded rows into image rows: chroma upsampling, colour conversion.
@@ -263,7 +302,7 @@ Status DecodeStream(CodecState& state, const CodecProperties& properties) {
   std::array<int32_t, kColourComponents> predictors{};
   const int restartInterval = state.tables.restartInterval;
   int untilRestart = restartInterval;
-  alignas(16) int16_t coefficients[kBlockArea];
+  BlockCoefficients block;
   for (int mcuRow = 0; mcuRow < layout.mcusDown; ++mcuRow) {
     for (int mcu = 0; mcu < layout.mcusAcross; ++mcu) {
       if (restartInterval != 0) {
@@ -280,11 +319,15 @@ Status DecodeStream(CodecState& state, const CodecProperties& properties) {
         for (int by = 0; by < c.vertical; ++by) {
           uint8_t* rowStart = c.Row(mcuRow * c.rowsPerMcu + by * kBlockSide);
           for (int bx = 0; bx < c.horizontal; ++bx) {
-            status = DecodeBlock(reader, c, predictors[index], coefficients);
+            status = DecodeBlock(reader, c, predictors[index], block);
             if (status != kOk) return status;
-            state.kernels->inverseDct(coefficients,
-                                      rowStart + (mcu * c.horizontal + bx) * kBlockSide,
-                                      c.bufferWidth);
+            uint8_t* out = rowStart + (mcu * c.horizontal + bx) * kBlockSide;
+            if (block.acCount == 0) {
+              FillFlatBlock(block.values[0], out, c.bufferWidth);
+            } else {
+              state.kernels->inverseDct(block.values, out, c.bufferWidth);
+            }
+            block.Clear();
           }
         }
       }

@@ -59,6 +59,18 @@ bool BuildDecodeTable(const HuffmanSpec& spec, DecodeTable& table) {
       }
     }
   });
+  table.acShortcut.fill(0);
+  for (uint32_t bits = 0; bits < table.lookahead.size(); ++bits) {
+    const int entry = table.lookahead[bits];
+    const int codeLength = entry >> kLengthShift;
+    const int run = (entry >> 4) & 0x0F;
+    const int size = entry & 0x0F;
+    if (entry == 0 || size == 0 || codeLength + size > kLookaheadBits) continue;
+    const int extra = static_cast<int>(bits >> (kLookaheadBits - codeLength - size)) & ((1 << size) - 1);
+    // T.81 F.2.2.1 EXTEND: extra bits below half the range are negative values.
+    const int value = extra < (1 << (size - 1)) ? extra - (1 << size) + 1 : extra;
+    table.acShortcut[bits] = value * 256 + (run << 4) + codeLength + size;
+  }
   return valid;
 }
 

@@ -26,6 +26,10 @@ struct DecodeTable {
   std::array<int32_t, kMaxHuffmanCodeLength + 1> maxCode;
   std::array<int32_t, kMaxHuffmanCodeLength + 1> valueOffset;
   std::array<uint8_t, kMaxHuffmanSymbols> symbols;
+  // For AC coding: when the next kLookaheadBits bits hold a whole code with a
+  // non-zero coefficient and its extra bits, (value << 8) | (run << 4) | bits
+  // used; otherwise 0.
+  std::array<int32_t, 1 << kLookaheadBits> acShortcut;
 };
 
 // False when the spec is not a valid prefix code (too many codes for a length,
