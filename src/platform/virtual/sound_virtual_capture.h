@@ -1,8 +1,9 @@
 // The virtual capture device: a microphone whose capture cursor moves with
-// the virtual sound clock. It records silence, or a test signal looped over. While a buffer captures, a ticker thread
-// catches it up every few milliseconds so that its notification events come
-// in real time; with the manual clock, advancing the clock catches every
-// capturing buffer up at once.
+// the virtual sound clock. It records silence, or a test signal looped over.
+// While a buffer captures, a ticker thread catches it up every few
+// milliseconds so that its notification events come in real time; with the
+// manual clock, advancing the clock catches every capturing buffer up at
+// once.
 #pragma once
 
 #include <cstdint>
