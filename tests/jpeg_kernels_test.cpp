@@ -18,6 +18,7 @@ std::vector<const jpeg::CodecKernels*> VectorSets() {
   std::vector<const jpeg::CodecKernels*> sets;
   __builtin_cpu_init();
   if (__builtin_cpu_supports("sse2")) sets.push_back(&jpeg::Sse2CodecKernels());
+  if (__builtin_cpu_supports("avx2")) sets.push_back(&jpeg::Avx2CodecKernels());
   return sets;
 }
 
@@ -120,7 +121,7 @@ TEST(JpegKernels, ForwardDctTwinsAndAccuracy) {
 
 TEST(JpegKernels, ColourRowTwinsAndJfifFormulas) {
   std::mt19937 random(17);
-  for (int width = 1; width <= 70; ++width) {
+  for (int width = 1; width <= 150; ++width) {
     std::vector<uint8_t> y(width), cb(width), cr(width), bgr(3 * width);
     for (int i = 0; i < width; ++i) {
       y[i] = static_cast<uint8_t>(random());

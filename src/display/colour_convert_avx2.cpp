@@ -1,86 +1,33 @@
 // AVX2 kernels: 32 columns of a row pair per step. Compiled for AVX2 through
 // function attributes and only called when the processor reports AVX2.
-#include <immintrin.h>
-
-#include <array>
-
+#include "display/colour_bgr24_avx2.h"
 #include "display/colour_convert_kernels.h"
-
-#define ZAVI_AVX2 __attribute__((target("avx2")))
 
 namespace zavi::display {
 
 namespace {
 
+using avx2::LaneOrder;
+
 constexpr int kPixelsPerStep = 32;
-constexpr uint8_t kZeroLane = 0x80;  // a shuffle index with the top bit set gives 0
-
-// Each 128-bit lane of a channel register holds 16 pixels as the 8 even ones
-// then the 8 odd ones (even and odd columns share a chroma sample, so they are
-// converted side by side); this is where pixel p sits.
-constexpr uint8_t ChannelIndex(int pixel) {
-  return static_cast<uint8_t>(pixel % 2 == 0 ? pixel / 2 : 8 + pixel / 2);
-}
-
-// Shuffle that moves channel `channel` of 16 pixels to its place in output
-// register `part` (bytes 16 * part .. 16 * part + 15) of 48 packed BGR bytes.
-constexpr std::array<uint8_t, 16> Bgr24Shuffle(int part, int channel) {
-  std::array<uint8_t, 16> shuffle{};
-  for (int i = 0; i < 16; ++i) {
-    const int byte = 16 * part + i;
-    shuffle[i] = byte % 3 == channel ? ChannelIndex(byte / 3) : kZeroLane;
-  }
-  return shuffle;
-}
 
 // Shuffle that puts the 16 pixels of a lane back in column order.
 constexpr std::array<uint8_t, 16> ColumnOrderShuffle() {
   std::array<uint8_t, 16> shuffle{};
-  for (int i = 0; i < 16; ++i) shuffle[i] = ChannelIndex(i);
+  for (int i = 0; i < 16; ++i) shuffle[i] = avx2::ChannelIndex<LaneOrder::kEvenThenOdd>(i);
   return shuffle;
 }
-
-template <const std::array<uint8_t, 16>& Shuffle>
-ZAVI_AVX2 inline __m256i ShuffleLanes(__m256i value) {
-  return _mm256_shuffle_epi8(
-      value, _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Shuffle.data()))));
-}
-
-// Both 128-bit lanes get the same shuffle: each lane holds 16 whole pixels.
-template <int Part, int Channel>
-constexpr std::array<uint8_t, 16> kBgr24Shuffle = Bgr24Shuffle(Part, Channel);
 constexpr std::array<uint8_t, 16> kColumnOrder = ColumnOrderShuffle();
 
-template <int Part, int Channel>
-ZAVI_AVX2 inline __m256i PlaceChannel(__m256i channel) {
-  return ShuffleLanes<kBgr24Shuffle<Part, Channel>>(channel);
-}
-
-template <int Part>
-ZAVI_AVX2 inline __m256i PackedPart(__m256i blue, __m256i green, __m256i red) {
-  return _mm256_or_si256(_mm256_or_si256(PlaceChannel<Part, 0>(blue), PlaceChannel<Part, 1>(green)),
-                         PlaceChannel<Part, 2>(red));
-}
-
-ZAVI_AVX2 inline void Store(uint8_t* out, __m256i value) {
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), value);
-}
-
-// 32 pixels, pixels 0..15 in the low lane and 16..31 in the high lane.
-ZAVI_AVX2 inline void StoreBgr24(__m256i blue, __m256i green, __m256i red, uint8_t* out) {
-  const __m256i part0 = PackedPart<0>(blue, green, red);
-  const __m256i part1 = PackedPart<1>(blue, green, red);
-  const __m256i part2 = PackedPart<2>(blue, green, red);
-  Store(out, _mm256_permute2x128_si256(part0, part1, 0x20));
-  Store(out + 32, _mm256_permute2x128_si256(part2, part0, 0x30));
-  Store(out + 64, _mm256_permute2x128_si256(part1, part2, 0x31));
+ZAVI_AVX2 inline __m256i ToColumnOrder(__m256i evenThenOdd) {
+  return avx2::ShuffleLanes(evenThenOdd, kColumnOrder);
 }
 
 ZAVI_AVX2 inline void StoreBgr32(__m256i evenOddBlue, __m256i evenOddGreen, __m256i evenOddRed,
                                  uint8_t* out) {
-  const __m256i blue = ShuffleLanes<kColumnOrder>(evenOddBlue);
-  const __m256i green = ShuffleLanes<kColumnOrder>(evenOddGreen);
-  const __m256i red = ShuffleLanes<kColumnOrder>(evenOddRed);
+  const __m256i blue = ToColumnOrder(evenOddBlue);
+  const __m256i green = ToColumnOrder(evenOddGreen);
+  const __m256i red = ToColumnOrder(evenOddRed);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i bgLow = _mm256_unpacklo_epi8(blue, green);  // pixels 0..7 | 16..23
   const __m256i bgHigh = _mm256_unpackhi_epi8(blue, green);  // pixels 8..15 | 24..31
@@ -90,10 +37,10 @@ ZAVI_AVX2 inline void StoreBgr32(__m256i evenOddBlue, __m256i evenOddGreen, __m2
   const __m256i q1 = _mm256_unpackhi_epi16(bgLow, r0Low);   // 4..7 | 20..23
   const __m256i q2 = _mm256_unpacklo_epi16(bgHigh, r0High);  // 8..11 | 24..27
   const __m256i q3 = _mm256_unpackhi_epi16(bgHigh, r0High);  // 12..15 | 28..31
-  Store(out, _mm256_permute2x128_si256(q0, q1, 0x20));
-  Store(out + 32, _mm256_permute2x128_si256(q2, q3, 0x20));
-  Store(out + 64, _mm256_permute2x128_si256(q0, q1, 0x31));
-  Store(out + 96, _mm256_permute2x128_si256(q2, q3, 0x31));
+  avx2::Store(out, _mm256_permute2x128_si256(q0, q1, 0x20));
+  avx2::Store(out + 32, _mm256_permute2x128_si256(q2, q3, 0x20));
+  avx2::Store(out + 64, _mm256_permute2x128_si256(q0, q1, 0x31));
+  avx2::Store(out + 96, _mm256_permute2x128_si256(q2, q3, 0x31));
 }
 
 // Chroma terms of 16 chroma samples (8 per lane), with the luma offset
@@ -124,7 +71,7 @@ ZAVI_AVX2 void ConvertThirtyTwo(const uint8_t* luma, const ChromaTerms& terms, u
   if constexpr (BytesPerPixel == kBytesPerPixel32) {
     StoreBgr32(blue, green, red, out);
   } else {
-    StoreBgr24(blue, green, red, out);
+    avx2::StoreBgr24<LaneOrder::kEvenThenOdd>(blue, green, red, out);
   }
 }
 

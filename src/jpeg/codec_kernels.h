@@ -29,6 +29,15 @@ inline constexpr int kBlueToCb = 16384;     // 0.50000
 inline constexpr int kRedToCr = 16384;      // 0.50000
 inline constexpr int kGreenToCr = -13720;   // -0.41869
 inline constexpr int kBlueToCr = -2664;     // -0.08131
+// The decoder's products split for 16-bit multiply-add of pairs: k * x as
+// a * x + b * (x << shift), with a + (b << shift) == k.
+inline constexpr int kCrToRedLow = 26345, kCrToRedHigh = 16384;    // pairs (v, 4v)
+inline constexpr int kCbToBlueLow = 28130, kCbToBlueHigh = 22000;  // pairs (u, 4u)
+inline constexpr int kCrToGreenHalf = kCrToGreen / 2;              // pairs (u, 2v)
+static_assert(kCrToRedLow + 4 * kCrToRedHigh == kCrToRed);
+static_assert(kCbToBlueLow + 4 * kCbToBlueHigh == kCbToBlue);
+static_assert(2 * kCrToGreenHalf == kCrToGreen);
+
 // Rounding of Y, and of Cb / Cr with the 128 offset folded in.
 inline constexpr int kLumaBias = 1 << (kEncodeShift - 1);
 inline constexpr int kChromaBias = (128 << kEncodeShift) + (1 << (kEncodeShift - 1)) - 1;
@@ -69,11 +78,17 @@ struct CodecKernels {
 
 const CodecKernels& ScalarCodecKernels();
 const CodecKernels& Sse2CodecKernels();
+const CodecKernels& Avx2CodecKernels();
 // The set for this processor; computed once.
 const CodecKernels& SelectCodecKernels();
 
 // Exact per-sample arithmetic shared by the scalar set and the vector tails.
 namespace pixel {
+
+// 32-bit lane value of a 16-bit pair (low, high) for multiply-add.
+inline constexpr int32_t PairConstant(int low, int high) {
+  return static_cast<int32_t>((static_cast<uint32_t>(high) << 16) | (static_cast<uint32_t>(low) & 0xFFFF));
+}
 
 inline uint8_t ClampByte(int value) {
   return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);

@@ -12,19 +12,7 @@ namespace {
 
 using namespace colour;
 
-inline __m128i Pair(int low, int high) {
-  return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(high) << 16) |
-                                             (static_cast<uint32_t>(low) & 0xFFFF)));
-}
-
-// Splits k * x into two 16-bit products a * x + b * (x << shift) so pmaddwd
-// can form it exactly: each constant below satisfies a + (b << shift) == k.
-constexpr int kCrToRedLow = 26345, kCrToRedHigh = 16384;    // (v, 4v)
-constexpr int kCbToBlueLow = 28130, kCbToBlueHigh = 22000;  // (u, 4u)
-constexpr int kCrToGreenHalf = kCrToGreen / 2;              // (u, 2v)
-static_assert(kCrToRedLow + 4 * kCrToRedHigh == kCrToRed);
-static_assert(kCbToBlueLow + 4 * kCbToBlueHigh == kCbToBlue);
-static_assert(2 * kCrToGreenHalf == kCrToGreen);
+inline __m128i Pair(int low, int high) { return _mm_set1_epi32(pixel::PairConstant(low, high)); }
 
 // ((pairs . constants) + 1/2) >> 16 for eight lanes, as 16-bit terms.
 inline __m128i ChromaTerm(__m128i a, __m128i b, __m128i constants) {
