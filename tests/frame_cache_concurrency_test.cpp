@@ -18,7 +18,7 @@
 namespace zavi::stream {
 namespace {
 
-constexpr int kPacketsPerProducer = 6000;
+constexpr int kPacketsPerProducer = 4000;
 constexpr uint32_t kKeyFrameEvery = 8;
 
 uint32_t IdOf(const uint8_t *packet)
@@ -41,7 +41,7 @@ void Produce(Shared &shared, uint32_t seed)
     std::vector<uint8_t> packet(40000);
     for (int i = 0; i < kPacketsPerProducer; ++i) {
         const bool video = random() % 3 != 0;
-        const int32_t length = video ? 16 + static_cast<int32_t>(random() % 30000)
+        const int32_t length = video ? 16 + static_cast<int32_t>(random() % 12000)
                                      : 16 + static_cast<int32_t>(random() % 1500);
         std::lock_guard<std::mutex> hold(shared.playerLock);
         if (video) {

@@ -74,14 +74,18 @@ public:
         else
             result = cache_.Insert(packet_.data(), length, timeStampFlag);
         const size_t after = static_cast<size_t>(cache_.Count());
-        std::ostringstream where;
-        where << "insert #" << id << " length " << length << " type " << frameType << " flag "
-              << int(timeStampFlag) << " queued " << queue_.size() << " result " << result << " count "
-              << after << ": ";
+        const size_t queuedAtStart = queue_.size();
+        auto fail = [&](const char *why) {
+            std::ostringstream text;
+            text << "insert #" << id << " length " << length << " type " << frameType << " flag "
+                 << int(timeStampFlag) << " queued " << queuedAtStart << " result " << result << " count " << after
+                 << ": " << why;
+            return text.str();
+        };
 
         if (length < 1 || length > ringSize_) {
             if (result != ZAVI_ERR_INVALID_ARG || after != queue_.size())
-                return where.str() + "an impossible packet must be refused with -980 and change nothing";
+                return fail("an impossible packet must be refused with -980 and change nothing");
             return {};
         }
         if (timeStampFlag != lastFlag_) {
@@ -97,35 +101,35 @@ public:
             const bool waited = neededKey && after == before;
             const bool emptiedOnTheWay = !neededKey && before > 0 && after == 0;
             if (!waited && !emptiedOnTheWay)
-                return where.str() + "a dependent frame refused without the cache waiting for a key frame";
+                return fail("a dependent frame refused without the cache waiting for a key frame");
             if (after == 0 && before > 0)
                 DiscardAll();
             return {};
         }
         if (result != ZAVI_OK)
-            return where.str() + "unexpected result";
+            return fail("unexpected result");
         if (after < 1 || after - 1 > before)
-            return where.str() + "a stored frame must be counted on top of the frames kept";
+            return fail("a stored frame must be counted on top of the frames kept");
 
         const size_t kept = after - 1;
         if (kept < before) {
             if (!kVideo && kept != 0)
-                return where.str() + "the audio cache discards all queued frames or none";
+                return fail("the audio cache discards all queued frames or none");
             if (kept != 0 && !takenSinceEmptied_)
-                return where.str() + "with nothing taken, making room must empty the cache";
+                return fail("with nothing taken, making room must empty the cache");
             if (kept != 0 && (kept < 2 || !IsKeyFrame(queue_[before - kept].frameType)))
-                return where.str() + "a partial discard must leave a key frame first";
+                return fail("a partial discard must leave a key frame first");
         }
         if (before >= static_cast<size_t>(descriptors_ - 1)) {
             ++fullRingInserts_;
             if (kept == before)
-                return where.str() + "a full descriptor ring must make room";
+                return fail("a full descriptor ring must make room");
         }
         if (before > 0 && before < static_cast<size_t>(descriptors_ - 1) && writtenSinceRewind_ <= ringSize_ &&
             length <= ringSize_ - writtenSinceRewind_ && kept != before)
-            return where.str() + "a packet that fits behind the queued frames must discard nothing";
+            return fail("a packet that fits behind the queued frames must discard nothing");
         if (kVideo && !key && (neededKey || (kept == 0 && before > 0)))
-            return where.str() + "a dependent frame was stored into a cache waiting for a key frame";
+            return fail("a dependent frame was stored into a cache waiting for a key frame");
 
         if (before == 0) {
             // A drained cache starts over at offset 0 with nothing taken.
@@ -146,7 +150,9 @@ public:
             needKey_ = false;
         queue_.push_back(ModelFrame{id, length, frameType, timeStampFlag, displayFlag});
         ++stored_;
-        return CheckBound(where.str());
+        if (cache_.Count() > descriptors_ - 1)
+            return fail("more than N - 1 frames queued");
+        return {};
     }
 
     std::string Take()
@@ -154,44 +160,49 @@ public:
         TakenFrame frame;
         std::memset(&frame, kUntouched, sizeof(frame));
         const bool took = cache_.TakeNext(frame);
-        std::ostringstream where;
-        where << "take with " << queue_.size() << " queued: ";
+        const size_t queuedAtStart = queue_.size();
+        uint32_t expectedId = 0;
+        auto fail = [&](const std::string &why) {
+            std::ostringstream text;
+            text << "take with " << queuedAtStart << " queued, expecting #" << expectedId << ": " << why;
+            return text.str();
+        };
         if (queue_.empty()) {
             TakenFrame untouched;
             std::memset(&untouched, kUntouched, sizeof(untouched));
             if (took || std::memcmp(&frame, &untouched, sizeof(frame)) != 0)
-                return where.str() + "an empty cache hands out nothing and leaves the record alone";
+                return fail("an empty cache hands out nothing and leaves the record alone");
             return {};
         }
         const ModelFrame expected = queue_.front();
         queue_.pop_front();
         takenSinceEmptied_ = true;
         ++taken_;
-        where << "expected #" << expected.id << ": ";
+        expectedId = expected.id;
         if (!took)
-            return where.str() + "a queued frame was not handed out";
+            return fail("a queued frame was not handed out");
         if (frame.length != static_cast<uint32_t>(expected.length))
-            return where.str() + "wrong length " + std::to_string(frame.length);
+            return fail(std::string("wrong length ") + std::to_string(frame.length));
         if (expected_.size() < static_cast<size_t>(expected.length))
             expected_.resize(static_cast<size_t>(expected.length));
         FillPacket(expected_.data(), expected.length, expected.id, expected.frameType);
         if (std::memcmp(frame.data, expected_.data(), static_cast<size_t>(expected.length)) != 0)
-            return where.str() + "the bytes differ from the packet inserted";
+            return fail("the bytes differ from the packet inserted");
         if (frame.timeStamp != ExpectedTimeStamp(expected.id, expected.length))
-            return where.str() + "wrong time stamp";
+            return fail("wrong time stamp");
         if (frame.framesWaiting != queue_.size())
-            return where.str() + "wrong frames waiting " + std::to_string(frame.framesWaiting);
+            return fail(std::string("wrong frames waiting ") + std::to_string(frame.framesWaiting));
         const uint32_t next = queue_.empty() ? 0u : ExpectedTimeStamp(queue_.front().id, queue_.front().length);
         if (frame.nextTimeStamp != next)
-            return where.str() + "wrong next time stamp";
+            return fail("wrong next time stamp");
         if (frame.timeStampFlag != expected.timeStampFlag)
-            return where.str() + "wrong time-stamp flag";
+            return fail("wrong time-stamp flag");
         if (kVideo && (frame.displayFlag != expected.displayFlag || frame.frameType != expected.frameType))
-            return where.str() + "wrong display flag or frame type";
+            return fail("wrong display flag or frame type");
         if (!kVideo && (frame.displayFlag != kUntouched || frame.frameType != 0xA7A7))
-            return where.str() + "an audio take must leave the video fields alone";
+            return fail("an audio take must leave the video fields alone");
         if (static_cast<size_t>(cache_.Count()) != queue_.size())
-            return where.str() + "the count must drop by one";
+            return fail("the count must drop by one");
         return {};
     }
 
@@ -231,13 +242,16 @@ public:
         const size_t before = queue_.size();
         cache_.DropToNextKeyFrame();
         const size_t after = static_cast<size_t>(cache_.Count());
-        std::ostringstream where;
-        where << "drop with " << before << " queued, " << after << " left: ";
+        auto fail = [&](const char *why) {
+            std::ostringstream text;
+            text << "drop with " << before << " queued, " << after << " left: " << why;
+            return text.str();
+        };
         if (!takenSinceEmptied_ || before < 2) {
             if (after != 0)
-                return where.str() + "with nothing taken or under two frames the cache must empty";
+                return fail("with nothing taken or under two frames the cache must empty");
         } else if (after != 0 && (after >= before || after < 2 || !IsKeyFrame(queue_[before - after].frameType))) {
-            return where.str() + "the queue must start at a later key frame, or be empty";
+            return fail("the queue must start at a later key frame, or be empty");
         }
         if (after == 0) {
             DiscardAll();
@@ -253,13 +267,6 @@ public:
 
 private:
     static constexpr int32_t kUnknownOffset = std::numeric_limits<int32_t>::max();
-
-    std::string CheckBound(const std::string &where) const
-    {
-        if (cache_.Count() > descriptors_ - 1)
-            return where + "more than N - 1 frames queued";
-        return {};
-    }
 
     void DiscardAll()
     {

@@ -1,10 +1,11 @@
-// Packets for the frame cache tests: packet `id` of any length, whose every
-// byte depends on the id and its place, so a torn or overwritten copy never
+// Packets for the frame cache tests: packet `id` of any length, cut from
+// random bytes at a place of its own, so a torn or overwritten copy never
 // matches the original.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -21,12 +22,36 @@ inline constexpr int32_t kTimeStampBytes = 16; // header up to and including the
 
 inline uint32_t TimeStampOfFrame(uint32_t id) { return id * 40u + 7u; }
 
+inline constexpr size_t kLongestTestPacket = size_t{8} << 20;
+inline constexpr uint32_t kPatternStarts = 1u << 16;
+
+// Random bytes that packets are cut from; each id starts at its own place
+// (ids closer than kPatternStarts never share one).
+inline const uint8_t *PatternBytes()
+{
+    static const std::vector<uint8_t> bytes = [] {
+        std::vector<uint8_t> pattern(kLongestTestPacket + kPatternStarts);
+        uint64_t state = 0x9E3779B97F4A7C15ull;
+        for (size_t i = 0; i < pattern.size(); i += sizeof(state)) {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            std::memcpy(&pattern[i], &state, sizeof(state));
+        }
+        return pattern;
+    }();
+    return bytes.data();
+}
+
 // The header carries the id (in bytes the cache never reads), the frame
 // type and the time stamp, as far as the packet is long enough to hold them.
 inline void FillPacket(uint8_t *out, int32_t length, uint32_t id, uint16_t frameType)
 {
-    for (int32_t i = 0; i < length; ++i)
-        out[i] = static_cast<uint8_t>((id * 0x9E3779B1u + static_cast<uint32_t>(i) * 0x85EBCA77u) >> 24);
+    if (length <= 0)
+        return;
+    if (static_cast<size_t>(length) > kLongestTestPacket)
+        std::abort(); // a test asked for more than the pattern holds
+    std::memcpy(out, PatternBytes() + (id * 0x9E3779B1u) % kPatternStarts, static_cast<size_t>(length));
     uint8_t header[kTimeStampBytes] = {};
     for (int32_t b = 0; b < 4; ++b)
         header[b] = static_cast<uint8_t>(id >> (8 * b));

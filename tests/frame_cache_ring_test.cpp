@@ -101,35 +101,52 @@ TEST(FrameCacheDescriptorRing, FullDescriptorRingStartsAfresh)
     ExpectTake(cache, 210, 100);
 }
 
-TEST(FrameCacheByteRing, PacketStraddlingTheEndGoesToOffsetZero)
+// Stores frames 1, 2 and 3 back to back from offset 0 and takes 1 and 2,
+// so 2 is the last-taken frame and 3 the only one queued.
+void ThreeStoredTwoTaken(FrameCache &cache, int32_t first, int32_t second, int32_t third)
 {
-    FrameCache cache(kAudioCacheGeometry);
     ASSERT_TRUE(cache.Prepare());
-    // A at 0, B at 8000, C at 16000; the write offset ends at 20000.
-    ASSERT_EQ(Put(cache, 1, 8000), ZAVI_OK);
-    ASSERT_EQ(Put(cache, 2, 8000), ZAVI_OK);
-    ASSERT_EQ(Put(cache, 3, 4000), ZAVI_OK);
-    ExpectTake(cache, 1, 8000);
-    ExpectTake(cache, 2, 8000);
-
-    // 480 bytes remain; the last-taken frame B starts at 8000, so a packet
-    // of up to 8000 bytes fits at offset 0 and C stays queued.
-    ASSERT_EQ(Put(cache, 4, 8000), ZAVI_OK);
-    EXPECT_EQ(cache.Count(), 2);
-    ExpectTake(cache, 3, 4000);
-    ExpectTake(cache, 4, 8000);
+    ASSERT_EQ(Put(cache, 1, first), ZAVI_OK);
+    ASSERT_EQ(Put(cache, 2, second), ZAVI_OK);
+    ASSERT_EQ(Put(cache, 3, third), ZAVI_OK);
+    ExpectTake(cache, 1, first);
+    ExpectTake(cache, 2, second);
 }
 
-TEST(FrameCacheByteRing, PacketStraddlingTheEndEmptiesWhenOffsetZeroIsNotFree)
+// 1 and 2 (5000 bytes each) are taken, 3 (10000 bytes at 10000) is queued,
+// and 4 (1000 bytes) has wrapped to offset 0 behind the last-taken frame:
+// the write offset is 1000 and the oldest frame starts at 10000.
+void QueueWrappedBehindLastTaken(FrameCache &cache)
 {
-    {
+    ThreeStoredTwoTaken(cache, 5000, 5000, 10000);
+    ASSERT_EQ(Put(cache, 4, 1000), ZAVI_OK);
+    ASSERT_EQ(cache.Count(), 2);
+}
+
+TEST(FrameCacheByteRing, PacketStraddlingTheEndGoesToOffsetZero)
+{
+    for (const int32_t tail : {480, 481}) {
+        // 480 bytes are left before the end: exactly that many still fit
+        // behind the queued frame; one more wraps, and with nothing taken
+        // the wrap starts afresh.
         FrameCache cache(kAudioCacheGeometry);
         ASSERT_TRUE(cache.Prepare());
-        ASSERT_EQ(Put(cache, 1, 8000), ZAVI_OK);
-        ASSERT_EQ(Put(cache, 2, 8000), ZAVI_OK);
-        ASSERT_EQ(Put(cache, 3, 4000), ZAVI_OK);
-        ExpectTake(cache, 1, 8000);
-        ExpectTake(cache, 2, 8000);
+        ASSERT_EQ(Put(cache, 1, 20000), ZAVI_OK);
+        ASSERT_EQ(Put(cache, 2, tail), ZAVI_OK);
+        EXPECT_EQ(cache.Count(), tail == 480 ? 2 : 1) << tail;
+    }
+    {
+        // 2 starts at 8000 and the write offset ends 480 bytes before the end.
+        FrameCache cache(kAudioCacheGeometry);
+        ThreeStoredTwoTaken(cache, 8000, 8000, 4000);
+        ASSERT_EQ(Put(cache, 4, 8000), ZAVI_OK) << "ends where the last-taken frame starts";
+        EXPECT_EQ(cache.Count(), 2) << "3 stays queued";
+        ExpectTake(cache, 3, 4000);
+        ExpectTake(cache, 4, 8000);
+    }
+    {
+        FrameCache cache(kAudioCacheGeometry);
+        ThreeStoredTwoTaken(cache, 8000, 8000, 4000);
         ASSERT_EQ(Put(cache, 4, 8001), ZAVI_OK) << "one byte beyond the last-taken frame's offset";
         EXPECT_EQ(cache.Count(), 1);
         ExpectTake(cache, 4, 8001);
@@ -146,18 +163,10 @@ TEST(FrameCacheByteRing, PacketStraddlingTheEndEmptiesWhenOffsetZeroIsNotFree)
 
 TEST(FrameCacheByteRing, QueuedFramesAreNeverOverwritten)
 {
-    // The queue itself wraps: D sits at offset 0 while the last-taken frame
-    // C starts at 10000. A second wrap must not write over D and E, even
-    // though the packet is shorter than C's offset.
+    // A second wrap must not write over 4 and 5 near offset 0, even though
+    // the packet is shorter than the last-taken frame's offset.
     FrameCache cache(kAudioCacheGeometry);
-    ASSERT_TRUE(cache.Prepare());
-    ASSERT_EQ(Put(cache, 1, 5000), ZAVI_OK);  // 0
-    ASSERT_EQ(Put(cache, 2, 5000), ZAVI_OK);  // 5000
-    ASSERT_EQ(Put(cache, 3, 10000), ZAVI_OK); // 10000, write offset 20000
-    ExpectTake(cache, 1, 5000);
-    ExpectTake(cache, 2, 5000);
-    ASSERT_EQ(Put(cache, 4, 1000), ZAVI_OK); // wraps to 0 behind B
-    EXPECT_EQ(cache.Count(), 2);
+    QueueWrappedBehindLastTaken(cache);
     ExpectTake(cache, 3, 10000);
     ASSERT_EQ(Put(cache, 5, 15000), ZAVI_OK); // 1000..16000, fits
     EXPECT_EQ(cache.Count(), 2);
@@ -168,31 +177,20 @@ TEST(FrameCacheByteRing, QueuedFramesAreNeverOverwritten)
 
 TEST(FrameCacheByteRing, PacketThatFitsBeforeTheEndMustNotReachTheOldestFrame)
 {
-    // After the wrap the oldest queued frame C starts at 10000, ahead of the
-    // write offset 1000.
-    auto wrapped = [](FrameCache &cache) {
-        ASSERT_TRUE(cache.Prepare());
-        ASSERT_EQ(Put(cache, 1, 5000), ZAVI_OK);
-        ASSERT_EQ(Put(cache, 2, 5000), ZAVI_OK);
-        ASSERT_EQ(Put(cache, 3, 10000), ZAVI_OK);
-        ExpectTake(cache, 1, 5000);
-        ExpectTake(cache, 2, 5000);
-        ASSERT_EQ(Put(cache, 4, 1000), ZAVI_OK);
-    };
     {
         FrameCache cache(kAudioCacheGeometry);
-        wrapped(cache);
-        ASSERT_EQ(Put(cache, 5, 9000), ZAVI_OK) << "ends exactly where C starts";
+        QueueWrappedBehindLastTaken(cache);
+        ASSERT_EQ(Put(cache, 5, 9000), ZAVI_OK) << "ends exactly where 3 starts";
         EXPECT_EQ(cache.Count(), 3);
-        // The ring is now full to the byte: even one more byte lands on C.
+        // The ring is now full to the byte: even one more byte lands on 3.
         ASSERT_EQ(Put(cache, 6, 1), ZAVI_OK);
         EXPECT_EQ(cache.Count(), 1);
         ExpectTake(cache, 6, 1);
     }
     {
         FrameCache cache(kAudioCacheGeometry);
-        wrapped(cache);
-        ASSERT_EQ(Put(cache, 5, 9001), ZAVI_OK) << "one byte into C";
+        QueueWrappedBehindLastTaken(cache);
+        ASSERT_EQ(Put(cache, 5, 9001), ZAVI_OK) << "one byte into 3";
         EXPECT_EQ(cache.Count(), 1);
         ExpectTake(cache, 5, 9001);
     }

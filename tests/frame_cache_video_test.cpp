@@ -38,6 +38,19 @@ void PutRun(VideoFrameCache &cache, uint32_t first, uint32_t last, int32_t lengt
         ASSERT_EQ(Put(cache, id, length, TypeOf(id, keys)), ZAVI_OK) << "frame " << id;
 }
 
+// Runs `scenario` on a freshly prepared cache twice: with a dependent frame
+// and with a key frame as the frame that arrives when room is short.
+template <class Scenario>
+void ForDependentAndKeyFrame(Scenario scenario)
+{
+    for (const uint16_t incoming : {kDependentFrameA, kKeyFrameA}) {
+        SCOPED_TRACE(incoming);
+        VideoFrameCache cache;
+        ASSERT_TRUE(cache.Prepare());
+        scenario(cache, incoming);
+    }
+}
+
 TEST(VideoCacheKeyFrames, FreshCacheStartsWithAKeyFrame)
 {
     VideoFrameCache cache;
@@ -138,16 +151,13 @@ TEST(VideoCacheDescriptorRing, FullRingDropsUpToTheNextKeyFrame)
 
 TEST(VideoCacheDescriptorRing, FullRingWithNothingTakenEmpties)
 {
-    for (const uint16_t incoming : {kDependentFrameA, kKeyFrameA}) {
-        SCOPED_TRACE(incoming);
-        VideoFrameCache cache;
-        ASSERT_TRUE(cache.Prepare());
+    ForDependentAndKeyFrame([](VideoFrameCache &cache, uint16_t incoming) {
         PutRun(cache, 1, kDescriptors - 1, 100, {1, 50});
         ASSERT_EQ(cache.Count(), kDescriptors - 1);
         if (incoming == kDependentFrameA) {
             EXPECT_EQ(Put(cache, 500, 100, incoming), ZAVI_ERR_FAIL);
             EXPECT_EQ(cache.Count(), 0);
-            continue;
+            return;
         }
         // The key frame that had to empty the cache is stored and what
         // depends on it is accepted.
@@ -155,7 +165,7 @@ TEST(VideoCacheDescriptorRing, FullRingWithNothingTakenEmpties)
         EXPECT_EQ(Put(cache, 501, 100, kDependentFrameA), ZAVI_OK);
         EXPECT_EQ(cache.Count(), 2);
         ExpectTake(cache, 500, 100, kKeyFrameA);
-    }
+    });
 }
 
 TEST(VideoCacheByteRing, StraddlingPacketWithNothingTaken)
@@ -209,10 +219,7 @@ TEST(VideoCacheByteRing, SecondWrapNeverWritesOverFramesAtTheStart)
     // The queue wraps: frames 16..21 sit at the end of the ring and 22..31
     // at its start. A packet that wraps again must not write over 22..31,
     // although it is shorter than the oldest frame's offset.
-    for (const uint16_t incoming : {kDependentFrameA, kKeyFrameA}) {
-        SCOPED_TRACE(incoming);
-        VideoFrameCache cache;
-        ASSERT_TRUE(cache.Prepare());
+    ForDependentAndKeyFrame([](VideoFrameCache &cache, uint16_t incoming) {
         PutRun(cache, 1, 20, kFrame, {1, 16});
         for (uint32_t id = 1; id <= 15; ++id)
             ExpectTake(cache, id, kFrame, TypeOf(id, {1}));
@@ -230,7 +237,7 @@ TEST(VideoCacheByteRing, SecondWrapNeverWritesOverFramesAtTheStart)
             EXPECT_EQ(cache.Count(), 1);
             ExpectTake(cache, 32, 1200000, kKeyFrameA);
         }
-    }
+    });
 }
 
 TEST(VideoCacheDrop, DropToNextKeyFrame)

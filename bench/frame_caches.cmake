@@ -1,0 +1,3 @@
+# Packets per second through the video cache against plain memcpy, with the
+# allocations per packet (must be 0).
+zavi_add_bench(intake_frame_caches_bench SOURCES intake_frame_caches.cpp LIBS zavi_stream_caches)

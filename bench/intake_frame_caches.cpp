@@ -1,0 +1,231 @@
+// Packets per second through the video cache (insert, then take-next into
+// the copy buffer), for 1 KiB and 20 KiB packets, on one thread and with a
+// producer and a consumer thread. Each run first times the same bytes going
+// through two plain memcpys (into a ring, out into a buffer), and reports
+// the cache's time per packet against that reference. A global allocation
+// hook counts heap allocations during the timed loop: there must be none.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "ZAVIPlaySDK.h"
+#include "stream/frame_cache_sizes.h"
+#include "stream/packet_fields.h"
+#include "stream/video_frame_cache.h"
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define ZAVI_BENCH_COUNTS_ALLOCATIONS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define ZAVI_BENCH_COUNTS_ALLOCATIONS 0
+#endif
+#endif
+#ifndef ZAVI_BENCH_COUNTS_ALLOCATIONS
+#define ZAVI_BENCH_COUNTS_ALLOCATIONS 1
+#endif
+
+namespace {
+std::atomic<uint64_t> gAllocations{0};
+} // namespace
+
+#if ZAVI_BENCH_COUNTS_ALLOCATIONS
+// Every heap allocation of the process, operator new included, passes
+// through these (sanitizer builds keep their own allocator and count nothing).
+extern "C" {
+void *__libc_malloc(size_t size);
+void *__libc_calloc(size_t count, size_t size);
+void *__libc_realloc(void *block, size_t size);
+
+void *malloc(size_t size)
+{
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_malloc(size);
+}
+
+void *calloc(size_t count, size_t size)
+{
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_calloc(count, size);
+}
+
+void *realloc(void *block, size_t size)
+{
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_realloc(block, size);
+}
+}
+#endif
+
+namespace {
+
+using zavi::stream::kVideoCacheGeometry;
+using zavi::stream::TakenFrame;
+using zavi::stream::VideoFrameCache;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPacketsPerBatch = 20000;
+constexpr int kKeyFrameEvery = 25;
+constexpr int kMaxBacklog = 100; // the producer waits above this, as a reader keeping the cache short
+constexpr int kReferenceRounds = 5;
+
+std::vector<uint8_t> VideoPacket(int32_t length, uint16_t frameType)
+{
+    std::vector<uint8_t> packet(static_cast<size_t>(length), 0x5A);
+    packet[zavi::kOffsetFrameType] = static_cast<uint8_t>(frameType);
+    packet[zavi::kOffsetFrameType + 1] = static_cast<uint8_t>(frameType >> 8);
+    return packet;
+}
+
+// Seconds per packet for the copies a cache makes, done with bare memcpy:
+// into a ring the size of the video cache, and out into a copy buffer.
+double MemcpySecondsPerPacket(int32_t length)
+{
+    const size_t ringBytes = static_cast<size_t>(kVideoCacheGeometry.preparedRingBytes);
+    std::vector<uint8_t> ring(ringBytes);
+    std::vector<uint8_t> copy(static_cast<size_t>(length));
+    const std::vector<uint8_t> packet = VideoPacket(length, zavi::kFrameTypeKeyA);
+    double best = 1e9;
+    for (int round = 0; round < kReferenceRounds; ++round) {
+        size_t offset = 0;
+        const auto start = Clock::now();
+        for (int i = 0; i < kPacketsPerBatch; ++i) {
+            if (ringBytes - offset < packet.size())
+                offset = 0;
+            std::memcpy(ring.data() + offset, packet.data(), packet.size());
+            benchmark::ClobberMemory();
+            std::memcpy(copy.data(), ring.data() + offset, packet.size());
+            benchmark::DoNotOptimize(copy.data());
+            offset += packet.size();
+        }
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best / kPacketsPerBatch;
+}
+
+struct Packets {
+    explicit Packets(int32_t length)
+        : key(VideoPacket(length, zavi::kFrameTypeKeyA)), dependent(VideoPacket(length, zavi::kFrameTypeLastA))
+    {
+    }
+    int32_t Insert(VideoFrameCache &cache, int i) const
+    {
+        const bool isKey = i % kKeyFrameEvery == 0;
+        const std::vector<uint8_t> &packet = isKey ? key : dependent;
+        const uint16_t type = isKey ? zavi::kFrameTypeKeyA : zavi::kFrameTypeLastA;
+        return cache.Insert(packet.data(), static_cast<int32_t>(packet.size()), type, 1, 1);
+    }
+    std::vector<uint8_t> key;
+    std::vector<uint8_t> dependent;
+};
+
+// Prepares the cache, counting its allocations: proof that the hook sees
+// the cache's own (byte ring, descriptors, copy buffer).
+bool Prepare(benchmark::State &state, VideoFrameCache &cache)
+{
+    const uint64_t before = gAllocations.load();
+    if (!cache.Prepare()) {
+        state.SkipWithError("prepare failed");
+        return false;
+    }
+    state.counters["allocs_in_prepare"] =
+        ZAVI_BENCH_COUNTS_ALLOCATIONS ? static_cast<double>(gAllocations.load() - before) : -1.0;
+    return true;
+}
+
+void Report(benchmark::State &state, int32_t length, double seconds, uint64_t packets, uint64_t allocations)
+{
+    const double perPacket = seconds / static_cast<double>(packets);
+    state.SetItemsProcessed(static_cast<int64_t>(packets));
+    state.SetBytesProcessed(static_cast<int64_t>(packets) * length);
+    state.counters["Mpackets_per_s"] = 1e-6 / perPacket;
+    state.counters["time_vs_memcpy"] = perPacket / MemcpySecondsPerPacket(length);
+    state.counters["allocs_per_packet"] =
+        ZAVI_BENCH_COUNTS_ALLOCATIONS ? static_cast<double>(allocations) / static_cast<double>(packets) : -1.0;
+}
+
+// One core: the intake and the playback thread's take alternate.
+void BM_VideoCacheOneThread(benchmark::State &state)
+{
+    const int32_t length = static_cast<int32_t>(state.range(0));
+    VideoFrameCache cache;
+    if (!Prepare(state, cache))
+        return;
+    const Packets packets(length);
+    TakenFrame frame{};
+    uint64_t moved = 0;
+    bool ok = true;
+    const uint64_t allocationsBefore = gAllocations.load();
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        for (int i = 0; i < kPacketsPerBatch; ++i) {
+            ok &= packets.Insert(cache, i) == ZAVI_OK;
+            ok &= cache.TakeNext(frame);
+            benchmark::DoNotOptimize(frame.data);
+        }
+        moved += kPacketsPerBatch;
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const uint64_t allocations = gAllocations.load() - allocationsBefore;
+    if (!ok)
+        state.SkipWithError("a packet was refused or lost");
+    Report(state, length, seconds, moved, allocations);
+}
+
+// Two threads: a producer inserting (keeping at most kMaxBacklog frames
+// queued, so nothing is discarded) and a consumer taking.
+void BM_VideoCacheProducerConsumer(benchmark::State &state)
+{
+    const int32_t length = static_cast<int32_t>(state.range(0));
+    VideoFrameCache cache;
+    if (!Prepare(state, cache))
+        return;
+    const Packets packets(length);
+    std::atomic<uint64_t> taken{0};
+    std::atomic<bool> stop{false};
+    std::thread consumer([&] {
+        TakenFrame frame{};
+        while (!stop.load(std::memory_order_relaxed)) {
+            if (cache.TakeNext(frame)) {
+                benchmark::DoNotOptimize(frame.data);
+                taken.fetch_add(1, std::memory_order_release);
+            } else {
+                std::this_thread::yield();
+            }
+        }
+    });
+
+    uint64_t inserted = 0;
+    bool ok = true;
+    const uint64_t allocationsBefore = gAllocations.load();
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        for (int i = 0; i < kPacketsPerBatch; ++i) {
+            while (inserted - taken.load(std::memory_order_acquire) >= kMaxBacklog)
+                std::this_thread::yield();
+            ok &= packets.Insert(cache, i) == ZAVI_OK;
+            ++inserted;
+        }
+        while (taken.load(std::memory_order_acquire) < inserted)
+            std::this_thread::yield();
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const uint64_t allocations = gAllocations.load() - allocationsBefore;
+    stop.store(true);
+    consumer.join();
+    if (!ok)
+        state.SkipWithError("a packet was refused");
+    Report(state, length, seconds, inserted, allocations);
+}
+
+BENCHMARK(BM_VideoCacheOneThread)->Arg(1024)->Arg(20480)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VideoCacheProducerConsumer)->Arg(1024)->Arg(20480)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
