@@ -58,24 +58,24 @@ ZAVI_AVX2 void YCbCrToBgrRow(const uint8_t* y, const uint8_t* cb, const uint8_t*
   Sse2CodecKernels().yCbCrToBgr(y + x, cb + x, cr + x, bgr + 3 * x, width - x);
 }
 
-// One component of 16 pixels from (red, green) and (blue, 1) pairs: products,
+// One component of 16 pixels from (red, green) and (blue, 0) pairs: products,
 // bias, shift; 32-bit lanes.
 struct Sixteen32 {
   __m256i low, high;
 };
 
-ZAVI_AVX2 inline __m256i ComponentEight(__m256i redGreen, __m256i blueOne, __m256i toRedGreen,
+ZAVI_AVX2 inline __m256i ComponentEight(__m256i redGreen, __m256i blueZero, __m256i toRedGreen,
                                         __m256i toBlue, __m256i bias) {
-  const __m256i products = _mm256_add_epi32(_mm256_madd_epi16(redGreen, toRedGreen), _mm256_madd_epi16(blueOne, toBlue));
+  const __m256i products = _mm256_add_epi32(_mm256_madd_epi16(redGreen, toRedGreen), _mm256_madd_epi16(blueZero, toBlue));
   return _mm256_srai_epi32(_mm256_add_epi32(products, bias), kEncodeShift);
 }
 
-ZAVI_AVX2 inline Sixteen32 Component(const Sixteen32& redGreen, const Sixteen32& blueOne, int toRed,
+ZAVI_AVX2 inline Sixteen32 Component(const Sixteen32& redGreen, const Sixteen32& blueZero, int toRed,
                                      int toGreen, int toBlue, int bias) {
   const __m256i rg = Pair(toRed, toGreen);
   const __m256i b = Pair(toBlue, 0);
   const __m256i add = _mm256_set1_epi32(bias);
-  return {ComponentEight(redGreen.low, blueOne.low, rg, b, add), ComponentEight(redGreen.high, blueOne.high, rg, b, add)};
+  return {ComponentEight(redGreen.low, blueZero.low, rg, b, add), ComponentEight(redGreen.high, blueZero.high, rg, b, add)};
 }
 
 // Two groups of 16 pixels (A, B) of one component to 32 bytes in column order.
@@ -97,12 +97,12 @@ ZAVI_AVX2 void BgrToYCbCrRow(const uint8_t* bgr, uint8_t* y, uint8_t* cb, uint8_
       const __m256i blue = _mm256_cvtepu8_epi16(display::avx2::GatherChannel<0>(part0, part1, part2));
       const __m256i green = _mm256_cvtepu8_epi16(display::avx2::GatherChannel<1>(part0, part1, part2));
       const __m256i red = _mm256_cvtepu8_epi16(display::avx2::GatherChannel<2>(part0, part1, part2));
-      const __m256i ones = _mm256_set1_epi16(1);
+      const __m256i zero = _mm256_setzero_si256();
       const Sixteen32 redGreen{_mm256_unpacklo_epi16(red, green), _mm256_unpackhi_epi16(red, green)};
-      const Sixteen32 blueOne{_mm256_unpacklo_epi16(blue, ones), _mm256_unpackhi_epi16(blue, ones)};
-      outY[group] = Component(redGreen, blueOne, kRedToY, kGreenToY, kBlueToY, kLumaBias);
-      outCb[group] = Component(redGreen, blueOne, kRedToCb, kGreenToCb, kBlueToCb, kChromaBias);
-      outCr[group] = Component(redGreen, blueOne, kRedToCr, kGreenToCr, kBlueToCr, kChromaBias);
+      const Sixteen32 blueZero{_mm256_unpacklo_epi16(blue, zero), _mm256_unpackhi_epi16(blue, zero)};
+      outY[group] = Component(redGreen, blueZero, kRedToY, kGreenToY, kBlueToY, kLumaBias);
+      outCb[group] = Component(redGreen, blueZero, kRedToCb, kGreenToCb, kBlueToCb, kChromaBias);
+      outCr[group] = Component(redGreen, blueZero, kRedToCr, kGreenToCr, kBlueToCr, kChromaBias);
     }
     StoreComponent(outY[0], outY[1], y + x);
     StoreComponent(outCb[0], outCb[1], cb + x);
