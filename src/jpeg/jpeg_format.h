@@ -8,6 +8,8 @@
 
 namespace zavi::jpeg {
 
+inline constexpr int kSamplePrecision = 8;  // bits per sample of baseline streams
+inline constexpr int kAcTableClass = 1;      // DHT table class: 0 DC, 1 AC
 inline constexpr int kBlockSide = 8;
 inline constexpr int kBlockArea = 64;
 inline constexpr int kSampleCentre = 128;  // level shift of 8-bit samples
@@ -24,6 +26,7 @@ inline constexpr int kMaxSamplingFactor = 2;
 inline constexpr int kMaxDimension = 65535;
 
 enum Marker : uint8_t {
+  kMarkerTem = 0x01,   // stand-alone, no segment
   kMarkerSof0 = 0xC0,  // baseline sequential
   kMarkerSof1 = 0xC1,  // extended sequential, Huffman
   kMarkerSof2 = 0xC2,  // progressive, Huffman
@@ -37,6 +40,7 @@ enum Marker : uint8_t {
   kMarkerEoi = 0xD9,
   kMarkerSos = 0xDA,
   kMarkerDqt = 0xDB,
+  kMarkerDnl = 0xDC,
   kMarkerDri = 0xDD,
   kMarkerApp0 = 0xE0,
 };

@@ -4,9 +4,6 @@ namespace zavi::jpeg {
 
 namespace {
 
-constexpr uint8_t kMarkerTem = 0x01;  // stand-alone marker without a length
-constexpr uint8_t kMarkerDnl = 0xDC;
-constexpr int kSamplePrecision = 8;
 constexpr int kMaxDeclaredSamplingFactor = 4;
 constexpr int kSegmentLengthBytes = 2;
 constexpr int kQuantPrecision8 = 0;
@@ -91,12 +88,11 @@ Status ReadQuantTables(SegmentReader& segment, StreamTables& tables) {
 }
 
 Status ReadHuffmanTables(SegmentReader& segment, StreamTables& tables) {
-  constexpr int kAcClass = 1;
   while (segment.Has(1)) {
     const uint8_t info = segment.Byte();
     const int tableClass = info >> 4;
     const int slot = info & 0x0F;
-    if (tableClass > kAcClass || slot >= kTableSlots || !segment.Has(kMaxHuffmanCodeLength)) {
+    if (tableClass > kAcTableClass || slot >= kTableSlots || !segment.Has(kMaxHuffmanCodeLength)) {
       return kCorruptStream;
     }
     HuffmanSpec spec{};
@@ -108,9 +104,9 @@ Status ReadHuffmanTables(SegmentReader& segment, StreamTables& tables) {
       return kCorruptStream;
     }
     for (int i = 0; i < spec.symbolCount; ++i) spec.symbols[i] = segment.Byte();
-    DecodeTable& table = tableClass == kAcClass ? tables.ac[slot] : tables.dc[slot];
+    DecodeTable& table = tableClass == kAcTableClass ? tables.ac[slot] : tables.dc[slot];
     if (!BuildDecodeTable(spec, table)) return kCorruptStream;
-    (tableClass == kAcClass ? tables.acDefined : tables.dcDefined)[slot] = true;
+    (tableClass == kAcTableClass ? tables.acDefined : tables.dcDefined)[slot] = true;
   }
   return kOk;
 }

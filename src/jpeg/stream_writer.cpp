@@ -10,10 +10,9 @@ constexpr uint8_t kJfifIdentifier[] = {'J', 'F', 'I', 'F', 0};
 constexpr uint16_t kJfifVersion = 0x0101;
 constexpr uint8_t kJfifNoUnits = 0;
 constexpr uint16_t kJfifPixelAspect = 1;
-constexpr uint8_t kSamplePrecision = 8;
 constexpr int kLumaTables = 0;
 constexpr int kChromaTables = 1;
-constexpr uint8_t kAcClassShift = 0x10;
+constexpr uint8_t kAcClassShift = kAcTableClass << 4;
 
 void PutMarker(BitWriter& writer, uint8_t code) {
   writer.PutByte(kMarkerPrefix);
