@@ -28,7 +28,4 @@ int32_t PlayMan::RegisterDrawCallback(ZAVI_DrawCallback callback, uintptr_t user
     return display_.RegisterDrawCallback(callback, user1, user2);
 }
 
-// Snapshots are not part of this build yet: there is never a picture to hand out.
-int32_t PlayMan::CaptureOnePicture(uint8_t **, uint32_t *, int32_t) { return ZAVI_ERR_FAIL; }
-
 } // namespace zavi

@@ -1,0 +1,28 @@
+// Little-endian fields of the BMP header and of image packets, read and
+// written a byte at a time (no alignment is assumed).
+#pragma once
+
+#include <cstdint>
+
+namespace zavi::image {
+
+inline uint16_t ReadLe16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+inline uint32_t ReadLe32(const uint8_t *p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+inline void WriteLe16(uint8_t *p, uint16_t value)
+{
+    p[0] = static_cast<uint8_t>(value);
+    p[1] = static_cast<uint8_t>(value >> 8);
+}
+
+inline void WriteLe32(uint8_t *p, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+} // namespace zavi::image

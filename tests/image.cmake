@@ -1,0 +1,14 @@
+# Still images: snapshots of a player's picture and the image viewer, driven
+# through the exports with real streams and pictures on the virtual screen.
+# libjpeg-turbo is the outside oracle for every JPEG; the library never links it.
+pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
+
+zavi_add_test(snapshot_test
+  SOURCES snapshot_capture_test.cpp snapshot_buffers_test.cpp
+  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::TURBOJPEG
+  LABELS image)
+
+zavi_add_test(image_viewer_test
+  SOURCES image_viewer_show_test.cpp image_viewer_faults_test.cpp image_viewer_packet_test.cpp
+  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::TURBOJPEG
+  LABELS image)

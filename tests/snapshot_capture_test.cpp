@@ -1,0 +1,358 @@
+// Snapshots through ZAVI_Play_CaptureOnePicture: a real H.264 stream pushed
+// into a paused player and stepped picture by picture, captured as a BMP
+// file image (read back field by field and pixel by pixel against the
+// decoder module's picture converted to BGR) and as a JPEG stream (read back
+// with libjpeg-turbo).
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "display/colour_convert.h"
+#include "jpeg_test_support.h"
+#include "playback_fixture.h"
+
+namespace {
+
+using namespace zavi_test;
+using zavi::pack::Packet;
+
+constexpr int kWidth = 352;
+constexpr int kHeight = 288;
+constexpr int32_t kBmp = ZAVI_CAPTURE_BMP;
+constexpr int32_t kJpeg = ZAVI_CAPTURE_JPEG;
+constexpr size_t kHeaderBytes = 54;
+// The snapshot's JPEG against libjpeg-turbo's own quality-75 4:2:0 round trip
+// of the same pixels: no more than this much worse.
+constexpr double kJpegPsnrMargin = 1.0;
+
+uint16_t Le16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const uint8_t *p) { return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (p[3] << 24)); }
+
+// A snapshot as the caller receives it: a pointer into the player and a size.
+struct Capture {
+    int32_t result = 1;
+    uint8_t *data = reinterpret_cast<uint8_t *>(0x1);
+    uint32_t size = 0xFFFFFFFF;
+
+    std::vector<uint8_t> Bytes() const { return std::vector<uint8_t>(data, data + size); }
+    std::vector<uint8_t> BmpPixels() const { return std::vector<uint8_t>(data + kHeaderBytes, data + size); }
+};
+
+Capture Take(ZAVI_HANDLE player, int32_t format)
+{
+    Capture capture;
+    capture.result = ZAVI_Play_CaptureOnePicture(player, &capture.data, &capture.size, format);
+    return capture;
+}
+
+// The BGR rows the player's last picture must give: the decoder module's
+// picture after the first `count` video packets, through the converter.
+std::vector<uint8_t> ExpectedBgr(const std::vector<Packet> &stream, size_t count, int &width, int &height)
+{
+    std::vector<const Packet *> video;
+    for (size_t i = 0; i < count; ++i) video.push_back(&stream[i]);
+    auto i420 = DecodeLast(video, width, height);
+    ZAVIDEC_PICTURE picture{ZAVIDEC_PICTURE_I420, static_cast<uint16_t>(width), static_cast<uint16_t>(height), 1,
+                            i420.data()};
+    std::vector<uint8_t> bgr(static_cast<size_t>(width) * height * 3);
+    EXPECT_EQ(zavi::display::PictureToBGR24(picture, bgr.data()), 0);
+    return bgr;
+}
+
+void ExpectBmpHeader(const uint8_t *bmp, int width, int height)
+{
+    const uint32_t fileSize = static_cast<uint32_t>(kHeaderBytes + static_cast<size_t>(width) * height * 3);
+    EXPECT_EQ(Le16(bmp + 0), 0x4D42);
+    EXPECT_EQ(Le32(bmp + 2), fileSize);
+    EXPECT_EQ(Le16(bmp + 6), 0);
+    EXPECT_EQ(Le16(bmp + 8), 0);
+    EXPECT_EQ(Le32(bmp + 10), kHeaderBytes);
+    EXPECT_EQ(Le32(bmp + 14), 40u);
+    EXPECT_EQ(static_cast<int32_t>(Le32(bmp + 18)), width);
+    EXPECT_EQ(static_cast<int32_t>(Le32(bmp + 22)), -height);
+    EXPECT_EQ(Le16(bmp + 26), 1);
+    EXPECT_EQ(Le16(bmp + 28), 24);
+    EXPECT_EQ(Le32(bmp + 30), 0u);
+    EXPECT_EQ(Le32(bmp + 34), 0u);
+    EXPECT_EQ(Le32(bmp + 38), 2834u);
+    EXPECT_EQ(Le32(bmp + 42), 2834u);
+    EXPECT_EQ(Le32(bmp + 46), 0u);
+    EXPECT_EQ(Le32(bmp + 50), 0u);
+}
+
+struct JpegInfo {
+    int width = 0;
+    int height = 0;
+    int subsampling = -1;
+    int colourspace = -1;
+};
+
+JpegInfo ReadJpegHeader(const std::vector<uint8_t> &stream)
+{
+    JpegInfo info;
+    tjhandle handle = tjInitDecompress();
+    EXPECT_EQ(tjDecompressHeader3(handle, stream.data(), static_cast<unsigned long>(stream.size()), &info.width,
+                                  &info.height, &info.subsampling, &info.colourspace),
+              0);
+    tjDestroy(handle);
+    return info;
+}
+
+class Snapshot : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
+    }
+    void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
+
+    // Paused: every packet stays queued until a step takes it.
+    void Queue(const std::vector<Packet> &stream)
+    {
+        for (const Packet &packet : stream)
+            ASSERT_EQ(ZAVI_Play_InputStream(player_, packet.data(), static_cast<int32_t>(packet.size()), 1, 1), 0);
+    }
+
+    // Decodes and shows the next queued picture on this thread.
+    void Step() { ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_SINGLE_FRAME), ZAVI_OK); }
+
+    VirtualWindow window_{kWidth, kHeight};
+    ZAVI_HANDLE player_ = 0;
+};
+
+TEST_F(Snapshot, BeforeAnyPictureEveryFormatFailsWithBothSlotsCleared)
+{
+    for (int32_t format : {kBmp, kJpeg, 2}) {
+        const Capture capture = Take(player_, format);
+        EXPECT_EQ(capture.result, ZAVI_ERR_FAIL);
+        EXPECT_EQ(capture.data, nullptr);
+        EXPECT_EQ(capture.size, 0u);
+    }
+    // Pictures queued but not yet decoded are no picture either.
+    Queue(PatternStream(2, kWidth, kHeight, false));
+    EXPECT_EQ(Take(player_, kBmp).result, ZAVI_ERR_FAIL);
+}
+
+TEST_F(Snapshot, BmpIsAWholeFileImageOfTheDecodedPictureTopRowFirst)
+{
+    const auto stream = PatternStream(3, kWidth, kHeight, false);
+    Queue(stream);
+    Step();
+    Step();
+    int width = 0;
+    int height = 0;
+    const auto expected = ExpectedBgr(stream, 2, width, height);
+    ASSERT_EQ(width, kWidth);
+
+    const Capture bmp = Take(player_, kBmp);
+    ASSERT_EQ(bmp.result, ZAVI_OK);
+    ASSERT_NE(bmp.data, nullptr);
+    EXPECT_EQ(bmp.size, kHeaderBytes + static_cast<size_t>(kWidth) * kHeight * 3);
+    ExpectBmpHeader(bmp.data, kWidth, kHeight);
+    EXPECT_TRUE(bmp.BmpPixels() == expected);
+}
+
+TEST_F(Snapshot, FullSizePictureGivesTheDocumentedBmpSize)
+{
+    constexpr int kFullWidth = 704;
+    constexpr int kFullHeight = 576;
+    const auto stream = PatternStream(1, kFullWidth, kFullHeight, false);
+    Queue(stream);
+    Step();
+    int width = 0;
+    int height = 0;
+    const auto expected = ExpectedBgr(stream, 1, width, height);
+
+    const Capture bmp = Take(player_, kBmp);
+    ASSERT_EQ(bmp.result, ZAVI_OK);
+    EXPECT_EQ(bmp.size, 1216566u);
+    EXPECT_EQ(Le32(bmp.data + 2), 1216566u);
+    EXPECT_EQ(static_cast<int32_t>(Le32(bmp.data + 22)), -576);
+    // The first pixel row after the header is the picture's top row.
+    const size_t row = static_cast<size_t>(kFullWidth) * 3;
+    EXPECT_EQ(std::memcmp(bmp.data + kHeaderBytes, expected.data(), row), 0);
+    EXPECT_EQ(std::memcmp(bmp.data + kHeaderBytes + row * (kFullHeight - 1), expected.data() + row * (kFullHeight - 1), row), 0);
+}
+
+TEST_F(Snapshot, JpegIsA420StreamThatReadsBackCloseToTheBmp)
+{
+    const auto stream = PatternStream(1, kWidth, kHeight, false);
+    Queue(stream);
+    Step();
+    const Capture bmp = Take(player_, kBmp);
+    ASSERT_EQ(bmp.result, ZAVI_OK);
+    const auto reference = bmp.BmpPixels();
+
+    const Capture jpeg = Take(player_, kJpeg);
+    ASSERT_EQ(jpeg.result, ZAVI_OK);
+    ASSERT_NE(jpeg.data, nullptr);
+    ASSERT_GT(jpeg.size, 2u);
+    const auto bytes = jpeg.Bytes();
+    EXPECT_EQ(bytes[0], 0xFF); // start of image ...
+    EXPECT_EQ(bytes[1], 0xD8);
+    EXPECT_EQ(bytes[bytes.size() - 2], 0xFF); // ... to end of image
+    EXPECT_EQ(bytes[bytes.size() - 1], 0xD9);
+
+    const JpegInfo info = ReadJpegHeader(bytes);
+    EXPECT_EQ(info.width, kWidth);
+    EXPECT_EQ(info.height, kHeight);
+    EXPECT_EQ(info.subsampling, TJSAMP_420);
+    EXPECT_EQ(info.colourspace, TJCS_YCbCr);
+
+    jpeg_test::Picture decoded;
+    ASSERT_TRUE(jpeg_test::TurboDecode(bytes, decoded));
+    jpeg_test::Picture turboRoundTrip;
+    ASSERT_TRUE(jpeg_test::TurboDecode(
+        jpeg_test::TurboEncode(jpeg_test::Picture{kWidth, kHeight, 3, reference}, TJSAMP_420, 75), turboRoundTrip));
+    const double turboPsnr = jpeg_test::Psnr(turboRoundTrip.pixels, reference);
+    const double ourPsnr = jpeg_test::Psnr(decoded.pixels, reference);
+    EXPECT_GE(ourPsnr, turboPsnr - kJpegPsnrMargin) << "libjpeg-turbo: " << turboPsnr;
+}
+
+TEST_F(Snapshot, FullSizeJpegReadsBackAtItsSize)
+{
+    Queue(PatternStream(1, 704, 576, false));
+    Step();
+    const Capture jpeg = Take(player_, kJpeg);
+    ASSERT_EQ(jpeg.result, ZAVI_OK);
+    const JpegInfo info = ReadJpegHeader(jpeg.Bytes());
+    EXPECT_EQ(info.width, 704);
+    EXPECT_EQ(info.height, 576);
+    EXPECT_EQ(info.subsampling, TJSAMP_420);
+}
+
+TEST_F(Snapshot, UnknownFormatFailsYetConvertsTheNewPictureIntoTheBmpBuffer)
+{
+    const auto stream = PatternStream(2, kWidth, kHeight, false);
+    Queue(stream);
+    Step();
+    const Capture first = Take(player_, kBmp);
+    ASSERT_EQ(first.result, ZAVI_OK);
+
+    Step();
+    for (int32_t format : {2, -1, 9}) {
+        const Capture refused = Take(player_, format);
+        EXPECT_EQ(refused.result, ZAVI_ERR_FAIL);
+        EXPECT_EQ(refused.data, nullptr);
+        EXPECT_EQ(refused.size, 0u);
+    }
+    // The refused call still converted the second picture into buffer 1.
+    int width = 0;
+    int height = 0;
+    const auto second = ExpectedBgr(stream, 2, width, height);
+    EXPECT_TRUE(first.BmpPixels() == second);
+}
+
+TEST_F(Snapshot, EachFormatKeepsItsBufferAndTheBmpHeaderIsWrittenAfresh)
+{
+    const auto stream = PatternStream(2, kWidth, kHeight, false);
+    Queue(stream);
+    Step();
+    const Capture bmp1 = Take(player_, kBmp);
+    const Capture bmp2 = Take(player_, kBmp);
+    ASSERT_EQ(bmp1.result, ZAVI_OK);
+    ASSERT_EQ(bmp2.result, ZAVI_OK);
+    EXPECT_EQ(bmp1.data, bmp2.data);
+
+    const Capture jpeg1 = Take(player_, kJpeg);
+    ASSERT_EQ(jpeg1.result, ZAVI_OK);
+    EXPECT_NE(jpeg1.data, bmp1.data);
+
+    // A JPEG leaves buffer 1's header alone; the next BMP writes it again.
+    std::memset(bmp1.data, 0, kHeaderBytes);
+    Step();
+    const Capture jpeg2 = Take(player_, kJpeg);
+    ASSERT_EQ(jpeg2.result, ZAVI_OK);
+    EXPECT_EQ(jpeg2.data, jpeg1.data);
+    const Capture bmp3 = Take(player_, kBmp);
+    ASSERT_EQ(bmp3.result, ZAVI_OK);
+    EXPECT_EQ(bmp3.data, bmp1.data);
+    ExpectBmpHeader(bmp3.data, kWidth, kHeight);
+    int width = 0;
+    int height = 0;
+    EXPECT_TRUE(bmp3.BmpPixels() == ExpectedBgr(stream, 2, width, height));
+}
+
+TEST_F(Snapshot, BothBuffersGrowWhenThePictureGrows)
+{
+    const auto small = PatternStream(1, kWidth, kHeight, false);
+    zavi::pack::StreamOptions options;
+    options.video.width = 704;
+    options.video.height = 576;
+    options.pictures = 1;
+    options.firstTimeStamp = 1000;
+    const auto large = zavi::pack::makePatternStream(options);
+
+    Queue(small);
+    Step();
+    ASSERT_EQ(Take(player_, kBmp).result, ZAVI_OK);
+    ASSERT_EQ(Take(player_, kJpeg).result, ZAVI_OK);
+
+    Queue(large);
+    Step();
+    int width = 0;
+    int height = 0;
+    const auto expected = ExpectedBgr(large, 1, width, height);
+    const Capture bmp = Take(player_, kBmp);
+    ASSERT_EQ(bmp.result, ZAVI_OK);
+    EXPECT_EQ(bmp.size, 1216566u);
+    EXPECT_TRUE(bmp.BmpPixels() == expected);
+    const Capture jpeg = Take(player_, kJpeg);
+    ASSERT_EQ(jpeg.result, ZAVI_OK);
+    const JpegInfo info = ReadJpegHeader(jpeg.Bytes());
+    EXPECT_EQ(info.width, 704);
+    EXPECT_EQ(info.height, 576);
+}
+
+TEST_F(Snapshot, MissingSlotsAndAZeroHandleAreRefused)
+{
+    Queue(PatternStream(1, kWidth, kHeight, false));
+    Step();
+    uint8_t *data = reinterpret_cast<uint8_t *>(0x1);
+    uint32_t size = 7;
+    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, nullptr, &size, kBmp), ZAVI_ERR_FAIL);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, &data, nullptr, kJpeg), ZAVI_ERR_FAIL);
+    EXPECT_EQ(data, nullptr);
+    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, nullptr, nullptr, kBmp), ZAVI_ERR_FAIL);
+
+    data = reinterpret_cast<uint8_t *>(0x1);
+    size = 7;
+    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(0, &data, &size, kBmp), ZAVI_ERR_FAIL);
+    EXPECT_EQ(size, 7u); // a zero handle reaches nothing
+    EXPECT_EQ(Take(player_, kBmp).result, ZAVI_OK);
+}
+
+// The video thread decodes under the decoder lock while the caller's thread
+// captures: every snapshot is one whole picture of the stream.
+TEST_F(Snapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
+{
+    constexpr size_t kPictures = 20;
+    const auto stream = PatternStream(kPictures, kWidth, kHeight, false);
+    std::vector<std::vector<uint8_t>> pictures;
+    for (size_t count = 1; count <= kPictures; ++count) {
+        int width = 0;
+        int height = 0;
+        pictures.push_back(ExpectedBgr(stream, count, width, height));
+    }
+    ASSERT_EQ(ZAVI_Play_SetPlaySpeed(player_, 4.0f, 40.0f, 1), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PLAYING), ZAVI_OK);
+    Queue(stream);
+
+    int taken = 0;
+    uint32_t queued = 1;
+    const bool drained = Eventually([&] {
+        const Capture bmp = Take(player_, kBmp);
+        if (bmp.result == ZAVI_OK) {
+            ++taken;
+            EXPECT_TRUE(std::find(pictures.begin(), pictures.end(), bmp.BmpPixels()) != pictures.end());
+        }
+        ZAVI_Play_GetVideoFrameCount(player_, &queued);
+        return queued == 0 && taken > 0;
+    });
+    EXPECT_TRUE(drained);
+}
+
+} // namespace
