@@ -17,7 +17,7 @@ void PlayMan::AudioStep()
     TakenFrame frame{};
     if (!caches_.audio.TakeNext(frame)) {
         if (++emptyPollCount_ > kEmptyPollsBeforePark) {
-            audioOutput_.Reset();
+            ResetAudioOutput();
             SetAudioGate(false);
         }
         ArmAudioTimer(frameInterval_);
@@ -39,6 +39,7 @@ int32_t PlayMan::DecodeAndOutputAudio(TakenFrame &frame)
     const int32_t result =
         ZAVI_AudioDec_Decode(audioDecoder_, frame.data, static_cast<int32_t>(frame.length), &audio);
     if (result != ZAVIDEC_OK) return result;
+    kernel::ScopedLock output(audioOutputLock_);
     if (!audioOutput_.SetFormat(audio.channels, audio.bitsPerSample, audio.sampleRate)) return result;
 
     bool play = true;

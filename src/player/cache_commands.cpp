@@ -16,7 +16,10 @@ int32_t PlayMan::ClearCache()
 {
     kernel::ScopedLock lock(playerLock_);
     caches_.EmptyAudioAndVideo();
-    audioOutput_.Clear();
+    {
+        kernel::ScopedLock output(audioOutputLock_);
+        audioOutput_.Clear();
+    }
     display_.Clear(kBlack);
     playTimeStamp_ = 0;
     return ZAVI_OK;

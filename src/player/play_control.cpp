@@ -12,7 +12,7 @@ int32_t PlayMan::SetPlayMode(uint32_t mode)
     case ZAVI_PLAYMODE_PAUSED:
     case ZAVI_PLAYMODE_SINGLE_FRAME:
         SetBothGates(false);
-        audioOutput_.Reset();
+        ResetAudioOutput();
         break;
     case ZAVI_PLAYMODE_PLAYING:
         // Timers are left alone: one that expired while its gate was closed
@@ -85,6 +85,12 @@ int32_t PlayMan::OpenFile(ZAVI_UINTARG first, ZAVI_UINTARG second, uint32_t *res
     return reader_.Open(first, second, result, readerKind);
 }
 
+void PlayMan::ResetAudioOutput()
+{
+    kernel::ScopedLock output(audioOutputLock_);
+    audioOutput_.Reset();
+}
+
 int32_t PlayMan::SetPlaySpeed(float speed, float frameIntervalMs, uint8_t catchUp)
 {
     kernel::ScopedLock lock(playerLock_);
@@ -131,12 +137,14 @@ int32_t PlayMan::GetPlayTimeStamp(uint32_t *timeStamp) const
 int32_t PlayMan::SetVolume(int32_t volume)
 {
     kernel::ScopedLock lock(playerLock_);
+    kernel::ScopedLock output(audioOutputLock_);
     return audioOutput_.SetVolume(volume) ? ZAVI_OK : ZAVI_ERR_FAIL;
 }
 
 int32_t PlayMan::GetVolume(int32_t *volume)
 {
     kernel::ScopedLock lock(playerLock_);
+    kernel::ScopedLock output(audioOutputLock_);
     return audioOutput_.GetVolume(volume) ? ZAVI_OK : ZAVI_ERR_FAIL;
 }
 

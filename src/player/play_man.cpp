@@ -25,6 +25,7 @@ int32_t PlayMan::Initialise(ZAVI_HWND window)
                            ZAVI_VideoDec_Init(&videoDecoder_) == ZAVIDEC_OK &&
                            ZAVI_AudioDec_Init(&audioDecoder_) == ZAVIDEC_OK;
         if (ready) {
+            kernel::ScopedLock output(audioOutputLock_);
             audioOutput_.SetWindow(window);
             initialised_ = 1;
             emptyPollCount_ = 0;

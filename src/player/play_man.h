@@ -88,6 +88,7 @@ private:
     int32_t IntakeExtraData(const uint8_t *packet, int32_t length);
     bool PairMotionVectors(uint32_t pictureTime, ZAVIDEC_MVRESULT &motion);
     int32_t DecodeAndOutputAudio(TakenFrame &frame);
+    void ResetAudioOutput();
 
     // Fields in the order of their roles in the player (see player_defaults.h
     // for the values set at construction and initialisation). The playback
@@ -115,6 +116,9 @@ private:
     uint8_t motionVectorFlag_ = 0;
     TakenFrame currentMotionVectorFrame_ = {};
     kernel::CriticalSection decoderLock_;
+    // Serialises the audio output between the audio thread and the commands
+    // (the output has no lock of its own); always the innermost player lock.
+    kernel::CriticalSection audioOutputLock_;
     ZAVIDEC_PICTURE decodedPicture_ = {};
     int32_t snapshotBuffer1Size_ = 0;
     uint8_t *snapshotBuffer1_ = nullptr;

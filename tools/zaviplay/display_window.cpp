@@ -44,13 +44,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<PlayWindow> OpenDisplayWindow(int width, int height, const std::string &title)
+std::unique_ptr<PlayWindow> OpenDisplayWindow(int x, int y, int width, int height, const std::string &title)
 {
     XInitThreads();
     Display *display = XOpenDisplay(nullptr);
     if (display == nullptr) return nullptr;
     const int screen = DefaultScreen(display);
-    const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+    const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, static_cast<unsigned>(width),
                                               static_cast<unsigned>(height), 0, BlackPixel(display, screen),
                                               BlackPixel(display, screen));
     XStoreName(display, window, title.c_str());

@@ -43,9 +43,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<PlayWindow> OpenHeadlessWindow(int width, int height)
+std::unique_ptr<PlayWindow> OpenHeadlessWindow(int x, int y, int width, int height)
 {
-    const ZAVI_HWND handle = ZAVIVirtual_CreateWindow(0, 0, width, height, 1);
+    const ZAVI_HWND handle = ZAVIVirtual_CreateWindow(x, y, width, height, 1);
     if (handle == 0) return nullptr;
     return std::make_unique<HeadlessWindow>(handle, width, height);
 }

@@ -1,53 +1,30 @@
-// zaviplay: plays a packet stream file the way a camera client would: it
-// opens a window, creates a player for it and pushes the packets in at the
-// pace of their time stamps, then reports what was played.
+// zaviplay: plays a packet stream the way a camera client would: it opens a
+// window per channel, creates a player for it and pushes the packets in at
+// the pace of their time stamps, while the console steers playback and a
+// status line shows what is happening.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
-#include "ZAVIPlaySDK.h"
-#include "packet_stream.h"
-#include "play_window.h"
+#include "channel.h"
+#include "console.h"
+#include "options.h"
+#include "packet_file.h"
+#include "pattern_stream.h"
 
 namespace {
 
+using namespace zaviplay;
 using Clock = std::chrono::steady_clock;
 
-struct Options {
-    std::string stream;
-    bool headless = false;
-    double speed = 1.0;
-    std::string snapshot;
-    int width = 704;
-    int height = 576;
-};
-
-void Usage()
-{
-    std::fprintf(stderr,
-                 "usage: zaviplay [--headless] [--speed X] [--snapshot out.ppm] [--size WxH] stream.zvs\n"
-                 "  Plays a packet stream (made by zavipack) in a window; headless on the\n"
-                 "  library's virtual screen when no display is reachable or --headless is given.\n");
-}
-
-bool ParseOptions(int argc, char **argv, Options &options)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--headless") options.headless = true;
-        else if (arg == "--speed" && hasValue) options.speed = std::atof(argv[++i]);
-        else if (arg == "--snapshot" && hasValue) options.snapshot = argv[++i];
-        else if (arg == "--size" && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) != 2) return false;
-        } else if (!arg.empty() && arg[0] != '-' && options.stream.empty()) options.stream = arg;
-        else return false;
-    }
-    return !options.stream.empty() && options.speed > 0.0;
-}
+constexpr double kSpeedStep = 2.0;
+constexpr int kSampleFps = 25;
 
 // The library picks its backend when it is loaded; zaviplay draws the same
 // conclusion to decide which kind of window to make.
@@ -60,17 +37,67 @@ bool LibraryIsHeadless()
     return display == nullptr || *display == '\0';
 }
 
-void PrintStatus(ZAVI_HANDLE player, size_t fed, size_t total)
+std::vector<zavi::pack::Packet> LoadOrMakeStream(const Options &options)
 {
-    uint32_t stamp = 0;
-    uint32_t video = 0;
-    uint32_t audio = 0;
-    ZAVI_Play_GetPlayTimeStamp(player, &stamp);
-    ZAVI_Play_GetVideoFrameCount(player, &video);
-    ZAVI_Play_GetAudioFrameCount(player, &audio);
-    std::printf("  fed %zu/%zu packets, playing at %u ms, cached: %u video, %u audio\n", fed, total, stamp, video,
-                audio);
-    std::fflush(stdout);
+    if (!options.stream.empty()) return zavi::pack::readPacketFile(options.stream);
+    zavi::pack::StreamOptions sample;
+    sample.video.width = options.width;
+    sample.video.height = options.height;
+    sample.video.fps = kSampleFps;
+    sample.pictures = static_cast<uint32_t>(std::lround(options.seconds * kSampleFps));
+    sample.audio = zavi::pack::AudioCoding::G711A;
+    sample.rules = true;
+    sample.motion = true;
+    std::printf("zaviplay: no stream given, making %.0f s of the test pattern\n", options.seconds);
+    return zavi::pack::makePatternStream(sample);
+}
+
+// Channels are laid out in a grid of windows.
+std::unique_ptr<PlayWindow> OpenChannelWindow(const Options &options, int channel)
+{
+    const int columns = static_cast<int>(std::ceil(std::sqrt(options.channels)));
+    const int width = options.channels == 1 ? options.width : options.width / columns;
+    const int height = options.channels == 1 ? options.height : options.height / columns;
+    const int x = (channel % columns) * width;
+    const int y = (channel / columns) * height;
+    if (LibraryIsHeadless()) return OpenHeadlessWindow(x, y, width, height);
+    return OpenDisplayWindow(x, y, width, height, "zaviplay " + std::to_string(channel + 1));
+}
+
+void Apply(const std::string &command, std::vector<std::unique_ptr<Channel>> &channels, double &speed,
+           bool &quit)
+{
+    for (auto &channel : channels) {
+        const ZAVI_HANDLE player = channel->Player();
+        if (command == "p") ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_PAUSED);
+        else if (command == "r") ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_PLAYING);
+        else if (command == "s") ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_SINGLE_FRAME);
+        else if (command == "+" || command == "-") channel->SetSpeed(command == "+" ? speed * kSpeedStep : speed / kSpeedStep);
+        else if (command.rfind("v ", 0) == 0) ZAVI_Play_SetVolume(player, std::atoi(command.c_str() + 2));
+    }
+    if (command == "+") speed *= kSpeedStep;
+    if (command == "-") speed /= kSpeedStep;
+    if (command == "q") quit = true;
+}
+
+std::string StatusLine(const std::vector<std::unique_ptr<Channel>> &channels, uint32_t shownBefore, double seconds,
+                       double speed)
+{
+    uint32_t fed = 0, shown = 0, cachedVideo = 0, cachedAudio = 0;
+    for (const auto &channel : channels) {
+        const ChannelCounts counts = channel->Counts();
+        fed += counts.fedVideo;
+        shown += counts.shown;
+        cachedVideo += counts.cachedVideo;
+        cachedAudio += counts.cachedAudio;
+    }
+    const ChannelCounts first = channels.front()->Counts();
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "%zu ch | shown %u of %u fed, dropped %u | %.1f fps | at %u ms | cached %u video %u audio | x%.2f",
+                  channels.size(), shown, fed, fed - std::min(fed, shown + cachedVideo),
+                  (shown - shownBefore) / seconds, first.playTimeStamp, cachedVideo, cachedAudio, speed);
+    return line;
 }
 
 } // namespace
@@ -78,10 +105,7 @@ void PrintStatus(ZAVI_HANDLE player, size_t fed, size_t total)
 int main(int argc, char **argv)
 {
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        Usage();
-        return 2;
-    }
+    if (!ParseOptions(argc, argv, options)) return 2;
     if (options.headless && !LibraryIsHeadless()) {
         // The backend is fixed when the library loads: start again headless.
         setenv("ZAVI_PLATFORM", "virtual", 1);
@@ -90,64 +114,71 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    zaviplay::PacketStream stream;
-    if (!zaviplay::LoadPacketStream(options.stream, stream) || stream.packets.empty()) {
+    std::vector<zavi::pack::Packet> stream;
+    try {
+        stream = LoadOrMakeStream(options);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "zaviplay: %s\n", error.what());
+        return 1;
+    }
+    if (stream.empty()) {
         std::fprintf(stderr, "zaviplay: no packets in %s\n", options.stream.c_str());
         return 1;
     }
-    std::printf("zaviplay: %zu packets, %u ms of stream\n", stream.packets.size(),
-                stream.packets.back().timeStamp - stream.packets.front().timeStamp);
 
-    auto window = LibraryIsHeadless() ? zaviplay::OpenHeadlessWindow(options.width, options.height)
-                                      : zaviplay::OpenDisplayWindow(options.width, options.height, "zaviplay");
-    if (!window) {
-        std::fprintf(stderr, "zaviplay: could not open a window\n");
-        return 1;
-    }
-    std::printf("zaviplay: showing in %s\n", window->Describe().c_str());
-
-    ZAVI_HANDLE player = 0;
-    if (ZAVI_Play_InitPlayer(window->Handle(), &player) != ZAVI_OK) {
-        std::fprintf(stderr, "zaviplay: the player could not be created\n");
-        return 1;
-    }
-    ZAVI_Play_SetPlaySpeed(player, static_cast<float>(options.speed), 40.0f, 1);
-
-    // Push each packet when its time comes, as a device sends a live stream.
-    const Clock::time_point start = Clock::now();
-    const uint32_t firstStamp = stream.packets.front().timeStamp;
-    auto lastStatus = start;
-    size_t fed = 0;
-    bool open = true;
-    for (const auto &packet : stream.packets) {
-        const double dueMs = (packet.timeStamp - firstStamp) / options.speed;
-        const auto due = start + std::chrono::microseconds(static_cast<int64_t>(dueMs * 1000.0));
-        while (open && Clock::now() < due) {
-            open = window->PumpEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::vector<std::unique_ptr<Channel>> channels;
+    for (int i = 0; i < options.channels; ++i) {
+        auto window = OpenChannelWindow(options, i);
+        if (!window) {
+            std::fprintf(stderr, "zaviplay: could not open a window\n");
+            return 1;
         }
-        if (!open) break;
-        ZAVI_Play_InputStream(player, stream.bytes.data() + packet.offset, static_cast<int32_t>(packet.length), 1, 1);
-        ++fed;
-        if (Clock::now() - lastStatus >= std::chrono::seconds(1)) {
-            PrintStatus(player, fed, stream.packets.size());
-            lastStatus = Clock::now();
+        if (i == 0) std::printf("zaviplay: %zu packets, showing in %s\n", stream.size(), window->Describe().c_str());
+        channels.push_back(std::make_unique<Channel>(std::move(window), stream, options, 1234u + i));
+        if (!channels.back()->Ready()) {
+            std::fprintf(stderr, "zaviplay: the player could not be created\n");
+            return 1;
         }
     }
-    // Let the caches drain.
-    for (uint32_t video = 1; open && video > 0;) {
-        open = window->PumpEvents();
-        ZAVI_Play_GetVideoFrameCount(player, &video);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (auto &channel : channels) channel->StartFeeding();
+
+    CommandReader commands;
+    double speed = options.speed;
+    bool quit = false;
+    const auto started = Clock::now();
+    auto lastStatus = started;
+    uint32_t shownAtLastStatus = 0;
+    auto allDrained = [&] {
+        for (const auto &channel : channels) {
+            const ChannelCounts counts = channel->Counts();
+            if (!channel->FeedingDone() || counts.cachedVideo > 0) return false;
+        }
+        return true;
+    };
+    while (!quit && !allDrained()) {
+        for (auto &channel : channels) quit = quit || !channel->Window().PumpEvents();
+        for (std::string command; commands.Next(command);) Apply(command, channels, speed, quit);
+        const auto now = Clock::now();
+        const double seconds = std::chrono::duration<double>(now - lastStatus).count();
+        if (seconds >= 0.5) {
+            ShowStatus(StatusLine(channels, shownAtLastStatus, seconds, speed));
+            shownAtLastStatus = 0;
+            for (const auto &channel : channels) shownAtLastStatus += channel->Counts().shown;
+            lastStatus = now;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    PrintStatus(player, fed, stream.packets.size());
+    ShowStatus(StatusLine(channels, 0, std::chrono::duration<double>(Clock::now() - started).count(), speed));
+    std::printf("\n");
 
     if (!options.snapshot.empty()) {
-        if (window->SaveSnapshot(options.snapshot)) std::printf("zaviplay: window saved to %s\n", options.snapshot.c_str());
-        else std::printf("zaviplay: this window cannot be saved (headless windows only)\n");
+        if (channels.front()->Window().SaveSnapshot(options.snapshot))
+            std::printf("zaviplay: last picture saved to %s\n", options.snapshot.c_str());
+        else
+            std::printf("zaviplay: only headless windows can be saved\n");
     }
-    ZAVI_Play_ReleasePlayer(player);
+    channels.clear();
     std::printf("zaviplay: done\n");
     return 0;
 }

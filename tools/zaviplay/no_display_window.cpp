@@ -3,6 +3,6 @@
 
 namespace zaviplay {
 
-std::unique_ptr<PlayWindow> OpenDisplayWindow(int, int, const std::string &) { return nullptr; }
+std::unique_ptr<PlayWindow> OpenDisplayWindow(int, int, int, int, const std::string &) { return nullptr; }
 
 } // namespace zaviplay

@@ -21,8 +21,8 @@ public:
     virtual std::string Describe() const = 0;
 };
 
-std::unique_ptr<PlayWindow> OpenHeadlessWindow(int width, int height);
-// Null when SDL could not open a window on the display.
-std::unique_ptr<PlayWindow> OpenDisplayWindow(int width, int height, const std::string &title);
+std::unique_ptr<PlayWindow> OpenHeadlessWindow(int x, int y, int width, int height);
+// Null when no X11 window could be opened on the display.
+std::unique_ptr<PlayWindow> OpenDisplayWindow(int x, int y, int width, int height, const std::string &title);
 
 } // namespace zaviplay

@@ -1,0 +1,25 @@
+// Command line of zaviplay.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zaviplay {
+
+struct Options {
+    std::string stream;        // packet stream file; empty: make a sample
+    bool headless = false;
+    double speed = 1.0;
+    int channels = 1;          // copies played side by side
+    uint32_t jitterMs = 0;     // up to this much random delay per packet
+    uint32_t burstEvery = 0;   // every N packets, hold back and send a burst
+    double seconds = 10.0;     // length of the sample made without a file
+    std::string snapshot;      // headless: save the first window's last picture
+    int width = 704;
+    int height = 576;
+};
+
+// False (after printing usage) when the arguments do not parse.
+bool ParseOptions(int argc, char **argv, Options &options);
+
+} // namespace zaviplay
