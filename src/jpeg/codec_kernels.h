@@ -57,11 +57,14 @@ inline constexpr UpsampleBias kUpsampleBiasH2V1{4, 8};
 
 struct CodecKernels {
   const char* name;
-  void (*inverseDct)(const int16_t* coefficients, uint8_t* out, ptrdiff_t stride);
-  // Quantised coefficients in natural order; returns the zig-zag-order mask
-  // of those that are not zero.
-  uint64_t (*forwardDct)(const uint8_t* in, ptrdiff_t stride, const QuantDivisors& divisors,
-                         int16_t* out);
+  // `blocks` consecutive blocks of dequantised coefficients (natural order)
+  // to as many horizontally adjacent 8 x 8 blocks of samples.
+  void (*inverseDctRow)(const int16_t* coefficients, int blocks, uint8_t* out, ptrdiff_t stride);
+  // `blocks` horizontally adjacent blocks of samples to quantised coefficients
+  // (natural order, block b at out + 64 b); masks[b] marks block b's non-zero
+  // coefficients in zig-zag order.
+  void (*forwardDctRow)(const uint8_t* in, ptrdiff_t stride, int blocks, const QuantDivisors& divisors,
+                        int16_t* out, uint64_t* masks);
   // Full-resolution rows to packed blue, green, red.
   void (*yCbCrToBgr)(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* bgr,
                      int width);

@@ -19,6 +19,11 @@ struct DecoderBuffers {
   // Per component: a ring of three MCU rows of samples, so a chroma row has its
   // neighbours above and below while the luma rows between them are output.
   std::array<std::vector<uint8_t>, kColourComponents> rings;
+  // Per component, one MCU row of blocks: dequantised coefficients (kept
+  // zero between uses), where each block's AC coefficients went, and how many.
+  std::array<std::vector<int16_t>, kColourComponents> coefficients;
+  std::array<std::vector<uint8_t>, kColourComponents> acPositions;
+  std::array<std::vector<uint8_t>, kColourComponents> acCounts;
   std::vector<uint16_t> columnSums;  // one chroma row of sums, one spare at each end
   std::array<std::vector<uint8_t>, 2> fullChroma;  // Cb, Cr upsampled to the picture width
   std::vector<uint8_t> neutralChroma;  // 128s: grey streams go through the colour path
@@ -29,6 +34,10 @@ struct EncoderBuffers {
   // subsampled chroma of that MCU row.
   std::array<std::vector<uint8_t>, kColourComponents> planes;
   std::array<std::vector<uint8_t>, 2> subsampled;
+  // Per component, one MCU row of blocks: quantised coefficients and the
+  // zig-zag masks of their non-zero ones.
+  std::array<std::vector<int16_t>, kColourComponents> coefficients;
+  std::array<std::vector<uint64_t>, kColourComponents> masks;
 };
 
 struct CodecState {

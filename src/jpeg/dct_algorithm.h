@@ -1,9 +1,10 @@
 // The integer 8x8 DCT pair (the Loeffler-Ligtenberg-Moschytz factorisation with
 // 13-bit constants and 2 extra bits between the passes, as in the T.81
-// reference decoders), written once over a lane type L so the scalar and the
-// SSE2 builds are the same algorithm bit for bit. Each pass transforms the
+// reference decoders), written once over a lane type L so the scalar, SSE2 and
+// AVX2 builds are the same algorithm bit for bit. Each pass transforms the
 // eight lanes of eight registers down the registers; a transpose between the
-// passes turns columns into rows.
+// passes turns columns into rows. A lane type may carry L::kBlocks
+// horizontally adjacent blocks side by side (AVX2 holds two).
 #pragma once
 
 #include <array>
@@ -15,6 +16,13 @@
 // The passes are large; without this the compiler keeps them out of line and
 // spills the eight registers between the calls.
 #define ZAVI_ALWAYS_INLINE inline __attribute__((always_inline))
+
+// The algorithm's functions take the instruction set of the one translation
+// unit that instantiates them with its lane type: the AVX2 kernels define this
+// as the AVX2 target before including anything.
+#ifndef ZAVI_DCT_TARGET
+#define ZAVI_DCT_TARGET
+#endif
 
 namespace zavi::jpeg {
 
@@ -64,10 +72,11 @@ class DctAlgorithm {
   using V = typename L::V;
   using W = typename L::W;
 
-  // Dequantised coefficients (natural order) to 8 x 8 samples.
-  static void Inverse(const int16_t* coefficients, uint8_t* out, ptrdiff_t stride) {
+  // Dequantised coefficients (natural order) of kBlocks consecutive blocks to
+  // kBlocks horizontally adjacent 8 x 8 blocks of samples.
+  ZAVI_DCT_TARGET static void Inverse(const int16_t* coefficients, uint8_t* out, ptrdiff_t stride) {
     V r[8];
-    for (int i = 0; i < 8; ++i) r[i] = L::Load(coefficients + 8 * i);
+    for (int i = 0; i < 8; ++i) r[i] = L::LoadRows(coefficients + 8 * i);
     InversePass<dct::kConstBits - dct::kPass1Bits>(r);
     L::Transpose(r);
     InversePass<dct::kConstBits + dct::kPass1Bits + 3>(r);
@@ -75,24 +84,25 @@ class DctAlgorithm {
     for (int i = 0; i < 8; ++i) L::StoreCentredBytes(out + i * stride, r[i], kSampleCentre);
   }
 
-  // 8 x 8 samples to quantised coefficients in natural order. Returns the
-  // coefficients that are not zero as a mask in zig-zag order (bit k: zig-zag
-  // position k), so the entropy coder visits only those.
-  static uint64_t Forward(const uint8_t* in, ptrdiff_t stride, const QuantDivisors& divisors,
-                          int16_t* out) {
+  // kBlocks horizontally adjacent 8 x 8 blocks of samples to quantised
+  // coefficients in natural order (block b at out + 64 b). masks[b] gets the
+  // coefficients of block b that are not zero, in zig-zag order (bit k:
+  // zig-zag position k), so the entropy coder visits only those.
+  ZAVI_DCT_TARGET static void Forward(const uint8_t* in, ptrdiff_t stride, const QuantDivisors& divisors,
+                                      int16_t* out, uint64_t* masks) {
     V r[8];
     for (int i = 0; i < 8; ++i) r[i] = L::LoadCentredBytes(in + i * stride, kSampleCentre);
     ForwardPass<true>(r);
     L::Transpose(r);
     ForwardPass<false>(r);
     L::Transpose(r);
-    uint64_t nonZero = 0;
+    for (int b = 0; b < L::kBlocks; ++b) masks[b] = 0;
     for (int i = 0; i < 8; ++i) {
-      const V q = L::Quantise(r[i], L::Load(divisors.reciprocal + 8 * i), L::Load(divisors.half + 8 * i));
-      L::Store(out + 8 * i, q);
-      nonZero |= kZigzagBitsOfRow[i][L::NonZeroMask(q)];
+      const V q = L::Quantise(r[i], L::LoadShared(divisors.reciprocal + 8 * i), L::LoadShared(divisors.half + 8 * i));
+      L::StoreRows(out + 8 * i, q);
+      const uint32_t nonZero = L::NonZeroMask(q);
+      for (int b = 0; b < L::kBlocks; ++b) masks[b] |= kZigzagBitsOfRow[i][(nonZero >> (8 * b)) & 0xFF];
     }
-    return nonZero;
   }
 
  private:
@@ -100,19 +110,19 @@ class DctAlgorithm {
     W low, high;
   };
 
-  static Wide Madd(V a, V b, int16_t ca, int16_t cb) {
+  ZAVI_DCT_TARGET static Wide Madd(V a, V b, int16_t ca, int16_t cb) {
     return {L::MaddLow(a, b, ca, cb), L::MaddHigh(a, b, ca, cb)};
   }
-  static Wide Add(const Wide& a, const Wide& b) { return {L::AddW(a.low, b.low), L::AddW(a.high, b.high)}; }
-  static Wide Sub(const Wide& a, const Wide& b) { return {L::SubW(a.low, b.low), L::SubW(a.high, b.high)}; }
+  ZAVI_DCT_TARGET static Wide Add(const Wide& a, const Wide& b) { return {L::AddW(a.low, b.low), L::AddW(a.high, b.high)}; }
+  ZAVI_DCT_TARGET static Wide Sub(const Wide& a, const Wide& b) { return {L::SubW(a.low, b.low), L::SubW(a.high, b.high)}; }
   template <int Bits>
-  static V Descale(const Wide& x) {
+  ZAVI_DCT_TARGET static V Descale(const Wide& x) {
     const W round = L::SetW(1 << (Bits - 1));
     return L::Pack(L::template ShiftRightW<Bits>(L::AddW(x.low, round)),
                    L::template ShiftRightW<Bits>(L::AddW(x.high, round)));
   }
   template <int Bits>
-  static Wide Widen(V a) {
+  ZAVI_DCT_TARGET static Wide Widen(V a) {
     return {L::template WidenLow<Bits>(a), L::template WidenHigh<Bits>(a)};
   }
 
@@ -122,7 +132,7 @@ class DctAlgorithm {
   struct Odd {
     Wide o4, o5, o6, o7;
   };
-  ZAVI_ALWAYS_INLINE static Odd OddPart(V t4, V t5, V t6, V t7) {
+  ZAVI_DCT_TARGET ZAVI_ALWAYS_INLINE static Odd OddPart(V t4, V t5, V t6, V t7) {
     using namespace dct;
     const V z3 = L::Add(t4, t6);
     const V z4 = L::Add(t5, t7);
@@ -135,7 +145,7 @@ class DctAlgorithm {
   }
 
   template <int Bits>
-  ZAVI_ALWAYS_INLINE static void InversePass(V (&r)[8]) {
+  ZAVI_DCT_TARGET ZAVI_ALWAYS_INLINE static void InversePass(V (&r)[8]) {
     using namespace dct;
     const Wide tmp2 = Madd(r[2], r[6], k0_541196100, k0_541196100 - k1_847759065);
     const Wide tmp3 = Madd(r[2], r[6], k0_541196100 + k0_765366865, k0_541196100);
@@ -155,7 +165,7 @@ class DctAlgorithm {
   }
 
   template <bool FirstPass>
-  ZAVI_ALWAYS_INLINE static void ForwardPass(V (&r)[8]) {
+  ZAVI_DCT_TARGET ZAVI_ALWAYS_INLINE static void ForwardPass(V (&r)[8]) {
     using namespace dct;
     constexpr int kBits = FirstPass ? kConstBits - kPass1Bits : kConstBits + kPass1Bits;
     const V tmp0 = L::Add(r[0], r[7]), tmp7 = L::Sub(r[0], r[7]);
@@ -181,5 +191,26 @@ class DctAlgorithm {
     r[1] = Descale<kBits>(odd.o7);
   }
 };
+
+// Row entry points over `blocks` horizontally adjacent blocks: as many as
+// whole groups of L::kBlocks cover. Return how many that was.
+template <typename L>
+ZAVI_DCT_TARGET int InverseDctRow(const int16_t* coefficients, int blocks, uint8_t* out, ptrdiff_t stride) {
+  int b = 0;
+  for (; b + L::kBlocks <= blocks; b += L::kBlocks) {
+    DctAlgorithm<L>::Inverse(coefficients + kBlockArea * b, out + kBlockSide * b, stride);
+  }
+  return b;
+}
+
+template <typename L>
+ZAVI_DCT_TARGET int ForwardDctRow(const uint8_t* in, ptrdiff_t stride, int blocks, const QuantDivisors& divisors,
+                                  int16_t* out, uint64_t* masks) {
+  int b = 0;
+  for (; b + L::kBlocks <= blocks; b += L::kBlocks) {
+    DctAlgorithm<L>::Forward(in + kBlockSide * b, stride, divisors, out + kBlockArea * b, masks + b);
+  }
+  return b;
+}
 
 }  // namespace zavi::jpeg

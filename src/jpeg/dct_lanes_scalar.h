@@ -11,6 +11,8 @@
 namespace zavi::jpeg {
 
 struct ScalarLanes {
+  static constexpr int kBlocks = 1;
+
   struct V {
     std::array<int16_t, 8> l;
   };
@@ -37,6 +39,10 @@ struct ScalarLanes {
     return r;
   }
   static void Store(int16_t* p, const V& v) { std::copy(v.l.begin(), v.l.end(), p); }
+  // Row of every block held (one block here), and the same row for all.
+  static V LoadRows(const int16_t* p) { return Load(p); }
+  static void StoreRows(int16_t* p, const V& v) { Store(p, v); }
+  static V LoadShared(const int16_t* p) { return Load(p); }
   static V LoadCentredBytes(const uint8_t* p, int centre) {
     V r;
     for (int i = 0; i < 8; ++i) r.l[i] = static_cast<int16_t>(p[i] - centre);
@@ -110,9 +116,9 @@ struct ScalarLanes {
     }
   }
   // Bit i set when lane i is not zero.
-  static uint8_t NonZeroMask(const V& v) {
-    uint8_t mask = 0;
-    for (int i = 0; i < 8; ++i) mask |= static_cast<uint8_t>((v.l[i] != 0) << i);
+  static uint32_t NonZeroMask(const V& v) {
+    uint32_t mask = 0;
+    for (int i = 0; i < 8; ++i) mask |= static_cast<uint32_t>(v.l[i] != 0) << i;
     return mask;
   }
   // sign(c) * (((|c| + half) * reciprocal) >> 16) in unsigned 16-bit lanes.

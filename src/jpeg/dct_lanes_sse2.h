@@ -8,11 +8,15 @@
 namespace zavi::jpeg {
 
 struct Sse2Lanes {
+  static constexpr int kBlocks = 1;
   using V = __m128i;
   using W = __m128i;
 
   static V Load(const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
   static void Store(int16_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+  static V LoadRows(const int16_t* p) { return Load(p); }
+  static void StoreRows(int16_t* p, V v) { Store(p, v); }
+  static V LoadShared(const int16_t* p) { return Load(p); }
   static V LoadCentredBytes(const uint8_t* p, int centre) {
     const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
     return _mm_sub_epi16(_mm_unpacklo_epi8(bytes, _mm_setzero_si128()),
@@ -67,9 +71,9 @@ struct Sse2Lanes {
     r[7] = _mm_unpackhi_epi64(b3, b7);
   }
 
-  static uint8_t NonZeroMask(V v) {
+  static uint32_t NonZeroMask(V v) {
     const __m128i zero = _mm_cmpeq_epi16(v, _mm_setzero_si128());
-    return static_cast<uint8_t>(~_mm_movemask_epi8(_mm_packs_epi16(zero, zero)));
+    return ~static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(zero, zero))) & 0xFF;
   }
 
   static V Quantise(V c, V reciprocal, V half) {

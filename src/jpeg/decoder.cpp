@@ -24,6 +24,10 @@ struct ComponentLayout {
   int sampledWidth = 0;
   int sampledHeight = 0;
   uint8_t* ring = nullptr;
+  int blocksPerRow = 0;  // blocks across one MCU row
+  int16_t* coefficients = nullptr;  // blocksPerRow x vertical blocks of 64
+  uint8_t* acPositions = nullptr;
+  uint8_t* acCounts = nullptr;
   const QuantTable* quant = nullptr;
   const DecodeTable* dc = nullptr;
   const DecodeTable* ac = nullptr;
@@ -91,7 +95,8 @@ Status PlanLayout(const FrameHeader& frame, const ScanHeader& scan, const Stream
     c.horizontal = layout.componentCount == 1 ? 1 : source.horizontal;
     c.vertical = layout.componentCount == 1 ? 1 : source.vertical;
     c.rowsPerMcu = kBlockSide * c.vertical;
-    c.bufferWidth = layout.mcusAcross * c.horizontal * kBlockSide;
+    c.blocksPerRow = layout.mcusAcross * c.horizontal;
+    c.bufferWidth = c.blocksPerRow * kBlockSide;
     c.sampledWidth = CeilDiv(frame.width * c.horizontal, maxHorizontal);
     c.sampledHeight = CeilDiv(frame.height * c.vertical, maxVertical);
     c.quant = &tables.quant[source.quantTable];
@@ -105,30 +110,19 @@ Status PlanLayout(const FrameHeader& frame, const ScanHeader& scan, const Stream
   return kOk;
 }
 
-// One block's dequantised coefficients in natural order, and where its AC
-// coefficients went so only those are cleared for the next block.
-struct BlockCoefficients {
-  alignas(16) int16_t values[kBlockArea] = {};
-  uint8_t acPositions[kBlockArea];
-  int acCount = 0;
-
-  void Clear() {
-    values[0] = 0;
-    for (int i = 0; i < acCount; ++i) values[acPositions[i]] = 0;
-    acCount = 0;
-  }
-};
-
-// Huffman-decodes and dequantises one block into a cleared BlockCoefficients.
-Status DecodeBlock(BitReader& reader, const ComponentLayout& c, int32_t& predictor,
-                   BlockCoefficients& block) {
+// Huffman-decodes and dequantises block `index` of the component's MCU row
+// into its zeroed coefficients, noting where its AC coefficients went.
+Status DecodeBlock(BitReader& reader, const ComponentLayout& c, int32_t& predictor, size_t index) {
+  int16_t* values = c.coefficients + index * kBlockArea;
+  uint8_t* positions = c.acPositions + index * kBlockArea;
+  int count = 0;
   const QuantTable& quant = *c.quant;
   const int category = reader.DecodeSymbol(*c.dc);
   if (category < 0 || category > kMaxDcCategory) return kCorruptStream;
   // Unsigned arithmetic: a hostile stream may push the predictor anywhere.
   predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
                                    static_cast<uint32_t>(reader.TakeSigned(category)));
-  block.values[0] = static_cast<int16_t>(static_cast<uint32_t>(predictor) * quant[0]);
+  values[0] = static_cast<int16_t>(static_cast<uint32_t>(predictor) * quant[0]);
   const DecodeTable& ac = *c.ac;
   for (int k = 1; k < kBlockArea;) {
     const int32_t shortcut = ac.acShortcut[reader.PeekLookahead()];
@@ -138,8 +132,8 @@ Status DecodeBlock(BitReader& reader, const ComponentLayout& c, int32_t& predict
       k += (shortcut >> 4) & 0x0F;
       if (k >= kBlockArea) return kCorruptStream;
       const int natural = kZigzagToNatural[k];
-      block.values[natural] = static_cast<int16_t>(static_cast<uint32_t>(shortcut >> 8) * quant[natural]);
-      block.acPositions[block.acCount++] = static_cast<uint8_t>(natural);
+      values[natural] = static_cast<int16_t>(static_cast<uint32_t>(shortcut >> 8) * quant[natural]);
+      positions[count++] = static_cast<uint8_t>(natural);
       ++k;
       continue;
     }
@@ -156,11 +150,11 @@ Status DecodeBlock(BitReader& reader, const ComponentLayout& c, int32_t& predict
     k += run;
     if (k >= kBlockArea) return kCorruptStream;
     const int natural = kZigzagToNatural[k];
-    block.values[natural] =
-        static_cast<int16_t>(static_cast<uint32_t>(reader.TakeSigned(size)) * quant[natural]);
-    block.acPositions[block.acCount++] = static_cast<uint8_t>(natural);
+    values[natural] = static_cast<int16_t>(static_cast<uint32_t>(reader.TakeSigned(size)) * quant[natural]);
+    positions[count++] = static_cast<uint8_t>(natural);
     ++k;
   }
+  c.acCounts[index] = static_cast<uint8_t>(count);
   return kOk;
 }
 
@@ -173,6 +167,31 @@ void FillFlatBlock(int16_t dc, uint8_t* out, ptrdiff_t stride) {
   const int value = ((firstPass + (1 << (kSecondPassShift - 1))) >> kSecondPassShift) + kSampleCentre;
   const uint8_t sample = static_cast<uint8_t>(std::clamp(value, 0, 255));
   for (int row = 0; row < kBlockSide; ++row) std::memset(out + row * stride, sample, kBlockSide);
+}
+
+// Inverse-transforms row `by` of the component's blocks into its ring rows:
+// flat blocks are filled, runs of the others go to the row kernel together.
+// The coefficients are zeroed again behind it.
+void TransformBlockRow(const ComponentLayout& c, const CodecKernels& kernels, int by, uint8_t* out) {
+  const size_t first = static_cast<size_t>(by) * c.blocksPerRow;
+  int16_t* values = c.coefficients + first * kBlockArea;
+  for (int i = 0; i < c.blocksPerRow;) {
+    if (c.acCounts[first + i] == 0) {
+      FillFlatBlock(values[i * kBlockArea], out + i * kBlockSide, c.bufferWidth);
+      values[i * kBlockArea] = 0;
+      ++i;
+      continue;
+    }
+    const int start = i;
+    while (i < c.blocksPerRow && c.acCounts[first + i] != 0) ++i;
+    kernels.inverseDctRow(values + start * kBlockArea, i - start, out + start * kBlockSide, c.bufferWidth);
+    for (int b = start; b < i; ++b) {
+      int16_t* block = values + b * kBlockArea;
+      const uint8_t* positions = c.acPositions + (first + b) * kBlockArea;
+      block[0] = 0;
+      for (int k = 0; k < c.acCounts[first + b]; ++k) block[positions[k]] = 0;
+    }
+  }
 }
 
 // Turns decoded rows into image rows: chroma upsampling, colour conversion.
@@ -248,6 +267,15 @@ void PrepareBuffers(Layout& layout, DecoderBuffers& buffers, int width) {
     ComponentLayout& c = layout.components[i];
     EnsureSize(buffers.rings[i], static_cast<size_t>(kRingSlots) * c.rowsPerMcu * c.bufferWidth);
     c.ring = buffers.rings[i].data();
+    const size_t blocks = static_cast<size_t>(c.blocksPerRow) * c.vertical;
+    EnsureSize(buffers.coefficients[i], blocks * kBlockArea);
+    EnsureSize(buffers.acPositions[i], blocks * kBlockArea);
+    EnsureSize(buffers.acCounts[i], blocks);
+    // A failed decode may have left coefficients behind.
+    std::fill_n(buffers.coefficients[i].begin(), blocks * kBlockArea, int16_t{0});
+    c.coefficients = buffers.coefficients[i].data();
+    c.acPositions = buffers.acPositions[i].data();
+    c.acCounts = buffers.acCounts[i].data();
   }
   const size_t chromaWidth = static_cast<size_t>(layout.components[1].sampledWidth);
   EnsureSize(buffers.columnSums, chromaWidth + 2);
@@ -302,7 +330,6 @@ Status DecodeStream(CodecState& state, const CodecProperties& properties) {
   std::array<int32_t, kColourComponents> predictors{};
   const int restartInterval = state.tables.restartInterval;
   int untilRestart = restartInterval;
-  BlockCoefficients block;
   for (int mcuRow = 0; mcuRow < layout.mcusDown; ++mcuRow) {
     for (int mcu = 0; mcu < layout.mcusAcross; ++mcu) {
       if (restartInterval != 0) {
@@ -317,19 +344,18 @@ Status DecodeStream(CodecState& state, const CodecProperties& properties) {
         const int index = layout.scanOrder[s];
         const ComponentLayout& c = layout.components[index];
         for (int by = 0; by < c.vertical; ++by) {
-          uint8_t* rowStart = c.Row(mcuRow * c.rowsPerMcu + by * kBlockSide);
           for (int bx = 0; bx < c.horizontal; ++bx) {
+            const size_t block = static_cast<size_t>(by) * c.blocksPerRow + mcu * c.horizontal + bx;
             status = DecodeBlock(reader, c, predictors[index], block);
             if (status != kOk) return status;
-            uint8_t* out = rowStart + (mcu * c.horizontal + bx) * kBlockSide;
-            if (block.acCount == 0) {
-              FillFlatBlock(block.values[0], out, c.bufferWidth);
-            } else {
-              state.kernels->inverseDct(block.values, out, c.bufferWidth);
-            }
-            block.Clear();
           }
         }
+      }
+    }
+    for (int i = 0; i < layout.componentCount; ++i) {
+      const ComponentLayout& c = layout.components[i];
+      for (int by = 0; by < c.vertical; ++by) {
+        TransformBlockRow(c, *state.kernels, by, c.Row(mcuRow * c.rowsPerMcu + by * kBlockSide));
       }
     }
     if (reader.Overran()) return kTruncated;

@@ -177,26 +177,40 @@ Status EncodeImage(CodecState& state, CodecProperties& properties) {
   BitWriter writer(properties.jpegBuffer, static_cast<size_t>(properties.jpegSize));
   WriteHeaders(writer, {properties.imageWidth, properties.imageHeight, g.components, g.lumaHorizontal,
                         g.lumaVertical, &lumaQuant, &chromaQuant});
+  const int lumaBlocksPerRow = g.mcusAcross * g.lumaHorizontal;
+  const int blocksPerComponent[kColourComponents] = {lumaBlocksPerRow * g.lumaVertical, g.mcusAcross, g.mcusAcross};
+  for (int c = 0; c < g.components; ++c) {
+    EnsureSize(buffers.coefficients[c], static_cast<size_t>(blocksPerComponent[c]) * kBlockArea);
+    EnsureSize(buffers.masks[c], static_cast<size_t>(blocksPerComponent[c]));
+  }
   const bool subsampled = g.lumaHorizontal != 1;
   int predictors[kColourComponents] = {};
-  alignas(16) int16_t block[kBlockArea];
   for (int mcuRow = 0; mcuRow < g.mcusDown && !writer.overflowed(); ++mcuRow) {
     LoadMcuRow(properties, g, kernels, buffers, mcuRow);
+    // Transform every block of the MCU row, one row of blocks at a time ...
+    for (int by = 0; by < g.lumaVertical; ++by) {
+      const size_t first = static_cast<size_t>(by) * lumaBlocksPerRow;
+      kernels.forwardDctRow(buffers.planes[0].data() + static_cast<size_t>(by * kBlockSide) * g.paddedWidth,
+                            g.paddedWidth, lumaBlocksPerRow, divisors[0],
+                            buffers.coefficients[0].data() + first * kBlockArea, buffers.masks[0].data() + first);
+    }
+    for (int c = 1; c < g.components; ++c) {
+      const uint8_t* source = subsampled ? buffers.subsampled[c - 1].data() : buffers.planes[c].data();
+      kernels.forwardDctRow(source, subsampled ? g.chromaWidth : g.paddedWidth, g.mcusAcross, divisors[1],
+                            buffers.coefficients[c].data(), buffers.masks[c].data());
+    }
+    // ... then code them in MCU order.
     for (int mcu = 0; mcu < g.mcusAcross; ++mcu) {
       for (int by = 0; by < g.lumaVertical; ++by) {
         for (int bx = 0; bx < g.lumaHorizontal; ++bx) {
-          const uint8_t* source = buffers.planes[0].data() + static_cast<size_t>(by * kBlockSide) * g.paddedWidth +
-                                  (mcu * g.lumaHorizontal + bx) * kBlockSide;
-          const uint64_t nonZero = kernels.forwardDct(source, g.paddedWidth, divisors[0], block);
-          EncodeBlock(writer, block, nonZero, predictors[0], coders.dc[0], coders.ac[0]);
+          const size_t block = static_cast<size_t>(by) * lumaBlocksPerRow + mcu * g.lumaHorizontal + bx;
+          EncodeBlock(writer, buffers.coefficients[0].data() + block * kBlockArea, buffers.masks[0][block],
+                      predictors[0], coders.dc[0], coders.ac[0]);
         }
       }
       for (int c = 1; c < g.components; ++c) {
-        const uint8_t* source = subsampled ? buffers.subsampled[c - 1].data() + mcu * kBlockSide
-                                           : buffers.planes[c].data() + mcu * kBlockSide;
-        const uint64_t nonZero =
-            kernels.forwardDct(source, subsampled ? g.chromaWidth : g.paddedWidth, divisors[1], block);
-        EncodeBlock(writer, block, nonZero, predictors[c], coders.dc[1], coders.ac[1]);
+        EncodeBlock(writer, buffers.coefficients[c].data() + static_cast<size_t>(mcu) * kBlockArea,
+                    buffers.masks[c][mcu], predictors[c], coders.dc[1], coders.ac[1]);
       }
     }
   }

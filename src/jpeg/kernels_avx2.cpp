@@ -1,9 +1,14 @@
-// AVX2 kernel set: colour conversion both ways, 32 pixels per step; the other
-// kernels are the SSE2 ones. Selected only when the processor reports AVX2.
+// AVX2 kernel set: colour conversion both ways, 32 pixels per step, and the
+// DCT two blocks at a time; resampling is the SSE2 kernels'. Selected only
+// when the processor reports AVX2.
+#include "display/colour_bgr24_avx2.h"
+// The DCT algorithm instantiated here is compiled for AVX2 (see dct_algorithm.h).
+#define ZAVI_DCT_TARGET ZAVI_AVX2
+
 #include <immintrin.h>
 
-#include "display/colour_bgr24_avx2.h"
 #include "jpeg/codec_kernels.h"
+#include "jpeg/dct_lanes_avx2.h"
 
 namespace zavi::jpeg {
 
@@ -111,13 +116,30 @@ ZAVI_AVX2 void BgrToYCbCrRow(const uint8_t* bgr, uint8_t* y, uint8_t* cb, uint8_
   Sse2CodecKernels().bgrToYCbCr(bgr + 3 * x, y + x, cb + x, cr + x, width - x);
 }
 
+// Pairs of blocks in AVX2; an odd last block through the SSE2 kernel.
+ZAVI_AVX2 void InverseRow(const int16_t* coefficients, int blocks, uint8_t* out, ptrdiff_t stride) {
+  const int done = InverseDctRow<Avx2Lanes>(coefficients, blocks, out, stride);
+  if (done < blocks) {
+    Sse2CodecKernels().inverseDctRow(coefficients + kBlockArea * done, blocks - done, out + kBlockSide * done, stride);
+  }
+}
+
+ZAVI_AVX2 void ForwardRow(const uint8_t* in, ptrdiff_t stride, int blocks, const QuantDivisors& divisors,
+                          int16_t* out, uint64_t* masks) {
+  const int done = ForwardDctRow<Avx2Lanes>(in, stride, blocks, divisors, out, masks);
+  if (done < blocks) {
+    Sse2CodecKernels().forwardDctRow(in + kBlockSide * done, stride, blocks - done, divisors,
+                                     out + kBlockArea * done, masks + done);
+  }
+}
+
 }  // namespace
 
 const CodecKernels& Avx2CodecKernels() {
   const CodecKernels& sse2 = Sse2CodecKernels();
   static const CodecKernels kernels{"avx2",
-                                    sse2.inverseDct,
-                                    sse2.forwardDct,
+                                    InverseRow,
+                                    ForwardRow,
                                     YCbCrToBgrRow,
                                     BgrToYCbCrRow,
                                     sse2.columnSums,
