@@ -1,0 +1,312 @@
+// Live playback as a client sees it, on the headless backend:
+//  - PacingJitter: how far apart shown pictures are compared with their time
+//    stamps (|interval - 40 ms|, p50 and p99), for a 25 fps stream pushed live.
+//  - AVSkew: after a long stream with sound, how far the picture shown is from
+//    the sound heard. The audio carries its own frame number in its samples,
+//    so what the virtual sound card played tells exactly which frame sounded.
+//  - Channels: how many D1 25 fps H.264 channels play in real time without a
+//    drop, against the decode-bound limit measured in the same run (2 cores /
+//    libavcodec's decode time per frame / 25), and the library's CPU per shown
+//    frame beyond decoding, as a ratio to the decode cost.
+// ZAVI_BENCH_QUICK=1 (set for the smoke runs) shortens every stream.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include "ZAVIPacket.h"
+#include "ZAVIPlaySDK.h"
+#include "ZAVIVirtualDisplay.h"
+#include "ZAVIVirtualSound.h"
+#include "audio_packer.h"
+#include "pattern_stream.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using zavi::pack::Packet;
+
+constexpr int kFps = 25;
+constexpr uint32_t kFrameMs = 1000 / kFps;
+constexpr uint32_t kSampleRate = 8000;
+constexpr uint32_t kSamplesPerAudioFrame = kSampleRate / kFps;
+constexpr double kBytesPerMs = kSampleRate * 2 / 1000.0;
+
+bool Quick() { return std::getenv("ZAVI_BENCH_QUICK") != nullptr; }
+
+uint32_t StampOf(const Packet &packet) { return zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP); }
+bool IsVideo(const Packet &packet)
+{
+    const uint16_t type = zavipkt_u16(packet.data() + ZAVIPKT_OFF_FRAME_TYPE);
+    return type >= ZAVIPKT_FRAME_A_KEY && type <= ZAVIPKT_FRAME_A_B;
+}
+
+std::vector<Packet> VideoStream(int width, int height, uint32_t pictures)
+{
+    zavi::pack::StreamOptions options;
+    options.video.width = width;
+    options.video.height = height;
+    options.video.fps = kFps;
+    options.video.bitrate = 2'000'000;
+    options.pictures = pictures;
+    return zavi::pack::makePatternStream(options);
+}
+
+// Audio frames whose every sample is the frame's own number (times 8, so it
+// survives as an exact PCM value), interleaved with the video by time stamp.
+std::vector<Packet> WithNumberedAudio(const std::vector<Packet> &video)
+{
+    zavi::pack::AudioPacker packer(zavi::pack::AudioCoding::Pcm16, kSampleRate, 1);
+    std::vector<Packet> stream;
+    std::vector<int16_t> pcm(kSamplesPerAudioFrame);
+    int16_t number = 1;
+    for (const auto &packet : video) {
+        std::fill(pcm.begin(), pcm.end(), static_cast<int16_t>(number++ * 8));
+        packer.encode(pcm.data(), kSamplesPerAudioFrame, StampOf(packet), zavi::pack::collectInto(stream));
+        stream.push_back(packet);
+    }
+    return stream;
+}
+
+// Pushes packets when their time has come, as a device delivers them.
+void FeedLive(ZAVI_HANDLE player, const std::vector<Packet> &stream)
+{
+    const auto start = Clock::now();
+    const uint32_t first = StampOf(stream.front());
+    for (const auto &packet : stream) {
+        std::this_thread::sleep_until(start + std::chrono::milliseconds(StampOf(packet) - first));
+        ZAVI_Play_InputStream(player, packet.data(), static_cast<int32_t>(packet.size()), 1, 1);
+    }
+}
+
+void WaitDrained(ZAVI_HANDLE player)
+{
+    for (uint32_t video = 1; video > 0;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ZAVI_Play_GetVideoFrameCount(player, &video);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+double Percentile(std::vector<double> values, double share)
+{
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(share * (values.size() - 1))];
+}
+
+// What the draw callback records for one player: when each picture was shown
+// and how many sound bytes had been played at that moment.
+struct ShowLog {
+    ZAVI_HWND window = 0;
+    std::mutex mutex;
+    std::vector<Clock::time_point> times;
+    std::vector<uint64_t> soundBytes;
+
+    static void OnDraw(uintptr_t, int32_t, int32_t, uintptr_t self, uintptr_t)
+    {
+        auto *log = reinterpret_cast<ShowLog *>(self);
+        ZAVIVIRTUAL_SOUND_STATE state{};
+        ZAVIVirtual_SoundGetState(log->window, &state);
+        std::lock_guard<std::mutex> lock(log->mutex);
+        log->times.push_back(Clock::now());
+        log->soundBytes.push_back(state.bytesPlayed);
+    }
+};
+
+struct Player {
+    explicit Player(int x, int width, int height) : window(ZAVIVirtual_CreateWindow(x, 0, width, height, 1))
+    {
+        log.window = window;
+        ZAVI_Play_InitPlayer(window, &handle);
+        ZAVI_Play_RegOnDrawCallBack(handle, &ShowLog::OnDraw, reinterpret_cast<uintptr_t>(&log), 0);
+    }
+    ~Player()
+    {
+        ZAVI_Play_ReleasePlayer(handle);
+        ZAVIVirtual_DestroyWindow(window);
+    }
+    ZAVI_HWND window;
+    ZAVI_HANDLE handle = 0;
+    ShowLog log;
+};
+
+void PacingJitter(benchmark::State &state)
+{
+    const auto stream = VideoStream(352, 288, Quick() ? 75 : 500);
+    std::vector<double> errors;
+    for (auto _ : state) {
+        Player player(0, 352, 288);
+        FeedLive(player.handle, stream);
+        WaitDrained(player.handle);
+        const auto &times = player.log.times;
+        for (size_t i = 1; i < times.size(); ++i) {
+            const double interval = std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count();
+            errors.push_back(std::fabs(interval - kFrameMs));
+        }
+        state.counters["shown"] = static_cast<double>(times.size());
+    }
+    state.counters["p50_ms"] = Percentile(errors, 0.50);
+    state.counters["p99_ms"] = Percentile(errors, 0.99);
+}
+
+// The audio frame that was sounding when `bytes` had been played, found from
+// where each numbered frame starts in what the sound card played.
+double AudioStampAt(uint64_t bytes, const std::vector<uint64_t> &frameStarts, const std::vector<uint32_t> &stamps)
+{
+    const auto next = std::upper_bound(frameStarts.begin(), frameStarts.end(), bytes);
+    if (next == frameStarts.begin()) return -1.0;
+    const size_t frame = static_cast<size_t>(next - frameStarts.begin()) - 1;
+    return stamps[frame] + (bytes - frameStarts[frame]) / kBytesPerMs;
+}
+
+void AVSkew(benchmark::State &state)
+{
+    const auto video = VideoStream(352, 288, Quick() ? 125 : 1500);
+    const auto stream = WithNumberedAudio(video);
+    std::vector<uint32_t> videoStamps;
+    for (const auto &packet : video) videoStamps.push_back(StampOf(packet));
+    std::vector<uint32_t> audioStamps = videoStamps; // one audio frame per picture, same stamps
+    for (auto _ : state) {
+        Player player(0, 352, 288);
+        ZAVIVirtual_SoundRead(player.window, nullptr, 0);
+        FeedLive(player.handle, stream);
+        WaitDrained(player.handle);
+        // Where each numbered audio frame begins in the played bytes.
+        std::vector<uint8_t> played(static_cast<size_t>(videoStamps.size() + 400) * kSamplesPerAudioFrame * 2);
+        const uint32_t got = ZAVIVirtual_SoundRead(player.window, played.data(), static_cast<uint32_t>(played.size()));
+        std::vector<uint64_t> starts(audioStamps.size(), UINT64_MAX);
+        for (uint32_t at = 0; at + 1 < got; at += 2) {
+            const int value = static_cast<int16_t>(played[at] | (played[at + 1] << 8));
+            if (value <= 0 || value % 8 != 0) continue;
+            const size_t frame = static_cast<size_t>(value / 8 - 1);
+            if (frame < starts.size() && starts[frame] == UINT64_MAX) starts[frame] = at;
+        }
+        // Frames trimmed away by lip-sync never sounded: keep those that did.
+        std::vector<uint64_t> frameStarts;
+        std::vector<uint32_t> stamps;
+        for (size_t i = 0; i < starts.size(); ++i) {
+            if (starts[i] == UINT64_MAX || (!frameStarts.empty() && starts[i] < frameStarts.back())) continue;
+            frameStarts.push_back(starts[i]);
+            stamps.push_back(audioStamps[i]);
+        }
+        std::vector<double> skews;
+        const size_t shown = std::min(player.log.times.size(), videoStamps.size());
+        for (size_t i = shown > kFps ? shown - kFps : 0; i < shown; ++i) { // the last second
+            const double audio = AudioStampAt(player.log.soundBytes[i], frameStarts, stamps);
+            if (audio >= 0) skews.push_back(videoStamps[i] - audio);
+        }
+        double mean = 0;
+        for (double skew : skews) mean += skew;
+        state.counters["skew_ms"] = skews.empty() ? NAN : mean / skews.size();
+        state.counters["max_abs_skew_ms"] = skews.empty() ? NAN : std::fabs(Percentile(skews, 1.0)) > std::fabs(Percentile(skews, 0.0))
+                                                                   ? std::fabs(Percentile(skews, 1.0))
+                                                                   : std::fabs(Percentile(skews, 0.0));
+        state.counters["seconds"] = videoStamps.back() / 1000.0;
+    }
+}
+
+double ProcessCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+// libavcodec's own decode time per picture of the stream (payload after our
+// 32-byte header is the Annex-B access unit).
+double DecodeSecondsPerFrame(const std::vector<Packet> &stream)
+{
+    const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+    AVCodecContext *context = avcodec_alloc_context3(codec);
+    context->thread_count = 1;
+    avcodec_open2(context, codec, nullptr);
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    int frames = 0;
+    const double before = ProcessCpuSeconds();
+    for (const auto &p : stream) {
+        if (!IsVideo(p)) continue;
+        packet->data = const_cast<uint8_t *>(p.data()) + ZAVIPKT_HEADER_SIZE;
+        packet->size = static_cast<int>(p.size() - ZAVIPKT_HEADER_SIZE);
+        avcodec_send_packet(context, packet);
+        while (avcodec_receive_frame(context, frame) == 0) ++frames;
+    }
+    const double seconds = ProcessCpuSeconds() - before;
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&context);
+    return seconds / std::max(frames, 1);
+}
+
+struct ChannelRun {
+    bool realTime;
+    double cpuPerShownFrame;
+};
+
+// N channels fed the stream live at once: real time when every picture fed
+// was shown and the caches drained soon after the stream ended.
+ChannelRun RunChannels(int channels, const std::vector<Packet> &stream, uint32_t pictures)
+{
+    std::vector<std::unique_ptr<Player>> players;
+    for (int i = 0; i < channels; ++i) players.push_back(std::make_unique<Player>(i * 32, 704, 576));
+    const double cpuBefore = ProcessCpuSeconds();
+    std::vector<std::thread> feeders;
+    for (auto &player : players) feeders.emplace_back(FeedLive, player->handle, std::cref(stream));
+    for (auto &feeder : feeders) feeder.join();
+    const auto ended = Clock::now();
+    for (auto &player : players) WaitDrained(player->handle);
+    const bool drainedSoon = Clock::now() - ended < std::chrono::milliseconds(1500);
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
+    size_t shown = 0;
+    bool everyPicture = true;
+    for (auto &player : players) {
+        std::lock_guard<std::mutex> lock(player->log.mutex);
+        shown += player->log.times.size();
+        everyPicture = everyPicture && player->log.times.size() == pictures;
+    }
+    return {everyPicture && drainedSoon, cpu / std::max<size_t>(shown, 1)};
+}
+
+void Channels(benchmark::State &state)
+{
+    const uint32_t pictures = Quick() ? 50 : 250;
+    const auto stream = VideoStream(704, 576, pictures);
+    const double decode = DecodeSecondsPerFrame(stream);
+    const double limit = 2.0 / decode / kFps;
+    int best = 0;
+    double libraryShare = NAN;
+    for (auto _ : state) {
+        const int most = Quick() ? 2 : static_cast<int>(limit) + 2;
+        for (int channels = 1; channels <= most; ++channels) {
+            const ChannelRun run = RunChannels(channels, stream, pictures);
+            if (channels == 1) libraryShare = (run.cpuPerShownFrame - decode) / decode;
+            if (!run.realTime) break;
+            best = channels;
+        }
+    }
+    state.counters["decode_ms"] = decode * 1000.0;
+    state.counters["limit_channels"] = limit;
+    state.counters["channels"] = best;
+    state.counters["ratio_to_limit"] = best / limit;
+    state.counters["cpu_beyond_decode_ratio"] = libraryShare;
+}
+
+BENCHMARK(PacingJitter)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(AVSkew)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Channels)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
