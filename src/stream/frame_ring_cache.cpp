@@ -67,7 +67,7 @@ bool FrameRingCache::TakeNext(TakenFrame &frame)
     frame.nextTimeStamp = 0;
 
     // From here on the frame counts as taken, even if it cannot be handed out.
-    lastTaken_ = lastTaken_ != nullptr ? lastTaken_->next : &descriptors_[0];
+    AdvanceLastTaken();
     const FrameDescriptor &taken = *lastTaken_;
     if (taken.length == 0)
         return false;
@@ -103,8 +103,7 @@ void FrameRingCache::MarkQueued(uint8_t timeStampFlag)
     ScopedLock hold(lock_);
     if (newest_ == nullptr)
         return;
-    for (FrameDescriptor *descriptor = lastTaken_ != nullptr ? lastTaken_->next : &descriptors_[0];;
-         descriptor = descriptor->next) {
+    for (FrameDescriptor *descriptor = AfterLastTaken();; descriptor = descriptor->next) {
         descriptor->timeStampFlag = timeStampFlag;
         if (descriptor == newest_)
             break;
@@ -193,14 +192,19 @@ bool FrameRingCache::WrapOverlapsQueued(int32_t length) const
     return oldest > newest_->offset || oldest < length;
 }
 
-const FrameDescriptor &FrameRingCache::Oldest() const
+FrameDescriptor *FrameRingCache::AfterLastTaken() const
 {
-    return lastTaken_ != nullptr ? *lastTaken_->next : descriptors_[0];
+    return lastTaken_ != nullptr ? lastTaken_->next : &descriptors_[0];
 }
 
-void FrameRingCache::DiscardOldest()
+const FrameDescriptor &FrameRingCache::Oldest() const
 {
-    lastTaken_ = lastTaken_ != nullptr ? lastTaken_->next : &descriptors_[0];
+    return *AfterLastTaken();
+}
+
+void FrameRingCache::AdvanceLastTaken()
+{
+    lastTaken_ = AfterLastTaken();
 }
 
 FrameDescriptor &FrameRingCache::Store(const uint8_t *packet, int32_t length, uint8_t timeStampFlag)

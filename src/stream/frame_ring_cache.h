@@ -80,12 +80,16 @@ protected:
     bool WrapOverlapsQueued(int32_t length) const;
     void WrapToStart() { writeOffset_ = 0; }
     const FrameDescriptor &Oldest() const;
-    void DiscardOldest();
+    // The oldest queued frame becomes the last-taken one: taken, or discarded.
+    void AdvanceLastTaken();
     FrameDescriptor &Store(const uint8_t *packet, int32_t length, uint8_t timeStampFlag);
 
     mutable kernel::CriticalSection lock_;
 
 private:
+    // Descriptor of the oldest queued frame, or of the next one to be stored
+    // when none is queued.
+    FrameDescriptor *AfterLastTaken() const;
     void ReleaseLocked();
     bool ResizeLocked(int32_t ringBytes);
     bool GrowDescriptorRing(int32_t count);

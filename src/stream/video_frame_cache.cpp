@@ -79,11 +79,11 @@ void VideoFrameCache::DropToNextKeyFrameLocked()
         EmptyLocked();
         return;
     }
-    DiscardOldest();
+    AdvanceLastTaken();
     while (CountLocked() >= 2) {
         if (IsKeyFrame(Oldest().frameType))
             return;
-        DiscardOldest();
+        AdvanceLastTaken();
     }
     EmptyLocked();
 }
