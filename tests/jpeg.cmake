@@ -7,3 +7,4 @@ zavi_add_test(jpeg_codec_test SOURCES jpeg_codec_test.cpp LIBS zavi_jpeg PkgConf
 zavi_add_test(jpeg_kernels_test SOURCES jpeg_kernels_test.cpp LIBS zavi_jpeg LABELS jpeg)
 zavi_add_test(jpeg_hostile_test SOURCES jpeg_hostile_test.cpp LIBS zavi_jpeg PkgConfig::TURBOJPEG LABELS jpeg)
 zavi_add_test(jpeg_allocation_test SOURCES jpeg_allocation_test.cpp LIBS zavi_jpeg PkgConfig::TURBOJPEG LABELS jpeg)
+zavi_add_test(jpeg_concurrency_test SOURCES jpeg_concurrency_test.cpp LIBS zavi_jpeg PkgConfig::TURBOJPEG LABELS jpeg concurrency)

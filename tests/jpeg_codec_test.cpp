@@ -120,6 +120,15 @@ TEST(JpegEncode, StreamsDecodeWithLibjpegTurboCloseToTheSource) {
       EXPECT_GE(ourPsnr, theirPsnr - kMaxPsnrShortfall) << sampling.name << " " << size[0] << "x" << size[1];
     }
   }
+  // A grey stream from a colour picture carries its luminance.
+  const Picture colour = ScenePicture(64, 48, 12);
+  std::vector<uint8_t> greyStream;
+  ASSERT_EQ(EncodeWithCodec(colour, 90, jpeg::kSubsampling420, greyStream, 1), 0);
+  Picture ourGrey, turboGrey;
+  ASSERT_TRUE(TurboDecode(greyStream, ourGrey, 1));
+  ASSERT_TRUE(TurboDecode(TurboEncode(colour, TJSAMP_GRAY, 90), turboGrey, 1));
+  EXPECT_GE(Psnr(ourGrey.pixels, turboGrey.pixels), 38.0);
+
   // Grey streams from a grey picture, and quality 100 nearly lossless.
   Picture grey{64, 48, 1, {}};
   for (int i = 0; i < 64 * 48; ++i) grey.pixels.push_back(static_cast<uint8_t>((i * 7) ^ (i / 64)));
