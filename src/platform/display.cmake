@@ -12,12 +12,13 @@ target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_surface.cpp)
 
 if(SDL2_FOUND)
-  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET GLOBAL x11)
+  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET GLOBAL x11 xinerama)
   target_sources(zavi_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_display_backend.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_render_thread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_surfaces.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_window.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_window.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_x11.cpp)
   target_link_libraries(zavi_core PRIVATE PkgConfig::SDL2 PkgConfig::X11)
 else()
   target_sources(zavi_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_display_absent.cpp)

@@ -1,12 +1,11 @@
 // The SDL backend: real windows on Linux. Window handles are X11 window ids
-// (what a toolkit hands out for a widget); monitors are SDL's displays, with
-// their usable bounds as work areas. Every SDL and X call runs on the
-// render thread (sdl_render_thread.h).
+// (what a toolkit hands out for a widget); monitors and windows are asked of
+// the X server (sdl_x11.h); drawing goes through SDL on the render thread
+// (sdl_render_thread.h), started by the first drawing.
 #include "platform/display_backend.h"
 #include "platform/sdl/sdl_render_thread.h"
 #include "platform/sdl/sdl_surfaces.h"
-
-#include <SDL.h>
+#include "platform/sdl/sdl_x11.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,32 +16,12 @@ namespace zavi::platform::sdl_display {
 
 namespace {
 
-constexpr uintptr_t kMonitorHandleBase = 0x00020000; // monitor handle = base + display index
+constexpr uintptr_t kMonitorHandleBase = 0x00020000; // monitor handle = base + screen index
 constexpr const char kGuidPrefix[] = "ZAVISdlDisplay";
 constexpr const char *kDefaultDriverDescription = "Primary Display Driver";
 constexpr const char *kDefaultDriverName = "display";
 
-struct Monitor {
-    Rect bounds;
-    Rect work;
-};
-
-Rect ToRect(const SDL_Rect &rect) { return Rect{rect.x, rect.y, rect.x + rect.w, rect.y + rect.h}; }
-
-std::vector<Monitor> Monitors()
-{
-    std::vector<Monitor> monitors;
-    RenderThread::Get()->Run([&] {
-        const int count = SDL_GetNumVideoDisplays();
-        for (int i = 0; i < count; ++i) {
-            SDL_Rect bounds{}, usable{};
-            if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
-            if (SDL_GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
-            monitors.push_back(Monitor{ToRect(bounds), ToRect(usable)});
-        }
-    });
-    return monitors;
-}
+std::vector<XMonitor> Monitors() { return XConnection::Get()->Monitors(); }
 
 DriverGuid GuidOf(size_t index)
 {
@@ -52,7 +31,7 @@ DriverGuid GuidOf(size_t index)
     return guid;
 }
 
-// The display a driver GUID names; the default driver is display 0.
+// The screen a driver GUID names; the default driver is the first.
 bool IndexOfGuid(const DriverGuid *guid, size_t &index)
 {
     index = 0;
@@ -118,12 +97,12 @@ class SdlBackend final : public DisplayBackend {
 public:
     HResult EnumerateDevices(DeviceEnumCallback callback, void *context, uint32_t flags) override
     {
-        const std::vector<Monitor> monitors = Monitors();
+        const std::vector<XMonitor> monitors = Monitors();
         if (!callback(nullptr, kDefaultDriverDescription, kDefaultDriverName, context, 0)) return kDdOk;
         if (monitors.size() < 2 || !(flags & DDENUM_ATTACHEDSECONDARYDEVICES)) return kDdOk;
         for (size_t i = 0; i < monitors.size(); ++i) {
             const DriverGuid guid = GuidOf(i);
-            const std::string name = "SDL display " + std::to_string(i);
+            const std::string name = "X screen " + std::to_string(i);
             if (!callback(&guid, name.c_str(), name.c_str(), context, kMonitorHandleBase + i)) break;
         }
         return kDdOk;
@@ -133,7 +112,7 @@ public:
     {
         size_t index = 0;
         if (!IndexOfGuid(guid, index)) return kDdErrInvalidParams;
-        const std::vector<Monitor> monitors = Monitors();
+        const std::vector<XMonitor> monitors = Monitors();
         if (index >= monitors.size()) return kDdErrNoDirectDrawHardware;
         driver = std::make_shared<SdlDirectDraw>(monitors[index].bounds);
         return kDdOk;
@@ -183,10 +162,10 @@ public:
 
     int GetSystemMetrics(int index) override
     {
-        const std::vector<Monitor> monitors = Monitors();
+        const std::vector<XMonitor> monitors = Monitors();
         if (monitors.empty()) return 0;
         Rect desktop = monitors.front().bounds;
-        for (const Monitor &monitor : monitors)
+        for (const XMonitor &monitor : monitors)
             desktop = Rect{std::min(desktop.left, monitor.bounds.left), std::min(desktop.top, monitor.bounds.top),
                            std::max(desktop.right, monitor.bounds.right), std::max(desktop.bottom, monitor.bounds.bottom)};
         const Rect &primary = monitors.front().bounds;
@@ -204,7 +183,7 @@ public:
 
     bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) override
     {
-        const std::vector<Monitor> monitors = Monitors();
+        const std::vector<XMonitor> monitors = Monitors();
         if (monitor < kMonitorHandleBase || monitor - kMonitorHandleBase >= monitors.size()) return false;
         const size_t index = monitor - kMonitorHandleBase;
         info.monitor = monitors[index].bounds;
@@ -214,12 +193,7 @@ public:
     }
 
 private:
-    static bool Query(WindowHandle window, WindowPlace &place)
-    {
-        bool found = false;
-        RenderThread::Get()->Run([&] { found = QueryWindow(RenderThread::Get()->X11(), window, place); });
-        return found;
-    }
+    static bool Query(WindowHandle window, WindowPlace &place) { return XConnection::Get()->QueryWindow(window, place); }
 };
 
 } // namespace
@@ -231,7 +205,7 @@ namespace zavi::platform {
 DisplayBackend *SdlDisplayBackend()
 {
     static sdl_display::SdlBackend backend;
-    return sdl_display::RenderThread::Get() != nullptr ? &backend : nullptr;
+    return sdl_display::XConnection::Get() != nullptr ? &backend : nullptr;
 }
 
 } // namespace zavi::platform

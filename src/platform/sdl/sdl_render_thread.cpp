@@ -4,14 +4,6 @@
 
 namespace zavi::platform::sdl_display {
 
-namespace {
-
-// X errors (a window the client destroyed, for instance) must not end the
-// process: the query that caused one reports failure instead.
-int IgnoreXError(::Display *, XErrorEvent *) { return 0; }
-
-} // namespace
-
 RenderThread *RenderThread::Get()
 {
     // Never destroyed: the thread and SDL stay up until the process ends.
@@ -41,18 +33,14 @@ bool RenderThread::Start()
 
 void RenderThread::Loop()
 {
-    const bool ready = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && (x11_ = XOpenDisplay(nullptr)) != nullptr;
-    if (ready) XSetErrorHandler(IgnoreXError);
+    const bool ready = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     {
         std::lock_guard lock(mutex_);
         started_ = true;
         ready_ = ready;
     }
     changed_.notify_all();
-    if (!ready) {
-        if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return;
-    }
+    if (!ready) return;
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return callable_ != nullptr; });

@@ -1,12 +1,10 @@
 // The one thread that owns every SDL window, renderer and texture of the
-// display, and the X connection the display queries windows on. SDL breaks
+// display. SDL breaks
 // when windows or renderers are made from several threads, and a GL context
 // must stay on its thread, while players call the display from their video
 // threads and from client threads: every display call that touches SDL or X
 // is posted here and waited for.
 #pragma once
-
-#include <X11/Xlib.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -17,8 +15,8 @@ namespace zavi::platform::sdl_display {
 
 class RenderThread {
 public:
-    // Started with SDL's video subsystem and an X connection on first use;
-    // null when either cannot be had.
+    // Started with SDL's video subsystem on first use (the first drawing);
+    // null when SDL's video cannot be started.
     static RenderThread *Get();
 
     // Runs `task` on the render thread and returns when it has run (at once
@@ -28,9 +26,6 @@ public:
         using Callable = std::remove_reference_t<Task>;
         Invoke(&task, [](void *callable) { (*static_cast<Callable *>(callable))(); });
     }
-
-    // The render thread's own X connection; use it only inside Run.
-    ::Display *X11() const { return x11_; }
 
 private:
     RenderThread() = default;
@@ -46,7 +41,6 @@ private:
     bool started_ = false;
     bool ready_ = false;
     std::thread::id id_;
-    ::Display *x11_ = nullptr;
 };
 
 } // namespace zavi::platform::sdl_display

@@ -54,8 +54,10 @@ HResult SdlPrimarySurface::Blt(const Rect *destRect, DrawSurface *source, const 
         if (clipper_ != nullptr) window = clipper_->Window();
     }
     if (window == nullptr) return kDdErrNoClipperAttached;
+    RenderThread *renderer = RenderThread::Get();
+    if (renderer == nullptr) return kDdErrNoDirectDrawHardware; // SDL's video did not start
     HResult result = kDdOk;
-    RenderThread::Get()->Run([&] { result = window->Blit(monitor_, *destRect, *from, sourceArea); });
+    renderer->Run([&] { result = window->Blit(monitor_, *destRect, *from, sourceArea); });
     return result;
 }
 
@@ -77,8 +79,9 @@ void SdlWindowCanvas::FillRect(const Rect &rect, ColorRef color)
 
 void SdlWindowCanvas::Flush()
 {
-    if (rects_.empty()) return;
-    RenderThread::Get()->Run([this] { window_->Fill(rects_.data(), rects_.size()); });
+    RenderThread *renderer = RenderThread::Get();
+    if (rects_.empty() || renderer == nullptr) return;
+    renderer->Run([this] { window_->Fill(rects_.data(), rects_.size()); });
     rects_.clear();
 }
 

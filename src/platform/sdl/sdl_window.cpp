@@ -40,19 +40,6 @@ std::map<WindowHandle, std::weak_ptr<SdlWindow>> registry;
 
 } // namespace
 
-bool QueryWindow(::Display *x11, WindowHandle window, WindowPlace &place)
-{
-    if (x11 == nullptr || window == 0) return false;
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(x11, static_cast<::Window>(window), &attributes) == 0) return false;
-    int x = 0, y = 0;
-    ::Window child = 0;
-    if (!XTranslateCoordinates(x11, static_cast<::Window>(window), attributes.root, 0, 0, &x, &y, &child)) return false;
-    place.client = Rect{x, y, x + attributes.width, y + attributes.height};
-    place.visible = attributes.map_state == IsViewable;
-    return true;
-}
-
 SdlWindow::~SdlWindow()
 {
     for (CachedTexture &cached : textures_)
@@ -71,7 +58,7 @@ bool SdlWindow::Prepare(WindowPlace &place)
     // about it is dropped so that it does not pile up.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_WINDOWEVENT, SDL_MULTIGESTURE);
-    if (!QueryWindow(RenderThread::Get()->X11(), window_, place) || !place.visible) return false;
+    if (!XConnection::Get()->QueryWindow(window_, place) || !place.visible) return false;
     if (sdlWindow_ == nullptr) {
         sdlWindow_ = SDL_CreateWindowFrom(reinterpret_cast<const void *>(window_));
         if (sdlWindow_ == nullptr) return false;
@@ -184,7 +171,8 @@ std::shared_ptr<SdlWindow> AcquireWindow(WindowHandle window)
     std::weak_ptr<SdlWindow> &entry = registry[window];
     if (auto existing = entry.lock()) return existing;
     std::shared_ptr<SdlWindow> created(new SdlWindow(window), [](SdlWindow *state) {
-        RenderThread::Get()->Run([state] { delete state; });
+        if (state->HoldsSdlObjects()) RenderThread::Get()->Run([state] { delete state; });
+        else delete state;
     });
     entry = created;
     return created;

@@ -7,22 +7,14 @@
 
 #include "platform/display.h"
 #include "platform/memory_surface.h"
+#include "platform/sdl/sdl_x11.h"
 
 #include <SDL.h>
-#include <X11/Xlib.h>
 
 #include <array>
 #include <memory>
 
 namespace zavi::platform::sdl_display {
-
-// Where a window is and whether it can be seen, from the X server.
-struct WindowPlace {
-    Rect client; // desktop coordinates
-    bool visible = false;
-};
-
-bool QueryWindow(::Display *x11, WindowHandle window, WindowPlace &place);
 
 struct FilledRect {
     Rect rect;
@@ -37,6 +29,8 @@ public:
     SdlWindow &operator=(const SdlWindow &) = delete;
 
     WindowHandle Handle() const { return window_; }
+    // True once SDL objects were made for the window (on the render thread).
+    bool HoldsSdlObjects() const { return sdlWindow_ != nullptr; }
 
     // Stretches `sourceArea` of `source` onto `dest` (coordinates of the
     // monitor whose desktop rectangle is `monitor`), cut to that monitor.
@@ -68,8 +62,8 @@ private:
 };
 
 // The window's state, shared by everything bound to that window (clippers,
-// device contexts); made on first use and destroyed on the render thread
-// when the last holder lets go.
+// device contexts); made on first use and destroyed (on the render thread
+// when it holds SDL objects) when the last holder lets go.
 std::shared_ptr<SdlWindow> AcquireWindow(WindowHandle window);
 
 } // namespace zavi::platform::sdl_display
