@@ -213,4 +213,18 @@ ZAVI_DCT_TARGET int ForwardDctRow(const uint8_t* in, ptrdiff_t stride, int block
   return b;
 }
 
+// Kernel entry points for lane types of one block: the whole row.
+template <typename L>
+void InverseDctWholeRow(const int16_t* coefficients, int blocks, uint8_t* out, ptrdiff_t stride) {
+  static_assert(L::kBlocks == 1);
+  InverseDctRow<L>(coefficients, blocks, out, stride);
+}
+
+template <typename L>
+void ForwardDctWholeRow(const uint8_t* in, ptrdiff_t stride, int blocks, const QuantDivisors& divisors,
+                        int16_t* out, uint64_t* masks) {
+  static_assert(L::kBlocks == 1);
+  ForwardDctRow<L>(in, stride, blocks, divisors, out, masks);
+}
+
 }  // namespace zavi::jpeg

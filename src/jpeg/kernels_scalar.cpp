@@ -26,21 +26,12 @@ void DownsampleRows(const uint8_t* row0, const uint8_t* row1, uint8_t* out, int 
   for (int i = 0; i < outWidth; ++i) out[i] = pixel::DownsampleBlock(row0, row1, i);
 }
 
-void InverseRow(const int16_t* coefficients, int blocks, uint8_t* out, ptrdiff_t stride) {
-  InverseDctRow<ScalarLanes>(coefficients, blocks, out, stride);
-}
-
-void ForwardRow(const uint8_t* in, ptrdiff_t stride, int blocks, const QuantDivisors& divisors, int16_t* out,
-                uint64_t* masks) {
-  ForwardDctRow<ScalarLanes>(in, stride, blocks, divisors, out, masks);
-}
-
 }  // namespace
 
 const CodecKernels& ScalarCodecKernels() {
   static const CodecKernels kernels{"scalar",
-                                    InverseRow,
-                                    ForwardRow,
+                                    InverseDctWholeRow<ScalarLanes>,
+                                    ForwardDctWholeRow<ScalarLanes>,
                                     YCbCrToBgrRow,
                                     BgrToYCbCrRow,
                                     ColumnSums,

@@ -148,21 +148,12 @@ void DownsampleRows(const uint8_t* row0, const uint8_t* row1, uint8_t* out, int 
   for (; i < outWidth; ++i) out[i] = pixel::DownsampleBlock(row0, row1, i);
 }
 
-void InverseRow(const int16_t* coefficients, int blocks, uint8_t* out, ptrdiff_t stride) {
-  InverseDctRow<Sse2Lanes>(coefficients, blocks, out, stride);
-}
-
-void ForwardRow(const uint8_t* in, ptrdiff_t stride, int blocks, const QuantDivisors& divisors, int16_t* out,
-                uint64_t* masks) {
-  ForwardDctRow<Sse2Lanes>(in, stride, blocks, divisors, out, masks);
-}
-
 }  // namespace
 
 const CodecKernels& Sse2CodecKernels() {
   static const CodecKernels kernels{"sse2",
-                                    InverseRow,
-                                    ForwardRow,
+                                    InverseDctWholeRow<Sse2Lanes>,
+                                    ForwardDctWholeRow<Sse2Lanes>,
                                     YCbCrToBgrRow,
                                     BgrToYCbCrRow,
                                     ColumnSums,
