@@ -40,7 +40,6 @@ enum Status : int32_t {
   kUnsupportedStream = -7,   // lossless, arithmetic coding, 12-bit, or a layout we do not decode
   kImageMismatch = -8,       // the image description does not fit the stream
   kOutputTooSmall = -9,      // the JPEG buffer cannot hold the encoded stream
-  kTooLarge = -10,           // declared dimensions beyond what we decode
 };
 
 struct CodecState;

@@ -19,10 +19,9 @@ inline constexpr int kMaxHuffmanCodeLength = 16;
 inline constexpr int kMaxHuffmanSymbols = 256;
 inline constexpr int kMaxDcCategory = 11;  // 8-bit samples
 inline constexpr int kMaxCoefficientMagnitude = 1023;
-inline constexpr int kMaxSamplingFactor = 2;
 
-// Largest picture side the decoder accepts (the format allows 65535; buffers
-// are per MCU row, so this bounds a row buffer, not the whole picture).
+// Largest picture side a frame header can carry (16-bit fields). The decoder
+// keeps only a few MCU rows, so even this bounds its buffers to a few MB.
 inline constexpr int kMaxDimension = 65535;
 
 enum Marker : uint8_t {

@@ -14,7 +14,6 @@ class SegmentReader {
  public:
   SegmentReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   bool Has(size_t bytes) const { return size_ - position_ >= bytes; }
-  size_t remaining() const { return size_ - position_; }
   uint8_t Byte() { return data_[position_++]; }
   uint16_t Word() {
     const uint16_t high = data_[position_++];
