@@ -248,6 +248,45 @@ TEST(JpegDecode, RestartIntervalsApplicationSegmentsAndFillBytes) {
   }
 }
 
+// Layouts cameras do not send: 4:4:0 sampling, and components coded in
+// separate scans. They are refused with their own code, after the
+// parameters have been read.
+TEST(JpegDecode, LayoutsWeDoNotDecodeAreRefused) {
+  if (std::system("cjpeg -version >/dev/null 2>&1") != 0 || std::system("jpegtran -version >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "cjpeg or jpegtran not installed";
+  }
+  const Picture source = ScenePicture(48, 32, 6);
+  // cjpeg reads a binary PPM (red, green, blue).
+  std::string ppm = "P6 48 32 255\n";
+  for (size_t i = 0; i < source.pixels.size(); i += 3) {
+    ppm.push_back(static_cast<char>(source.pixels[i + 2]));
+    ppm.push_back(static_cast<char>(source.pixels[i + 1]));
+    ppm.push_back(static_cast<char>(source.pixels[i]));
+  }
+  std::vector<uint8_t> sampled440;
+  ASSERT_TRUE(Transform("cjpeg -sample 1x2,1x1,1x1", std::vector<uint8_t>(ppm.begin(), ppm.end()), sampled440));
+  const auto script = TemporaryPath("zavi_scans_");
+  std::ofstream(script) << "0;\n1;\n2;\n";
+  std::vector<uint8_t> separateScans;
+  ASSERT_TRUE(Transform("jpegtran -scans " + script.string(), TurboEncode(source, TJSAMP_420, 75), separateScans));
+  std::filesystem::remove(script);
+  for (const auto* stream : {&sampled440, &separateScans}) {
+    jpeg::CodecProperties p;
+    ASSERT_EQ(jpeg::Initialise(p), 0);
+    p.jpegBuffer = const_cast<uint8_t*>(stream->data());
+    p.jpegSize = static_cast<int32_t>(stream->size());
+    EXPECT_EQ(jpeg::Read(p, jpeg::kReadParameters), 0);
+    EXPECT_EQ(p.jpegWidth, 48);
+    EXPECT_EQ(p.jpegChannels, 3);
+    std::vector<uint8_t> image(48 * 32 * 3);
+    p.imageBuffer = image.data();
+    p.imageWidth = 48;
+    p.imageHeight = 32;
+    EXPECT_EQ(jpeg::Read(p, jpeg::kReadWholeImage), jpeg::kUnsupportedStream);
+    jpeg::Release(p);
+  }
+}
+
 TEST(JpegCodec, PropertiesLifecycleAndRefusals) {
   jpeg::CodecProperties p;
   p.quality = 3;
