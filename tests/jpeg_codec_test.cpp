@@ -248,13 +248,40 @@ TEST(JpegDecode, RestartIntervalsApplicationSegmentsAndFillBytes) {
   }
 }
 
-// Layouts cameras do not send: 4:4:0 sampling, and components coded in
-// separate scans. They are refused with their own code, after the
-// parameters have been read.
-TEST(JpegDecode, LayoutsWeDoNotDecodeAreRefused) {
-  if (std::system("cjpeg -version >/dev/null 2>&1") != 0 || std::system("jpegtran -version >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "cjpeg or jpegtran not installed";
+// Components coded in separate scans (each alone, or luminance then both
+// chrominance components together), with and without restart intervals,
+// decode as libjpeg-turbo decodes them.
+TEST(JpegDecode, ComponentsInSeparateScans) {
+  if (std::system("jpegtran -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "jpegtran not installed";
+  const auto script = TemporaryPath("zavi_scans_");
+  for (const char* scans : {"0;\n1;\n2;\n", "0;\n1,2;\n", "2;\n0;\n1;\n"}) {
+    std::ofstream(script) << scans;
+    for (const Sampling& sampling : kSamplings) {
+      const Picture source = ScenePicture(45, 29, 8);
+      const std::vector<uint8_t> plain = TurboEncode(source, sampling.turbo, 80);
+      Picture expected;
+      ASSERT_TRUE(TurboDecode(plain, expected));
+      for (const char* restart : {"", "-restart 2B "}) {
+        std::vector<uint8_t> separate;
+        ASSERT_TRUE(Transform(std::string("jpegtran ") + restart + "-scans " + script.string(), plain, separate));
+        Picture ours;
+        ASSERT_EQ(DecodeWithCodec(separate, ours), 0) << sampling.name << " " << restart;
+        EXPECT_EQ(MaxDifference(ours, expected), 0) << sampling.name << " " << restart;
+        // Without its last scan the picture is incomplete.
+        size_t lastScan = separate.size() - 2;
+        while (lastScan > 0 && !(separate[lastScan] == 0xFF && separate[lastScan + 1] == jpeg::kMarkerSos)) --lastScan;
+        const std::vector<uint8_t> cut(separate.begin(), separate.begin() + static_cast<long>(lastScan));
+        EXPECT_LT(DecodeWithCodec(cut, ours), 0) << sampling.name;
+      }
+    }
   }
+  std::filesystem::remove(script);
+}
+
+// 4:4:0 sampling (chrominance halved vertically only), which cameras do not
+// send, is refused with its own code after the parameters have been read.
+TEST(JpegDecode, VerticalOnlySubsamplingIsRefused) {
+  if (std::system("cjpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "cjpeg not installed";
   const Picture source = ScenePicture(48, 32, 6);
   // cjpeg reads a binary PPM (red, green, blue).
   std::string ppm = "P6 48 32 255\n";
@@ -263,28 +290,21 @@ TEST(JpegDecode, LayoutsWeDoNotDecodeAreRefused) {
     ppm.push_back(static_cast<char>(source.pixels[i + 1]));
     ppm.push_back(static_cast<char>(source.pixels[i]));
   }
-  std::vector<uint8_t> sampled440;
-  ASSERT_TRUE(Transform("cjpeg -sample 1x2,1x1,1x1", std::vector<uint8_t>(ppm.begin(), ppm.end()), sampled440));
-  const auto script = TemporaryPath("zavi_scans_");
-  std::ofstream(script) << "0;\n1;\n2;\n";
-  std::vector<uint8_t> separateScans;
-  ASSERT_TRUE(Transform("jpegtran -scans " + script.string(), TurboEncode(source, TJSAMP_420, 75), separateScans));
-  std::filesystem::remove(script);
-  for (const auto* stream : {&sampled440, &separateScans}) {
-    jpeg::CodecProperties p;
-    ASSERT_EQ(jpeg::Initialise(p), 0);
-    p.jpegBuffer = const_cast<uint8_t*>(stream->data());
-    p.jpegSize = static_cast<int32_t>(stream->size());
-    EXPECT_EQ(jpeg::Read(p, jpeg::kReadParameters), 0);
-    EXPECT_EQ(p.jpegWidth, 48);
-    EXPECT_EQ(p.jpegChannels, 3);
-    std::vector<uint8_t> image(48 * 32 * 3);
-    p.imageBuffer = image.data();
-    p.imageWidth = 48;
-    p.imageHeight = 32;
-    EXPECT_EQ(jpeg::Read(p, jpeg::kReadWholeImage), jpeg::kUnsupportedStream);
-    jpeg::Release(p);
-  }
+  std::vector<uint8_t> stream;
+  ASSERT_TRUE(Transform("cjpeg -sample 1x2,1x1,1x1", std::vector<uint8_t>(ppm.begin(), ppm.end()), stream));
+  jpeg::CodecProperties p;
+  ASSERT_EQ(jpeg::Initialise(p), 0);
+  p.jpegBuffer = stream.data();
+  p.jpegSize = static_cast<int32_t>(stream.size());
+  EXPECT_EQ(jpeg::Read(p, jpeg::kReadParameters), 0);
+  EXPECT_EQ(p.jpegWidth, 48);
+  EXPECT_EQ(p.jpegChannels, 3);
+  std::vector<uint8_t> image(48 * 32 * 3);
+  p.imageBuffer = image.data();
+  p.imageWidth = 48;
+  p.imageHeight = 32;
+  EXPECT_EQ(jpeg::Read(p, jpeg::kReadWholeImage), jpeg::kUnsupportedStream);
+  jpeg::Release(p);
 }
 
 TEST(JpegCodec, PropertiesLifecycleAndRefusals) {

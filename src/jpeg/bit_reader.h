@@ -17,6 +17,9 @@ class BitReader {
  public:
   BitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
+  // Bytes of the data read so far; never past the marker that ends the scan.
+  size_t position() const { return position_; }
+
   // Makes at least 57 bits available.
   void Fill() {
     // Common case: eight more bytes in the buffer and none of them 0xFF; take

@@ -71,13 +71,14 @@ void FillFlatBlock(int16_t dc, uint8_t* out, ptrdiff_t stride) {
   for (int row = 0; row < kBlockSide; ++row) std::memset(out + row * stride, sample, kBlockSide);
 }
 
-// Inverse-transforms row `by` of the component's blocks into its ring rows:
-// flat blocks are filled, runs of the others go to the row kernel together.
-// The coefficients are zeroed again behind it.
-void TransformBlockRow(const ComponentLayout& c, const CodecKernels& kernels, int by, uint8_t* out) {
+// Inverse-transforms the first `blocks` blocks of row `by` of the component's
+// coefficients into its ring rows at out: flat blocks are filled, runs of the
+// others go to the row kernel together. The coefficients are zeroed again
+// behind it.
+void TransformBlockRow(const ComponentLayout& c, const CodecKernels& kernels, int by, int blocks, uint8_t* out) {
   const size_t first = static_cast<size_t>(by) * c.blocksPerRow;
   int16_t* values = c.coefficients + first * kBlockArea;
-  for (int i = 0; i < c.blocksPerRow;) {
+  for (int i = 0; i < blocks;) {
     if (c.acCounts[first + i] == 0) {
       FillFlatBlock(values[i * kBlockArea], out + i * kBlockSide, c.bufferWidth);
       values[i * kBlockArea] = 0;
@@ -85,7 +86,7 @@ void TransformBlockRow(const ComponentLayout& c, const CodecKernels& kernels, in
       continue;
     }
     const int start = i;
-    while (i < c.blocksPerRow && c.acCounts[first + i] != 0) ++i;
+    while (i < blocks && c.acCounts[first + i] != 0) ++i;
     kernels.inverseDctRow(values + start * kBlockArea, i - start, out + start * kBlockSide, c.bufferWidth);
     for (int b = start; b < i; ++b) {
       int16_t* block = values + b * kBlockArea;
@@ -94,6 +95,66 @@ void TransformBlockRow(const ComponentLayout& c, const CodecKernels& kernels, in
       for (int k = 0; k < c.acCounts[first + b]; ++k) block[positions[k]] = 0;
     }
   }
+}
+
+// Decodes one scan into the component rings, a row of MCUs at a time, and
+// calls afterRow(mcuRow) once each row is in the rings. A scan of several
+// components interleaves them in MCUs of each one's sampling factors; a scan
+// of one component codes its blocks one by one, over its own width and height.
+template <typename AfterRow>
+Status DecodeScan(BitReader& reader, Layout& layout, const ScanHeader& scan, const StreamTables& tables,
+                  const CodecKernels& kernels, AfterRow afterRow) {
+  const bool interleaved = scan.componentCount > 1 || layout.componentCount == 1;
+  int mcusAcross = layout.mcusAcross;
+  int mcusDown = layout.mcusDown;
+  for (int s = 0; s < scan.componentCount; ++s) {
+    ComponentLayout& c = layout.components[scan.components[s].frameIndex];
+    c.dc = &tables.dc[scan.components[s].dcTable];
+    c.ac = &tables.ac[scan.components[s].acTable];
+    if (!interleaved) {
+      mcusAcross = (c.sampledWidth + kBlockSide - 1) / kBlockSide;
+      mcusDown = (c.sampledHeight + kBlockSide - 1) / kBlockSide;
+    }
+  }
+  std::array<int32_t, kColourComponents> predictors{};
+  const int restartInterval = tables.restartInterval;
+  int untilRestart = restartInterval;
+  for (int mcuRow = 0; mcuRow < mcusDown; ++mcuRow) {
+    for (int mcu = 0; mcu < mcusAcross; ++mcu) {
+      if (restartInterval != 0) {
+        if (untilRestart == 0) {
+          if (!reader.ConsumeRestartMarker()) return kCorruptStream;
+          predictors.fill(0);
+          untilRestart = restartInterval;
+        }
+        --untilRestart;
+      }
+      for (int s = 0; s < scan.componentCount; ++s) {
+        const int index = scan.components[s].frameIndex;
+        const ComponentLayout& c = layout.components[index];
+        const int across = interleaved ? c.horizontal : 1;
+        const int down = interleaved ? c.vertical : 1;
+        for (int by = 0; by < down; ++by) {
+          for (int bx = 0; bx < across; ++bx) {
+            const size_t block = static_cast<size_t>(by) * c.blocksPerRow + mcu * across + bx;
+            const Status status = DecodeBlock(reader, c, predictors[index], block);
+            if (status != kOk) return status;
+          }
+        }
+      }
+    }
+    for (int s = 0; s < scan.componentCount; ++s) {
+      const ComponentLayout& c = layout.components[scan.components[s].frameIndex];
+      const int across = interleaved ? c.horizontal : 1;
+      const int down = interleaved ? c.vertical : 1;
+      for (int by = 0; by < down; ++by) {
+        TransformBlockRow(c, kernels, by, mcusAcross * across, c.Row((mcuRow * down + by) * kBlockSide));
+      }
+    }
+    if (reader.Overran()) return kTruncated;
+    afterRow(mcuRow);
+  }
+  return kOk;
 }
 
 bool ImageFitsStream(const CodecProperties& p, const FrameHeader& frame) {
@@ -125,55 +186,49 @@ Status ReadStreamParameters(CodecState& state, CodecProperties& properties) {
 
 Status DecodeStream(CodecState& state, const CodecProperties& properties) {
   if (properties.jpegColour == kColourOther) return kImageMismatch;
+  const uint8_t* data = properties.jpegBuffer;
   const size_t size = static_cast<size_t>(properties.jpegSize);
-  Status status = ParseStream(properties.jpegBuffer, size, ParseGoal::kFirstScan, state.tables, state.parsed);
+  Status status = ParseStream(data, size, ParseGoal::kFirstScan, state.tables, state.parsed);
   if (status != kOk) return status;
   const FrameHeader& frame = state.parsed.frame;
   if (properties.imageBuffer == nullptr || !ImageFitsStream(properties, frame)) return kImageMismatch;
   Layout layout;
-  status = PlanLayout(frame, state.parsed.scan, state.tables, layout);
+  status = PlanLayout(frame, state.tables, layout);
   if (status != kOk) return status;
-  PrepareBuffers(layout, state.decoder, frame.width);
-
-  const size_t offset = state.parsed.scanDataOffset;
-  BitReader reader(properties.jpegBuffer + offset, size - offset);
   RowWriter writer(layout, state.decoder, *state.kernels, properties);
-  std::array<int32_t, kColourComponents> predictors{};
-  const int restartInterval = state.tables.restartInterval;
-  int untilRestart = restartInterval;
-  for (int mcuRow = 0; mcuRow < layout.mcusDown; ++mcuRow) {
-    for (int mcu = 0; mcu < layout.mcusAcross; ++mcu) {
-      if (restartInterval != 0) {
-        if (untilRestart == 0) {
-          if (!reader.ConsumeRestartMarker()) return kCorruptStream;
-          predictors.fill(0);
-          untilRestart = restartInterval;
-        }
-        --untilRestart;
-      }
-      for (int s = 0; s < layout.componentCount; ++s) {
-        const int index = layout.scanOrder[s];
-        const ComponentLayout& c = layout.components[index];
-        for (int by = 0; by < c.vertical; ++by) {
-          for (int bx = 0; bx < c.horizontal; ++bx) {
-            const size_t block = static_cast<size_t>(by) * c.blocksPerRow + mcu * c.horizontal + bx;
-            status = DecodeBlock(reader, c, predictors[index], block);
-            if (status != kOk) return status;
-          }
-        }
-      }
-    }
-    for (int i = 0; i < layout.componentCount; ++i) {
-      const ComponentLayout& c = layout.components[i];
-      for (int by = 0; by < c.vertical; ++by) {
-        TransformBlockRow(c, *state.kernels, by, c.Row(mcuRow * c.rowsPerMcu + by * kBlockSide));
-      }
-    }
-    if (reader.Overran()) return kTruncated;
-    // The previous MCU row now has the chroma row below it.
-    if (mcuRow > 0) writer.WriteRows((mcuRow - 1) * layout.mcuHeight, mcuRow * layout.mcuHeight);
+
+  // The usual stream codes every component in one scan: image rows are
+  // written behind the decode, one MCU row late (the chroma filter needs the
+  // row below).
+  if (state.parsed.scan.componentCount == frame.componentCount) {
+    PrepareBuffers(layout, state.decoder, frame.width, false);
+    BitReader reader(data + state.parsed.scanDataOffset, size - state.parsed.scanDataOffset);
+    status = DecodeScan(reader, layout, state.parsed.scan, state.tables, *state.kernels, [&](int mcuRow) {
+      if (mcuRow > 0) writer.WriteRows((mcuRow - 1) * layout.mcuHeight, mcuRow * layout.mcuHeight);
+    });
+    if (status != kOk) return status;
+    writer.WriteRows((layout.mcusDown - 1) * layout.mcuHeight, frame.height);
+    return kOk;
   }
-  writer.WriteRows((layout.mcusDown - 1) * layout.mcuHeight, frame.height);
+
+  // Components in separate scans: the whole picture is decoded scan by scan,
+  // then written.
+  PrepareBuffers(layout, state.decoder, frame.width, true);
+  std::array<bool, kColourComponents> decoded{};
+  bool endOfImage = false;
+  while (!endOfImage) {
+    const size_t offset = state.parsed.scanDataOffset;
+    BitReader reader(data + offset, size - offset);
+    status = DecodeScan(reader, layout, state.parsed.scan, state.tables, *state.kernels, [](int) {});
+    if (status != kOk) return status;
+    for (int i = 0; i < state.parsed.scan.componentCount; ++i) decoded[state.parsed.scan.components[i].frameIndex] = true;
+    status = ParseNextScan(data, size, offset + reader.position(), state.tables, state.parsed, endOfImage);
+    if (status != kOk) return status;
+  }
+  for (int i = 0; i < layout.componentCount; ++i) {
+    if (!decoded[i]) return kTruncated;
+  }
+  writer.WriteRows(0, frame.height);
   return kOk;
 }
 

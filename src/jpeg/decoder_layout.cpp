@@ -8,13 +8,10 @@ namespace {
 int CeilDiv(int a, int b) { return (a + b - 1) / b; }
 }  // namespace
 
-Status PlanLayout(const FrameHeader& frame, const ScanHeader& scan, const StreamTables& tables,
-                  Layout& layout) {
+Status PlanLayout(const FrameHeader& frame, const StreamTables& tables, Layout& layout) {
   if (frame.componentCount != 1 && frame.componentCount != kColourComponents) {
     return kUnsupportedStream;
   }
-  // Components coded in separate scans would need the whole picture buffered.
-  if (scan.componentCount != frame.componentCount) return kUnsupportedStream;
   layout.componentCount = frame.componentCount;
   int maxHorizontal = 1, maxVertical = 1;
   if (frame.componentCount == kColourComponents) {
@@ -46,7 +43,7 @@ Status PlanLayout(const FrameHeader& frame, const ScanHeader& scan, const Stream
   for (int i = 0; i < layout.componentCount; ++i) {
     const FrameComponent& source = frame.components[i];
     ComponentLayout& c = layout.components[i];
-    // A single-component scan codes one block per MCU whatever its factors.
+    // A grey frame's one scan codes one block per MCU whatever its factors.
     c.horizontal = layout.componentCount == 1 ? 1 : source.horizontal;
     c.vertical = layout.componentCount == 1 ? 1 : source.vertical;
     c.rowsPerMcu = kBlockSide * c.vertical;
@@ -56,19 +53,14 @@ Status PlanLayout(const FrameHeader& frame, const ScanHeader& scan, const Stream
     c.sampledHeight = CeilDiv(frame.height * c.vertical, maxVertical);
     c.quant = &tables.quant[source.quantTable];
   }
-  for (int i = 0; i < scan.componentCount; ++i) {
-    const ScanComponent& s = scan.components[i];
-    layout.scanOrder[i] = s.frameIndex;
-    layout.components[s.frameIndex].dc = &tables.dc[s.dcTable];
-    layout.components[s.frameIndex].ac = &tables.ac[s.acTable];
-  }
   return kOk;
 }
 
-void PrepareBuffers(Layout& layout, DecoderBuffers& buffers, int width) {
+void PrepareBuffers(Layout& layout, DecoderBuffers& buffers, int width, bool wholePicture) {
   for (int i = 0; i < layout.componentCount; ++i) {
     ComponentLayout& c = layout.components[i];
-    EnsureSize(buffers.rings[i], static_cast<size_t>(kRingSlots) * c.rowsPerMcu * c.bufferWidth);
+    c.ringSlots = wholePicture ? layout.mcusDown : kStreamingRingSlots;
+    EnsureSize(buffers.rings[i], static_cast<size_t>(c.ringSlots) * c.rowsPerMcu * c.bufferWidth);
     c.ring = buffers.rings[i].data();
     const size_t blocks = static_cast<size_t>(c.blocksPerRow) * c.vertical;
     EnsureSize(buffers.coefficients[i], blocks * kBlockArea);

@@ -145,28 +145,31 @@ Status ReadScan(SegmentReader& segment, const FrameHeader& frame, const StreamTa
 
 }  // namespace
 
-Status ParseStream(const uint8_t* data, size_t size, ParseGoal goal, StreamTables& tables,
-                   ParsedStream& parsed) {
-  tables.quantDefined.fill(false);
-  tables.dcDefined.fill(false);
-  tables.acDefined.fill(false);
-  tables.restartInterval = 0;
-  parsed = ParsedStream{};
-  if (data == nullptr || size < 2 || data[0] != kMarkerPrefix || data[1] != kMarkerSoi) {
-    return kCorruptStream;
-  }
-  size_t position = 2;
+namespace {
+
+// What the walk over marker segments stops at.
+enum class WalkUntil { kFrameHeader, kScanHeader, kNextScanHeader };
+
+Status WalkSegments(const uint8_t* data, size_t size, size_t position, WalkUntil until,
+                    StreamTables& tables, ParsedStream& parsed, bool& endOfImage) {
+  const bool later = until == WalkUntil::kNextScanHeader;
   while (true) {
     // Find the next marker, passing over fill bytes and stray data.
     while (position < size && data[position] != kMarkerPrefix) ++position;
     while (position < size && data[position] == kMarkerPrefix) ++position;
-    if (position >= size) return kTruncated;
+    if (position >= size) {
+      endOfImage = later;
+      return later ? kOk : kTruncated;
+    }
     const uint8_t code = data[position++];
     if (code == 0 || code == kMarkerTem || code == kMarkerSoi ||
         (code >= kMarkerRst0 && code <= kMarkerRst7)) {
       continue;  // no segment follows
     }
-    if (code == kMarkerEoi) return kCorruptStream;  // no image before the end
+    if (code == kMarkerEoi) {
+      endOfImage = later;
+      return later ? kOk : kCorruptStream;  // no image before the end
+    }
     if (size - position < kSegmentLengthBytes) return kTruncated;
     const size_t length = static_cast<size_t>((data[position] << 8) | data[position + 1]);
     if (length < kSegmentLengthBytes) return kCorruptStream;
@@ -179,7 +182,7 @@ Status ParseStream(const uint8_t* data, size_t size, ParseGoal goal, StreamTable
       status = FrameMarkerSupport(code);
       if (status == kOk && parsed.frame.componentCount != 0) status = kCorruptStream;  // second frame
       if (status == kOk) status = ReadFrame(segment, parsed.frame);
-      if (status == kOk && goal == ParseGoal::kFrameHeader) return kOk;
+      if (status == kOk && until == WalkUntil::kFrameHeader) return kOk;
     } else if (code == kMarkerDqt) {
       status = ReadQuantTables(segment, tables);
     } else if (code == kMarkerDht) {
@@ -201,6 +204,30 @@ Status ParseStream(const uint8_t* data, size_t size, ParseGoal goal, StreamTable
     // APPn, COM and unknown segments are skipped.
     if (status != kOk) return status;
   }
+}
+
+}  // namespace
+
+Status ParseStream(const uint8_t* data, size_t size, ParseGoal goal, StreamTables& tables,
+                   ParsedStream& parsed) {
+  tables.quantDefined.fill(false);
+  tables.dcDefined.fill(false);
+  tables.acDefined.fill(false);
+  tables.restartInterval = 0;
+  parsed = ParsedStream{};
+  if (data == nullptr || size < 2 || data[0] != kMarkerPrefix || data[1] != kMarkerSoi) {
+    return kCorruptStream;
+  }
+  bool endOfImage = false;
+  return WalkSegments(data, size, 2,
+                      goal == ParseGoal::kFrameHeader ? WalkUntil::kFrameHeader : WalkUntil::kScanHeader,
+                      tables, parsed, endOfImage);
+}
+
+Status ParseNextScan(const uint8_t* data, size_t size, size_t from, StreamTables& tables,
+                     ParsedStream& parsed, bool& endOfImage) {
+  endOfImage = false;
+  return WalkSegments(data, size, from, WalkUntil::kNextScanHeader, tables, parsed, endOfImage);
 }
 
 }  // namespace zavi::jpeg

@@ -59,7 +59,14 @@ struct ParsedStream {
 
 enum class ParseGoal { kFrameHeader, kFirstScan };
 
+// From the start of the stream to the frame header or the first scan header.
 Status ParseStream(const uint8_t* data, size_t size, ParseGoal goal, StreamTables& tables,
                    ParsedStream& parsed);
+
+// From `from` (where the previous scan's data ended) to the next scan header,
+// taking in the tables defined on the way. endOfImage is set (and kOk
+// returned) at the end-of-image marker or the end of the data.
+Status ParseNextScan(const uint8_t* data, size_t size, size_t from, StreamTables& tables,
+                     ParsedStream& parsed, bool& endOfImage);
 
 }  // namespace zavi::jpeg
