@@ -337,9 +337,11 @@ TEST_F(Snapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
         int height = 0;
         pictures.push_back(ExpectedBgr(stream, count, width, height));
     }
+    // Queued while paused, then played: the video thread finds every frame
+    // waiting behind an open gate.
     ASSERT_EQ(ZAVI_Play_SetPlaySpeed(player_, 4.0f, 40.0f, 1), ZAVI_OK);
-    ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PLAYING), ZAVI_OK);
     Queue(stream);
+    ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PLAYING), ZAVI_OK);
 
     int taken = 0;
     uint32_t queued = 1;
