@@ -1,3 +1,4 @@
-# Packets per second through the video cache against plain memcpy, with the
+# Packets per second through the video cache and through a player's intake
+# against plain memcpy, with the
 # allocations per packet (must be 0).
-zavi_add_bench(intake_frame_caches_bench SOURCES intake_frame_caches.cpp LIBS zavi_stream_caches)
+zavi_add_bench(intake_frame_caches_bench SOURCES intake_frame_caches.cpp LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core>)

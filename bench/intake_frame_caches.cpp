@@ -1,6 +1,8 @@
 // Packets per second through the video cache (insert, then take-next into
 // the copy buffer), for 1 KiB and 20 KiB packets, on one thread and with a
-// producer and a consumer thread. Each run first times the same bytes going
+// producer and a consumer thread, and through a player's intake
+// (ZAVI_Play_InputStream under the player lock) with a consumer taking as
+// the video thread does. Each run first times the same bytes going
 // through two plain memcpys (into a ring, out into a buffer), and reports
 // the cache's time per packet against that reference. A global allocation
 // hook counts heap allocations during the timed loop: there must be none.
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "ZAVIPlaySDK.h"
+#include "player/play_man.h"
 #include "stream/frame_cache_sizes.h"
 #include "stream/packet_fields.h"
 #include "stream/video_frame_cache.h"
@@ -199,15 +202,11 @@ void BM_VideoCacheOneThread(benchmark::State &state)
     Report(state, length, clock, allocations, static_cast<size_t>(length));
 }
 
-// Two threads: a producer inserting (keeping at most kMaxBacklog frames
-// queued, so nothing is discarded) and a consumer taking.
-void BM_VideoCacheProducerConsumer(benchmark::State &state)
+// Two threads: a producer inserting through `insert` (keeping at most
+// kMaxBacklog frames queued, so nothing is discarded) and a consumer taking.
+template <typename Insert>
+void ProducerConsumer(benchmark::State &state, VideoFrameCache &cache, int32_t length, Insert &&insert)
 {
-    const int32_t length = static_cast<int32_t>(state.range(0));
-    VideoFrameCache cache;
-    if (!Prepare(state, cache))
-        return;
-    const Packets packets(length);
     std::atomic<uint64_t> taken{0};
     std::atomic<bool> stop{false};
     std::thread consumer([&] {
@@ -231,7 +230,7 @@ void BM_VideoCacheProducerConsumer(benchmark::State &state)
         for (int i = 0; i < kPacketsPerBatch; ++i) {
             while (inserted - taken.load(std::memory_order_acquire) >= kMaxBacklog)
                 std::this_thread::yield();
-            ok &= packets.Insert(cache, i) == ZAVI_OK;
+            ok &= insert(i) == ZAVI_OK;
             ++inserted;
         }
         while (taken.load(std::memory_order_acquire) < inserted)
@@ -246,8 +245,46 @@ void BM_VideoCacheProducerConsumer(benchmark::State &state)
     Report(state, length, clock, allocations, static_cast<size_t>(kVideoCacheGeometry.preparedRingBytes));
 }
 
+void BM_VideoCacheProducerConsumer(benchmark::State &state)
+{
+    const int32_t length = static_cast<int32_t>(state.range(0));
+    VideoFrameCache cache;
+    if (!Prepare(state, cache))
+        return;
+    const Packets packets(length);
+    ProducerConsumer(state, cache, length, [&](int i) { return packets.Insert(cache, i); });
+}
+
+// A player whose playback threads stay idle, so the benchmark's consumer is
+// the only taker of its video cache.
+class IdlePlayer : public zavi::PlayMan {
+public:
+    ~IdlePlayer() override { Teardown(); }
+
+protected:
+    void VideoStep() override {}
+    void AudioStep() override {}
+};
+
+void BM_IntakeProducerConsumer(benchmark::State &state)
+{
+    const int32_t length = static_cast<int32_t>(state.range(0));
+    IdlePlayer player;
+    if (player.Initialise(0) != ZAVI_OK) {
+        state.SkipWithError("player initialisation failed");
+        return;
+    }
+    const auto handle = reinterpret_cast<ZAVI_HANDLE>(&player);
+    const Packets packets(length);
+    ProducerConsumer(state, player.Caches().video, length, [&](int i) {
+        const std::vector<uint8_t> &packet = i % kKeyFrameEvery == 0 ? packets.key : packets.dependent;
+        return ZAVI_Play_InputStream(handle, packet.data(), length, 1, 1);
+    });
+}
+
 BENCHMARK(BM_VideoCacheOneThread)->Arg(1024)->Arg(20480)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VideoCacheProducerConsumer)->Arg(1024)->Arg(20480)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IntakeProducerConsumer)->Arg(1024)->Arg(20480)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

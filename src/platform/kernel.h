@@ -51,9 +51,16 @@ public:
     bool ConsumeSignal() override;
 
 private:
-    Event(int descriptor, bool manualReset) : descriptor_(descriptor), manualReset_(manualReset) {}
+    Event(int descriptor, bool manualReset, bool set)
+        : descriptor_(descriptor), manualReset_(manualReset), signalled_(set)
+    {
+    }
     int descriptor_;
     bool manualReset_;
+    // Mirrors the descriptor's state so that setting a set event (every
+    // packet of a playing stream does) costs no system call.
+    mutable std::mutex mutex_;
+    bool signalled_;
 };
 
 // CreateWaitableTimer with auto-reset (synchronization) semantics: each

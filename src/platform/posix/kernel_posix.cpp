@@ -73,36 +73,43 @@ std::unique_ptr<Event> Event::Create(bool manualReset, bool initiallySet)
 {
     const int fd = eventfd(initiallySet ? 1 : 0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (fd < 0) return nullptr;
-    return std::unique_ptr<Event>(new Event(fd, manualReset));
+    return std::unique_ptr<Event>(new Event(fd, manualReset, initiallySet));
 }
 
 Event::~Event() { close(descriptor_); }
 
 bool Event::Set()
 {
-    // A read drains the whole counter, so repeated sets still need one Reset.
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (signalled_) return true;
     const uint64_t one = 1;
-    return write(descriptor_, &one, sizeof one) == sizeof one;
+    signalled_ = write(descriptor_, &one, sizeof one) == sizeof one;
+    return signalled_;
 }
 
 bool Event::Reset()
 {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!signalled_) return true;
     uint64_t value = 0;
-    const ssize_t got = read(descriptor_, &value, sizeof value);
-    return got == sizeof value || errno == EAGAIN;
+    signalled_ = read(descriptor_, &value, sizeof value) != sizeof value;
+    return !signalled_;
 }
 
 bool Event::IsSet() const
 {
-    pollfd probe{descriptor_, POLLIN, 0};
-    return poll(&probe, 1, 0) == 1 && (probe.revents & POLLIN);
+    std::lock_guard<std::mutex> lock(mutex_);
+    return signalled_;
 }
 
 bool Event::ConsumeSignal()
 {
     if (manualReset_) return true;
+    std::lock_guard<std::mutex> lock(mutex_);
     uint64_t value = 0;
-    return read(descriptor_, &value, sizeof value) == sizeof value;
+    if (read(descriptor_, &value, sizeof value) != sizeof value) return false;
+    signalled_ = false;
+    return true;
 }
 
 // ---- Waitable timer -------------------------------------------------------
