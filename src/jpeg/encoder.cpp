@@ -1,6 +1,7 @@
 #include "jpeg/encoder.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "jpeg/bit_writer.h"
@@ -48,9 +49,10 @@ QuantDivisors MakeDivisors(const QuantTable& table) {
 int BitLength(uint32_t magnitude) { return magnitude == 0 ? 0 : 32 - __builtin_clz(magnitude); }
 
 // Huffman code of `symbol` followed by the low bits of `value` (T.81 F.1.2.1:
-// negative values are sent as value - 1).
+// negative values are sent as value - 1, here without a branch on the sign:
+// value >> 31 is -1 for a negative value and 0 otherwise).
 void PutCoded(BitWriter& writer, const EncodeTable& table, int symbol, int value, int bits) {
-  const uint32_t extra = static_cast<uint32_t>(value < 0 ? value - 1 : value) & ((1u << bits) - 1);
+  const uint32_t extra = static_cast<uint32_t>(value + (value >> 31)) & ((1u << bits) - 1);
   writer.PutBits((static_cast<uint32_t>(table.code[symbol]) << bits) | extra, table.length[symbol] + bits);
 }
 
