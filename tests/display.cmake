@@ -3,8 +3,8 @@
 zavi_add_test(display_test
   SOURCES display_copy_test.cpp display_fallback_test.cpp display_monitors_test.cpp
           display_overlay_test.cpp display_present_test.cpp display_window_test.cpp
-          display_concurrency_test.cpp
-  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core>
+          display_concurrency_test.cpp display_decoded_test.cpp display_allocation_test.cpp
+  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker
   LABELS display)
 
 # The SDL backend in a real X server (the test starts its own Xvfb and skips

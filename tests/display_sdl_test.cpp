@@ -29,6 +29,13 @@ extern "C" __attribute__((visibility("default"))) const char *__lsan_default_sup
     return "leak:libdbus-1.so\n";
 }
 
+// Under Xvfb the GL renderer is Mesa's software rasteriser, whose own worker
+// threads ThreadSanitizer cannot follow.
+extern "C" __attribute__((visibility("default"))) const char *__tsan_default_suppressions()
+{
+    return "called_from_lib:swrast_dri.so\nrace:swrast_dri.so\n";
+}
+
 namespace display_test {
 namespace {
 

@@ -26,7 +26,6 @@ constexpr ColorRef MakeRgb(uint8_t red, uint8_t green, uint8_t blue)
 inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;
 inline constexpr int PS_SOLID = 0;
-inline constexpr uint32_t DT_TOP = 0x0;
 inline constexpr uint32_t DT_VCENTER = 0x4; // acts only together with DT_SINGLELINE
 inline constexpr uint32_t DT_SINGLELINE = 0x20;
 

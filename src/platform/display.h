@@ -45,7 +45,6 @@ inline constexpr HResult kDdErrOutOfVideoMemory = MakeDirectDrawResult(380);
 inline constexpr HResult kDdErrSurfaceBusy = MakeDirectDrawResult(430);
 inline constexpr HResult kDdErrSurfaceLost = MakeDirectDrawResult(450);
 inline constexpr HResult kDdErrNoClipperAttached = MakeDirectDrawResult(568);
-inline constexpr HResult kDdErrNoWindow = MakeDirectDrawResult(569);
 inline constexpr HResult kDdErrNotLocked = MakeDirectDrawResult(584);
 inline constexpr HResult kDdErrCantCreateDc = MakeDirectDrawResult(610);
 inline constexpr HResult kDdErrNoDc = MakeDirectDrawResult(618);

@@ -44,7 +44,11 @@ void RenderThread::Loop()
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return callable_ != nullptr; });
-        invoke_(callable_);
+        void *callable = callable_;
+        void (*invoke)(void *) = invoke_;
+        lock.unlock(); // the task takes locks of its own (SDL's, the GL driver's)
+        invoke(callable);
+        lock.lock();
         callable_ = nullptr;
         changed_.notify_all();
     }

@@ -28,7 +28,6 @@ public:
     SdlWindow(const SdlWindow &) = delete;
     SdlWindow &operator=(const SdlWindow &) = delete;
 
-    WindowHandle Handle() const { return window_; }
     // True once SDL objects were made for the window (on the render thread).
     bool HoldsSdlObjects() const { return sdlWindow_ != nullptr; }
 
