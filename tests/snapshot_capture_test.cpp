@@ -106,9 +106,11 @@ protected:
         ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
         ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
     }
+    // Left playing, as created: the intake opens the video gate itself.
+    void SetUpPlaying() { ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK); }
     void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
 
-    // Paused: every packet stays queued until a step takes it.
+    // Every packet is taken; paused, each stays queued until a step takes it.
     void Queue(const std::vector<Packet> &stream)
     {
         for (const Packet &packet : stream)
@@ -325,9 +327,14 @@ TEST_F(Snapshot, MissingSlotsAndAZeroHandleAreRefused)
     EXPECT_EQ(Take(player_, kBmp).result, ZAVI_OK);
 }
 
+class PlayingSnapshot : public Snapshot {
+protected:
+    void SetUp() override { SetUpPlaying(); }
+};
+
 // The video thread decodes under the decoder lock while the caller's thread
 // captures: every snapshot is one whole picture of the stream.
-TEST_F(Snapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
+TEST_F(PlayingSnapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
 {
     constexpr size_t kPictures = 20;
     const auto stream = PatternStream(kPictures, kWidth, kHeight, false);
@@ -337,11 +344,10 @@ TEST_F(Snapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
         int height = 0;
         pictures.push_back(ExpectedBgr(stream, count, width, height));
     }
-    // Queued while paused, then played: the video thread finds every frame
-    // waiting behind an open gate.
+    // The last packet opens the video gate, with the whole stream waiting.
     ASSERT_EQ(ZAVI_Play_SetPlaySpeed(player_, 4.0f, 40.0f, 1), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_SetPreCacheCount(player_, static_cast<uint32_t>(kPictures)), ZAVI_OK);
     Queue(stream);
-    ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PLAYING), ZAVI_OK);
 
     int taken = 0;
     uint32_t queued = 1;
