@@ -3,3 +3,6 @@
 # the target so they carry the fuzzer's coverage instrumentation.
 zavi_add_fuzzer(intake_fuzz SOURCES intake_fuzz.cpp LIBS zavi_stream_cache_sources)
 target_include_directories(intake_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+# The same through a player: the intake's dispatch, switches and gates, and
+# the commands that reshape the caches.
+zavi_add_fuzzer(intake_player_fuzz SOURCES intake_player_fuzz.cpp LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core>)
