@@ -12,6 +12,9 @@ namespace {
 using zavi::display::CopyYV12;
 using zavi::display::PackYUY2;
 using zavi::display::PicturePlanes;
+using zavi::display::Stores;
+
+constexpr Stores kBothStores[] = {Stores::Cached, Stores::Streaming};
 
 constexpr uint8_t kGuard = 0xA5;
 
@@ -61,23 +64,26 @@ TEST_P(Yv12CopyTest, PlanesLandInYv12OrderWithThePitch)
     const size_t pitch = static_cast<size_t>(g.pitch);
     const size_t lumaBytes = pitch * g.height;
     const size_t chromaBytes = (pitch / 2) * (g.height / 2);
-    SurfaceBuffer surface(lumaBytes + 2 * chromaBytes);
-    CopyYV12(surface.start, g.pitch, picture.Planes());
+    for (const Stores stores : kBothStores) {
+        SCOPED_TRACE(stores == Stores::Cached ? "cached stores" : "streaming stores");
+        SurfaceBuffer surface(lumaBytes + 2 * chromaBytes);
+        CopyYV12(surface.start, g.pitch, picture.Planes(), stores);
 
-    for (uint32_t y = 0; y < g.height; ++y)
-        for (size_t x = 0; x < pitch; ++x) {
-            const uint8_t got = surface.start[y * pitch + x];
-            ASSERT_EQ(got, x < g.width ? picture.Y(static_cast<uint32_t>(x), y) : kGuard) << x << "," << y;
-        }
-    const uint8_t *cr = surface.start + lumaBytes;
-    const uint8_t *cb = cr + chromaBytes;
-    for (uint32_t y = 0; y < g.height / 2; ++y)
-        for (size_t x = 0; x < pitch / 2; ++x) {
-            const bool inside = x < g.width / 2;
-            ASSERT_EQ(cr[y * (pitch / 2) + x], inside ? picture.Cr(static_cast<uint32_t>(x * 2), y * 2) : kGuard);
-            ASSERT_EQ(cb[y * (pitch / 2) + x], inside ? picture.Cb(static_cast<uint32_t>(x * 2), y * 2) : kGuard);
-        }
-    EXPECT_EQ(surface.start[lumaBytes + 2 * chromaBytes], kGuard);
+        for (uint32_t y = 0; y < g.height; ++y)
+            for (size_t x = 0; x < pitch; ++x) {
+                const uint8_t got = surface.start[y * pitch + x];
+                ASSERT_EQ(got, x < g.width ? picture.Y(static_cast<uint32_t>(x), y) : kGuard) << x << "," << y;
+            }
+        const uint8_t *cr = surface.start + lumaBytes;
+        const uint8_t *cb = cr + chromaBytes;
+        for (uint32_t y = 0; y < g.height / 2; ++y)
+            for (size_t x = 0; x < pitch / 2; ++x) {
+                const bool inside = x < g.width / 2;
+                ASSERT_EQ(cr[y * (pitch / 2) + x], inside ? picture.Cr(static_cast<uint32_t>(x * 2), y * 2) : kGuard);
+                ASSERT_EQ(cb[y * (pitch / 2) + x], inside ? picture.Cb(static_cast<uint32_t>(x * 2), y * 2) : kGuard);
+            }
+        EXPECT_EQ(surface.start[lumaBytes + 2 * chromaBytes], kGuard);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, Yv12CopyTest,
@@ -94,18 +100,21 @@ TEST_P(Yuy2PackTest, EachChromaRowServesTwoPictureRows)
     const Geometry g = GetParam();
     const NumberedPicture picture(g.width, g.height);
     const size_t pitch = static_cast<size_t>(g.pitch);
-    SurfaceBuffer surface(pitch * g.height);
-    PackYUY2(surface.start, g.pitch, picture.Planes());
+    for (const Stores stores : kBothStores) {
+        SCOPED_TRACE(stores == Stores::Cached ? "cached stores" : "streaming stores");
+        SurfaceBuffer surface(pitch * g.height);
+        PackYUY2(surface.start, g.pitch, picture.Planes(), stores);
 
-    for (uint32_t y = 0; y < g.height; ++y) {
-        const uint8_t *row = surface.start + y * pitch;
-        for (uint32_t x = 0; x + 1 < g.width; x += 2) {
-            ASSERT_EQ(row[x * 2 + 0], picture.Y(x, y)) << x << "," << y;
-            ASSERT_EQ(row[x * 2 + 1], picture.Cb(x, y)) << x << "," << y;
-            ASSERT_EQ(row[x * 2 + 2], picture.Y(x + 1, y)) << x << "," << y;
-            ASSERT_EQ(row[x * 2 + 3], picture.Cr(x, y)) << x << "," << y;
+        for (uint32_t y = 0; y < g.height; ++y) {
+            const uint8_t *row = surface.start + y * pitch;
+            for (uint32_t x = 0; x + 1 < g.width; x += 2) {
+                ASSERT_EQ(row[x * 2 + 0], picture.Y(x, y)) << x << "," << y;
+                ASSERT_EQ(row[x * 2 + 1], picture.Cb(x, y)) << x << "," << y;
+                ASSERT_EQ(row[x * 2 + 2], picture.Y(x + 1, y)) << x << "," << y;
+                ASSERT_EQ(row[x * 2 + 3], picture.Cr(x, y)) << x << "," << y;
+            }
+            for (size_t x = static_cast<size_t>(g.width) * 2; x < pitch; ++x) ASSERT_EQ(row[x], kGuard) << x << "," << y;
         }
-        for (size_t x = static_cast<size_t>(g.width) * 2; x < pitch; ++x) ASSERT_EQ(row[x], kGuard) << x << "," << y;
     }
 }
 
@@ -119,7 +128,7 @@ TEST(Yuy2PackEdgeTest, OddHeightReusesTheLastChromaRow)
 {
     NumberedPicture picture(8, 3);
     SurfaceBuffer surface(16 * 3);
-    PackYUY2(surface.start, 16, picture.Planes());
+    PackYUY2(surface.start, 16, picture.Planes(), Stores::Cached);
     const uint8_t *last = surface.start + 2 * 16;
     EXPECT_EQ(last[0], picture.Y(0, 2));
     EXPECT_EQ(last[1], picture.Cb(0, 0));

@@ -92,8 +92,9 @@ bool Display::CopyPicture(DeviceRecord &record, const PicturePlanes &planes)
         fitted.width = std::min(planes.width, locked.width);
         fitted.height = std::min(planes.height, locked.height);
         auto *dest = static_cast<uint8_t *>(locked.surface);
-        if (record.format == SurfaceFormat::Yv12) CopyYV12(dest, locked.pitch, fitted);
-        else PackYUY2(dest, locked.pitch, fitted);
+        const Stores stores = (locked.caps & platform::DDSCAPS_VIDEOMEMORY) ? Stores::Streaming : Stores::Cached;
+        if (record.format == SurfaceFormat::Yv12) CopyYV12(dest, locked.pitch, fitted, stores);
+        else PackYUY2(dest, locked.pitch, fitted, stores);
     }
     return platform::Succeeded(record.picture->Unlock(nullptr));
 }

@@ -13,21 +13,28 @@ constexpr uint32_t kPackColumns = 8; // columns of two rows packed per step
 
 bool IsAligned(const void *address) { return (reinterpret_cast<uintptr_t>(address) & (kBlock - 1)) == 0; }
 
-void CopyRow(uint8_t *dest, const uint8_t *source, size_t length)
-{
-    if (length % kBlock == 0) BlockCopy16(dest, source, length);
-    else std::memcpy(dest, source, length);
-}
-
-void CopyPlane(uint8_t *dest, size_t destPitch, const uint8_t *source, size_t sourcePitch, size_t length, uint32_t rows)
-{
-    for (uint32_t row = 0; row < rows; ++row) CopyRow(dest + row * destPitch, source + row * sourcePitch, length);
-}
-
 void Store(uint8_t *dest, __m128i value, bool streaming)
 {
     if (streaming) _mm_stream_si128(reinterpret_cast<__m128i *>(dest), value);
     else _mm_storeu_si128(reinterpret_cast<__m128i *>(dest), value);
+}
+
+void CopyRow(uint8_t *dest, const uint8_t *source, size_t length, Stores stores)
+{
+    if (length % kBlock == 0) BlockCopy16(dest, source, length, stores);
+    else std::memcpy(dest, source, length);
+}
+
+void CopyPlane(uint8_t *dest, size_t destPitch, const uint8_t *source, size_t sourcePitch, size_t length, uint32_t rows,
+               Stores stores)
+{
+    for (uint32_t row = 0; row < rows; ++row)
+        CopyRow(dest + row * destPitch, source + row * sourcePitch, length, stores);
+}
+
+void FenceIf(Stores stores)
+{
+    if (stores == Stores::Streaming) _mm_sfence();
 }
 
 __m128i Load8(const uint8_t *source) { return _mm_loadl_epi64(reinterpret_cast<const __m128i *>(source)); }
@@ -62,19 +69,14 @@ void PackTail(uint8_t *dest, const uint8_t *luma, const uint8_t *cb, const uint8
 
 } // namespace
 
-void BlockCopy16(uint8_t *dest, const uint8_t *source, size_t length)
+void BlockCopy16(uint8_t *dest, const uint8_t *source, size_t length, Stores stores)
 {
-    if (!IsAligned(dest)) {
-        std::memcpy(dest, source, length);
-        return;
-    }
+    const bool streaming = stores == Stores::Streaming && IsAligned(dest);
     for (size_t offset = 0; offset < length; offset += kBlock)
-        _mm_stream_si128(reinterpret_cast<__m128i *>(dest + offset),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(source + offset)));
-    _mm_sfence();
+        Store(dest + offset, _mm_loadu_si128(reinterpret_cast<const __m128i *>(source + offset)), streaming);
 }
 
-void CopyYV12(uint8_t *dest, int32_t pitch, const PicturePlanes &picture)
+void CopyYV12(uint8_t *dest, int32_t pitch, const PicturePlanes &picture, Stores stores)
 {
     const auto lumaPitch = static_cast<size_t>(static_cast<uint32_t>(pitch));
     const size_t chromaPitch = lumaPitch >> 1;
@@ -83,19 +85,20 @@ void CopyYV12(uint8_t *dest, int32_t pitch, const PicturePlanes &picture)
     uint8_t *crDest = dest + lumaPitch * picture.height;
     uint8_t *cbDest = crDest + chromaPitch * chromaRows;
     const uint32_t chromaStride = picture.stride >> 1;
-    CopyPlane(dest, lumaPitch, picture.luma, picture.stride, picture.width, picture.height);
-    CopyPlane(crDest, chromaPitch, picture.cr, chromaStride, chromaWidth, chromaRows);
-    CopyPlane(cbDest, chromaPitch, picture.cb, chromaStride, chromaWidth, chromaRows);
+    CopyPlane(dest, lumaPitch, picture.luma, picture.stride, picture.width, picture.height, stores);
+    CopyPlane(crDest, chromaPitch, picture.cr, chromaStride, chromaWidth, chromaRows, stores);
+    CopyPlane(cbDest, chromaPitch, picture.cb, chromaStride, chromaWidth, chromaRows, stores);
+    FenceIf(stores);
 }
 
-void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture)
+void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture, Stores stores)
 {
     const auto destPitch = static_cast<size_t>(static_cast<uint32_t>(pitch));
     const uint32_t chromaWidth = picture.width >> 1;
     const uint32_t chromaRows = picture.height >> 1;
     const bool hasChroma = chromaWidth > 0 && chromaRows > 0;
     const uint32_t vectorColumns = hasChroma ? picture.width / kPackColumns * kPackColumns : 0;
-    const bool streaming = IsAligned(dest) && destPitch % kBlock == 0;
+    const bool streaming = stores == Stores::Streaming && IsAligned(dest) && destPitch % kBlock == 0;
     for (uint32_t row = 0; row < picture.height; ++row) {
         // An odd last row shares the chroma row above it.
         const uint32_t chromaRow = chromaRows == 0 ? 0 : std::min(row >> 1, chromaRows - 1);
@@ -110,7 +113,7 @@ void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture)
         }
         PackTail(out, luma, cb, cr, vectorColumns, picture.width, hasChroma ? chromaWidth : 1);
     }
-    if (streaming) _mm_sfence();
+    FenceIf(stores);
 }
 
 } // namespace zavi::display

@@ -1,6 +1,11 @@
 // Copying a decoded 4:2:0 picture into a locked picture surface: the
 // processor only moves bytes, the display hardware converts and scales.
 // Nothing here allocates.
+//
+// Stores: into video memory (write-combined, never read back by the
+// processor) the copy streams past the cache; into system memory, which the
+// processor reads again soon (to convert or to upload it), it stores through
+// the cache, where the bytes are wanted next.
 #pragma once
 
 #include <cstddef>
@@ -17,16 +22,19 @@ struct PicturePlanes {
     uint32_t stride = 0;
 };
 
-// Copies `length` bytes, a whole multiple of 16, with streaming stores when
-// the destination is 16-byte aligned (plain copy otherwise).
-void BlockCopy16(uint8_t *dest, const uint8_t *source, size_t length);
+enum class Stores { Cached, Streaming };
+
+// Copies `length` bytes, a whole multiple of 16, 16 bytes at a time;
+// streaming stores need a 16-byte aligned destination (cached stores are
+// used otherwise) and a fence before anyone else reads the bytes.
+void BlockCopy16(uint8_t *dest, const uint8_t *source, size_t length, Stores stores);
 
 // Into a YV12 surface: luma rows, then the Cr rows, then the Cb rows, the
-// chroma rows half the pitch apart.
-void CopyYV12(uint8_t *dest, int32_t pitch, const PicturePlanes &picture);
+// chroma rows half the pitch apart. Fences the streaming stores once.
+void CopyYV12(uint8_t *dest, int32_t pitch, const PicturePlanes &picture, Stores stores);
 
 // Into a YUY2 surface: each chroma row serves two picture rows; the bytes of
-// a column pair are Y0 Cb Y1 Cr.
-void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture);
+// a column pair are Y0 Cb Y1 Cr. Fences the streaming stores once.
+void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture, Stores stores);
 
 } // namespace zavi::display

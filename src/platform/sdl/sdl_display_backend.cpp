@@ -66,9 +66,11 @@ public:
             return kDdErrInvalidParams;
         PixelKind kind = PixelKind::Rgb32; // the backing stores' format
         if ((desc.flags & DDSD_PIXELFORMAT) && !KindOfFormat(desc.pixelFormat, kind)) return kDdErrInvalidPixelFormat;
-        const uint32_t memory = (desc.caps & DDSCAPS_VIDEOMEMORY) ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
+        // Whatever memory was asked for, the pixels are in main memory and read
+        // back by the processor for the upload; the textures are the part in
+        // video memory.
         surface = std::make_shared<MemorySurface>(MakeLayout(kind, desc.width, desc.height),
-                                                  DDSCAPS_OFFSCREENPLAIN | memory, surfacePixels);
+                                                  DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY, surfacePixels);
         return kDdOk;
     }
 
