@@ -43,6 +43,31 @@ int ReleaseDC(WindowHandle window, DeviceContext context) { return Active().Rele
 int GetSystemMetrics(int index) { return Active().GetSystemMetrics(index); }
 bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) { return Active().GetMonitorInfo(monitor, info); }
 
+void ScreenLayout::Add(const Rect &bounds)
+{
+    if (monitors++ == 0) {
+        primary = bounds;
+        desktop = bounds;
+        return;
+    }
+    desktop = Rect{std::min(desktop.left, bounds.left), std::min(desktop.top, bounds.top),
+                   std::max(desktop.right, bounds.right), std::max(desktop.bottom, bounds.bottom)};
+}
+
+int ScreenLayout::Metric(int index) const
+{
+    switch (index) {
+    case SM_CXSCREEN: return primary.right - primary.left;
+    case SM_CYSCREEN: return primary.bottom - primary.top;
+    case SM_XVIRTUALSCREEN: return desktop.left;
+    case SM_YVIRTUALSCREEN: return desktop.top;
+    case SM_CXVIRTUALSCREEN: return desktop.right - desktop.left;
+    case SM_CYVIRTUALSCREEN: return desktop.bottom - desktop.top;
+    case SM_CMONITORS: return monitors;
+    default: return 0;
+    }
+}
+
 bool IsRectEmpty(const Rect &rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
 
 bool IntersectRect(Rect &result, const Rect &a, const Rect &b)

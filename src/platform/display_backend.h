@@ -22,6 +22,17 @@ public:
     virtual bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) = 0;
 };
 
+// GetSystemMetrics answered from the monitors: the primary one, the
+// desktop they make up together, and how many there are.
+struct ScreenLayout {
+    Rect primary;
+    Rect desktop;
+    int monitors = 0;
+
+    void Add(const Rect &bounds); // the first added is the primary monitor
+    int Metric(int index) const;
+};
+
 // The headless backend; always available.
 DisplayBackend &VirtualDisplayBackend();
 // The SDL backend, or null when it was not built or SDL cannot start.

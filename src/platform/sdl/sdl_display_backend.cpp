@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace zavi::platform::sdl_display {
 
@@ -21,7 +20,7 @@ constexpr const char kGuidPrefix[] = "ZAVISdlDisplay";
 constexpr const char *kDefaultDriverDescription = "Primary Display Driver";
 constexpr const char *kDefaultDriverName = "display";
 
-std::vector<XMonitor> Monitors() { return XConnection::Get()->Monitors(); }
+XMonitors Monitors() { return XConnection::Get()->Monitors(); }
 
 DriverGuid GuidOf(size_t index)
 {
@@ -99,10 +98,11 @@ class SdlBackend final : public DisplayBackend {
 public:
     HResult EnumerateDevices(DeviceEnumCallback callback, void *context, uint32_t flags) override
     {
-        const std::vector<XMonitor> monitors = Monitors();
+        XConnection::Get()->ReadMonitors();
+        const XMonitors monitors = Monitors();
         if (!callback(nullptr, kDefaultDriverDescription, kDefaultDriverName, context, 0)) return kDdOk;
-        if (monitors.size() < 2 || !(flags & DDENUM_ATTACHEDSECONDARYDEVICES)) return kDdOk;
-        for (size_t i = 0; i < monitors.size(); ++i) {
+        if (monitors.count < 2 || !(flags & DDENUM_ATTACHEDSECONDARYDEVICES)) return kDdOk;
+        for (size_t i = 0; i < monitors.count; ++i) {
             const DriverGuid guid = GuidOf(i);
             const std::string name = "X screen " + std::to_string(i);
             if (!callback(&guid, name.c_str(), name.c_str(), context, kMonitorHandleBase + i)) break;
@@ -114,9 +114,9 @@ public:
     {
         size_t index = 0;
         if (!IndexOfGuid(guid, index)) return kDdErrInvalidParams;
-        const std::vector<XMonitor> monitors = Monitors();
-        if (index >= monitors.size()) return kDdErrNoDirectDrawHardware;
-        driver = std::make_shared<SdlDirectDraw>(monitors[index].bounds);
+        const XMonitors monitors = Monitors();
+        if (index >= monitors.count) return kDdErrNoDirectDrawHardware;
+        driver = std::make_shared<SdlDirectDraw>(monitors.items[index].bounds);
         return kDdOk;
     }
 
@@ -164,32 +164,19 @@ public:
 
     int GetSystemMetrics(int index) override
     {
-        const std::vector<XMonitor> monitors = Monitors();
-        if (monitors.empty()) return 0;
-        Rect desktop = monitors.front().bounds;
-        for (const XMonitor &monitor : monitors)
-            desktop = Rect{std::min(desktop.left, monitor.bounds.left), std::min(desktop.top, monitor.bounds.top),
-                           std::max(desktop.right, monitor.bounds.right), std::max(desktop.bottom, monitor.bounds.bottom)};
-        const Rect &primary = monitors.front().bounds;
-        switch (index) {
-        case SM_CXSCREEN: return primary.right - primary.left;
-        case SM_CYSCREEN: return primary.bottom - primary.top;
-        case SM_XVIRTUALSCREEN: return desktop.left;
-        case SM_YVIRTUALSCREEN: return desktop.top;
-        case SM_CXVIRTUALSCREEN: return desktop.right - desktop.left;
-        case SM_CYVIRTUALSCREEN: return desktop.bottom - desktop.top;
-        case SM_CMONITORS: return static_cast<int>(monitors.size());
-        default: return 0;
-        }
+        const XMonitors monitors = Monitors();
+        ScreenLayout layout;
+        for (size_t i = 0; i < monitors.count; ++i) layout.Add(monitors.items[i].bounds);
+        return layout.Metric(index);
     }
 
     bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) override
     {
-        const std::vector<XMonitor> monitors = Monitors();
-        if (monitor < kMonitorHandleBase || monitor - kMonitorHandleBase >= monitors.size()) return false;
+        const XMonitors monitors = Monitors();
+        if (monitor < kMonitorHandleBase || monitor - kMonitorHandleBase >= monitors.count) return false;
         const size_t index = monitor - kMonitorHandleBase;
-        info.monitor = monitors[index].bounds;
-        info.work = monitors[index].work;
+        info.monitor = monitors.items[index].bounds;
+        info.work = monitors.items[index].work;
         info.flags = index == 0 ? MONITORINFOF_PRIMARY : 0;
         return true;
     }

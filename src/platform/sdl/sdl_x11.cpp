@@ -66,25 +66,37 @@ bool XConnection::QueryWindow(WindowHandle window, WindowPlace &place)
     return true;
 }
 
-std::vector<XMonitor> XConnection::Monitors()
+XMonitors XConnection::Monitors()
 {
     std::lock_guard lock(mutex_);
+    if (!monitorsRead_) ReadMonitorsLocked();
+    return monitors_;
+}
+
+void XConnection::ReadMonitors()
+{
+    std::lock_guard lock(mutex_);
+    ReadMonitorsLocked();
+}
+
+void XConnection::ReadMonitorsLocked()
+{
     auto *display = static_cast<::Display *>(display_);
     const Rect root{0, 0, DisplayWidth(display, DefaultScreen(display)), DisplayHeight(display, DefaultScreen(display))};
     const Rect workArea = WorkArea(display, root);
-    std::vector<XMonitor> monitors;
+    monitors_.count = 0;
     int count = 0;
     XineramaScreenInfo *screens = XineramaIsActive(display) ? XineramaQueryScreens(display, &count) : nullptr;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && monitors_.count < XMonitors::kCapacity; ++i) {
         const Rect bounds{screens[i].x_org, screens[i].y_org, screens[i].x_org + screens[i].width,
                           screens[i].y_org + screens[i].height};
         Rect work;
         if (!IntersectRect(work, bounds, workArea)) work = bounds;
-        monitors.push_back(XMonitor{bounds, work});
+        monitors_.items[monitors_.count++] = XMonitor{bounds, work};
     }
     if (screens != nullptr) XFree(screens);
-    if (monitors.empty()) monitors.push_back(XMonitor{root, workArea});
-    return monitors;
+    if (monitors_.count == 0) monitors_.items[monitors_.count++] = XMonitor{root, workArea};
+    monitorsRead_ = true;
 }
 
 } // namespace zavi::platform::sdl_display

@@ -9,8 +9,9 @@
 
 #include "platform/display.h"
 
+#include <array>
+#include <cstddef>
 #include <mutex>
-#include <vector>
 
 namespace zavi::platform::sdl_display {
 
@@ -25,6 +26,13 @@ struct XMonitor {
     Rect work;
 };
 
+// The monitors in the X server's order; the first is the primary monitor.
+struct XMonitors {
+    static constexpr size_t kCapacity = 16; // beyond the 15 display devices the library keeps
+    std::array<XMonitor, kCapacity> items{};
+    size_t count = 0;
+};
+
 class XConnection {
 public:
     // The connection to $DISPLAY, opened on first use; null when there is
@@ -32,14 +40,21 @@ public:
     static XConnection *Get();
 
     bool QueryWindow(WindowHandle window, WindowPlace &place);
-    // In the X server's order; the first is the primary monitor.
-    std::vector<XMonitor> Monitors();
+
+    // The monitors as last read from the server: read on first use and
+    // again by ReadMonitors(), when the display devices are gathered, so
+    // that showing a picture costs no round trip for them.
+    XMonitors Monitors();
+    void ReadMonitors();
 
 private:
     explicit XConnection(void *display) : display_(display) {}
+    void ReadMonitorsLocked();
 
     std::mutex mutex_;
     void *display_; // the Xlib Display
+    XMonitors monitors_;
+    bool monitorsRead_ = false;
 };
 
 } // namespace zavi::platform::sdl_display

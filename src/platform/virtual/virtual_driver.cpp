@@ -187,26 +187,10 @@ public:
 
     int GetSystemMetrics(int index) override
     {
-        const Scene &scene = Scene::Get();
         std::lock_guard lock(Scene::Get().mutex);
-        const auto primary = scene.PrimaryMonitor();
-        Rect desktop;
-        for (const auto &monitor : scene.monitors)
-            desktop = IsRectEmpty(desktop) ? monitor->bounds
-                                           : Rect{std::min(desktop.left, monitor->bounds.left),
-                                                  std::min(desktop.top, monitor->bounds.top),
-                                                  std::max(desktop.right, monitor->bounds.right),
-                                                  std::max(desktop.bottom, monitor->bounds.bottom)};
-        switch (index) {
-        case SM_CXSCREEN: return primary != nullptr ? primary->bounds.right - primary->bounds.left : 0;
-        case SM_CYSCREEN: return primary != nullptr ? primary->bounds.bottom - primary->bounds.top : 0;
-        case SM_XVIRTUALSCREEN: return desktop.left;
-        case SM_YVIRTUALSCREEN: return desktop.top;
-        case SM_CXVIRTUALSCREEN: return desktop.right - desktop.left;
-        case SM_CYVIRTUALSCREEN: return desktop.bottom - desktop.top;
-        case SM_CMONITORS: return static_cast<int>(scene.monitors.size());
-        default: return 0;
-        }
+        ScreenLayout layout;
+        for (const auto &monitor : Scene::Get().monitors) layout.Add(monitor->bounds);
+        return layout.Metric(index);
     }
 
     bool GetMonitorInfo(MonitorHandle handle, MonitorInfo &info) override
