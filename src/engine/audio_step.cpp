@@ -19,6 +19,8 @@ void PlayMan::AudioStep()
         if (++emptyPollCount_ > kEmptyPollsBeforePark) {
             ResetAudioOutput();
             SetAudioGate(false);
+            // A frame stored while the gate was closing must not wait behind it.
+            if (playMode_ == ZAVI_PLAYMODE_PLAYING && caches_.audio.Count() > 0) SetAudioGate(true);
         }
         ArmAudioTimer(frameInterval_);
         return;

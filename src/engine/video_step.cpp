@@ -29,6 +29,10 @@ void PlayMan::VideoStep()
         TakenFrame frame{};
         if (!caches_.video.TakeNext(frame)) {
             SetVideoGate(false);
+            // Frames stored between the take and the close opened the gate
+            // just before it closed: open it again for them, as the intake
+            // would, or they would wait for a frame that may never come.
+            if (playMode_ == ZAVI_PLAYMODE_PLAYING && caches_.video.Count() >= preCacheCount_) SetVideoGate(true);
             ArmVideoTimer(frameInterval_);
             return;
         }

@@ -110,7 +110,7 @@ private:
     std::atomic<uint8_t> audioSwitch_ = kDefaultAudioSwitch;
     ZAVIDEC_HANDLE videoDecoder_ = 0;
     ZAVIDEC_HANDLE audioDecoder_ = 0;
-    int32_t emptyPollCount_ = 0;
+    std::atomic<int32_t> emptyPollCount_ = 0;
     std::atomic<uint32_t> playMode_ = ZAVI_PLAYMODE_PLAYING;
     uint8_t ruleBlock_[kRuleBlockSize] = {};
     uint8_t motionVectorFlag_ = 0;

@@ -11,6 +11,25 @@
 #include <thread>
 #include <unistd.h>
 
+// ThreadSanitizer cannot see that a signal passed through a descriptor
+// orders memory like a lock does; these tell it.
+#if defined(__SANITIZE_THREAD__)
+#define ZAVI_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define ZAVI_TSAN 1
+#endif
+#endif
+#if defined(ZAVI_TSAN)
+extern "C" void __tsan_acquire(void *address);
+extern "C" void __tsan_release(void *address);
+#define ZAVI_SIGNAL_RELEASE(object) __tsan_release(object)
+#define ZAVI_SIGNAL_ACQUIRE(object) __tsan_acquire(object)
+#else
+#define ZAVI_SIGNAL_RELEASE(object) ((void)(object))
+#define ZAVI_SIGNAL_ACQUIRE(object) ((void)(object))
+#endif
+
 namespace zavi::kernel {
 
 namespace {
@@ -53,7 +72,10 @@ int WaitForAny(Waitable *const *objects, int count, uint32_t timeoutMs)
         }
         if (ready == 0) return -1;
         for (int i = 0; i < count; ++i) {
-            if ((fds[i].revents & (POLLIN | POLLERR | POLLHUP)) && objects[i]->ConsumeSignal()) return i;
+            if ((fds[i].revents & (POLLIN | POLLERR | POLLHUP)) && objects[i]->ConsumeSignal()) {
+                ZAVI_SIGNAL_ACQUIRE(objects[i]);
+                return i;
+            }
         }
         // Another waiter consumed the signal first; wait again.
     }
@@ -80,6 +102,7 @@ Event::~Event() { close(descriptor_); }
 
 bool Event::Set()
 {
+    ZAVI_SIGNAL_RELEASE(static_cast<Waitable *>(this));
     std::lock_guard<std::mutex> lock(mutex_);
     if (signalled_) return true;
     const uint64_t one = 1;
@@ -125,6 +148,7 @@ WaitableTimer::~WaitableTimer() { close(descriptor_); }
 
 bool WaitableTimer::SetDueTime(int64_t dueTime100ns)
 {
+    ZAVI_SIGNAL_RELEASE(static_cast<Waitable *>(this));
     // A zero it_value would disarm a timerfd; the smallest delay fires at once.
     int64_t delayNs = 1;
     if (dueTime100ns < 0) delayNs = -dueTime100ns * kNanosecondsPer100ns;
