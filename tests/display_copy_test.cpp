@@ -122,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Yuy2PackTest,
                          ::testing::Values(Geometry{704, 576, 1408}, // D1
                                            Geometry{64, 8, 160},     // wider pitch
                                            Geometry{22, 6, 48},      // width not a multiple of 8
+                                           Geometry{24, 2, 64},      // one step of 16 columns, one of 8
                                            Geometry{16, 4, 40}));    // pitch breaks the alignment
 
 TEST(Yuy2PackEdgeTest, OddHeightReusesTheLastChromaRow)

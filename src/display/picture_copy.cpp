@@ -9,7 +9,8 @@ namespace zavi::display {
 namespace {
 
 constexpr size_t kBlock = 16;
-constexpr uint32_t kPackColumns = 8; // columns of two rows packed per step
+constexpr uint32_t kPackStep = 16;     // columns packed per step: 32 output bytes
+constexpr uint32_t kPackHalfStep = 8;  // then 8 columns, 16 output bytes
 
 bool IsAligned(const void *address) { return (reinterpret_cast<uintptr_t>(address) & (kBlock - 1)) == 0; }
 
@@ -67,6 +68,25 @@ void PackTail(uint8_t *dest, const uint8_t *luma, const uint8_t *cb, const uint8
     }
 }
 
+// Packs the columns of one row that whole vector steps cover and returns
+// how many that is.
+uint32_t PackRowVector(uint8_t *out, const uint8_t *luma, const uint8_t *cb, const uint8_t *cr, uint32_t width,
+                       bool streaming)
+{
+    uint32_t column = 0;
+    for (; column + kPackStep <= width; column += kPackStep) {
+        const __m128i chroma = _mm_unpacklo_epi8(Load8(cb + column / 2), Load8(cr + column / 2));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(luma + column));
+        Store(out + column * 2, _mm_unpacklo_epi8(y, chroma), streaming);
+        Store(out + column * 2 + kBlock, _mm_unpackhi_epi8(y, chroma), streaming);
+    }
+    for (; column + kPackHalfStep <= width; column += kPackHalfStep) {
+        const __m128i chroma = _mm_unpacklo_epi8(Load4(cb + column / 2), Load4(cr + column / 2));
+        Store(out + column * 2, _mm_unpacklo_epi8(Load8(luma + column), chroma), streaming);
+    }
+    return column;
+}
+
 } // namespace
 
 void BlockCopy16(uint8_t *dest, const uint8_t *source, size_t length, Stores stores)
@@ -97,7 +117,6 @@ void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture, Stores
     const uint32_t chromaWidth = picture.width >> 1;
     const uint32_t chromaRows = picture.height >> 1;
     const bool hasChroma = chromaWidth > 0 && chromaRows > 0;
-    const uint32_t vectorColumns = hasChroma ? picture.width / kPackColumns * kPackColumns : 0;
     const bool streaming = stores == Stores::Streaming && IsAligned(dest) && destPitch % kBlock == 0;
     for (uint32_t row = 0; row < picture.height; ++row) {
         // An odd last row shares the chroma row above it.
@@ -107,11 +126,8 @@ void PackYUY2(uint8_t *dest, int32_t pitch, const PicturePlanes &picture, Stores
         const uint8_t *cb = hasChroma ? picture.cb + chromaOffset : kNeutralChroma;
         const uint8_t *cr = hasChroma ? picture.cr + chromaOffset : kNeutralChroma;
         uint8_t *out = dest + row * destPitch;
-        for (uint32_t column = 0; column < vectorColumns; column += kPackColumns) {
-            const __m128i chroma = _mm_unpacklo_epi8(Load4(cb + column / 2), Load4(cr + column / 2));
-            Store(out + column * 2, _mm_unpacklo_epi8(Load8(luma + column), chroma), streaming);
-        }
-        PackTail(out, luma, cb, cr, vectorColumns, picture.width, hasChroma ? chromaWidth : 1);
+        const uint32_t packed = hasChroma ? PackRowVector(out, luma, cb, cr, picture.width, streaming) : 0;
+        PackTail(out, luma, cb, cr, packed, picture.width, hasChroma ? chromaWidth : 1);
     }
     FenceIf(stores);
 }
