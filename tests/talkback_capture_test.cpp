@@ -10,7 +10,7 @@
 namespace zavi::talkback_test {
 namespace {
 
-using Capture = TalkbackTest;
+using TalkbackCapture = TalkbackTest;
 
 uint16_t CodecOfTag(uint16_t tag)
 {
@@ -40,7 +40,7 @@ uint16_t CodecOfTag(uint16_t tag)
 
 // An explicit format stands against the device's audio, which plays in its
 // own format meanwhile.
-TEST_F(Capture, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
+TEST_F(TalkbackCapture, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
 {
     // Blocks of 2048 bytes cross the end of the 25600-byte buffer, so reads
     // in two pieces are among them.
@@ -73,7 +73,7 @@ TEST_F(Capture, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
     }
 }
 
-TEST_F(Capture, TheBufferHasTwentyFiveStepsAndTheBlockSizeFollowsTheTag)
+TEST_F(TalkbackCapture, TheBufferHasTwentyFiveStepsAndTheBlockSizeFollowsTheTag)
 {
     const std::pair<uint16_t, uint32_t> tags[] = {{ZAVIDEC_FORMAT_G711A, 1024},
                                                   {ZAVIDEC_FORMAT_G711U, 2048},
@@ -101,7 +101,7 @@ TEST_F(Capture, TheBufferHasTwentyFiveStepsAndTheBlockSizeFollowsTheTag)
     }
 }
 
-TEST_F(Capture, StartingWithTheRunningFormatKeepsTheBufferAndFollows)
+TEST_F(TalkbackCapture, StartingWithTheRunningFormatKeepsTheBufferAndFollows)
 {
     const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
@@ -112,7 +112,7 @@ TEST_F(Capture, StartingWithTheRunningFormatKeepsTheBufferAndFollows)
     EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, format, 2048)) << "the third block goes on from the second";
 }
 
-TEST_F(Capture, WithoutParametersTheFirstPacketBuildsTheBufferInItsFormat)
+TEST_F(TalkbackCapture, WithoutParametersTheFirstPacketBuildsTheBufferInItsFormat)
 {
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
     EXPECT_FALSE(View().capturing);
@@ -128,7 +128,7 @@ TEST_F(Capture, WithoutParametersTheFirstPacketBuildsTheBufferInItsFormat)
     EXPECT_TRUE(AreSignalBlocks(deliveries, 0, Format(ZAVIDEC_FORMAT_G711U, 2, 16000), 2048));
 }
 
-TEST_F(Capture, WhileFollowingAChangeOfTheDevicesFormatRebuildsTheBuffer)
+TEST_F(TalkbackCapture, WhileFollowingAChangeOfTheDevicesFormatRebuildsTheBuffer)
 {
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
     const DeviceAudio narrow = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 2);
@@ -145,7 +145,7 @@ TEST_F(Capture, WhileFollowingAChangeOfTheDevicesFormatRebuildsTheBuffer)
     EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 3, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
 }
 
-TEST_F(Capture, ACaptureThatCannotStartLeavesItToTheDevicesAudio)
+TEST_F(TalkbackCapture, ACaptureThatCannotStartLeavesItToTheDevicesAudio)
 {
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, 1);
     const ZAVI_WAVEFORMAT refused = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
@@ -162,7 +162,7 @@ TEST_F(Capture, ACaptureThatCannotStartLeavesItToTheDevicesAudio)
     EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
 }
 
-TEST_F(Capture, StopEndsTheCaptureAndCutsTheDevicesAudio)
+TEST_F(TalkbackCapture, StopEndsTheCaptureAndCutsTheDevicesAudio)
 {
     const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
@@ -187,7 +187,7 @@ TEST_F(Capture, StopEndsTheCaptureAndCutsTheDevicesAudio)
     EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 2, format, 2048));
 }
 
-TEST_F(Capture, BlocksReadWithoutACallbackAreDropped)
+TEST_F(TalkbackCapture, BlocksReadWithoutACallbackAreDropped)
 {
     const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
     ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, nullptr, 0, 0), ZAVI_OK);
@@ -203,7 +203,7 @@ TEST_F(Capture, BlocksReadWithoutACallbackAreDropped)
     EXPECT_EQ(deliveries[0].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
 }
 
-TEST_F(Capture, AnEncoderThatDoesNotOpenIsAskedForAgainWithTheNextBlock)
+TEST_F(TalkbackCapture, AnEncoderThatDoesNotOpenIsAskedForAgainWithTheNextBlock)
 {
     const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
     ZAVIDec_TestFailInit(ZAVIDEC_FAIL_ENCODER_INIT);
@@ -220,7 +220,7 @@ TEST_F(Capture, AnEncoderThatDoesNotOpenIsAskedForAgainWithTheNextBlock)
 
 // The callback runs under the talkback's lock: a release from another thread
 // waits for it, and once released nothing is delivered any more.
-TEST_F(Capture, ReleaseWaitsForARunningCallbackAndEndsTheCaptureThread)
+TEST_F(TalkbackCapture, ReleaseWaitsForARunningCallbackAndEndsTheCaptureThread)
 {
     std::atomic<bool> mayLeave = false;
     sink_.OnEachDelivery([&] {
@@ -244,7 +244,7 @@ TEST_F(Capture, ReleaseWaitsForARunningCallbackAndEndsTheCaptureThread)
 
 // Device audio in two formats, commands and the clock from three threads at
 // once: every delivery is still a whole packet of one of the formats.
-TEST_F(Capture, CommandsDeviceAudioAndCaptureRunTogether)
+TEST_F(TalkbackCapture, CommandsDeviceAudioAndCaptureRunTogether)
 {
     const DeviceAudio formats[] = {MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10),
                                    MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 10)};

@@ -6,9 +6,9 @@
 namespace zavi::talkback_test {
 namespace {
 
-using DeviceToPc = TalkbackTest;
+using TalkbackDeviceToPc = TalkbackTest;
 
-TEST_F(DeviceToPc, DeviceAudioPlaysAfterThePreRollByteForByte)
+TEST_F(TalkbackDeviceToPc, DeviceAudioPlaysAfterThePreRollByteForByte)
 {
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 20);
     for (int i = 0; i < 7; ++i) Send(audio.packets[i]);
@@ -24,7 +24,7 @@ TEST_F(DeviceToPc, DeviceAudioPlaysAfterThePreRollByteForByte)
     EXPECT_TRUE(std::equal(played.begin(), played.end(), audio.decoded.begin()));
 }
 
-TEST_F(DeviceToPc, DataThatDoesNotDecodeIsDroppedQuietly)
+TEST_F(TalkbackDeviceToPc, DataThatDoesNotDecodeIsDroppedQuietly)
 {
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711A, 8000, 1, 1);
     const Bytes garbage(64, 0x5A);
@@ -36,7 +36,7 @@ TEST_F(DeviceToPc, DataThatDoesNotDecodeIsDroppedQuietly)
     EXPECT_EQ(ZAVIVirtual_SoundGetState(window_, &state), ZAVI_ERR_FAIL) << "no sound buffer was made";
 }
 
-TEST_F(DeviceToPc, ADecoderThatDoesNotOpenIsAskedForAgainWithTheNextPacket)
+TEST_F(TalkbackDeviceToPc, ADecoderThatDoesNotOpenIsAskedForAgainWithTheNextPacket)
 {
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711A, 8000, 1, 8);
     ZAVIDec_TestFailInit(ZAVIDEC_FAIL_AUDIO_INIT);
@@ -48,7 +48,7 @@ TEST_F(DeviceToPc, ADecoderThatDoesNotOpenIsAskedForAgainWithTheNextPacket)
     EXPECT_EQ(Output().playing, 1);
 }
 
-TEST_F(DeviceToPc, AChangeOfFormatRestartsThePreRollInTheNewFormat)
+TEST_F(TalkbackDeviceToPc, AChangeOfFormatRestartsThePreRollInTheNewFormat)
 {
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
     SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10));
@@ -65,7 +65,7 @@ TEST_F(DeviceToPc, AChangeOfFormatRestartsThePreRollInTheNewFormat)
     EXPECT_EQ(Played(), wide.decoded);
 }
 
-TEST_F(DeviceToPc, VolumeCodesFollowTheOutput)
+TEST_F(TalkbackDeviceToPc, VolumeCodesFollowTheOutput)
 {
     int32_t volume = 1;
     EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, nullptr), ZAVI_ERR_FAIL);
@@ -91,7 +91,7 @@ TEST_F(DeviceToPc, VolumeCodesFollowTheOutput)
     EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_ERR_FAIL);
 }
 
-class Lifecycle : public ::testing::Test {
+class TalkbackLifecycle : public ::testing::Test {
 protected:
     void SetUp() override { ZAVIVirtual_SoundSetManualClock(1); }
     void TearDown() override
@@ -103,7 +103,7 @@ protected:
 
 // Every cycle opens a decoder (device audio) and an encoder (a captured
 // block), and the release gives both back.
-TEST_F(Lifecycle, CreateAndReleaseCyclesLeaveNoModuleHandleBehind)
+TEST_F(TalkbackLifecycle, CreateAndReleaseCyclesLeaveNoModuleHandleBehind)
 {
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1);
     const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
@@ -124,7 +124,7 @@ TEST_F(Lifecycle, CreateAndReleaseCyclesLeaveNoModuleHandleBehind)
     EXPECT_EQ(ZAVIDec_TestOpenHandles(), openBefore);
 }
 
-TEST_F(Lifecycle, WithoutACaptureDeviceNoHandleIsMade)
+TEST_F(TalkbackLifecycle, WithoutACaptureDeviceNoHandleIsMade)
 {
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_CREATE, 1);
     ZAVI_HANDLE slot = 0xDEAD;
@@ -137,7 +137,7 @@ TEST_F(Lifecycle, WithoutACaptureDeviceNoHandleIsMade)
 
 // Window 0 is accepted: the device's audio is not played, yet the capture
 // follows it all the same.
-TEST_F(Lifecycle, WithoutAWindowTheDevicesAudioIsDroppedAndCaptureStillFollows)
+TEST_F(TalkbackLifecycle, WithoutAWindowTheDevicesAudioIsDroppedAndCaptureStillFollows)
 {
     ZAVI_HANDLE talkback = 0;
     ASSERT_EQ(ZAVI_Play_TKInit(0, &talkback), ZAVI_OK);
