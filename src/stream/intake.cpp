@@ -48,6 +48,9 @@ int32_t PlayMan::IntakeExtraData(const uint8_t *packet, int32_t length)
         ZAVIDEC_MVRESULT parsed{};
         if (ZAVI_PickMV(packet, length, &parsed) == ZAVIDEC_OK && parsed.length == kRuleBlockSize &&
             parsed.data != nullptr) {
+            // The video thread reads the block while it shows a picture,
+            // under the decoder lock (which may be taken after the player's).
+            kernel::ScopedLock decoding(decoderLock_);
             std::memcpy(ruleBlock_, parsed.data, kRuleBlockSize);
         }
         return ZAVI_OK;
