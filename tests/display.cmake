@@ -13,6 +13,8 @@ zavi_add_test(display_test
 if(SDL2_FOUND)
   zavi_add_test(display_sdl_test
     SOURCES display_sdl_test.cpp
-    LIBS zavi_core PkgConfig::X11
+    LIBS zavi_core zavi_packmaker PkgConfig::X11
     LABELS display sdl)
+  target_compile_definitions(display_sdl_test PRIVATE
+    ZAVI_DISPLAY_SDL_SUPPRESSIONS="${CMAKE_CURRENT_SOURCE_DIR}/display_sdl_test.supp")
 endif()

@@ -2,11 +2,8 @@
 // the decoder module) shown in a window that spans two monitors, one of
 // them at negative coordinates: every pixel of the window is compared with
 // a reference scaling and conversion of the decoded picture.
+#include "display_decoded_picture.h"
 #include "display_test_scene.h"
-
-#include "ZAVIDecSDK.h"
-#include "test_pattern.h"
-#include "video_packer.h"
 
 #include <algorithm>
 #include <vector>
@@ -15,49 +12,6 @@ namespace display_test {
 namespace {
 
 using zavi::display::Display;
-
-constexpr int kPictureWidth = 176;
-constexpr int kPictureHeight = 144;
-
-class DecodedPicture {
-public:
-    DecodedPicture()
-    {
-        zavi::pack::VideoOptions options;
-        options.width = kPictureWidth;
-        options.height = kPictureHeight;
-        options.keyInterval = 1;
-        options.bitrate = 4'000'000;
-        zavi::pack::VideoPacker packer(options);
-        zavi::pack::TestPattern pattern(kPictureWidth, kPictureHeight);
-        std::vector<zavi::pack::Packet> packets;
-        packer.encode(pattern.picture(0).data(), 0, zavi::pack::collectInto(packets));
-        packer.flush(zavi::pack::collectInto(packets));
-        EXPECT_EQ(ZAVI_VideoDec_Init(&decoder_), ZAVIDEC_OK);
-        for (const auto &packet : packets)
-            if (ZAVI_VideoDec_Decode(decoder_, packet.data(), static_cast<int32_t>(packet.size()), &picture_) ==
-                ZAVIDEC_OK)
-                break;
-    }
-    ~DecodedPicture() { ZAVI_VideoDec_Release(decoder_); }
-
-    const ZAVIDEC_PICTURE &Get() const { return picture_; }
-
-    // The picture's colour at (x, y), converted with the floating-point
-    // BT.601 formula.
-    Rgb At(int x, int y) const
-    {
-        const uint32_t w = picture_.width, h = picture_.height;
-        const uint8_t *luma = picture_.buffer;
-        const size_t chroma = static_cast<size_t>(y / 2) * (w / 2) + static_cast<size_t>(x / 2);
-        return Expected(Yuv{luma[static_cast<size_t>(y) * w + static_cast<size_t>(x)], luma[w * h + chroma],
-                            luma[w * h * 5 / 4 + chroma]});
-    }
-
-private:
-    ZAVIDEC_HANDLE decoder_ = 0;
-    ZAVIDEC_PICTURE picture_{};
-};
 
 // Nearest-neighbour scaling sampled at pixel centres; a pixel may also
 // match a source neighbour, which leaves a scaler its own rounding.

@@ -33,6 +33,9 @@ bool RenderThread::Start()
 
 void RenderThread::Loop()
 {
+    // Whether the screen saver may run is the client application's business,
+    // not its video library's.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     const bool ready = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     {
         std::lock_guard lock(mutex_);
