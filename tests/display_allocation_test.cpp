@@ -40,8 +40,7 @@ TEST_F(AllocationTest, PicturesAfterTheFirstAllocateNothing)
     TestPicture picture(64, 48);
     picture.Bars({kRed, kGreen});
     Display display;
-    ASSERT_GE(display.SetUp(window, 64, 48), 0);
-    ASSERT_TRUE(Show(display, picture)); // YV12 on one device, YUY2 on the other
+    ASSERT_TRUE(SetUpAndShow(display, window, picture)); // YV12 on one device, YUY2 on the other
 
     allocations = 0;
     counting = true;

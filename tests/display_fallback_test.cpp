@@ -20,10 +20,10 @@ protected:
 
     // Sets up for the picture and shows it; true when the window then shows
     // the picture's left and right halves.
-    ::testing::AssertionResult SetUpAndShow(Display &display)
+    ::testing::AssertionResult ShowsAfterSetUp(Display &display)
     {
-        if (display.SetUp(window_, 32, 16) < 0) return ::testing::AssertionFailure() << "set-up failed";
-        if (!Show(display, picture_)) return ::testing::AssertionFailure() << "present failed";
+        auto shown = SetUpAndShow(display, window_, picture_);
+        if (!shown) return shown;
         return Shows();
     }
 
@@ -47,14 +47,14 @@ TEST_F(FallbackTest, Yv12RefusedInOneMemoryIsTakenFromTheOther)
 {
     ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, 1);
     Display display;
-    EXPECT_TRUE(SetUpAndShow(display));
+    EXPECT_TRUE(ShowsAfterSetUp(display));
 }
 
 TEST_F(FallbackTest, Yv12RefusedInBothMemoriesFallsBackToPackedYuy2)
 {
     ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, 2);
     Display display;
-    EXPECT_TRUE(SetUpAndShow(display));
+    EXPECT_TRUE(ShowsAfterSetUp(display));
     // A YUY2 surface is now in use: showing more pictures keeps packing.
     picture_.Bars({kGreen, kWhite});
     ASSERT_TRUE(Show(display, picture_));
@@ -67,14 +67,14 @@ TEST_F(FallbackTest, DeviceWithoutYv12UsesYuy2)
 {
     UseMonitorWith(ZAVIVIRTUAL_MONITOR_NO_YV12);
     Display display;
-    EXPECT_TRUE(SetUpAndShow(display));
+    EXPECT_TRUE(ShowsAfterSetUp(display));
 }
 
 TEST_F(FallbackTest, DeviceWithoutVideoMemoryUsesSystemMemory)
 {
     UseMonitorWith(ZAVIVIRTUAL_MONITOR_NO_HW_STRETCH | ZAVIVIRTUAL_MONITOR_NO_YV12);
     Display display;
-    EXPECT_TRUE(SetUpAndShow(display));
+    EXPECT_TRUE(ShowsAfterSetUp(display));
 }
 
 TEST_F(FallbackTest, NoYuvFormatAtAllFailsTheSetUpAndTheNextOneRetries)
@@ -87,7 +87,7 @@ TEST_F(FallbackTest, NoYuvFormatAtAllFailsTheSetUpAndTheNextOneRetries)
     EXPECT_EQ(display.SurfaceHeight(), 0u);
     EXPECT_TRUE(Show(display, picture_)); // nothing to show on, nothing failed
     EXPECT_TRUE(WindowPixels(window_).AllNear(0, 0, 64, 32, kDesktop));
-    EXPECT_TRUE(SetUpAndShow(display));
+    EXPECT_TRUE(ShowsAfterSetUp(display));
 }
 
 TEST_F(FallbackTest, EachFailingSetUpStepFailsTheSetUp)
@@ -100,7 +100,7 @@ TEST_F(FallbackTest, EachFailingSetUpStepFailsTheSetUp)
         ZAVIVirtual_FailNext(call, 1);
         EXPECT_LT(display.SetUp(window_, 32, 16), 0);
         EXPECT_EQ(display.SurfaceWidth(), 0);
-        EXPECT_TRUE(SetUpAndShow(display));
+        EXPECT_TRUE(ShowsAfterSetUp(display));
     }
 }
 
@@ -118,7 +118,7 @@ TEST_F(FallbackTest, FailedLockDropsThePictureAndTheNextOneIsShown)
 TEST_F(FallbackTest, LostSurfacesAreRestoredAndTheNextPictureIsShown)
 {
     Display display;
-    ASSERT_TRUE(SetUpAndShow(display));
+    ASSERT_TRUE(ShowsAfterSetUp(display));
     ZAVIVirtual_LoseSurfaces();
     ZAVIVirtual_FillScreens(kDesktopColour);
     EXPECT_FALSE(Show(display, picture_)); // the lock finds the picture surface lost
@@ -130,7 +130,7 @@ TEST_F(FallbackTest, LostSurfacesAreRestoredAndTheNextPictureIsShown)
 TEST_F(FallbackTest, FailedFinalBlitRestoresAndRepaintRecovers)
 {
     Display display;
-    ASSERT_TRUE(SetUpAndShow(display));
+    ASSERT_TRUE(ShowsAfterSetUp(display));
     ZAVIVirtual_FillScreens(kDesktopColour);
     ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BLT, 1);
     EXPECT_FALSE(Show(display, picture_));

@@ -78,8 +78,7 @@ TEST_F(MonitorTest, WindowStraddlingTwoMonitorsShowsEachPartOnItsMonitor)
     TestPicture picture(64, 32);
     picture.Bars({kRed, kGreen, kBlue, kWhite});
     Display display;
-    ASSERT_GE(display.SetUp(window, 64, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
 
     const WindowPixels shown(window);
     EXPECT_TRUE(shown.AllNear(0, 0, 80, 160, Expected(kRed)));     // on the left monitor
@@ -100,8 +99,7 @@ TEST_F(MonitorTest, WindowOverThreeMonitorsAndAGapInTheDesktop)
     TestPicture picture(32, 32);
     picture.Quadrants(kRed, kGreen, kBlue, kWhite);
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
 
     const WindowPixels shown(window);
     EXPECT_TRUE(shown.AllNear(0, 0, 100, 60, Expected(kRed)));      // the top-left monitor
@@ -117,8 +115,7 @@ TEST_F(MonitorTest, WindowEntirelyOnTheSecondMonitorSkipsTheFirst)
     TestPicture picture(32, 32);
     picture.Fill(kBlue);
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
     EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 80, 60, Expected(kBlue)));
     EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(199, 0))), kDesktop));
 }
@@ -132,8 +129,7 @@ TEST_F(MonitorTest, DevicesOfDifferentSurfaceFormatsEachGetTheirOwnPacking)
     TestPicture picture(64, 32);
     picture.Bars({kRed, kGreen, kBlue, kGrey});
     Display display;
-    ASSERT_GE(display.SetUp(window, 64, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
     const WindowPixels shown(window);
     EXPECT_TRUE(shown.AllNear(0, 0, 32, 64, Expected(kRed)));
     EXPECT_TRUE(shown.AllNear(32, 0, 64, 64, Expected(kGreen)));

@@ -18,8 +18,7 @@ TEST_F(PresentTest, PictureIsStretchedOntoTheWholeClientArea)
     TestPicture picture(64, 32);
     picture.Quadrants(kRed, kGreen, kBlue, kWhite);
     Display display;
-    ASSERT_GE(display.SetUp(window, 64, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
 
     const WindowPixels shown(window);
     EXPECT_TRUE(shown.AllNear(0, 0, 100, 50, Expected(kRed)));
@@ -63,8 +62,7 @@ TEST_F(PresentTest, MovedAndResizedWindowIsFilledAtTheNextPicture)
     TestPicture picture(32, 32);
     picture.Bars({kRed, kGreen});
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
 
     ZAVIVirtual_FillScreens(kDesktopColour);
     ZAVIVirtual_MoveWindow(window, 100, 60, 160, 80);
@@ -119,8 +117,7 @@ TEST_F(PresentTest, RepaintShowsTheLastPictureAgain)
     TestPicture picture(32, 32);
     picture.Fill(kGreen);
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
     ZAVIVirtual_FillScreens(kDesktopColour);
     EXPECT_EQ(display.Repaint(), 0);
     EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kGreen)));
@@ -156,8 +153,7 @@ TEST_F(PresentTest, ClearFillsThePictureSurfacesAndShowsAtTheNextRepaint)
     TestPicture picture(32, 32);
     picture.Fill(kWhite);
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
     display.Clear(0);
     EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kWhite))); // nothing presented yet
     EXPECT_EQ(display.Repaint(), 0);

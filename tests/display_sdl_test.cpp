@@ -166,8 +166,7 @@ TEST_F(SdlDisplayTest, PictureIsStretchedOntoARealWindow)
     TestPicture picture(64, 48);
     picture.Bars({kRed, kGreen, kBlue, kWhite});
     Display display;
-    ASSERT_GE(display.SetUp(window, 64, 48), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
     EXPECT_TRUE(Shows(window, 40, 120, Expected(kRed)));
     EXPECT_TRUE(Shows(window, 120, 120, Expected(kGreen)));
     EXPECT_TRUE(Shows(window, 200, 120, Expected(kBlue)));
@@ -213,8 +212,7 @@ TEST_F(SdlDisplayTest, ResizedWindowIsFilledAtTheNextPicture)
     TestPicture picture(32, 32);
     picture.Bars({kBlue, kGrey});
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
-    ASSERT_TRUE(Show(display, picture));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
     XResizeWindow(x11_, window, 300, 200);
     XSync(x11_, False);
     ASSERT_TRUE(Show(display, picture));

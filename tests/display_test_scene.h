@@ -149,6 +149,16 @@ inline bool Show(zavi::display::Display &display, const TestPicture &picture, co
     return display.Present(picture.Luma(), picture.Width(), picture.Height(), ruleBlock, motion);
 }
 
+// Sets the display up for the picture's size in `window` and shows it.
+inline ::testing::AssertionResult SetUpAndShow(zavi::display::Display &display, ZAVI_HWND window,
+                                               const TestPicture &picture)
+{
+    const int32_t result = display.SetUp(window, picture.Width(), picture.Height());
+    if (result < 0) return ::testing::AssertionFailure() << "set-up failed with " << result;
+    if (!Show(display, picture)) return ::testing::AssertionFailure() << "present failed";
+    return ::testing::AssertionSuccess();
+}
+
 struct MonitorSpec {
     int32_t x, y, width, height;
     uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT;

@@ -28,8 +28,7 @@ protected:
 
 TEST_F(WindowTest, ChangeWindowMovesTheOutput)
 {
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
+    ASSERT_TRUE(SetUpAndShow(*display_, main_, picture_));
     ZAVIVirtual_FillScreens(kDesktopColour);
     EXPECT_EQ(display_->ChangeWindow(second_), 0);
     ASSERT_TRUE(Show(*display_, picture_));
@@ -61,8 +60,7 @@ TEST_F(WindowTest, ChangeWindowReportsAClipperFailure)
 TEST_F(WindowTest, ChangeBeforeSetUpLeavesTheWindowToTheSetUp)
 {
     EXPECT_EQ(display_->ChangeWindow(second_), 0);
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
+    ASSERT_TRUE(SetUpAndShow(*display_, main_, picture_));
     EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 32, 32, Expected(kRed)));
     EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
 }
@@ -151,8 +149,7 @@ TEST_F(WindowTest, ReSetUpDropsThePartDisplayUntilANewWindowIsGiven)
     ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
     const ZAVI_RECT whole{0, 0, 32, 32};
     ASSERT_EQ(display_->SetPartDisplay(second_, &whole), 0);
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
+    ASSERT_TRUE(SetUpAndShow(*display_, main_, picture_));
     EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
     EXPECT_EQ(display_->SetPartDisplay(second_, &whole), 0); // same window: only the rectangle
     ASSERT_TRUE(Show(*display_, picture_));
