@@ -116,10 +116,11 @@ TEST_F(LiveControl, PauseHoldsTheFramesAndResumeShowsThem)
     ASSERT_TRUE(Eventually([&] { return log_.Count() >= 10 && VideoCount() == 0; }));
     EXPECT_EQ(log_.Stamps(), VideoStamps(stream));
 
-    // Single frame mode shows exactly one frame per command.
-    for (const auto &packet : PatternStream(5, kWidth, kHeight, false, false)) Input(packet);
+    // Single frame mode shows exactly one frame per command. A step already
+    // past its gate when the pause came still runs when its timer fires;
+    // with the cache empty it shows nothing, so let it pass first.
     ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
-    ZAVI_Play_ClearCache(player_);
+    std::this_thread::sleep_for(200ms);
     const auto more = PatternStream(5, kWidth, kHeight, false);
     for (const auto &packet : more) Input(packet);
     const size_t before = log_.Count();

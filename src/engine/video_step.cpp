@@ -25,6 +25,7 @@ uint32_t MatchingWindow(const uint8_t *ruleBlock)
 void PlayMan::VideoStep()
 {
     try {
+        kernel::ScopedLock taking(videoTakeLock_);
         const uint32_t t0 = media_clock::Now();
         TakenFrame frame{};
         if (!caches_.video.TakeNext(frame)) {

@@ -24,6 +24,7 @@ int32_t PlayMan::SetPlayMode(uint32_t mode)
     }
     playMode_ = mode;
     if (mode == ZAVI_PLAYMODE_SINGLE_FRAME) {
+        kernel::ScopedLock taking(videoTakeLock_);
         TakenFrame frame{};
         if (!caches_.video.TakeNext(frame)) return ZAVI_OK;
         playTimeStamp_ = frame.timeStamp;

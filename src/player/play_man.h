@@ -115,6 +115,10 @@ private:
     uint8_t ruleBlock_[kRuleBlockSize] = {};
     uint8_t motionVectorFlag_ = 0;
     TakenFrame currentMotionVectorFrame_ = {};
+    // The video cache hands out frames in one shared copy buffer, and it has
+    // two takers: the video step and single-frame play. Each holds this lock
+    // from its take until it is done with the frame.
+    kernel::CriticalSection videoTakeLock_;
     kernel::CriticalSection decoderLock_;
     // Serialises the audio output between the audio thread and the commands
     // (the output has no lock of its own); always the innermost player lock.
