@@ -10,12 +10,12 @@ constexpr int kLengthShift = 8;
 // previous length's codes, doubled. Calls visit(symbolIndex, code, length) and
 // returns false when a length runs out of code space.
 template <typename Visit>
-bool AssignCodes(const HuffmanSpec& spec, Visit visit) {
+bool AssignCodes(const HuffmanDefinition& definition, Visit visit) {
   int index = 0;
   uint32_t code = 0;
   for (int length = 1; length <= kMaxHuffmanCodeLength; ++length) {
-    for (int i = 0; i < spec.counts[length]; ++i) {
-      if (index >= spec.symbolCount || code >= (1u << length)) return false;
+    for (int i = 0; i < definition.counts[length]; ++i) {
+      if (index >= definition.symbolCount || code >= (1u << length)) return false;
       visit(index, code, length);
       ++index;
       ++code;
@@ -27,24 +27,24 @@ bool AssignCodes(const HuffmanSpec& spec, Visit visit) {
 
 }  // namespace
 
-bool BuildEncodeTable(const HuffmanSpec& spec, EncodeTable& table) {
+bool BuildEncodeTable(const HuffmanDefinition& definition, EncodeTable& table) {
   table.code.fill(0);
   table.length.fill(0);
-  return AssignCodes(spec, [&](int index, uint32_t code, int length) {
-    const uint8_t symbol = spec.symbols[index];
+  return AssignCodes(definition, [&](int index, uint32_t code, int length) {
+    const uint8_t symbol = definition.symbols[index];
     table.code[symbol] = static_cast<uint16_t>(code);
     table.length[symbol] = static_cast<uint8_t>(length);
   });
 }
 
-bool BuildDecodeTable(const HuffmanSpec& spec, DecodeTable& table) {
+bool BuildDecodeTable(const HuffmanDefinition& definition, DecodeTable& table) {
   table.lookahead.fill(0);
   table.maxCode.fill(-1);
   table.valueOffset.fill(0);
-  table.symbols = spec.symbols;
+  table.symbols = definition.symbols;
   bool firstOfLength[kMaxHuffmanCodeLength + 1] = {};
   for (int length = 1; length <= kMaxHuffmanCodeLength; ++length) firstOfLength[length] = true;
-  const bool valid = AssignCodes(spec, [&](int index, uint32_t code, int length) {
+  const bool valid = AssignCodes(definition, [&](int index, uint32_t code, int length) {
     if (firstOfLength[length]) {
       table.valueOffset[length] = index - static_cast<int32_t>(code);
       firstOfLength[length] = false;
@@ -55,7 +55,7 @@ bool BuildDecodeTable(const HuffmanSpec& spec, DecodeTable& table) {
       const uint32_t first = code << spare;
       for (uint32_t fill = 0; fill < (1u << spare); ++fill) {
         table.lookahead[first | fill] =
-            static_cast<uint16_t>((length << kLengthShift) | spec.symbols[index]);
+            static_cast<uint16_t>((length << kLengthShift) | definition.symbols[index]);
       }
     }
   });

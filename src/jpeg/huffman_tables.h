@@ -32,9 +32,9 @@ struct DecodeTable {
   std::array<int32_t, 1 << kLookaheadBits> acShortcut;
 };
 
-// False when the spec is not a valid prefix code (too many codes for a length,
+// False when the definition is not a valid prefix code (too many codes for a length,
 // more than 256 symbols).
-bool BuildEncodeTable(const HuffmanSpec& spec, EncodeTable& table);
-bool BuildDecodeTable(const HuffmanSpec& spec, DecodeTable& table);
+bool BuildEncodeTable(const HuffmanDefinition& definition, EncodeTable& table);
+bool BuildDecodeTable(const HuffmanDefinition& definition, DecodeTable& table);
 
 }  // namespace zavi::jpeg

@@ -18,23 +18,23 @@ const std::array<uint8_t, kBlockArea> kChrominanceQuantBase = {
 
 namespace {
 
-HuffmanSpec MakeSpec(std::initializer_list<uint8_t> counts, std::initializer_list<uint8_t> symbols) {
-  HuffmanSpec spec{};
+HuffmanDefinition MakeSpec(std::initializer_list<uint8_t> counts, std::initializer_list<uint8_t> symbols) {
+  HuffmanDefinition definition{};
   int length = 1;
-  for (uint8_t count : counts) spec.counts[length++] = count;
-  for (uint8_t symbol : symbols) spec.symbols[spec.symbolCount++] = symbol;
-  return spec;
+  for (uint8_t count : counts) definition.counts[length++] = count;
+  for (uint8_t symbol : symbols) definition.symbols[definition.symbolCount++] = symbol;
+  return definition;
 }
 
 }  // namespace
 
-const HuffmanSpec kLuminanceDcSpec =
+const HuffmanDefinition kLuminanceDcSpec =
     MakeSpec({0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
 
-const HuffmanSpec kChrominanceDcSpec =
+const HuffmanDefinition kChrominanceDcSpec =
     MakeSpec({0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
 
-const HuffmanSpec kLuminanceAcSpec = MakeSpec(
+const HuffmanDefinition kLuminanceAcSpec = MakeSpec(
     {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},
     {0x01, 0x02, 0x03, 0x00, 0x04, 0x11, 0x05, 0x12, 0x21, 0x31, 0x41, 0x06, 0x13, 0x51, 0x61,
      0x07, 0x22, 0x71, 0x14, 0x32, 0x81, 0x91, 0xa1, 0x08, 0x23, 0x42, 0xb1, 0xc1, 0x15, 0x52,
@@ -48,7 +48,7 @@ const HuffmanSpec kLuminanceAcSpec = MakeSpec(
      0xd4, 0xd5, 0xd6, 0xd7, 0xd8, 0xd9, 0xda, 0xe1, 0xe2, 0xe3, 0xe4, 0xe5, 0xe6, 0xe7, 0xe8,
      0xe9, 0xea, 0xf1, 0xf2, 0xf3, 0xf4, 0xf5, 0xf6, 0xf7, 0xf8, 0xf9, 0xfa});
 
-const HuffmanSpec kChrominanceAcSpec = MakeSpec(
+const HuffmanDefinition kChrominanceAcSpec = MakeSpec(
     {0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},
     {0x00, 0x01, 0x02, 0x03, 0x11, 0x04, 0x05, 0x21, 0x31, 0x06, 0x12, 0x41, 0x51, 0x07, 0x61,
      0x71, 0x13, 0x22, 0x32, 0x81, 0x08, 0x14, 0x42, 0x91, 0xa1, 0xb1, 0xc1, 0x09, 0x23, 0x33,

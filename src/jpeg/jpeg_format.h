@@ -58,16 +58,16 @@ extern const std::array<uint8_t, kBlockArea> kChrominanceQuantBase;
 
 // A Huffman table as it is carried in a DHT segment: counts of codes of each
 // length 1..16, then the symbols in code order.
-struct HuffmanSpec {
+struct HuffmanDefinition {
   std::array<uint8_t, kMaxHuffmanCodeLength + 1> counts;  // counts[0] unused
   std::array<uint8_t, kMaxHuffmanSymbols> symbols;
   int symbolCount;
 };
 
 // Annex K example Huffman tables K.3 to K.6.
-extern const HuffmanSpec kLuminanceDcSpec;
-extern const HuffmanSpec kChrominanceDcSpec;
-extern const HuffmanSpec kLuminanceAcSpec;
-extern const HuffmanSpec kChrominanceAcSpec;
+extern const HuffmanDefinition kLuminanceDcSpec;
+extern const HuffmanDefinition kChrominanceDcSpec;
+extern const HuffmanDefinition kLuminanceAcSpec;
+extern const HuffmanDefinition kChrominanceAcSpec;
 
 }  // namespace zavi::jpeg

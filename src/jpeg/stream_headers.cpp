@@ -94,17 +94,17 @@ Status ReadHuffmanTables(SegmentReader& segment, StreamTables& tables) {
     if (tableClass > kAcTableClass || slot >= kTableSlots || !segment.Has(kMaxHuffmanCodeLength)) {
       return kCorruptStream;
     }
-    HuffmanSpec spec{};
+    HuffmanDefinition definition{};
     for (int length = 1; length <= kMaxHuffmanCodeLength; ++length) {
-      spec.counts[length] = segment.Byte();
-      spec.symbolCount += spec.counts[length];
+      definition.counts[length] = segment.Byte();
+      definition.symbolCount += definition.counts[length];
     }
-    if (spec.symbolCount > kMaxHuffmanSymbols || !segment.Has(static_cast<size_t>(spec.symbolCount))) {
+    if (definition.symbolCount > kMaxHuffmanSymbols || !segment.Has(static_cast<size_t>(definition.symbolCount))) {
       return kCorruptStream;
     }
-    for (int i = 0; i < spec.symbolCount; ++i) spec.symbols[i] = segment.Byte();
+    for (int i = 0; i < definition.symbolCount; ++i) definition.symbols[i] = segment.Byte();
     DecodeTable& table = tableClass == kAcTableClass ? tables.ac[slot] : tables.dc[slot];
-    if (!BuildDecodeTable(spec, table)) return kCorruptStream;
+    if (!BuildDecodeTable(definition, table)) return kCorruptStream;
     (tableClass == kAcTableClass ? tables.acDefined : tables.dcDefined)[slot] = true;
   }
   return kOk;

@@ -37,12 +37,12 @@ void WriteQuantTable(BitWriter& writer, int slot, const QuantTable& table) {
   for (int k = 0; k < kBlockArea; ++k) writer.PutByte(static_cast<uint8_t>(table[kZigzagToNatural[k]]));
 }
 
-void WriteHuffmanTable(BitWriter& writer, uint8_t classAndSlot, const HuffmanSpec& spec) {
+void WriteHuffmanTable(BitWriter& writer, uint8_t classAndSlot, const HuffmanDefinition& definition) {
   PutMarker(writer, kMarkerDht);
-  writer.PutWord(static_cast<uint16_t>(2 + 1 + kMaxHuffmanCodeLength + spec.symbolCount));
+  writer.PutWord(static_cast<uint16_t>(2 + 1 + kMaxHuffmanCodeLength + definition.symbolCount));
   writer.PutByte(classAndSlot);
-  for (int length = 1; length <= kMaxHuffmanCodeLength; ++length) writer.PutByte(spec.counts[length]);
-  for (int i = 0; i < spec.symbolCount; ++i) writer.PutByte(spec.symbols[i]);
+  for (int length = 1; length <= kMaxHuffmanCodeLength; ++length) writer.PutByte(definition.counts[length]);
+  for (int i = 0; i < definition.symbolCount; ++i) writer.PutByte(definition.symbols[i]);
 }
 
 }  // namespace

@@ -152,10 +152,10 @@ bool WaitableTimer::SetDueTime(int64_t dueTime100ns)
     // A zero it_value would disarm a timerfd; the smallest delay fires at once.
     int64_t delayNs = 1;
     if (dueTime100ns < 0) delayNs = -dueTime100ns * kNanosecondsPer100ns;
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(delayNs / kNanosecondsPerSecond);
-    spec.it_value.tv_nsec = static_cast<long>(delayNs % kNanosecondsPerSecond);
-    return timerfd_settime(descriptor_, 0, &spec, nullptr) == 0;
+    itimerspec timing{};
+    timing.it_value.tv_sec = static_cast<time_t>(delayNs / kNanosecondsPerSecond);
+    timing.it_value.tv_nsec = static_cast<long>(delayNs % kNanosecondsPerSecond);
+    return timerfd_settime(descriptor_, 0, &timing, nullptr) == 0;
 }
 
 bool WaitableTimer::ConsumeSignal()
