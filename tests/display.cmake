@@ -4,6 +4,7 @@ zavi_add_test(display_test
   SOURCES display_copy_test.cpp display_fallback_test.cpp display_monitors_test.cpp
           display_overlay_test.cpp display_present_test.cpp display_window_test.cpp
           display_concurrency_test.cpp display_decoded_test.cpp display_allocation_test.cpp
+          display_blit_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker
   LABELS display)
 

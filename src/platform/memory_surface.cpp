@@ -1,5 +1,7 @@
 #include "platform/memory_surface.h"
 
+#include "platform/surface_rows.h"
+
 namespace zavi::platform {
 
 namespace {
@@ -19,6 +21,12 @@ int32_t SourceSample(int32_t from, int32_t sourceSpan, int32_t offset, int32_t d
 {
     return from + static_cast<int32_t>((2 * static_cast<int64_t>(offset) + 1) * sourceSpan /
                                        (2 * static_cast<int64_t>(destSpan)));
+}
+
+// The source row destination row `y` of a blit from `sourceArea` to `dest` samples.
+int32_t SourceRow(const Rect &dest, const Rect &sourceArea, int32_t y)
+{
+    return SourceSample(sourceArea.top, sourceArea.bottom - sourceArea.top, y - dest.top, dest.bottom - dest.top);
 }
 
 std::atomic<uint64_t> nextSerial{1};
@@ -125,20 +133,49 @@ HResult MemorySurface::StretchFrom(const Rect &dest, const MemorySurface &from, 
 
     std::lock_guard lock(pixelMutex_);
     const Rect area = ClipArea(dest);
-    const int32_t destWidth = dest.right - dest.left;
-    const int32_t destHeight = dest.bottom - dest.top;
-    const int32_t sourceWidth = sourceArea.right - sourceArea.left;
-    const int32_t sourceHeight = sourceArea.bottom - sourceArea.top;
+    if (layout_.kind == PixelKind::Rgb32) StretchRows(area, dest, from, sourceArea);
+    else StretchPixels(area, dest, from, sourceArea);
+    ++version_;
+    return kDdOk;
+}
+
+void MemorySurface::StretchPixels(const Rect &area, const Rect &dest, const MemorySurface &from,
+                                  const Rect &sourceArea)
+{
     for (int32_t y = area.top; y < area.bottom; ++y) {
-        const auto sy = static_cast<uint32_t>(SourceSample(sourceArea.top, sourceHeight, y - dest.top, destHeight));
+        const auto sy = static_cast<uint32_t>(SourceRow(dest, sourceArea, y));
         for (int32_t x = area.left; x < area.right; ++x) {
-            const auto sx = static_cast<uint32_t>(SourceSample(sourceArea.left, sourceWidth, x - dest.left, destWidth));
+            const auto sx = static_cast<uint32_t>(SourceSample(sourceArea.left, sourceArea.right - sourceArea.left,
+                                                               x - dest.left, dest.right - dest.left));
             WritePixel(pixels_, layout_, static_cast<uint32_t>(x), static_cast<uint32_t>(y),
                        ReadPixel(from.pixels_, from.layout_, sx, sy));
         }
     }
-    ++version_;
-    return kDdOk;
+}
+
+void MemorySurface::StretchRows(const Rect &area, const Rect &dest, const MemorySurface &from,
+                                const Rect &sourceArea)
+{
+    if (IsRectEmpty(area)) return;
+    const int32_t destWidth = dest.right - dest.left;
+    const int32_t sourceWidth = sourceArea.right - sourceArea.left;
+    const auto count = static_cast<size_t>(area.right - area.left);
+    const bool stretched = destWidth != sourceWidth;
+    if (stretched) {
+        // The column map of this blit; the buffer keeps the widest one seen.
+        if (columns_.size() < count) columns_.resize(count);
+        for (size_t i = 0; i < count; ++i)
+            columns_[i] = static_cast<uint32_t>(
+                SourceSample(sourceArea.left, sourceWidth, area.left - dest.left + static_cast<int32_t>(i), destWidth));
+    }
+    const auto first = static_cast<uint32_t>(sourceArea.left + area.left - dest.left);
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        const auto sy = static_cast<uint32_t>(SourceRow(dest, sourceArea, y));
+        uint8_t *row = pixels_ + static_cast<size_t>(layout_.pitch) * static_cast<uint32_t>(y) +
+                       static_cast<size_t>(area.left) * 4;
+        if (stretched) BlitRowToRgb32(row, from.pixels_, from.layout_, sy, columns_.data(), count);
+        else BlitRowToRgb32(row, from.pixels_, from.layout_, sy, first, count);
+    }
 }
 
 HResult MemorySurface::SetClipper(std::shared_ptr<DrawClipper> clipper)

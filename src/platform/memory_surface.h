@@ -82,6 +82,11 @@ protected:
 
 private:
     HResult StretchFrom(const Rect &dest, const MemorySurface &from, const Rect *sourceRect);
+    // With PixelMutex() held: the part `area` of a blit of `sourceArea` of
+    // `from` to `dest`. Into 32-bit RGB a row at a time, into any RGB surface
+    // pixel by pixel.
+    void StretchRows(const Rect &area, const Rect &dest, const MemorySurface &from, const Rect &sourceArea);
+    void StretchPixels(const Rect &area, const Rect &dest, const MemorySurface &from, const Rect &sourceArea);
 
     const uint64_t serial_;
     std::vector<uint8_t> storage_;
@@ -90,6 +95,7 @@ private:
     uint8_t *pixels_;
     std::mutex &pixelMutex_;
     std::shared_ptr<DrawClipper> clipper_;
+    std::vector<uint32_t> columns_; // source column of each destination column of a stretched blit
     std::atomic<uint64_t> version_{0};
     bool locked_ = false;
     bool dcTaken_ = false;

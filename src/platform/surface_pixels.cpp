@@ -1,6 +1,5 @@
 #include "platform/surface_pixels.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace zavi::platform {
@@ -9,20 +8,7 @@ namespace {
 
 constexpr uint32_t kRowAlignment = 64;
 
-// BT.601 limited range, fixed point over 64 (luma gain 1.164, Cr to red
-// 1.596, Cb/Cr to green 0.391/0.813, Cb to blue 2.018).
-constexpr int kLumaOffset = 16;
-constexpr int kChromaOffset = 128;
-constexpr int kLumaGain = 74;
-constexpr int kCrToRed = 102;
-constexpr int kCbToGreen = 25;
-constexpr int kCrToGreen = 52;
-constexpr int kCbToBlue = 129;
-constexpr int kFixedShift = 6;
-
 uint32_t AlignRow(uint32_t bytes) { return (bytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment; }
-
-uint8_t Clamp(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); }
 
 uint32_t ChromaRows(const PixelLayout &layout) { return (layout.height + 1) / 2; }
 
@@ -85,13 +71,11 @@ bool KindOfFormat(const PixelFormat &format, PixelKind &kind)
     return false;
 }
 
-Bgr YuvToBgr(uint8_t luma, uint8_t cb, uint8_t cr)
+Yv12Rows Yv12RowsOf(const uint8_t *base, const PixelLayout &layout, uint32_t y)
 {
-    const int y = kLumaGain * (luma - kLumaOffset);
-    const int u = cb - kChromaOffset;
-    const int v = cr - kChromaOffset;
-    return Bgr{Clamp((y + kCbToBlue * u) >> kFixedShift), Clamp((y - kCbToGreen * u - kCrToGreen * v) >> kFixedShift),
-               Clamp((y + kCrToRed * v) >> kFixedShift)};
+    const size_t chromaRow = static_cast<size_t>(layout.pitch / 2) * (y / 2);
+    return Yv12Rows{base + static_cast<size_t>(layout.pitch) * y, CbPlane(base, layout) + chromaRow,
+                    CrPlane(base, layout) + chromaRow};
 }
 
 Bgr BgrOfColorRef(uint32_t colorRef)
@@ -113,8 +97,8 @@ Bgr ReadPixel(const uint8_t *base, const PixelLayout &layout, uint32_t x, uint32
         return YuvToBgr(pair[(x & 1) * 2], pair[1], pair[3]);
     }
     case PixelKind::Yv12: {
-        const size_t chroma = static_cast<size_t>(layout.pitch / 2) * (y / 2) + x / 2;
-        return YuvToBgr(row[x], CbPlane(base, layout)[chroma], CrPlane(base, layout)[chroma]);
+        const Yv12Rows rows = Yv12RowsOf(base, layout, y);
+        return YuvToBgr(rows.luma[x], rows.cb[x / 2], rows.cr[x / 2]);
     }
     }
     return Bgr{};

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/display.h"
+#include "platform/yuv_colour.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,12 +13,6 @@
 namespace zavi::platform {
 
 enum class PixelKind { Rgb32, Rgb24, Yv12, Yuy2 };
-
-struct Bgr {
-    uint8_t blue = 0;
-    uint8_t green = 0;
-    uint8_t red = 0;
-};
 
 struct PixelLayout {
     PixelKind kind = PixelKind::Rgb32;
@@ -41,6 +36,15 @@ PixelLayout MakeLayout(PixelKind kind, uint32_t width, uint32_t height);
 PixelFormat DescribeFormat(PixelKind kind);
 bool KindOfFormat(const PixelFormat &format, PixelKind &kind);
 
+// The rows row `y` of a YV12 layout reads: its luma row and the chroma rows
+// it shares with its neighbour.
+struct Yv12Rows {
+    const uint8_t *luma;
+    const uint8_t *cb;
+    const uint8_t *cr;
+};
+Yv12Rows Yv12RowsOf(const uint8_t *base, const PixelLayout &layout, uint32_t y);
+
 Bgr ReadPixel(const uint8_t *base, const PixelLayout &layout, uint32_t x, uint32_t y);
 // RGB layouts only.
 void WritePixel(uint8_t *base, const PixelLayout &layout, uint32_t x, uint32_t y, Bgr color);
@@ -49,7 +53,6 @@ void WritePixel(uint8_t *base, const PixelLayout &layout, uint32_t x, uint32_t y
 // little-endian bytes Y0 U Y1 V, for YV12 the low byte in every plane.
 void FillPixels(uint8_t *base, const PixelLayout &layout, const Rect &area, uint32_t fillColor);
 
-Bgr YuvToBgr(uint8_t luma, uint8_t cb, uint8_t cr);
 // A GDI colour value (0x00BBGGRR).
 Bgr BgrOfColorRef(uint32_t colorRef);
 
