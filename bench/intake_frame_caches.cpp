@@ -17,53 +17,12 @@
 #include <vector>
 
 #include "ZAVIPlaySDK.h"
+#include "allocation_count.h"
+#include "idle_player.h"
 #include "player/play_man.h"
 #include "stream/frame_cache_sizes.h"
 #include "stream/packet_fields.h"
 #include "stream/video_frame_cache.h"
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define ZAVI_BENCH_COUNTS_ALLOCATIONS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define ZAVI_BENCH_COUNTS_ALLOCATIONS 0
-#endif
-#endif
-#ifndef ZAVI_BENCH_COUNTS_ALLOCATIONS
-#define ZAVI_BENCH_COUNTS_ALLOCATIONS 1
-#endif
-
-namespace {
-std::atomic<uint64_t> gAllocations{0};
-} // namespace
-
-#if ZAVI_BENCH_COUNTS_ALLOCATIONS
-// Every heap allocation of the process, operator new included, passes
-// through these (sanitizer builds keep their own allocator and count nothing).
-extern "C" {
-void *__libc_malloc(size_t size);
-void *__libc_calloc(size_t count, size_t size);
-void *__libc_realloc(void *block, size_t size);
-
-void *malloc(size_t size)
-{
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_malloc(size);
-}
-
-void *calloc(size_t count, size_t size)
-{
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_calloc(count, size);
-}
-
-void *realloc(void *block, size_t size)
-{
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_realloc(block, size);
-}
-}
-#endif
 
 namespace {
 
@@ -151,13 +110,13 @@ struct Packets {
 // the cache's own (byte ring, descriptors, copy buffer).
 bool Prepare(benchmark::State &state, VideoFrameCache &cache)
 {
-    const uint64_t before = gAllocations.load();
+    const uint64_t before = zavi::bench::Allocations();
     if (!cache.Prepare()) {
         state.SkipWithError("prepare failed");
         return false;
     }
     state.counters["allocs_in_prepare"] =
-        ZAVI_BENCH_COUNTS_ALLOCATIONS ? static_cast<double>(gAllocations.load() - before) : -1.0;
+        zavi::bench::CountsAllocations() ? static_cast<double>(zavi::bench::Allocations() - before) : -1.0;
     return true;
 }
 
@@ -171,7 +130,7 @@ void Report(benchmark::State &state, int32_t length, const BatchClock &clock, ui
     state.counters["best_Mpackets_per_s"] = 1e-6 / perPacket;
     state.counters["time_vs_memcpy"] = perPacket / MemcpySecondsPerPacket(length, referenceRingBytes);
     state.counters["allocs_per_packet"] =
-        ZAVI_BENCH_COUNTS_ALLOCATIONS ? static_cast<double>(allocations) / static_cast<double>(packets) : -1.0;
+        zavi::bench::CountsAllocations() ? static_cast<double>(allocations) / static_cast<double>(packets) : -1.0;
 }
 
 // One core: the intake and the playback thread's take alternate.
@@ -185,7 +144,7 @@ void BM_VideoCacheOneThread(benchmark::State &state)
     TakenFrame frame{};
     BatchClock clock;
     bool ok = true;
-    const uint64_t allocationsBefore = gAllocations.load();
+    const uint64_t allocationsBefore = zavi::bench::Allocations();
     for (auto _ : state) {
         clock.Start();
         for (int i = 0; i < kPacketsPerBatch; ++i) {
@@ -195,7 +154,7 @@ void BM_VideoCacheOneThread(benchmark::State &state)
         }
         clock.Stop();
     }
-    const uint64_t allocations = gAllocations.load() - allocationsBefore;
+    const uint64_t allocations = zavi::bench::Allocations() - allocationsBefore;
     if (!ok)
         state.SkipWithError("a packet was refused or lost");
     // Drained after every take, the cache stores each packet at offset 0.
@@ -224,7 +183,7 @@ void ProducerConsumer(benchmark::State &state, VideoFrameCache &cache, int32_t l
     uint64_t inserted = 0;
     BatchClock clock;
     bool ok = true;
-    const uint64_t allocationsBefore = gAllocations.load();
+    const uint64_t allocationsBefore = zavi::bench::Allocations();
     for (auto _ : state) {
         clock.Start();
         for (int i = 0; i < kPacketsPerBatch; ++i) {
@@ -237,7 +196,7 @@ void ProducerConsumer(benchmark::State &state, VideoFrameCache &cache, int32_t l
             std::this_thread::yield();
         clock.Stop();
     }
-    const uint64_t allocations = gAllocations.load() - allocationsBefore;
+    const uint64_t allocations = zavi::bench::Allocations() - allocationsBefore;
     stop.store(true);
     consumer.join();
     if (!ok)
@@ -255,21 +214,10 @@ void BM_VideoCacheProducerConsumer(benchmark::State &state)
     ProducerConsumer(state, cache, length, [&](int i) { return packets.Insert(cache, i); });
 }
 
-// A player whose playback threads stay idle, so the benchmark's consumer is
-// the only taker of its video cache.
-class IdlePlayer : public zavi::PlayMan {
-public:
-    ~IdlePlayer() override { Teardown(); }
-
-protected:
-    void VideoStep() override {}
-    void AudioStep() override {}
-};
-
 void BM_IntakeProducerConsumer(benchmark::State &state)
 {
     const int32_t length = static_cast<int32_t>(state.range(0));
-    IdlePlayer player;
+    zavi_test::IdlePlayer player;
     if (player.Initialise(0) != ZAVI_OK) {
         state.SkipWithError("player initialisation failed");
         return;

@@ -6,3 +6,4 @@ target_include_directories(intake_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 # The same through a player: the intake's dispatch, switches and gates, and
 # the commands that reshape the caches.
 zavi_add_fuzzer(intake_player_fuzz SOURCES intake_player_fuzz.cpp LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core>)
+target_include_directories(intake_player_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/tests)

@@ -10,19 +10,11 @@
 #include <vector>
 
 #include "ZAVIPlaySDK.h"
+#include "idle_player.h"
 #include "player/play_man.h"
 #include "stream/packet_fields.h"
 
 namespace {
-
-class IdlePlayer : public zavi::PlayMan {
-public:
-    ~IdlePlayer() override { Teardown(); }
-
-protected:
-    void VideoStep() override {}
-    void AudioStep() override {}
-};
 
 constexpr uint16_t kFrameTypes[] = {1, 33, 34, 35, 49, 50, 51, 80, 7};
 constexpr size_t kHeaderBytes = 32;
@@ -63,7 +55,7 @@ void CheckWhole(const zavi::stream::TakenFrame &frame)
         if (frame.data[i] != fill) std::abort();
 }
 
-void CheckCounts(IdlePlayer &player)
+void CheckCounts(zavi_test::IdlePlayer &player)
 {
     auto &caches = player.Caches();
     if (caches.video.Count() > caches.video.DescriptorCount() - 1 && caches.video.DescriptorCount() > 0) std::abort();
@@ -72,20 +64,20 @@ void CheckCounts(IdlePlayer &player)
 
 // One player for the whole run, made before fuzzing starts so that its
 // decoders and threads are not taken for allocations of the first input.
-IdlePlayer *player = nullptr;
+zavi_test::IdlePlayer *player = nullptr;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    player = new IdlePlayer;
+    player = new zavi_test::IdlePlayer;
     if (player->Initialise(0) != ZAVI_OK) std::abort();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    IdlePlayer &player = *::player;
+    zavi_test::IdlePlayer &player = *::player;
     const auto handle = reinterpret_cast<ZAVI_HANDLE>(&player);
     ZAVI_Play_ClearCache(handle);
 

@@ -1,5 +1,5 @@
 // The intake, driven through ZAVI_Play_InputStream and the cache exports on
-// a player whose playback steps are inert, so the caches and gates keep
+// a player whose playback steps are idle, so the caches and gates keep
 // exactly what the intake left in them.
 #include <atomic>
 #include <thread>
@@ -9,21 +9,12 @@
 
 #include "ZAVIPlaySDK.h"
 #include "player/play_man.h"
+#include "idle_player.h"
 #include "test_packets.h"
 
 namespace {
 
 using zavi_test::MakePacket;
-
-class InertPlayer : public zavi::PlayMan {
-public:
-    // Threads stop before this object's steps go away.
-    ~InertPlayer() override { Teardown(); }
-
-protected:
-    void VideoStep() override {}
-    void AudioStep() override {}
-};
 
 class Intake : public ::testing::Test {
 protected:
@@ -52,7 +43,7 @@ protected:
     }
     int32_t MotionCount() { return player_.Caches().motionVector.Count(); }
 
-    InertPlayer player_;
+    zavi_test::IdlePlayer player_;
     ZAVI_HANDLE handle_ = 0;
 };
 

@@ -14,8 +14,8 @@
 #include "ZAVIPacket.h"
 #include "ZAVIPlaySDK.h"
 #include "ZAVIVirtualDisplay.h"
+#include "idle_player.h"
 #include "pattern_stream.h"
-#include "player/play_man.h"
 
 namespace zavi_test {
 
@@ -82,15 +82,10 @@ inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packe
 }
 
 // A player whose threads run no steps; the test runs them on its own thread.
-class SteppedPlayer : public zavi::PlayMan {
+class SteppedPlayer : public IdlePlayer {
 public:
-    ~SteppedPlayer() override { Teardown(); }
     void RunVideoStep() { PlayMan::VideoStep(); }
     void RunAudioStep() { PlayMan::AudioStep(); }
-
-protected:
-    void VideoStep() override {}
-    void AudioStep() override {}
 };
 
 class VirtualWindow {
