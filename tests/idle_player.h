@@ -9,7 +9,8 @@ namespace zavi_test {
 
 class IdlePlayer : public zavi::PlayMan {
 public:
-    // The threads stop before this object's steps go away.
+    // The threads stop before this object's steps go away (a class derived
+    // from this one stops them in its own destructor).
     ~IdlePlayer() override { Teardown(); }
 
 protected:

@@ -84,6 +84,9 @@ inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packe
 // A player whose threads run no steps; the test runs them on its own thread.
 class SteppedPlayer : public IdlePlayer {
 public:
+    // The most derived player stops the threads, before any destructor
+    // changes the steps they call.
+    ~SteppedPlayer() override { Teardown(); }
     void RunVideoStep() { PlayMan::VideoStep(); }
     void RunAudioStep() { PlayMan::AudioStep(); }
 };
