@@ -92,16 +92,12 @@ TEST_F(LiveControl, PacedStreamShowsEveryFrameOnceInOrder)
 TEST_F(LiveControl, BurstIsWorkedOffAndEveryFrameStillShown)
 {
     // 30 frames arrive at once: catch-up shortens the waits and beyond 15
-    // waiting the steps run back to back; none is dropped.
+    // waiting the steps run back to back (the pacing tests check how much);
+    // none is dropped or shown out of order.
     const auto stream = PatternStream(30, kWidth, kHeight, false);
     for (const auto &packet : stream) Input(packet);
-    const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(Eventually([&] { return log_.Count() >= 30 && VideoCount() == 0; }));
     EXPECT_EQ(log_.Stamps(), VideoStamps(stream));
-    // 30 frames of 40 ms would take 1.2 s at their own pace; well below it
-    // the burst was caught up (a loose bound: only an unpaced loop or a
-    // missing catch-up fails it).
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1150ms);
 }
 
 TEST_F(LiveControl, PauseHoldsTheFramesAndResumeShowsThem)
