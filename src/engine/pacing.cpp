@@ -35,40 +35,43 @@ bool UsesTimeStamps(const FramePacing &frame)
            frame.nextTimeStamp - frame.timeStamp < kMaximumGapMs;
 }
 
+// The gap to the next frame scaled by the speed, less the time already
+// spent; with catch-up on, `backlog` shortens it for the frames waiting.
+template <typename Backlog>
+NextStep GapStep(const FramePacing &frame, uint32_t elapsedMs, const PlaySettings &settings, Backlog backlog)
+{
+    float wait = static_cast<float>(frame.nextTimeStamp - frame.timeStamp) * settings.timeScale;
+    if (wait <= static_cast<float>(elapsedMs)) return Fire();
+    wait -= static_cast<float>(elapsedMs);
+    return settings.catchUp ? backlog(wait, frame.framesWaiting) : NextStep{false, wait};
+}
+
 } // namespace
 
 NextStep VideoNextStep(const FramePacing &frame, uint32_t elapsedMs, const PlaySettings &settings)
 {
     if (!UsesTimeStamps(frame)) return IntervalStep(elapsedMs, settings);
-    float wait = static_cast<float>(frame.nextTimeStamp - frame.timeStamp) * settings.timeScale;
-    if (wait <= static_cast<float>(elapsedMs)) return Fire();
-    wait -= static_cast<float>(elapsedMs);
-    if (settings.catchUp) {
-        const uint16_t waiting = frame.framesWaiting;
+    return GapStep(frame, elapsedMs, settings, [](float wait, uint16_t waiting) {
         if (waiting > 15) return Fire();
         if (waiting >= 9) wait = Scaled(wait, kHalf);
         else if (waiting >= 6) wait = Scaled(wait, kFactor07);
         else if (waiting >= 3) wait = Scaled(wait, kFactor085);
         else if (waiting == 2) wait = Scaled(wait, kFactor095);
-    }
-    return NextStep{false, wait};
+        return NextStep{false, wait};
+    });
 }
 
 NextStep AudioNextStep(const FramePacing &frame, uint32_t elapsedMs, const PlaySettings &settings)
 {
     if (frame.timeStamp >= frame.nextTimeStamp) return Fire();
     if (!UsesTimeStamps(frame)) return IntervalStep(elapsedMs, settings);
-    float wait = static_cast<float>(frame.nextTimeStamp - frame.timeStamp) * settings.timeScale;
-    if (wait <= static_cast<float>(elapsedMs)) return Fire();
-    wait -= static_cast<float>(elapsedMs);
-    if (settings.catchUp) {
-        const uint16_t waiting = frame.framesWaiting;
+    return GapStep(frame, elapsedMs, settings, [](float wait, uint16_t waiting) {
         if (waiting > 10) wait = Scaled(wait, kHalf);
         else if (waiting > 5) wait = Scaled(wait, kFactor07);
         else if (waiting > 2) wait = Scaled(wait, kFactor085);
         else if (waiting > 1) wait = Scaled(wait, kFactor095);
-    }
-    return NextStep{false, wait};
+        return NextStep{false, wait};
+    });
 }
 
 uint64_t SkipBytesForLag(uint32_t lagMs, uint32_t sampleRate, uint32_t channels, uint32_t bitsPerSample)
