@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <random>
 #include <string>
 
 #include "ZAVIFileSDK.h"
@@ -43,7 +44,10 @@ protected:
     static void SetUpTestSuite()
     {
         stream_ = new std::vector<zavi::pack::Packet>(PatternStream(kPictures, kWidth, kHeight, true, true));
-        path_ = new std::string(::testing::TempDir() + "zavi_file_playback.zvr");
+        // Each test runs in a process of its own, several at once: each
+        // writes a recording of its own.
+        path_ = new std::string(::testing::TempDir() + "zavi_file_playback_" + std::to_string(std::random_device{}()) +
+                                ".zvr");
         ZAVIFILE_HANDLE writer = 0;
         ASSERT_EQ(ZAVI_Write_Create(&writer, path_->c_str(), 0), ZAVIFILE_OK);
         for (const auto &packet : *stream_)

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 using namespace zavidec::test;
@@ -26,7 +27,9 @@ uint32_t timeStampOf(const Packet &p) { return zavipkt_u32(p.data() + ZAVIPKT_OF
 
 std::string scratchPath(const std::string &name)
 {
-    return (std::filesystem::temp_directory_path() / ("decsdk_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + name)).string();
+    // Unique per process: tests run as separate processes, several at once.
+    static const std::string unique = std::to_string(std::random_device{}());
+    return (std::filesystem::temp_directory_path() / ("decsdk_" + unique + "_" + name)).string();
 }
 
 // Decodes every audio packet; returns the number of sample frames.
