@@ -42,6 +42,9 @@ constexpr uint32_t kFrameMs = 1000 / kFps;
 constexpr uint32_t kSampleRate = 8000;
 constexpr uint32_t kSamplesPerAudioFrame = kSampleRate / kFps;
 constexpr double kBytesPerMs = kSampleRate * 2 / 1000.0;
+// A channel keeps up when its last picture is shown this soon after it was
+// fed: the pre-cache and one frame of pacing, with room for a busy machine.
+constexpr auto kMostLagAfterFeeding = std::chrono::milliseconds(500);
 
 bool Quick() { return std::getenv("ZAVI_BENCH_QUICK") != nullptr; }
 
@@ -262,7 +265,7 @@ struct ChannelRun {
 };
 
 // N channels fed the stream live at once: real time when every picture fed
-// was shown and the caches drained soon after the stream ended.
+// was shown and each channel's last picture came up soon after it was fed.
 ChannelRun RunChannels(int channels, const std::vector<Packet> &stream, uint32_t pictures)
 {
     std::vector<std::unique_ptr<Player>> players;
@@ -273,16 +276,16 @@ ChannelRun RunChannels(int channels, const std::vector<Packet> &stream, uint32_t
     for (auto &feeder : feeders) feeder.join();
     const auto ended = Clock::now();
     for (auto &player : players) WaitDrained(player->handle);
-    const bool drainedSoon = Clock::now() - ended < std::chrono::milliseconds(1500);
     const double cpu = ProcessCpuSeconds() - cpuBefore;
     size_t shown = 0;
-    bool everyPicture = true;
+    bool realTime = true;
     for (auto &player : players) {
         std::lock_guard<std::mutex> lock(player->log.mutex);
-        shown += player->log.times.size();
-        everyPicture = everyPicture && player->log.times.size() == pictures;
+        const auto &times = player->log.times;
+        shown += times.size();
+        realTime = realTime && times.size() == pictures && times.back() - ended < kMostLagAfterFeeding;
     }
-    return {everyPicture && drainedSoon, cpu / std::max<size_t>(shown, 1)};
+    return {realTime, cpu / std::max<size_t>(shown, 1)};
 }
 
 void Channels(benchmark::State &state)
