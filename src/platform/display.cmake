@@ -7,6 +7,7 @@ target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/memory_surface.cpp
   ${CMAKE_CURRENT_LIST_DIR}/surface_pixels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/surface_rows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/yv12_pairs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_display_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_driver.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_scene.cpp

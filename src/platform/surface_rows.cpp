@@ -1,5 +1,7 @@
 #include "platform/surface_rows.h"
 
+#include "platform/yv12_pairs.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -73,7 +75,7 @@ void Yv12Row(uint8_t *dest, const Yv12Rows &rows, Consecutive columns, size_t co
         const uint8_t *luma = rows.luma + 2 * static_cast<size_t>(firstPair);
         const uint8_t *cb = rows.cb + firstPair;
         const uint8_t *cr = rows.cr + firstPair;
-        for (size_t p = 0; p < pairCount; ++p) {
+        for (size_t p = Yv12PairsToRgb32(out, luma, cb, cr, pairCount); p < pairCount; ++p) {
             Store(out, 2 * p, YuvToBgr(luma[2 * p], cb[p], cr[p]));
             Store(out, 2 * p + 1, YuvToBgr(luma[2 * p + 1], cb[p], cr[p]));
         }

@@ -10,6 +10,19 @@
 
 namespace zavi::platform {
 
+// The conversion's fixed-point factors, shared by the per-pixel function
+// below and the vector row path.
+namespace yuv {
+constexpr int kLumaOffset = 16;
+constexpr int kChromaOffset = 128;
+constexpr int kLumaGain = 74;
+constexpr int kCrToRed = 102;
+constexpr int kCbToGreen = 25;
+constexpr int kCrToGreen = 52;
+constexpr int kCbToBlue = 129;
+constexpr int kFixedShift = 6;
+} // namespace yuv
+
 struct Bgr {
     uint8_t blue = 0;
     uint8_t green = 0;
@@ -18,14 +31,7 @@ struct Bgr {
 
 inline Bgr YuvToBgr(uint8_t luma, uint8_t cb, uint8_t cr)
 {
-    constexpr int kLumaOffset = 16;
-    constexpr int kChromaOffset = 128;
-    constexpr int kLumaGain = 74;
-    constexpr int kCrToRed = 102;
-    constexpr int kCbToGreen = 25;
-    constexpr int kCrToGreen = 52;
-    constexpr int kCbToBlue = 129;
-    constexpr int kFixedShift = 6;
+    using namespace yuv;
     const auto clamp = [](int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); };
     const int y = kLumaGain * (luma - kLumaOffset);
     const int u = cb - kChromaOffset;
