@@ -80,8 +80,11 @@ void Apply(const std::string &command, std::vector<std::unique_ptr<Channel>> &ch
     if (command == "q") quit = true;
 }
 
+// While playing, each channel may hold one picture that has left its cache
+// and is being decoded: that one is not counted as dropped until playing has
+// settled.
 std::string StatusLine(const std::vector<std::unique_ptr<Channel>> &channels, uint32_t shownBefore, double seconds,
-                       double speed)
+                       double speed, bool settled)
 {
     uint32_t fed = 0, shown = 0, cachedVideo = 0, cachedAudio = 0;
     for (const auto &channel : channels) {
@@ -92,10 +95,11 @@ std::string StatusLine(const std::vector<std::unique_ptr<Channel>> &channels, ui
         cachedAudio += counts.cachedAudio;
     }
     const ChannelCounts first = channels.front()->Counts();
+    const auto inFlight = settled ? 0u : static_cast<uint32_t>(channels.size());
     char line[200];
     std::snprintf(line, sizeof line,
                   "%zu ch | shown %u of %u fed, dropped %u | %.1f fps | at %u ms | cached %u video %u audio | x%.2f",
-                  channels.size(), shown, fed, fed - std::min(fed, shown + cachedVideo),
+                  channels.size(), shown, fed, fed - std::min<uint32_t>(fed, shown + cachedVideo + inFlight),
                   (shown - shownBefore) / seconds, first.playTimeStamp, cachedVideo, cachedAudio, speed);
     return line;
 }
@@ -161,7 +165,7 @@ int main(int argc, char **argv)
         const auto now = Clock::now();
         const double seconds = std::chrono::duration<double>(now - lastStatus).count();
         if (seconds >= 0.5) {
-            ShowStatus(StatusLine(channels, shownAtLastStatus, seconds, speed));
+            ShowStatus(StatusLine(channels, shownAtLastStatus, seconds, speed, false));
             shownAtLastStatus = 0;
             for (const auto &channel : channels) shownAtLastStatus += channel->Counts().shown;
             lastStatus = now;
@@ -169,7 +173,7 @@ int main(int argc, char **argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    ShowStatus(StatusLine(channels, 0, std::chrono::duration<double>(Clock::now() - started).count(), speed));
+    ShowStatus(StatusLine(channels, 0, std::chrono::duration<double>(Clock::now() - started).count(), speed, true));
     std::printf("\n");
 
     if (!options.snapshot.empty()) {
