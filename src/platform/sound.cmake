@@ -1,6 +1,6 @@
 # Sound of the platform layer: the dispatch to the backend chosen at module
 # attach, the looping and capture rings every backend shares, the headless
-# backend, and the SDL backend when SDL2 was found.
+# backend, the SDL backend when SDL2 was found, and DirectSound on Windows.
 target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/sound_backends.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sound_capture_ring.cpp
@@ -28,4 +28,17 @@ if(SDL2_FOUND)
   target_link_libraries(zavi_core PRIVATE PkgConfig::SDL2)
 else()
   target_sources(zavi_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sdl/sound_sdl_absent.cpp)
+endif()
+
+# DirectSound: dsound.dll is loaded at run time; ole32 for COM, dxguid for
+# the interface identifiers.
+if(WIN32)
+  target_sources(zavi_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/win32/sound_win32_buffer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/sound_win32_capture_buffer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/sound_win32_capture_device.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/sound_win32_device.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/sound_win32_format.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/sound_win32_library.cpp)
+  target_link_libraries(zavi_core PRIVATE ole32 dxguid)
 endif()

@@ -17,4 +17,10 @@ HResult CreateDevice(std::unique_ptr<SoundDevice> *device);
 HResult CreateCaptureDevice(std::unique_ptr<CaptureDevice> *device);
 } // namespace sdl_backend
 
+// DirectSound; built on Windows only.
+namespace win32_backend {
+HResult CreateDevice(std::unique_ptr<SoundDevice> *device);
+HResult CreateCaptureDevice(std::unique_ptr<CaptureDevice> *device);
+} // namespace win32_backend
+
 } // namespace zavi::sound
