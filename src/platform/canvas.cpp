@@ -1,5 +1,7 @@
 #include "platform/canvas_target.h"
 
+#include "platform/canvas_backend.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -134,57 +136,70 @@ int Canvas::DrawText(const char *text, int length, const Rect &rect, uint32_t fo
     return kCellHeight;
 }
 
-// ---- The GDI-like entry points ---------------------------------------------------
+// ---- The calls on device contexts that name a Canvas ------------------------
 
-int SetBkMode(DeviceContext context, int mode)
-{
-    return context != 0 ? Canvas::FromHandle(context)->SetBkMode(mode) : 0;
-}
+namespace {
 
-ColorRef SetTextColor(DeviceContext context, ColorRef color)
-{
-    return context != 0 ? Canvas::FromHandle(context)->SetTextColor(color) : 0;
-}
+class MemoryCanvasCalls final : public CanvasBackend {
+public:
+    int SetBkMode(DeviceContext context, int mode) override
+    {
+        return context != 0 ? Canvas::FromHandle(context)->SetBkMode(mode) : 0;
+    }
 
-PenHandle CreatePen(int style, int width, ColorRef color)
-{
-    if (style != PS_SOLID) return 0;
-    return reinterpret_cast<PenHandle>(new Pen{style, width, color});
-}
+    ColorRef SetTextColor(DeviceContext context, ColorRef color) override
+    {
+        return context != 0 ? Canvas::FromHandle(context)->SetTextColor(color) : 0;
+    }
 
-PenHandle SelectPen(DeviceContext context, PenHandle pen)
-{
-    if (context == 0 || pen == 0) return 0;
-    const Pen *previous = Canvas::FromHandle(context)->SelectPen(reinterpret_cast<const Pen *>(pen));
-    return reinterpret_cast<PenHandle>(previous);
-}
+    PenHandle CreatePen(int style, int width, ColorRef color) override
+    {
+        if (style != PS_SOLID) return 0;
+        return reinterpret_cast<PenHandle>(new Pen{style, width, color});
+    }
 
-bool DeletePen(PenHandle pen)
-{
-    const Pen *object = reinterpret_cast<const Pen *>(pen);
-    if (object == nullptr || object == &kStockPen) return false;
-    delete object;
-    return true;
-}
+    PenHandle SelectPen(DeviceContext context, PenHandle pen) override
+    {
+        if (context == 0 || pen == 0) return 0;
+        const Pen *previous = Canvas::FromHandle(context)->SelectPen(reinterpret_cast<const Pen *>(pen));
+        return reinterpret_cast<PenHandle>(previous);
+    }
 
-bool MoveToEx(DeviceContext context, int32_t x, int32_t y, Point *previous)
-{
-    if (context == 0) return false;
-    const Point old = Canvas::FromHandle(context)->MoveTo(Point{x, y});
-    if (previous != nullptr) *previous = old;
-    return true;
-}
+    bool DeletePen(PenHandle pen) override
+    {
+        const Pen *object = reinterpret_cast<const Pen *>(pen);
+        if (object == nullptr || object == &kStockPen) return false;
+        delete object;
+        return true;
+    }
 
-bool LineTo(DeviceContext context, int32_t x, int32_t y)
-{
-    if (context == 0) return false;
-    Canvas::FromHandle(context)->LineTo(Point{x, y});
-    return true;
-}
+    bool MoveToEx(DeviceContext context, int32_t x, int32_t y, Point *previous) override
+    {
+        if (context == 0) return false;
+        const Point old = Canvas::FromHandle(context)->MoveTo(Point{x, y});
+        if (previous != nullptr) *previous = old;
+        return true;
+    }
 
-int DrawText(DeviceContext context, const char *text, int length, const Rect &rect, uint32_t format)
+    bool LineTo(DeviceContext context, int32_t x, int32_t y) override
+    {
+        if (context == 0) return false;
+        Canvas::FromHandle(context)->LineTo(Point{x, y});
+        return true;
+    }
+
+    int DrawText(DeviceContext context, const char *text, int length, const Rect &rect, uint32_t format) override
+    {
+        return context != 0 ? Canvas::FromHandle(context)->DrawText(text, length, rect, format) : 0;
+    }
+};
+
+} // namespace
+
+CanvasBackend &MemoryCanvasBackend()
 {
-    return context != 0 ? Canvas::FromHandle(context)->DrawText(text, length, rect, format) : 0;
+    static MemoryCanvasCalls calls;
+    return calls;
 }
 
 } // namespace zavi::platform

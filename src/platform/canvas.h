@@ -4,9 +4,10 @@
 //   MoveToEx, LineTo, DrawTextA
 //
 // A device context comes from the display driver (DrawSurface::GetDC,
-// GetDC / GetWindowDC of a window) and names a canvas; its coordinates are
-// the surface's pixels or the window's. Colours are GDI colour values
-// (0x00BBGGRR). Text is drawn with the layer's own small bitmap font.
+// GetDC / GetWindowDC of a window); its coordinates are the surface's pixels
+// or the window's. On the Windows backend it is a GDI HDC and these calls
+// are GDI's; on the other backends it names a canvas, and text is drawn with
+// the layer's own small bitmap font. Colours are GDI colour values (0x00BBGGRR).
 #pragma once
 
 #include "platform/display.h"
@@ -30,7 +31,7 @@ inline constexpr uint32_t DT_VCENTER = 0x4; // acts only together with DT_SINGLE
 inline constexpr uint32_t DT_SINGLELINE = 0x20;
 
 // Each returns what its GDI namesake returns: the previous value, or 0 on
-// failure.
+// failure (SetTextColor on the Windows backend: GDI's CLR_INVALID).
 int SetBkMode(DeviceContext context, int mode);
 ColorRef SetTextColor(DeviceContext context, ColorRef color);
 PenHandle CreatePen(int style, int width, ColorRef color);

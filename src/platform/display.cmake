@@ -1,7 +1,8 @@
 # Display and canvas of the platform layer: the dispatch to the backend
-# chosen at module attach, the shared canvas, the headless backend, and the
-# SDL backend when SDL2 was found.
+# chosen at module attach, the shared canvas, the headless backend, the SDL
+# backend when SDL2 was found, and on Windows the DirectDraw/GDI backend.
 target_sources(zavi_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/canvas_dispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/canvas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/display.cpp
   ${CMAKE_CURRENT_LIST_DIR}/memory_surface.cpp
@@ -24,6 +25,21 @@ if(SDL2_FOUND)
   target_link_libraries(zavi_core PRIVATE PkgConfig::SDL2 PkgConfig::X11)
 else()
   target_sources(zavi_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_display_absent.cpp)
+endif()
+
+# ddraw.dll is loaded at first use, so only its interface identifiers are
+# linked (dxguid).
+if(WIN32)
+  target_sources(zavi_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/win32/canvas_gdi.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/display_ddraw_library.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/display_win32_backend.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/display_win32_clipper.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/display_win32_driver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/display_win32_entry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/display_win32_records.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/display_win32_surface.cpp)
+  target_link_libraries(zavi_core PRIVATE gdi32 user32 dxguid)
 endif()
 
 # The blit's row loops are written to vectorise, but GCC at -O2 only

@@ -8,19 +8,27 @@ namespace zavi::platform {
 namespace {
 
 // Resolved on first use, after the module attach has selected the backend;
-// an SDL backend that cannot start leaves the headless one in its place.
+// an SDL or Windows backend that cannot start leaves the headless one in its
+// place.
 DisplayBackend &Active()
 {
     static DisplayBackend &backend = [] () -> DisplayBackend & {
         if (SelectedBackend() == Backend::Sdl) {
             if (DisplayBackend *sdl = SdlDisplayBackend()) return *sdl;
         }
+#if defined(_WIN32)
+        if (SelectedBackend() == Backend::Win32) {
+            if (DisplayBackend *win32 = Win32DisplayBackend()) return *win32;
+        }
+#endif
         return VirtualDisplayBackend();
     }();
     return backend;
 }
 
 } // namespace
+
+CanvasBackend &ActiveCanvasBackend() { return Active().CanvasCalls(); }
 
 HResult DirectDrawEnumerateEx(DeviceEnumCallback callback, void *context, uint32_t flags)
 {

@@ -2,6 +2,7 @@
 // functions of display.h forward to the backend chosen at module attach.
 #pragma once
 
+#include "platform/canvas_backend.h"
 #include "platform/display.h"
 
 namespace zavi::platform {
@@ -20,6 +21,9 @@ public:
     virtual int ReleaseDC(WindowHandle window, DeviceContext context) = 0;
     virtual int GetSystemMetrics(int index) = 0;
     virtual bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) = 0;
+
+    // The drawing calls for the device contexts this backend hands out.
+    virtual CanvasBackend &CanvasCalls() { return MemoryCanvasBackend(); }
 };
 
 // GetSystemMetrics answered from the monitors: the primary one, the
@@ -37,5 +41,7 @@ struct ScreenLayout {
 DisplayBackend &VirtualDisplayBackend();
 // The SDL backend, or null when it was not built or SDL cannot start.
 DisplayBackend *SdlDisplayBackend();
+// The Windows backend (DirectDraw, USER32 and GDI); built on Windows only.
+DisplayBackend *Win32DisplayBackend();
 
 } // namespace zavi::platform
