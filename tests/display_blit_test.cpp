@@ -3,7 +3,7 @@
 // both must give every pixel the same colour, over random pictures of odd
 // and even sizes, each source format, parts of the source, destinations
 // partly off the surface, and stretches up and down.
-#include "platform/memory_surface.h"
+#include "platform/common/memory_surface.h"
 
 #include <gtest/gtest.h>
 

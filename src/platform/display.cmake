@@ -3,12 +3,12 @@
 # backend when SDL2 was found, and on Windows the DirectDraw/GDI backend.
 target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/canvas_dispatch.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/canvas.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/canvas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/display.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/memory_surface.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/surface_pixels.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/surface_rows.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/yv12_pairs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/memory_surface.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/surface_pixels.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/surface_rows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/yv12_pairs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_display_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_driver.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_scene.cpp
@@ -45,6 +45,6 @@ endif()
 # The blit's row loops are written to vectorise, but GCC at -O2 only
 # vectorises loops that leave no remainder.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/surface_rows.cpp TARGET_DIRECTORY zavi_core
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/common/surface_rows.cpp TARGET_DIRECTORY zavi_core
     PROPERTIES COMPILE_OPTIONS "-ftree-vectorize;-fvect-cost-model=dynamic")
 endif()

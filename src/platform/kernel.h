@@ -27,9 +27,10 @@ public:
 
     WaitResult Wait(uint32_t timeoutMs);
 
-    // Backend plumbing: the descriptor a poll waits on, and the step that
-    // consumes a signal seen on it (false when another waiter took it first).
-    virtual int PollDescriptor() const = 0;
+    // Backend plumbing: the object the system waits on (a descriptor for
+    // poll on Linux, a HANDLE on Windows), and the step that consumes a
+    // signal seen on it (false when another waiter took it first).
+    virtual intptr_t NativeHandle() const = 0;
     virtual bool ConsumeSignal() = 0;
 
 protected:
@@ -47,20 +48,28 @@ public:
     bool Reset();
     bool IsSet() const;
 
-    int PollDescriptor() const override { return descriptor_; }
+    intptr_t NativeHandle() const override { return descriptor_; }
     bool ConsumeSignal() override;
 
 private:
-    Event(int descriptor, bool manualReset, bool set)
+#if defined(_WIN32)
+    Event(intptr_t handle, bool manualReset) : descriptor_(handle), manualReset_(manualReset) {}
+#else
+    Event(intptr_t descriptor, bool manualReset, bool set)
         : descriptor_(descriptor), manualReset_(manualReset), signalled_(set)
     {
     }
-    int descriptor_;
+#endif
+    intptr_t descriptor_;
     bool manualReset_;
+#if !defined(_WIN32)
     // Mirrors the descriptor's state so that setting a set event (every
-    // packet of a playing stream does) costs no system call.
+    // packet of a playing stream does) costs no system call. A Windows
+    // event is one call either way, and DirectSound sets events behind the
+    // library's back, so there the kernel object is the only state.
     mutable std::mutex mutex_;
     bool signalled_;
+#endif
 };
 
 // CreateWaitableTimer with auto-reset (synchronization) semantics: each
@@ -75,12 +84,12 @@ public:
 
     bool SetDueTime(int64_t dueTime100ns);
 
-    int PollDescriptor() const override { return descriptor_; }
+    intptr_t NativeHandle() const override { return descriptor_; }
     bool ConsumeSignal() override;
 
 private:
-    explicit WaitableTimer(int descriptor) : descriptor_(descriptor) {}
-    int descriptor_;
+    explicit WaitableTimer(intptr_t descriptor) : descriptor_(descriptor) {}
+    intptr_t descriptor_;
 };
 
 // Waits for the first of `objects` to be signalled; returns its index, or -1
@@ -96,7 +105,7 @@ public:
     ~Thread() override; // closes the handle; a still-running thread is detached
 
     uint32_t ExitCode() const;
-    int PollDescriptor() const override;
+    intptr_t NativeHandle() const override;
     bool ConsumeSignal() override { return true; }
 
 private:

@@ -3,11 +3,11 @@
 # backend, the SDL backend when SDL2 was found, and DirectSound on Windows.
 target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/sound_backends.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sound_capture_ring.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sound_device_base.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sound_format.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sound_ring.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sound_ring_memory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/sound_capture_ring.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/sound_device_base.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/sound_format.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/sound_ring.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/sound_ring_memory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_buffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/sound_virtual_capture.cpp

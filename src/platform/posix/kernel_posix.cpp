@@ -55,7 +55,7 @@ int WaitForAny(Waitable *const *objects, int count, uint32_t timeoutMs)
     constexpr int kMaxObjects = 64; // MAXIMUM_WAIT_OBJECTS
     if (objects == nullptr || count < 1 || count > kMaxObjects) return -1;
     pollfd fds[kMaxObjects];
-    for (int i = 0; i < count; ++i) fds[i] = pollfd{objects[i]->PollDescriptor(), POLLIN, 0};
+    for (int i = 0; i < count; ++i) fds[i] = pollfd{static_cast<int>(objects[i]->NativeHandle()), POLLIN, 0};
 
     const bool unbounded = timeoutMs == kInfinite;
     const int64_t deadline = MonotonicNanoseconds() + static_cast<int64_t>(timeoutMs) * 1000000;
@@ -85,7 +85,7 @@ WaitResult Waitable::Wait(uint32_t timeoutMs)
 {
     Waitable *self = this;
     if (WaitForAny(&self, 1, timeoutMs) == 0) return WaitResult::Signalled;
-    pollfd probe{PollDescriptor(), POLLIN, 0};
+    pollfd probe{static_cast<int>(NativeHandle()), POLLIN, 0};
     return poll(&probe, 1, 0) < 0 ? WaitResult::Failed : WaitResult::TimedOut;
 }
 
@@ -98,7 +98,7 @@ std::unique_ptr<Event> Event::Create(bool manualReset, bool initiallySet)
     return std::unique_ptr<Event>(new Event(fd, manualReset, initiallySet));
 }
 
-Event::~Event() { close(descriptor_); }
+Event::~Event() { close(static_cast<int>(descriptor_)); }
 
 bool Event::Set()
 {
@@ -106,7 +106,7 @@ bool Event::Set()
     std::lock_guard<std::mutex> lock(mutex_);
     if (signalled_) return true;
     const uint64_t one = 1;
-    signalled_ = write(descriptor_, &one, sizeof one) == sizeof one;
+    signalled_ = write(static_cast<int>(descriptor_), &one, sizeof one) == sizeof one;
     return signalled_;
 }
 
@@ -115,7 +115,7 @@ bool Event::Reset()
     std::lock_guard<std::mutex> lock(mutex_);
     if (!signalled_) return true;
     uint64_t value = 0;
-    signalled_ = read(descriptor_, &value, sizeof value) != sizeof value;
+    signalled_ = read(static_cast<int>(descriptor_), &value, sizeof value) != sizeof value;
     return !signalled_;
 }
 
@@ -130,7 +130,7 @@ bool Event::ConsumeSignal()
     if (manualReset_) return true;
     std::lock_guard<std::mutex> lock(mutex_);
     uint64_t value = 0;
-    if (read(descriptor_, &value, sizeof value) != sizeof value) return false;
+    if (read(static_cast<int>(descriptor_), &value, sizeof value) != sizeof value) return false;
     signalled_ = false;
     return true;
 }
@@ -144,7 +144,7 @@ std::unique_ptr<WaitableTimer> WaitableTimer::Create()
     return std::unique_ptr<WaitableTimer>(new WaitableTimer(fd));
 }
 
-WaitableTimer::~WaitableTimer() { close(descriptor_); }
+WaitableTimer::~WaitableTimer() { close(static_cast<int>(descriptor_)); }
 
 bool WaitableTimer::SetDueTime(int64_t dueTime100ns)
 {
@@ -155,13 +155,13 @@ bool WaitableTimer::SetDueTime(int64_t dueTime100ns)
     itimerspec timing{};
     timing.it_value.tv_sec = static_cast<time_t>(delayNs / kNanosecondsPerSecond);
     timing.it_value.tv_nsec = static_cast<long>(delayNs % kNanosecondsPerSecond);
-    return timerfd_settime(descriptor_, 0, &timing, nullptr) == 0;
+    return timerfd_settime(static_cast<int>(descriptor_), 0, &timing, nullptr) == 0;
 }
 
 bool WaitableTimer::ConsumeSignal()
 {
     uint64_t expirations = 0;
-    return read(descriptor_, &expirations, sizeof expirations) == sizeof expirations;
+    return read(static_cast<int>(descriptor_), &expirations, sizeof expirations) == sizeof expirations;
 }
 
 // ---- Thread ---------------------------------------------------------------
@@ -199,7 +199,7 @@ Thread::~Thread()
 
 uint32_t Thread::ExitCode() const { return state_->exitCode; }
 
-int Thread::PollDescriptor() const { return state_->finished->PollDescriptor(); }
+intptr_t Thread::NativeHandle() const { return state_->finished->NativeHandle(); }
 
 // ---- Clock, timer period, sleep ------------------------------------------
 

@@ -6,8 +6,8 @@
 // the render thread when released.
 #pragma once
 
-#include "platform/canvas_target.h"
-#include "platform/memory_surface.h"
+#include "platform/common/canvas_target.h"
+#include "platform/common/memory_surface.h"
 #include "platform/sdl/sdl_window.h"
 
 #include <memory>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "platform/display.h"
-#include "platform/memory_surface.h"
+#include "platform/common/memory_surface.h"
 #include "platform/sdl/sdl_x11.h"
 
 #include <SDL.h>

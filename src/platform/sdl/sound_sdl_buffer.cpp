@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/sound_format.h"
+#include "platform/common/sound_format.h"
 
 namespace zavi::sound::sdl_backend {
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/sdl/sound_sdl_open.h"
-#include "platform/sound_ring.h"
+#include "platform/common/sound_ring.h"
 
 namespace zavi::sound::sdl_backend {
 

@@ -4,8 +4,8 @@
 #include "platform/sdl/sound_sdl_open.h"
 #include "platform/sdl/sound_sdl_subsystem.h"
 #include "platform/sound_backends.h"
-#include "platform/sound_capture_ring.h"
-#include "platform/sound_device_base.h"
+#include "platform/common/sound_capture_ring.h"
+#include "platform/common/sound_device_base.h"
 
 namespace zavi::sound::sdl_backend {
 

@@ -3,7 +3,7 @@
 #include "platform/sdl/sound_sdl_buffer.h"
 #include "platform/sdl/sound_sdl_subsystem.h"
 #include "platform/sound_backends.h"
-#include "platform/sound_device_base.h"
+#include "platform/common/sound_device_base.h"
 
 namespace zavi::sound::sdl_backend {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ZAVIVirtualSound.h"
-#include "platform/sound_ring.h"
+#include "platform/common/sound_ring.h"
 #include "platform/virtual/sound_virtual_history.h"
 #include "platform/virtual/sound_virtual_pace.h"
 

@@ -6,8 +6,8 @@
 
 #include "ZAVIVirtualSound.h"
 #include "platform/sound_backends.h"
-#include "platform/sound_capture_ring.h"
-#include "platform/sound_device_base.h"
+#include "platform/common/sound_capture_ring.h"
+#include "platform/common/sound_device_base.h"
 #include "platform/virtual/sound_virtual_pace.h"
 #include "platform/virtual/sound_virtual_faults.h"
 

@@ -2,7 +2,7 @@
 // virtual secondary buffers.
 #include "ZAVIVirtualSound.h"
 #include "platform/sound_backends.h"
-#include "platform/sound_device_base.h"
+#include "platform/common/sound_device_base.h"
 #include "platform/virtual/sound_virtual_buffer.h"
 #include "platform/virtual/sound_virtual_faults.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/display.h"
-#include "platform/surface_pixels.h"
+#include "platform/common/surface_pixels.h"
 
 #include <array>
 #include <atomic>

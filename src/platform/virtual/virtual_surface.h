@@ -4,8 +4,8 @@
 // on the screen inside a window.
 #pragma once
 
-#include "platform/canvas_target.h"
-#include "platform/memory_surface.h"
+#include "platform/common/canvas_target.h"
+#include "platform/common/memory_surface.h"
 #include "platform/virtual/virtual_scene.h"
 
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "platform/canvas_target.h"
+#include "platform/common/canvas_target.h"
 
 #include "platform/canvas_backend.h"
 

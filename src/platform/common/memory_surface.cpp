@@ -1,6 +1,6 @@
-#include "platform/memory_surface.h"
+#include "platform/common/memory_surface.h"
 
-#include "platform/surface_rows.h"
+#include "platform/common/surface_rows.h"
 
 namespace zavi::platform {
 

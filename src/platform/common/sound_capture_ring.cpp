@@ -1,9 +1,9 @@
-#include "platform/sound_capture_ring.h"
+#include "platform/common/sound_capture_ring.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/sound_format.h"
+#include "platform/common/sound_format.h"
 
 namespace zavi::sound {
 

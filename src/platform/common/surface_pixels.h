@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/display.h"
-#include "platform/yuv_colour.h"
+#include "platform/common/yuv_colour.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/sound_ring_memory.h"
+#include "platform/common/sound_ring_memory.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 // a time so that the loops vectorise.
 #pragma once
 
-#include "platform/surface_pixels.h"
+#include "platform/common/surface_pixels.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "platform/sound_device_base.h"
+#include "platform/common/sound_device_base.h"
 
-#include "platform/sound_format.h"
+#include "platform/common/sound_format.h"
 
 namespace zavi::sound {
 

@@ -1,4 +1,4 @@
-#include "platform/surface_pixels.h"
+#include "platform/common/surface_pixels.h"
 
 #include <cstring>
 

@@ -7,9 +7,9 @@
 // lost, and how a clipper cuts a blit.
 #pragma once
 
-#include "platform/canvas_target.h"
+#include "platform/common/canvas_target.h"
 #include "platform/display.h"
-#include "platform/surface_pixels.h"
+#include "platform/common/surface_pixels.h"
 
 #include <atomic>
 #include <memory>

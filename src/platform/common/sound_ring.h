@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "platform/sound.h"
-#include "platform/sound_ring_memory.h"
+#include "platform/common/sound_ring_memory.h"
 
 namespace zavi::sound {
 

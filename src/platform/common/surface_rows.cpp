@@ -1,6 +1,6 @@
-#include "platform/surface_rows.h"
+#include "platform/common/surface_rows.h"
 
-#include "platform/yv12_pairs.h"
+#include "platform/common/yv12_pairs.h"
 
 #include <algorithm>
 #include <bit>

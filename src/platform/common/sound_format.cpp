@@ -1,4 +1,4 @@
-#include "platform/sound_format.h"
+#include "platform/common/sound_format.h"
 
 namespace zavi::sound {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/sound.h"
-#include "platform/sound_ring_memory.h"
+#include "platform/common/sound_ring_memory.h"
 
 namespace zavi::sound {
 

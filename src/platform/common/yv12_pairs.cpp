@@ -1,6 +1,6 @@
-#include "platform/yv12_pairs.h"
+#include "platform/common/yv12_pairs.h"
 
-#include "platform/yuv_colour.h"
+#include "platform/common/yuv_colour.h"
 
 #if defined(__SSE2__)
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "platform/sound_ring.h"
+#include "platform/common/sound_ring.h"
 
 #include <algorithm>
 
-#include "platform/sound_format.h"
+#include "platform/common/sound_format.h"
 
 namespace zavi::sound {
 
