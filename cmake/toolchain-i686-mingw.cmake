@@ -18,6 +18,13 @@ set(ENV{PKG_CONFIG_LIBDIR} "${ZAVI_FFMPEG_PREFIX}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 
+# Every processor Windows runs on has SSE2, which the library's pixel kernels
+# use. Windows hands threads and callbacks a stack aligned to 4 bytes only,
+# so functions that spill SSE registers align their own frames.
+set(ZAVI_I686_FLAGS "-msse2 -mfpmath=sse -mstackrealign")
+set(CMAKE_C_FLAGS_INIT "${ZAVI_I686_FLAGS}")
+set(CMAKE_CXX_FLAGS_INIT "${ZAVI_I686_FLAGS}")
+
 # Nothing of the compiler's runtime may be needed beside the DLLs: libgcc,
 # libstdc++ and winpthreads are linked into each module.
 set(ZAVI_STATIC_RUNTIME "-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic")

@@ -21,6 +21,10 @@ if(AVFORMAT_FOUND AND ZAVIPACK_SWRESAMPLE_FOUND)
   target_compile_definitions(zavi_packmaker PUBLIC ZAVIPACK_MEDIA_FILES)
 endif()
 
-add_executable(zavipack ${ZAVIPACK_DIR}/zavipack_main.cpp)
-target_link_libraries(zavipack PRIVATE zavi_packmaker ZAVIFileSDK PkgConfig::AVCODEC)
-zavi_warnings(zavipack)
+# The Windows build's FFmpeg decodes only, so zavipack (which encodes) is a
+# tool of the native build; Windows programs read the streams it makes.
+if(NOT WIN32)
+  add_executable(zavipack ${ZAVIPACK_DIR}/zavipack_main.cpp)
+  target_link_libraries(zavipack PRIVATE zavi_packmaker ZAVIFileSDK PkgConfig::AVCODEC)
+  zavi_warnings(zavipack)
+endif()

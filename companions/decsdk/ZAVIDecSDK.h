@@ -13,7 +13,13 @@
 
 #if defined(_WIN32)
 #  define ZAVIDEC_CALL __stdcall
-#  define ZAVIDEC_EXPORT __declspec(dllexport)
+#  if defined(ZAVIDECSDK_BUILD)
+#    define ZAVIDEC_EXPORT __declspec(dllexport)
+#  else
+     /* Callers link through the import library; the player's own header
+      * declares one of these names too, so no dllimport here. */
+#    define ZAVIDEC_EXPORT
+#  endif
 typedef uint32_t ZAVIDEC_HANDLE;
 #else
 #  define ZAVIDEC_CALL

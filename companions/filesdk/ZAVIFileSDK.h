@@ -18,7 +18,13 @@
 
 #if defined(_WIN32)
 #  define ZAVIFILE_CALL __stdcall
-#  define ZAVIFILE_EXPORT __declspec(dllexport)
+#  if defined(ZAVIFILESDK_BUILD)
+#    define ZAVIFILE_EXPORT __declspec(dllexport)
+#  else
+     /* Callers link through the import library; the player's own header
+      * declares one of these names too, so no dllimport here. */
+#    define ZAVIFILE_EXPORT
+#  endif
 typedef uint32_t ZAVIFILE_HANDLE;
 typedef uint32_t ZAVIFILE_ARG;      /* 32-bit value passed through by the player */
 #else

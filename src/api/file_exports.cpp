@@ -91,8 +91,12 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_Play_RegPlayStatusMsg(ZAVI_HANDLE player, ZAVI_P
     return ForwardToReader(player, [&](FileReadMan &r) { return r.RegisterStatusCallback(callback, user1, user2); });
 }
 
-// The file module's own first-rule query, reached without any player.
+// The file module's own first-rule query, reached without any player. The
+// Windows DLL's export table forwards the name straight into the file
+// module; an ELF library has no forwarders, so it passes the call on here.
+#if !defined(_WIN32)
 ZAVI_API int32_t ZAVI_CALL ZAVI_Read_GetFirstRule(ZAVI_HANDLE reader, ZAVI_UINTARG a, ZAVI_UINTARG b)
 {
     return ::ZAVIFile_GetFirstRule(reader, a, b);
 }
+#endif

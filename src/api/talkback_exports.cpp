@@ -11,7 +11,13 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_Play_TKInit(ZAVI_HWND window, ZAVI_HANDLE *outTa
     return zavi::api::Create<TalkBack>(window, outTalkback);
 }
 
-ZAVI_API int32_t ZAVI_CALL ZAVI_Play_TKRelease(ZAVI_HANDLE talkback) { return zavi::api::Release<TalkBack>(talkback); }
+// Released from inside its own capture-data callback, the talkback goes once
+// the callback has returned.
+ZAVI_API int32_t ZAVI_CALL ZAVI_Play_TKRelease(ZAVI_HANDLE talkback)
+{
+    if (talkback != 0 && reinterpret_cast<TalkBack *>(talkback)->ReleaseFromCaptureCallback()) return ZAVI_OK;
+    return zavi::api::Release<TalkBack>(talkback);
+}
 
 ZAVI_API int32_t ZAVI_CALL ZAVI_Play_TKStart(ZAVI_HANDLE talkback, const ZAVI_WAVEFORMAT *format)
 {

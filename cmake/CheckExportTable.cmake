@@ -1,0 +1,60 @@
+# Checks a built ZAVIPlaySDK.dll's export table against the public header:
+# every export by name and ordinal, the decorated first-rule query, the
+# forwarder into the file module, and nothing else.
+#   cmake -DDLL=<dll> -DHEADER=<ZAVIPlaySDK.h> -DOBJDUMP=<objdump> -P CheckExportTable.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/ExportTable.cmake)
+zavi_read_exports(${HEADER} names sizes)
+
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${DLL}")
+endif()
+
+# "[ordinal-1] +base[ordinal] <rva> Export RVA" or "... Forwarder RVA -- Module.Name"
+string(REGEX MATCHALL "\\+base\\[ *[0-9]+\\] [0-9a-f]+ (Export RVA|Forwarder RVA -- [A-Za-z0-9_.]+)" addresses "${dump}")
+# "[ordinal-1] Name" lines of the name table (objdump counts from 0 there).
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([^\n]+\n)*)" name_table "${dump}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n ]+" named "${name_table}")
+
+set(problems "")
+list(LENGTH addresses exported)
+list(LENGTH named exported_names)
+if(NOT exported EQUAL ZAVI_EXPORT_COUNT OR NOT exported_names EQUAL ZAVI_EXPORT_COUNT)
+  string(APPEND problems "  ${exported} exports with ${exported_names} names, expected ${ZAVI_EXPORT_COUNT}\n")
+endif()
+foreach(entry ${named})
+  string(REGEX REPLACE "\\[ *([0-9]+)\\] ([^ ]+)" "\\1;\\2" entry "${entry}")
+  list(GET entry 0 index)
+  list(GET entry 1 name)
+  math(EXPR ordinal "${index} + 1")
+  set(ordinal_of_${name} ${ordinal})
+endforeach()
+foreach(address ${addresses})
+  if(address MATCHES "\\+base\\[ *([0-9]+)\\] [0-9a-f]+ Forwarder RVA -- ([A-Za-z0-9_.]+)")
+    set(forward_of_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
+  endif()
+endforeach()
+
+set(ordinal 0)
+foreach(name ${names})
+  list(GET sizes ${ordinal} bytes)
+  math(EXPR ordinal "${ordinal} + 1")
+  zavi_exported_name(${name} ${bytes} exported_name)
+  if(NOT DEFINED ordinal_of_${exported_name})
+    string(APPEND problems "  ${exported_name} is not exported (expected at ordinal ${ordinal})\n")
+  elseif(NOT ordinal_of_${exported_name} EQUAL ordinal)
+    string(APPEND problems "  ${exported_name} has ordinal ${ordinal_of_${exported_name}}, expected ${ordinal}\n")
+  endif()
+  if(name STREQUAL ZAVI_FORWARDED_EXPORT)
+    if(NOT "${forward_of_${ordinal}}" STREQUAL "${ZAVI_FORWARD_MODULE}.${name}")
+      string(APPEND problems "  ordinal ${ordinal} forwards to '${forward_of_${ordinal}}', expected ${ZAVI_FORWARD_MODULE}.${name}\n")
+    endif()
+  elseif(DEFINED forward_of_${ordinal})
+    string(APPEND problems "  ordinal ${ordinal} is a forwarder, expected code\n")
+  endif()
+endforeach()
+
+if(problems)
+  message(FATAL_ERROR "export table of ${DLL} differs from ${HEADER}:\n${problems}")
+endif()
+message(STATUS "export table of ${DLL}: ${ZAVI_EXPORT_COUNT} exports match ${HEADER}")
