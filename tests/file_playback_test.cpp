@@ -3,6 +3,7 @@
 // through the player's file exports.
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <string>
@@ -17,6 +18,10 @@ using namespace zavi_test;
 constexpr int kWidth = 176;
 constexpr int kHeight = 144;
 constexpr uint32_t kPictures = 30;
+constexpr uint32_t kLastKeyFrame = 20; // a key frame every 10 pictures
+// Far more reports than the steps a few commands cause, far fewer than a
+// reader that steps without end gives in the time a test waits.
+constexpr size_t kFewReports = 4 * kPictures;
 
 struct StatusLog {
     std::mutex mutex;
@@ -27,6 +32,11 @@ struct StatusLog {
     {
         std::lock_guard<std::mutex> lock(mutex);
         return static_cast<size_t>(std::count(statuses.begin(), statuses.end(), status));
+    }
+    size_t Size()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return statuses.size();
     }
 };
 
@@ -89,6 +99,19 @@ protected:
         return count;
     }
 
+    // Key frames only from the last key frame, with a pre-cache count the one
+    // frame read there never reaches; returns once the reader read it.
+    void ReachEndBelowPreCache(StatusLog &log)
+    {
+        ASSERT_EQ(ZAVI_Play_SetPreCacheCount(player_, 3), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, kLastKeyFrame), ZAVI_OK);
+        // Meanwhile the video thread finds the cache empty and closes its gate.
+        std::this_thread::sleep_for(100ms);
+        ASSERT_EQ(ZAVI_Play_FastPlay(player_, 4), ZAVI_OK);
+        ASSERT_TRUE(Eventually([&] { return log.Count(0) == 1; }));
+        std::this_thread::sleep_for(50ms); // on to the end of the recording
+    }
+
     static std::vector<zavi::pack::Packet> *stream_;
     static std::string *path_;
     StatusLog statusLog_;
@@ -99,29 +122,89 @@ protected:
 std::vector<zavi::pack::Packet> *FilePlayback::stream_ = nullptr;
 std::string *FilePlayback::path_ = nullptr;
 
-TEST_F(FilePlayback, CommandsWithoutAFileAnswerNoReader)
+// Every file command in every state an open or an earlier command can leave
+// the reader in: each returns 0, no reader or the file module's own code;
+// none starts reading by itself, and a recording opened next plays.
+TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
 {
-    EXPECT_EQ(ZAVI_Play_Pause(player_), ZAVI_ERR_NO_READER);
-    EXPECT_EQ(ZAVI_Play_Resume(player_), ZAVI_ERR_NO_READER);
-    EXPECT_EQ(ZAVI_Play_Play(player_), ZAVI_ERR_NO_READER);
-    EXPECT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_ERR_NO_READER);
-    EXPECT_EQ(ZAVI_Play_Stop(player_), ZAVI_ERR_NO_READER);
-    EXPECT_EQ(ZAVI_Play_Seek(player_, 0.5f), ZAVI_ERR_NO_READER);
-    uint32_t first = 1;
-    uint32_t fourth = 4;
-    EXPECT_EQ(ZAVI_Play_GetFileInfo(player_, &first, &fourth), ZAVI_ERR_NO_READER);
-    EXPECT_EQ(first, 1u);
-    EXPECT_EQ(ZAVI_Play_CloseFile(player_), ZAVI_OK);
-    const auto &rule = (*stream_)[0];
-    EXPECT_EQ(ZAVI_Play_SetRule(player_, rule.data(), static_cast<int32_t>(rule.size())), ZAVI_ERR_NO_READER);
-
-    uint32_t frames = 0;
+    using Command = int32_t (*)(ZAVI_HANDLE);
+    const std::pair<const char *, Command> commands[] = {
+        {"Seek", [](ZAVI_HANDLE p) { return ZAVI_Play_Seek(p, 0.5f); }},
+        {"Play", [](ZAVI_HANDLE p) { return ZAVI_Play_Play(p); }},
+        {"Pause", [](ZAVI_HANDLE p) { return ZAVI_Play_Pause(p); }},
+        {"Resume", [](ZAVI_HANDLE p) { return ZAVI_Play_Resume(p); }},
+        {"FastPlay", [](ZAVI_HANDLE p) { return ZAVI_Play_FastPlay(p, 4); }},
+        {"FastPlayBack", [](ZAVI_HANDLE p) { return ZAVI_Play_FastPlayBack(p); }},
+        {"FrameBack", [](ZAVI_HANDLE p) { return ZAVI_Play_FrameBack(p); }},
+        {"FrameGO", [](ZAVI_HANDLE p) { return ZAVI_Play_FrameGO(p); }},
+        {"SetPlayPosition", [](ZAVI_HANDLE p) { return ZAVI_Play_SetPlayPosition(p, 0); }},
+        {"Stop", [](ZAVI_HANDLE p) { return ZAVI_Play_Stop(p); }},
+    };
     const std::string missing = ::testing::TempDir() + "no_such_recording.zvr";
-    EXPECT_EQ(ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(missing.c_str()), 0, &frames, 0),
-              ZAVIFILE_ERR_OPEN);
-    EXPECT_EQ(frames, 0u);
-    EXPECT_EQ(ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(path_->c_str()), 0, &frames, 9),
-              ZAVIFILE_ERR_KIND);
+    const auto open = [&](const std::string &path, uint8_t kind) {
+        uint32_t frames = 0;
+        return ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(path.c_str()), 0, &frames, kind);
+    };
+    struct State {
+        const char *name;
+        std::function<void(StatusLog &)> reach;
+        bool readerLeft;
+    };
+    const State states[] = {
+        {"never opened", [](StatusLog &) {}, false},
+        {"first open failed",
+         [&](StatusLog &) { ASSERT_EQ(open(missing, ZAVIFILE_KIND_RECORDING), ZAVIFILE_ERR_OPEN); },
+         true},
+        {"open of another kind failed",
+         [&](StatusLog &) {
+             ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
+             ASSERT_EQ(open(*path_, 9), ZAVIFILE_ERR_KIND);
+         },
+         true},
+        {"file closed while playing",
+         [&](StatusLog &) {
+             ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_CloseFile(player_), ZAVI_OK);
+         },
+         true},
+        {"end reached with fewer frames queued than the pre-cache count",
+         [&](StatusLog &log) {
+             ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
+             ReachEndBelowPreCache(log);
+         },
+         true},
+    };
+    // Each state gets a player and a status log of its own.
+    ZAVI_Play_ReleasePlayer(player_);
+    for (const State &state : states) {
+        SCOPED_TRACE(state.name);
+        StatusLog log;
+        ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, &RecordStatus, reinterpret_cast<uintptr_t>(&log), 77), ZAVI_OK);
+        state.reach(log);
+        for (const auto &[name, command] : commands) {
+            ReturnsWithinPatience(name, [&, command = command, name = name] {
+                const int32_t result = command(player_);
+                const bool answered = result == ZAVI_ERR_NO_READER ||
+                                      (state.readerLeft && (result == ZAVI_OK || result == ZAVIFILE_ERR_NOT_OPEN));
+                EXPECT_TRUE(answered) << state.name << ": " << name << " gave " << result;
+            });
+        }
+        // A reader left reading on its own would fill the log meanwhile.
+        std::this_thread::sleep_for(50ms);
+        ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
+        const size_t beforePlay = log.Size();
+        std::this_thread::sleep_for(50ms);
+        EXPECT_EQ(log.Size(), beforePlay) << "reading waits for a play command";
+        EXPECT_LT(beforePlay, kFewReports) << "a reader spinning on an error reports without end";
+        ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, kPictures - 2), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
+        EXPECT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 1; }));
+        EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK);
+        player_ = 0;
+    }
 }
 
 TEST_F(FilePlayback, PlaysToTheEndAndReportsEveryStepThenTheEndAfterTheCacheDrained)
@@ -157,6 +240,25 @@ TEST_F(FilePlayback, PlaysToTheEndAndReportsEveryStepThenTheEndAfterTheCacheDrai
     ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
     ASSERT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 2; }));
     EXPECT_EQ(log.Count(0), 2 * kPictures);
+}
+
+// No frame follows the end of the recording, so the frames queued there play
+// below the pre-cache count; and once unregistering has returned, the
+// callback is not called again.
+TEST_F(FilePlayback, TheEndPlaysOutTheCacheAndUnregisteringIsFinal)
+{
+    StatusLog &log = statusLog_;
+    ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, &RecordStatus, reinterpret_cast<uintptr_t>(&log), 77), ZAVI_OK);
+    uint32_t frames = 0;
+    ASSERT_EQ(Open(frames), ZAVI_OK);
+    ReachEndBelowPreCache(log);
+    EXPECT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 1; }));
+    EXPECT_EQ(PlayTimeStamp(), VideoStamp(kLastKeyFrame));
+    ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, nullptr, 0, 0), ZAVI_OK);
+    const size_t reported = log.Size();
+    ASSERT_EQ(ZAVI_Play_ClearCache(player_), ZAVI_OK); // nothing left to drain
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(log.Size(), reported);
 }
 
 TEST_F(FilePlayback, FrameStepsShowOneFrameForwardAndBackward)

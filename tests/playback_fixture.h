@@ -14,27 +14,13 @@
 #include "ZAVIPacket.h"
 #include "ZAVIPlaySDK.h"
 #include "ZAVIVirtualDisplay.h"
+#include "bounded_wait.h"
 #include "idle_player.h"
 #include "pattern_stream.h"
 
 namespace zavi_test {
 
 using namespace std::chrono_literals;
-
-// Generous bound for "happens soon": it keeps a broken build from hanging,
-// it never decides a result by speed.
-inline constexpr auto kPatience = 20s;
-
-template <typename Predicate>
-bool Eventually(Predicate predicate)
-{
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (predicate()) return true;
-        std::this_thread::sleep_for(2ms);
-    }
-    return predicate();
-}
 
 inline std::vector<zavi::pack::Packet> PatternStream(uint32_t pictures, int width, int height, bool audio,
                                                      bool overlay = false)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bounded_wait.h"
 #include "engine/media_clock.h"
 #include "engine/x_play_thread.h"
 #include "engine/zavi_thread.h"
@@ -13,21 +14,8 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Generous bound for "happens soon": never decides pass/fail on speed, only
-// keeps a broken build from hanging.
-constexpr auto kPatience = 10s;
-
-template <typename Predicate>
-bool Eventually(Predicate predicate)
-{
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (predicate()) return true;
-        std::this_thread::sleep_for(1ms);
-    }
-    return predicate();
-}
+using zavi_test::Eventually;
+using zavi_test::kPatience;
 
 class CountingPlayer : public zavi::xPlayThread {
 public:

@@ -12,6 +12,11 @@ FileReadMan::~FileReadMan() { Shutdown(); }
 int32_t FileReadMan::Open(ZAVI_UINTARG first, ZAVI_UINTARG second, uint32_t *result, uint8_t kind)
 {
     kernel::ScopedLock lock(readerLock_);
+    if (!readerGate_) readerGate_ = kernel::Event::Create(true, false);
+    if (!readerGate_) return ZAVI_ERR_READER_THREAD;
+    // Whatever was read before, the recording opened now waits for a play
+    // command.
+    readerGate_->Reset();
     if (kind != readerKind_ && readerHandle_ != 0) {
         ZAVI_Read_ReleaseReader(readerHandle_);
         readerHandle_ = 0;
@@ -26,10 +31,7 @@ int32_t FileReadMan::Open(ZAVI_UINTARG first, ZAVI_UINTARG second, uint32_t *res
     if (status != 0) return status;
     *result = opened;
 
-    if (!IsRunning()) {
-        readerGate_ = kernel::Event::Create(true, false);
-        if (!readerGate_ || !Start()) return ZAVI_ERR_READER_THREAD;
-    }
+    if (!IsRunning() && !Start()) return ZAVI_ERR_READER_THREAD;
     timeStampFlag_ = 1;
     positionValue_ = 0;
     keyFrameOnlyFlag_ = 0;
@@ -59,44 +61,68 @@ uint32_t FileReadMan::Body(kernel::Event &stopEvent)
     while (IsRunning()) {
         kernel::WaitForAny(wakers, 2, kernel::kInfinite);
         if (!IsRunning()) break;
-        if (owner_->Caches().video.Count() < kFramesAhead) ReadingStep();
-        else kernel::Sleep(kAheadPollMs);
+        if (owner_->Caches().video.Count() >= kFramesAhead) {
+            kernel::Sleep(kAheadPollMs);
+            continue;
+        }
+        // A command may have closed the gate since the wait passed it.
+        if (const std::optional<StepResult> result = ReadPackets(true)) Report(*result);
     }
     return 0;
-}
-
-bool FileReadMan::FeedsPacket(const uint8_t *packet) const
-{
-    return feedAudioFlag_ == 1 || PacketFrameType(packet) != kFrameTypeAudio;
 }
 
 int32_t FileReadMan::ReadingStep()
 {
+    if (const std::optional<StepResult> result = ReadPackets(false)) Report(*result);
+    return ZAVI_OK;
+}
+
+std::optional<FileReadMan::StepResult> FileReadMan::ReadPackets(bool gated)
+{
     kernel::ScopedLock lock(readerLock_);
+    if (gated && !readerGate_->IsSet()) return std::nullopt;
     int32_t status = 0;
-    while (IsRunning() && readerHandle_ != 0) {
+    while (IsRunning()) {
         const uint8_t *packet = nullptr;
         uint32_t length = 0;
         status = ZAVI_Read_GetNextFrame(readerHandle_, &packet, &length, &positionValue_);
-        if (status != 0 && status != kReadStatusDecodeOnly && readerGate_) readerGate_->Reset();
-        if (packet != nullptr && length > 0) {
-            const auto signedLength = static_cast<int32_t>(length);
-            const bool whole = PacketLongEnough(packet, signedLength);
-            if (whole && FeedsPacket(packet)) {
-                owner_->Intake(packet, signedLength, timeStampFlag_, status == kReadStatusDecodeOnly ? 0 : 1);
-            }
-            const uint16_t frameType = whole ? PacketFrameType(packet) : kFrameTypeAudio;
-            if (frameType == kFrameTypeAudio || frameType == kFrameTypeExtraData) continue;
+        if (status != 0 && status != kReadStatusDecodeOnly) {
+            // The end of the recording, or no reader or file to read: reading
+            // waits for the next command.
+            readerGate_->Reset();
+            break;
         }
-        if (status == kReadStatusDecodeOnly) continue;
-        break;
+        if (!FeedPacket(packet, length, status)) break;
     }
-    const ZAVI_PlayStatusCallback callback = statusCallback_;
-    if (callback != nullptr) {
-        if (status == kReadStatusEnd) WaitForVideoCacheToDrain();
-        callback(status, positionValue_, user1_, user2_);
+    return StepResult{status, positionValue_};
+}
+
+// Feeds one delivered packet to the intake; true when reading goes on past
+// it: sound and extra data ride along with the next picture, and frames for
+// decoding only lead up to the one to show.
+bool FileReadMan::FeedPacket(const uint8_t *packet, uint32_t length, int32_t status)
+{
+    const bool decodeOnly = status == kReadStatusDecodeOnly;
+    const auto signedLength = static_cast<int32_t>(length);
+    // A packet too short for its header is neither read nor taken for sound.
+    if (packet == nullptr || !PacketLongEnough(packet, signedLength)) return decodeOnly;
+    const uint16_t frameType = PacketFrameType(packet);
+    if (feedAudioFlag_ == 1 || frameType != kFrameTypeAudio) {
+        owner_->Intake(packet, signedLength, timeStampFlag_, decodeOnly ? 0 : 1);
     }
-    return 0;
+    return decodeOnly || frameType == kFrameTypeAudio || frameType == kFrameTypeExtraData;
+}
+
+// Outside the reader lock: the drain waits on the player's threads, and the
+// callback may give file commands.
+void FileReadMan::Report(StepResult result)
+{
+    if (result.status == kReadStatusEnd) {
+        owner_->PlayOutVideoCache();
+        WaitForVideoCacheToDrain();
+    }
+    kernel::ScopedLock lock(statusLock_);
+    if (statusCallback_ != nullptr) statusCallback_(result.status, result.position, user1_, user2_);
 }
 
 // The client hears of the end only once the last picture has been taken for
@@ -110,8 +136,11 @@ void FileReadMan::WaitForVideoCacheToDrain()
              owner_->PlayMode() == ZAVI_PLAYMODE_PLAYING);
 }
 
+// Waits for a callback in progress, so the old one is never called once this
+// returns.
 int32_t FileReadMan::RegisterStatusCallback(ZAVI_PlayStatusCallback callback, uintptr_t user1, uintptr_t user2)
 {
+    kernel::ScopedLock lock(statusLock_);
     statusCallback_ = callback;
     user1_ = user1;
     user2_ = user2;

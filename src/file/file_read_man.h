@@ -2,11 +2,16 @@
 // module and pushing them into the owning player's intake, exactly as a live
 // stream is pushed by a client. Its thread keeps at most two video frames
 // ahead of playback. It also carries the file commands.
+//
+// Locking: the reader lock guards the file module's reader and the reading
+// settings; the status lock guards the status callback and is held while it
+// runs. A reading step reads under the reader lock and reports after leaving
+// it, so a command never waits for the end-of-recording drain.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "ZAVIFileSDK.h"
 #include "ZAVIPlaySDK.h"
@@ -26,6 +31,7 @@ public:
 
     int32_t Open(ZAVI_UINTARG first, ZAVI_UINTARG second, uint32_t *result, uint8_t kind);
     void Shutdown();
+    // One reading step on the caller's thread (the frame steps).
     int32_t ReadingStep();
 
     // Reader gate.
@@ -61,10 +67,20 @@ protected:
 private:
     static constexpr int32_t kNormalLevel = 1;
 
+    // What one reading step read up to: its last status and the position.
+    struct StepResult {
+        int32_t status;
+        uint32_t position;
+    };
+
     int32_t PlayAtLevel(int32_t level);
     void SetSpeed(float speed, float frameIntervalMs);
+    // Reads up to the next picture to show, under the reader lock; nothing
+    // when `gated` and the reader gate is closed.
+    std::optional<StepResult> ReadPackets(bool gated);
+    bool FeedPacket(const uint8_t *packet, uint32_t length, int32_t status);
+    void Report(StepResult result);
     void WaitForVideoCacheToDrain();
-    bool FeedsPacket(const uint8_t *packet) const;
 
     // Runs `command` under the reader lock, or answers -998 without a reader.
     template <typename Command>
@@ -73,11 +89,13 @@ private:
     PlayMan *owner_ = nullptr;
     ZAVIFILE_HANDLE readerHandle_ = 0;
     uint8_t readerKind_ = 0;
+    // Made by the first open and kept until the shut-down, so it exists
+    // whenever a reader handle does.
     std::unique_ptr<kernel::Event> readerGate_;
-    // Registered without the reader lock, read by the reader thread.
-    std::atomic<ZAVI_PlayStatusCallback> statusCallback_ = nullptr;
-    std::atomic<uintptr_t> user1_ = 0;
-    std::atomic<uintptr_t> user2_ = 0;
+    ZAVI_PlayStatusCallback statusCallback_ = nullptr;
+    uintptr_t user1_ = 0;
+    uintptr_t user2_ = 0;
+    kernel::CriticalSection statusLock_;
     uint8_t timeStampFlag_ = 1;
     uint8_t keyFrameOnlyFlag_ = 0;
     uint8_t feedAudioFlag_ = 1;

@@ -108,6 +108,12 @@ int32_t PlayMan::SetPreCacheCount(uint32_t count)
     return ZAVI_OK;
 }
 
+void PlayMan::PlayOutVideoCache()
+{
+    kernel::ScopedLock lock(playerLock_);
+    if (playMode_ == ZAVI_PLAYMODE_PLAYING && caches_.video.Count() > 0) SetVideoGate(true);
+}
+
 int32_t PlayMan::SetAdjustPriority(uint8_t videoLeads)
 {
     kernel::ScopedLock lock(playerLock_);

@@ -45,6 +45,9 @@ public:
     int32_t OpenFile(ZAVI_UINTARG first, ZAVI_UINTARG second, uint32_t *result, uint8_t readerKind);
     int32_t SetPlaySpeed(float speed, float frameIntervalMs, uint8_t catchUp);
     int32_t SetPreCacheCount(uint32_t count);
+    // The end of a recording: the frames queued play even below the
+    // pre-cache count, as no frame will follow them.
+    void PlayOutVideoCache();
     int32_t SetAdjustPriority(uint8_t videoLeads);
     int32_t SetVideoType(uint8_t videoType);
     int32_t SetAudioSwitch(uint8_t audioOn);
