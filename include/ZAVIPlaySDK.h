@@ -51,6 +51,7 @@ typedef uintptr_t ZAVI_UINTARG; /* value passed through to the file module */
 #define ZAVI_ERR_CLIPPER_CREATE   (-2)    /* part display: clipper not created */
 #define ZAVI_ERR_CLIPPER_BIND     (-3)    /* part display: clipper not bound to the window */
 #define ZAVI_ERR_CAPTURE_FORMAT   (-4)    /* talkback: a capture format no packet can be encoded in */
+#define ZAVI_ERR_CAPTURE_FORMAT   (-4)    /* talkback: a capture format no packet can be encoded in */
 #define ZAVI_ERR_INVALID_ARG      (-980)  /* null pointer, bad mode, packet the cache cannot take */
 #define ZAVI_ERR_NO_MEMORY        (-986)  /* snapshot working memory not allocated */
 #define ZAVI_ERR_NO_READER        (-998)  /* no file is open on the player */

@@ -1,11 +1,14 @@
 // The SDL sound backend: with the dummy driver (headless runs, CI) a device
 // opens and consumes the ring; with no working driver the output refuses
-// as it does for any failed sound device. Waits are bounded and only ask
+// as it does for any failed sound device, and without a microphone there is
+// no capture device. Waits are bounded and only ask
 // whether the cursor moved at all.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
+#include "ZAVIPlaySDK.h"
 #include "audio/audio_output.h"
 #include "platform/backend.h"
 #include "platform/kernel.h"
@@ -118,6 +121,22 @@ TEST_F(SdlSound, TheDummyDriverCapturesAndNotifies)
     ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
     EXPECT_EQ(event->Wait(kWaitLimitMs), kernel::WaitResult::Signalled);
     EXPECT_EQ(buffer->Stop(), kOk);
+}
+
+// Without a microphone (the disk driver with no file to record from) no
+// capture device opens, and no talkback is made.
+TEST_F(SdlSound, WithoutAMicrophoneNoTalkbackIsMade)
+{
+    UseDriver("disk");
+    const std::string missing = ::testing::TempDir() + "zavi_no_microphone.raw";
+    setenv("SDL_DISKAUDIOFILEIN", missing.c_str(), 1);
+    std::unique_ptr<CaptureDevice> device;
+    EXPECT_EQ(sdl_backend::CreateCaptureDevice(&device), kErrNoDriver);
+
+    UseBackend("sdl");
+    ZAVI_HANDLE talkback = 0;
+    EXPECT_EQ(ZAVI_Play_TKInit(kWindow, &talkback), ZAVI_ERR_FAIL);
+    EXPECT_EQ(talkback, 0u);
 }
 
 } // namespace

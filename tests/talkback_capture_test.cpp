@@ -3,6 +3,7 @@
 // and the capture thread reading, encoding and delivering every block of the
 // virtual microphone to the capture-data callback.
 #include <atomic>
+#include <future>
 #include <thread>
 
 #include "talkback_support.h"
@@ -75,11 +76,8 @@ TEST_F(TalkbackCapture, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
 
 TEST_F(TalkbackCapture, TheBufferHasTwentyFiveStepsAndTheBlockSizeFollowsTheTag)
 {
-    const std::pair<uint16_t, uint32_t> tags[] = {{ZAVIDEC_FORMAT_G711A, 1024},
-                                                  {ZAVIDEC_FORMAT_G711U, 2048},
-                                                  {ZAVIDEC_FORMAT_PCM16, 2048},
-                                                  {ZAVIDEC_FORMAT_AAC, 4096},
-                                                  {0x55, 1024}};
+    const std::pair<uint16_t, uint32_t> tags[] = {
+        {ZAVIDEC_FORMAT_G711A, 1024}, {ZAVIDEC_FORMAT_G711U, 2048}, {ZAVIDEC_FORMAT_PCM16, 2048}};
     uint32_t rate = 8000;
     for (const auto &[tag, blockSize] : tags) {
         const ZAVI_WAVEFORMAT format = Format(tag, 1, rate += 1000);
@@ -145,21 +143,53 @@ TEST_F(TalkbackCapture, WhileFollowingAChangeOfTheDevicesFormatRebuildsTheBuffer
     EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 3, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
 }
 
+// A capture that cannot start (no microphone to open) leaves it to the
+// device's audio, which plays meanwhile: the capture is tried again with the
+// next change of its format, not with every packet.
 TEST_F(TalkbackCapture, ACaptureThatCannotStartLeavesItToTheDevicesAudio)
 {
-    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, 1);
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, ZAVIVIRTUAL_SOUND_FAULT_ALWAYS);
     const ZAVI_WAVEFORMAT refused = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
     EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &refused), ZAVI_OK);
     EXPECT_FALSE(View().capturing);
     EXPECT_TRUE(View().following);
-    const ZAVI_WAVEFORMAT unsupported = Format(ZAVIDEC_FORMAT_PCM16, 1, 8000, 24);
-    EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &unsupported), ZAVI_OK);
+    const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 8);
+    SendAll(audio);
     EXPECT_FALSE(View().capturing);
+    EXPECT_EQ(Output().playing, 1) << "eight packets fill the pre-roll";
+    ZAVIVirtual_SoundAdvance(160);
+    EXPECT_EQ(Played(), audio.decoded);
 
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, 0);
     Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1).packets[0]);
     EXPECT_TRUE(View().capturing);
     CaptureBlocks(1);
     EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
+}
+
+// Formats no packet can be encoded in are refused and change nothing: given
+// to the start, or heard from the device while following it.
+TEST_F(TalkbackCapture, FormatsTheEncoderCannotMakePacketsOfAreRefused)
+{
+    const ZAVI_WAVEFORMAT running = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &running), ZAVI_OK);
+    const ZAVI_WAVEFORMAT refused[] = {Format(1, 1, 8000),                         // plain PCM
+                                       Format(ZAVIDEC_FORMAT_PCM16, 1, 8000, 8),   // 8-bit samples
+                                       Format(ZAVIDEC_FORMAT_G711A, 1, 8000, 24),  // 24-bit samples
+                                       Format(ZAVIDEC_FORMAT_AAC, 1, 16000),       // decoded only
+                                       Format(ZAVIDEC_FORMAT_G711A, 1, 96000)};    // rate beyond the header
+    for (const ZAVI_WAVEFORMAT &format : refused) {
+        EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_ERR_CAPTURE_FORMAT) << format.wFormatTag;
+        EXPECT_EQ(View().formatTag, ZAVIDEC_FORMAT_G711U);
+        EXPECT_FALSE(View().following);
+    }
+    CaptureBlocks(2);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, running, 2048));
+
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
+    for (const pack::Packet &packet : SilentAacPackets(4)) Send(packet);
+    EXPECT_FALSE(View().capturing) << "no capture in a coding without packets";
+    EXPECT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_ERR_CAPTURE_FORMAT);
 }
 
 TEST_F(TalkbackCapture, StopEndsTheCaptureAndCutsTheDevicesAudio)
@@ -218,9 +248,10 @@ TEST_F(TalkbackCapture, AnEncoderThatDoesNotOpenIsAskedForAgainWithTheNextBlock)
     EXPECT_EQ(deliveries[0].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
 }
 
-// The callback runs under the talkback's lock: a release from another thread
-// waits for it, and once released nothing is delivered any more.
-TEST_F(TalkbackCapture, ReleaseWaitsForARunningCallbackAndEndsTheCaptureThread)
+// A callback in progress holds up neither the device's audio nor the
+// commands; a release from another thread waits for it, and nothing is
+// delivered after.
+TEST_F(TalkbackCapture, ASlowCallbackHoldsUpNoCommandAndReleaseWaitsForIt)
 {
     std::atomic<bool> mayLeave = false;
     sink_.OnEachDelivery([&] {
@@ -231,15 +262,43 @@ TEST_F(TalkbackCapture, ReleaseWaitsForARunningCallbackAndEndsTheCaptureThread)
     ZAVIVirtual_SoundAdvance(32);
     const bool arrived = sink_.WaitFor(1);
 
+    const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1);
+    std::future<void> commands = std::async(std::launch::async, [&] {
+        Send(audio.packets[0]);
+        EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -100), ZAVI_OK);
+        EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+    });
+    const bool passed = commands.wait_for(kPatience) == std::future_status::ready;
+    if (!passed) mayLeave = true; // lets the waiting commands go on
+    commands.wait();
+    EXPECT_TRUE(passed) << "the commands waited for the callback";
+
     std::thread releaser([this] { EXPECT_EQ(ZAVI_Play_TKRelease(talkback_), ZAVI_OK); });
     mayLeave = true;
     releaser.join();
     talkback_ = 0;
     ASSERT_TRUE(arrived);
-    const size_t delivered = sink_.Count();
     ZAVIVirtual_SoundAdvance(1000);
-    EXPECT_EQ(sink_.Count(), delivered);
-    EXPECT_EQ(delivered, 1u);
+    EXPECT_EQ(sink_.Count(), 1u);
+}
+
+// The callback may release its own talkback: the release takes effect once
+// the callback has returned, and nothing is delivered after it.
+TEST_F(TalkbackCapture, TheCallbackMayReleaseItsOwnTalkback)
+{
+    const int32_t openBefore = ZAVIDec_TestOpenHandles();
+    std::promise<int32_t> released;
+    sink_.OnEachDelivery([&] { released.set_value(ZAVI_Play_TKRelease(talkback_)); });
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ZAVIVirtual_SoundAdvance(32);
+    std::future<int32_t> result = released.get_future();
+    EXPECT_EQ(zavi_test::AwaitOrEnd(result, "a release from the callback"), ZAVI_OK);
+    talkback_ = 0;
+    EXPECT_TRUE(zavi_test::Eventually([&] { return ZAVIDec_TestOpenHandles() == openBefore; }))
+        << "the encoder went with the talkback";
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(sink_.Count(), 1u);
 }
 
 // Device audio in two formats, commands and the clock from three threads at

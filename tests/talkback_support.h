@@ -20,13 +20,13 @@
 #include "ZAVIVirtualSound.h"
 #include "audio/talkback.h"
 #include "audio_packer.h"
+#include "bounded_wait.h"
 
 namespace zavi::talkback_test {
 
 using Bytes = std::vector<uint8_t>;
 
-// Waits are bounded only to turn a hang into a failure.
-inline constexpr auto kPatience = std::chrono::seconds(20);
+using zavi_test::kPatience;
 
 inline constexpr uint32_t kCaptureBufferBytes = 25600;
 // What the microphone records: 16-bit samples that differ from their
@@ -98,6 +98,26 @@ inline DeviceAudio MakeDeviceAudio(pack::AudioCoding coding, uint32_t rate, uint
     }
     ZAVI_AudioDec_Release(decoder);
     return audio;
+}
+
+// Device audio in AAC, which the decoder module decodes and its encoder does
+// not make: silent frames of 16 kHz mono, as a device sends while nobody
+// speaks (an ADTS header of AAC LC, 11 bytes, and an empty spectrum).
+inline std::vector<pack::Packet> SilentAacPackets(int count)
+{
+    static constexpr uint8_t kFrame[] = {0xFF, 0xF1, 0x60, 0x40, 0x01, 0x7F, 0xFC, 0x01, 0x18, 0x20, 0x07};
+    constexpr uint32_t kFrameMs = 64; // 1024 samples
+    std::vector<pack::Packet> packets;
+    for (int p = 0; p < count; ++p) {
+        pack::Packet packet(ZAVIPKT_HEADER_SIZE);
+        zavipkt_put_header(packet.data(), ZAVIPKT_FRAME_AUDIO, ZAVIPKT_CODEC_AAC, sizeof kFrame, p * kFrameMs);
+        zavipkt_put16(packet.data() + ZAVIPKT_OFF_SAMPLE_RATE, 16000);
+        packet[ZAVIPKT_OFF_CHANNELS] = 1;
+        packet[ZAVIPKT_OFF_BITS] = 16;
+        packet.insert(packet.end(), std::begin(kFrame), std::end(kFrame));
+        packets.push_back(std::move(packet));
+    }
+    return packets;
 }
 
 // One delivery of the capture-data callback.

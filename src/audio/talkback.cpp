@@ -21,6 +21,8 @@ int32_t TalkBack::Initialise(ZAVI_HWND window)
     following_ = false;
     formatTag_ = 0;
     captureFormat_ = {};
+    deviceTag_ = 0;
+    deviceFormat_ = {};
     return ZAVI_OK;
 }
 
@@ -45,14 +47,19 @@ int32_t TalkBack::Start(const ZAVI_WAVEFORMAT *parameters)
 {
     kernel::ScopedLock lock(lock_);
     if (parameters == nullptr) {
-        // The first packet from the device builds the capture buffer.
+        if (deviceTag_ != 0 && !CanEncode(deviceTag_, deviceFormat_)) return ZAVI_ERR_CAPTURE_FORMAT;
         following_ = true;
+        FollowDevice();
         return ZAVI_OK;
     }
-    formatTag_ = parameters->wFormatTag;
     const CaptureFormat format = {parameters->nChannels, parameters->wBitsPerSample, parameters->nSamplesPerSec};
+    if (!CanEncode(parameters->wFormatTag, format)) return ZAVI_ERR_CAPTURE_FORMAT;
+    formatTag_ = parameters->wFormatTag;
     // Already capturing so, or unable to: the device's audio decides.
-    if (format == captureFormat_ || CaptureStart(format) != ZAVI_OK) following_ = true;
+    if (format == captureFormat_ || CaptureStart(format) != ZAVI_OK) {
+        following_ = true;
+        FollowDevice();
+    }
     return ZAVI_OK;
 }
 

@@ -11,16 +11,18 @@
 // format given to Start. A capture thread wakes at every notification, reads
 // whole blocks of PCM out of the buffer, encodes each with the decoder
 // module's audio encoder and hands the encoded packet to the capture-data
-// callback, on the capture thread and under the object's lock.
+// callback, on the capture thread and outside the object's lock.
 //
 // The capture thread runs from Initialise to the tear-down. It reads only
 // under the lock and only while a capture buffer runs, so a capture stop
-// (which drops the buffer under the lock) ends the delivery at once and a
-// new capture start picks it up again with the new buffer.
+// (which drops the buffer under the lock) ends the delivery after at most
+// the block being delivered, and a new capture start picks it up again with
+// the new buffer. A release from another thread waits for a callback in
+// progress; a release from inside the callback takes effect once it returns.
 //
-// Locking: one recursive lock serialises the commands, the capture step and
-// every call on the output. SendToPc decodes outside it, so packets must
-// come from one thread at a time.
+// Locking: one recursive lock serialises the commands, the capture step's
+// reading and encoding, and every call on the output. SendToPc decodes
+// outside it, so packets must come from one thread at a time.
 #pragma once
 
 #include <array>
@@ -71,7 +73,9 @@ public:
     int32_t Initialise(ZAVI_HWND window);
     // Null parameters: follow the device's audio. Otherwise capture in the
     // given format (following when it is already the current one or when
-    // the capture cannot start). Always 0.
+    // the capture cannot start). 0, or ZAVI_ERR_CAPTURE_FORMAT, changing
+    // nothing, for a format the encoder cannot make packets of (also the
+    // device's audio heard so far when following).
     int32_t Start(const ZAVI_WAVEFORMAT *parameters);
     // Capture stop: 0, or -1 without a capture device or when the buffer
     // refuses to stop. Also cuts the device's audio queued in the output.
@@ -84,8 +88,24 @@ public:
 
     CaptureView DescribeCapture() const;
 
+    // True, and the object goes once the callback has returned, when called
+    // from inside the capture-data callback; false on any other thread.
+    bool ReleaseFromCaptureCallback();
+
 private:
+    // One encoded block and the callback it goes to, taken under the lock.
+    struct Delivery {
+        const uint8_t *packet = nullptr;
+        uint32_t length = 0;
+        ZAVI_CaptureDataCallback callback = nullptr;
+        uintptr_t user1 = 0;
+        uintptr_t user2 = 0;
+    };
+
     void TearDown();
+
+    static bool CanEncode(uint32_t formatTag, CaptureFormat format);
+    void FollowDevice();
 
     int32_t CaptureStart(CaptureFormat format);
     int32_t CaptureStop();
@@ -97,9 +117,12 @@ private:
     uint32_t CaptureLoop();
     void CaptureStep();
     bool ReadBlock();
-    void EncodeAndDeliverBlock();
+    Delivery EncodeBlock();
+    bool OnCaptureThread() const;
 
     std::atomic<uint32_t> threadRunning_{0};
+    // Set on the capture thread only, by a release from its callback.
+    bool releasedFromCallback_ = false;
     std::unique_ptr<kernel::Thread> captureThread_;
     std::unique_ptr<kernel::Event> stopEvent_;
     std::unique_ptr<sound::CaptureDevice> captureDevice_;
@@ -118,6 +141,9 @@ private:
     bool following_ = false;
     uint32_t formatTag_ = 0;
     CaptureFormat captureFormat_;
+    // The format of the device's audio last heard; tag 0 before any.
+    uint32_t deviceTag_ = 0;
+    CaptureFormat deviceFormat_;
     std::array<uint8_t, talkback::kBlockBufferBytes> block_ = {};
     ZAVI_HWND window_ = 0;
     AudioOutput output_;

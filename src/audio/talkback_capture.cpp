@@ -8,12 +8,20 @@ namespace zavi {
 
 using namespace talkback;
 
+bool TalkBack::CanEncode(uint32_t formatTag, CaptureFormat format)
+{
+    return CaptureCodingOf(formatTag) != nullptr && format.bitsPerSample == kCaptureBitsPerSample &&
+           format.channels > 0 && format.channels <= kMaxCaptureChannels && format.sampleRate > 0 &&
+           format.sampleRate <= kMaxCaptureSampleRate;
+}
+
 // The whole start runs under the lock (taken again by the capture stop), so
 // the capture step never sees a buffer half made.
 int32_t TalkBack::CaptureStart(CaptureFormat format)
 {
     kernel::ScopedLock lock(lock_);
-    if (captureDevice_ == nullptr) return ZAVI_ERR_FAIL;
+    const CaptureCoding *coding = CaptureCodingOf(formatTag_);
+    if (captureDevice_ == nullptr || coding == nullptr) return ZAVI_ERR_FAIL;
     CaptureStop();
 
     const sound::WaveFormat waveFormat = PcmWaveFormat(format.channels, format.bitsPerSample, format.sampleRate);
@@ -41,7 +49,7 @@ int32_t TalkBack::CaptureStart(CaptureFormat format)
     }
     capturing_ = true;
     captureFormat_ = format;
-    blockSize_ = BlockSizeOf(formatTag_);
+    blockSize_ = coding->blockSize;
     return ZAVI_OK;
 }
 

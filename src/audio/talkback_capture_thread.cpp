@@ -9,6 +9,21 @@
 
 namespace zavi {
 
+namespace {
+// The talkback whose capture thread this is, on that thread; null elsewhere.
+thread_local const TalkBack *tCaptureThreadOf = nullptr;
+} // namespace
+
+bool TalkBack::OnCaptureThread() const { return tCaptureThreadOf == this; }
+
+bool TalkBack::ReleaseFromCaptureCallback()
+{
+    if (!OnCaptureThread()) return false;
+    releasedFromCallback_ = true;
+    threadRunning_ = 0;
+    return true;
+}
+
 int32_t TalkBack::StartCaptureThread()
 {
     StopCaptureThread();
@@ -26,18 +41,27 @@ int32_t TalkBack::StartCaptureThread()
     return ZAVI_OK;
 }
 
+// On the capture thread itself (a release from its callback) the thread is
+// not waited for: it is leaving, and touches nothing of the object after.
 void TalkBack::StopCaptureThread()
 {
     threadRunning_ = 0;
-    if (captureThread_ != nullptr) {
+    if (captureThread_ != nullptr && !OnCaptureThread()) {
         stopEvent_->Set();
         captureThread_->Wait(kernel::kInfinite);
-        captureThread_.reset();
     }
+    captureThread_.reset();
     stopEvent_.reset();
 }
 
-uint32_t TalkBack::CaptureThreadProcedure(void *self) { return static_cast<TalkBack *>(self)->CaptureLoop(); }
+uint32_t TalkBack::CaptureThreadProcedure(void *self)
+{
+    auto *talkback = static_cast<TalkBack *>(self);
+    tCaptureThreadOf = talkback;
+    const uint32_t exitCode = talkback->CaptureLoop();
+    if (talkback->releasedFromCallback_) delete talkback;
+    return exitCode;
+}
 
 uint32_t TalkBack::CaptureLoop()
 {
@@ -51,10 +75,21 @@ uint32_t TalkBack::CaptureLoop()
     return 0;
 }
 
+// Each block is read and encoded under the lock and delivered outside it, so
+// a slow callback holds up no command, and the callback may call any of them.
 void TalkBack::CaptureStep()
 {
-    kernel::ScopedLock lock(lock_);
-    while (threadRunning_ != 0 && capturing_ && ReadBlock()) EncodeAndDeliverBlock();
+    while (threadRunning_ != 0) {
+        Delivery delivery;
+        {
+            kernel::ScopedLock lock(lock_);
+            if (!capturing_ || !ReadBlock()) return;
+            delivery = EncodeBlock();
+        }
+        if (delivery.callback != nullptr) {
+            delivery.callback(delivery.packet, delivery.length, delivery.user1, delivery.user2);
+        }
+    }
 }
 
 // Copies the block at the read offset into the block buffer and moves the
@@ -85,7 +120,9 @@ bool TalkBack::ReadBlock()
     return whole;
 }
 
-void TalkBack::EncodeAndDeliverBlock()
+// The packet stays valid until the next block is encoded, which only this
+// thread does.
+TalkBack::Delivery TalkBack::EncodeBlock()
 {
     // An encoder that does not open is asked for again with the next block.
     if (encoder_ == 0) ZAVI_AudioEnc_Init(&encoder_);
@@ -96,12 +133,14 @@ void TalkBack::EncodeAndDeliverBlock()
     pcm.formatTag = static_cast<uint16_t>(formatTag_);
     pcm.byteCount = blockSize_;
     pcm.samples = block_.data();
-    const uint8_t *packet = nullptr;
-    uint32_t length = 0;
-    if (ZAVI_AudioEnc_Encode(encoder_, &pcm, media_clock::Now(), &packet, &length) == ZAVIDEC_OK &&
-        callback_ != nullptr) {
-        callback_(packet, length, user1_, user2_);
+    Delivery delivery;
+    if (ZAVI_AudioEnc_Encode(encoder_, &pcm, media_clock::Now(), &delivery.packet, &delivery.length) != ZAVIDEC_OK) {
+        return {};
     }
+    delivery.callback = callback_;
+    delivery.user1 = user1_;
+    delivery.user2 = user2_;
+    return delivery;
 }
 
 } // namespace zavi

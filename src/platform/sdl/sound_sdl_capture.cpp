@@ -13,6 +13,8 @@ namespace {
 
 // SDL delivers about this much sound per callback (a power of two samples).
 constexpr uint16_t kCaptureChunkSamples = 512;
+// The format of the open that asks whether a recording device exists.
+constexpr WaveFormat kProbeFormat = {kWaveFormatPcm, 1, 8000, 16000, 2, 16, 0};
 
 class SdlCaptureBuffer final : public CaptureRing {
 public:
@@ -52,11 +54,24 @@ private:
     }
 };
 
+// Without a recording device (no microphone) there is no capture device,
+// as DirectSoundCaptureCreate finds none without a capture driver; a driver
+// alone does not tell.
+bool RecordingDeviceOpens()
+{
+    SdlAudioDevice probe;
+    return probe.Open(kProbeFormat, kCaptureChunkSamples, true, nullptr, nullptr);
+}
+
 } // namespace
 
 HResult CreateCaptureDevice(std::unique_ptr<CaptureDevice> *device)
 {
     if (!AcquireAudio()) return kErrNoDriver;
+    if (!RecordingDeviceOpens()) {
+        ReleaseAudio();
+        return kErrNoDriver;
+    }
     *device = std::make_unique<SdlCaptureDevice>();
     return kOk;
 }
