@@ -1,8 +1,26 @@
 #include "av_objects.h"
 
 #include <cstring>
+#include <mutex>
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 namespace zavidec {
+
+namespace {
+
+// libavcodec tells of every damaged packet on standard error, thousands of
+// lines a minute from a device on a bad link; the module's callers get a
+// status instead, so its log goes nowhere.
+void SilenceLibavcodec()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+} // namespace
 
 AVPacket *PaddedPacket::wrap(std::span<const uint8_t> payload)
 {
@@ -17,6 +35,7 @@ AVPacket *PaddedPacket::wrap(std::span<const uint8_t> payload)
 
 CodecContextPtr openDecoder(AVCodecID codec)
 {
+    SilenceLibavcodec();
     const AVCodec *decoder = avcodec_find_decoder(codec);
     if (decoder == nullptr) return nullptr;
     CodecContextPtr context(avcodec_alloc_context3(decoder));

@@ -43,7 +43,8 @@ private:
 
 // An opened decoder for `codec`: single-threaded (many players decode side
 // by side), low delay (a picture leaves with the packet that carries it).
-// Null when libavcodec lacks the codec or refuses to open it.
+// Null when libavcodec lacks the codec or refuses to open it. The first open
+// turns libavcodec's log off.
 CodecContextPtr openDecoder(AVCodecID codec);
 
 } // namespace zavidec

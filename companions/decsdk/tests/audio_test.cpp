@@ -15,7 +15,6 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/log.h>
 }
 
 namespace {
@@ -27,7 +26,6 @@ class AvCodec {
 public:
     AvCodec(AVCodecID id, bool encode, int rate = kRate, int channels = 1)
     {
-        av_log_set_level(AV_LOG_QUIET);
         const AVCodec *codec = encode ? avcodec_find_encoder(id) : avcodec_find_decoder(id);
         context_ = avcodec_alloc_context3(codec);
         context_->sample_rate = rate;

@@ -5,17 +5,10 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/log.h>
 }
 
 namespace zavidec::test {
 namespace {
-
-// The corrupt-input tests would flood the log; only the results matter.
-const bool kQuietCodecs = [] {
-    av_log_set_level(AV_LOG_QUIET);
-    return true;
-}();
 
 void appendPicture(const AVFrame &frame, std::vector<std::vector<uint8_t>> &pictures)
 {
