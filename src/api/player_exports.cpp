@@ -1,5 +1,6 @@
 // Player exports: each checks its handle and forwards to the player.
 #include "api/handle_rule.h"
+#include "platform/memory.h"
 #include "player/play_man.h"
 
 using zavi::PlayMan;
@@ -10,9 +11,13 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_Play_InitPlayer(ZAVI_HWND window, ZAVI_HANDLE *o
     return zavi::api::Create<PlayMan>(window, outPlayer);
 }
 
+// A player holds megabytes of caches, surfaces and decoder pictures; they go
+// back to the system with it.
 ZAVI_API int32_t ZAVI_CALL ZAVI_Play_ReleasePlayer(ZAVI_HANDLE player)
 {
-    return zavi::api::Release<PlayMan>(player);
+    const int32_t result = zavi::api::Release<PlayMan>(player);
+    if (player != 0) zavi::platform::ReturnFreeMemory();
+    return result;
 }
 
 ZAVI_API int32_t ZAVI_CALL ZAVI_Play_InputStream(ZAVI_HANDLE player, const uint8_t *packet, int32_t length,
