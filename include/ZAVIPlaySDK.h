@@ -15,8 +15,9 @@
 
 /* ---- Calling convention, linkage and handle types ----------------------
  * Windows (i686): stdcall exports with the 32-bit types the devices' clients
- * were written against. Native 64-bit builds keep every name, argument order
- * and meaning, with pointer-sized handles so an address always fits. */
+ * were written against. 64-bit builds (Linux, and the 64-bit Windows build
+ * the tests run on) keep every name, argument order and meaning, with
+ * pointer-sized handles so an address always fits. */
 #if defined(_WIN32)
 #  define ZAVI_CALL __stdcall
 #  if defined(ZAVIPLAYSDK_BUILD)
@@ -24,9 +25,6 @@
 #  else
 #    define ZAVI_EXPORT __declspec(dllimport)
 #  endif
-typedef uint32_t ZAVI_HANDLE;   /* player, talkback or image handle */
-typedef uint32_t ZAVI_HWND;     /* window handle */
-typedef uint32_t ZAVI_UINTARG;  /* 32-bit value passed through to the file module */
 #else
 #  define ZAVI_CALL
 #  if defined(ZAVIPLAYSDK_BUILD)
@@ -34,8 +32,15 @@ typedef uint32_t ZAVI_UINTARG;  /* 32-bit value passed through to the file modul
 #  else
 #    define ZAVI_EXPORT
 #  endif
+#endif
+
+#if defined(_WIN32) && !defined(_WIN64)
+typedef uint32_t ZAVI_HANDLE;   /* player, talkback or image handle */
+typedef uint32_t ZAVI_HWND;     /* window handle */
+typedef uint32_t ZAVI_UINTARG;  /* 32-bit value passed through to the file module */
+#else
 typedef uintptr_t ZAVI_HANDLE;  /* player, talkback or image handle */
-typedef uintptr_t ZAVI_HWND;    /* X11 window id on Linux; 0 = no window */
+typedef uintptr_t ZAVI_HWND;    /* HWND on Windows, X11 window id on Linux; 0 = no window */
 typedef uintptr_t ZAVI_UINTARG; /* value passed through to the file module */
 #endif
 
@@ -50,7 +55,6 @@ typedef uintptr_t ZAVI_UINTARG; /* value passed through to the file module */
 #define ZAVI_ERR_FAIL             (-1)    /* zero handle, refused create, refused call */
 #define ZAVI_ERR_CLIPPER_CREATE   (-2)    /* part display: clipper not created */
 #define ZAVI_ERR_CLIPPER_BIND     (-3)    /* part display: clipper not bound to the window */
-#define ZAVI_ERR_CAPTURE_FORMAT   (-4)    /* talkback: a capture format no packet can be encoded in */
 #define ZAVI_ERR_CAPTURE_FORMAT   (-4)    /* talkback: a capture format no packet can be encoded in */
 #define ZAVI_ERR_INVALID_ARG      (-980)  /* null pointer, bad mode, packet the cache cannot take */
 #define ZAVI_ERR_NO_MEMORY        (-986)  /* snapshot working memory not allocated */

@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# Builds the Windows i686 DLLs, their import libraries, FFmpeg's DLLs,
-# zaviplay.exe and the Windows test programs into DIR/bin (default
-# build-win32/bin). Installs the cross compiler and the assembler it needs.
-#   bash scripts/build-windows.sh [DIR]
+# Builds the Windows DLLs, their import libraries, FFmpeg's DLLs, zaviplay.exe
+# and the Windows test programs into DIR/bin. Installs the cross compiler and
+# the assembler it needs.
+#   bash scripts/build-windows.sh [DIR] [i686|x86_64]
+# i686 (the default, into build-win32) is the library Windows clients load;
+# x86_64 (default DIR build-win64) is the same tree for 64-bit Windows, which
+# the tests use under Wine on hosts that cannot run 32-bit programs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-dir="${1:-build-win32}"
+processor="${2:-i686}"
+case "$processor" in
+  i686) dir="${1:-build-win32}"; compiler=g++-mingw-w64-i686-posix ;;
+  x86_64) dir="${1:-build-win64}"; compiler=g++-mingw-w64-x86-64-posix ;;
+  *) echo "unknown processor $processor (i686 or x86_64)" >&2; exit 2 ;;
+esac
 
-packages=(cmake ninja-build g++-mingw-w64-i686 nasm dpkg-dev pkg-config libgtest-dev xz-utils)
+packages=(cmake ninja-build "$compiler" nasm dpkg-dev pkg-config libgtest-dev xz-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -19,11 +27,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-ffmpeg=$(bash scripts/windows/build-ffmpeg.sh)
+ffmpeg=$(bash scripts/windows/build-ffmpeg.sh "$processor")
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-i686-mingw.cmake" -DZAVI_FFMPEG_PREFIX="$ffmpeg" \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$processor-mingw.cmake" -DZAVI_FFMPEG_PREFIX="$ffmpeg" \
   -DZAVI_BUILD_BENCH=OFF >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 # FFmpeg's DLLs beside ours, so the programs in bin/ run as they are.
 cp -u "$ffmpeg"/bin/*.dll "$dir/bin/"
-echo "Windows build in $dir/bin"
+echo "Windows $processor build in $dir/bin"

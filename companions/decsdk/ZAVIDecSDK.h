@@ -20,11 +20,14 @@
       * declares one of these names too, so no dllimport here. */
 #    define ZAVIDEC_EXPORT
 #  endif
-typedef uint32_t ZAVIDEC_HANDLE;
 #else
 #  define ZAVIDEC_CALL
 #  define ZAVIDEC_EXPORT __attribute__((visibility("default")))
-typedef uintptr_t ZAVIDEC_HANDLE;
+#endif
+#if defined(_WIN32) && !defined(_WIN64)
+typedef uint32_t ZAVIDEC_HANDLE;
+#else
+typedef uintptr_t ZAVIDEC_HANDLE;  /* pointer-sized on 64-bit builds */
 #endif
 
 #ifdef __cplusplus

@@ -25,11 +25,14 @@
       * declares one of these names too, so no dllimport here. */
 #    define ZAVIFILE_EXPORT
 #  endif
-typedef uint32_t ZAVIFILE_HANDLE;
-typedef uint32_t ZAVIFILE_ARG;      /* 32-bit value passed through by the player */
 #else
 #  define ZAVIFILE_CALL
 #  define ZAVIFILE_EXPORT __attribute__((visibility("default")))
+#endif
+#if defined(_WIN32) && !defined(_WIN64)
+typedef uint32_t ZAVIFILE_HANDLE;
+typedef uint32_t ZAVIFILE_ARG;      /* 32-bit value passed through by the player */
+#else
 typedef uintptr_t ZAVIFILE_HANDLE;
 typedef uintptr_t ZAVIFILE_ARG;     /* pointer-sized, so an address fits */
 #endif

@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
-# Builds libavcodec and libavutil as i686 Windows DLLs from Debian's own
+# Builds libavcodec and libavutil as Windows DLLs from Debian's own
 # FFmpeg source package, configured for what the decoder module uses (H.264,
 # H.265, AAC, G.711 decoders and their parsers) with x86 assembly on.
 #
-# The result is cached outside any build folder, keyed by the source version
-# and this configuration, so a machine builds it once:
-#   ${ZAVI_CACHE:-~/.cache/zaviplaysdk}/ffmpeg-<version>-i686-<config hash>/
+#   bash scripts/windows/build-ffmpeg.sh [i686|x86_64]   (default i686)
+# The result is cached outside any build folder, keyed by the source version,
+# the processor and this configuration, so a machine builds it once:
+#   ${ZAVI_CACHE:-~/.cache/zaviplaysdk}/ffmpeg-<version>-<processor>-<config hash>/
 # Prints that folder (with bin/, lib/, include/, lib/pkgconfig/) on stdout.
 set -euo pipefail
+processor="${1:-i686}"
 cache_root="${ZAVI_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zaviplaysdk}"
-cross=i686-w64-mingw32
+cross=${processor}-w64-mingw32
+case "$processor" in
+  i686) arch_flags=(--arch=x86 --cpu=i686); compiler_package=gcc-mingw-w64-i686-win32 ;;
+  x86_64) arch_flags=(--arch=x86_64); compiler_package=gcc-mingw-w64-x86-64-win32 ;;
+  *) echo "unknown processor $processor" >&2; exit 2 ;;
+esac
 
 configure_flags=(
-  --target-os=mingw32 --arch=x86 --cpu=i686 --enable-cross-compile --cross-prefix=${cross}-
+  --target-os=mingw32 "${arch_flags[@]}" --enable-cross-compile --cross-prefix=${cross}-
+  # FFmpeg runs its own Windows threads: the win32 thread model's compiler
+  # links no pthread DLL into it.
+  --cc=${cross}-gcc-win32
   --enable-shared --disable-static --disable-programs --disable-doc
   --disable-network --disable-autodetect --enable-w32threads
   --disable-everything --disable-avformat --disable-avdevice --disable-avfilter
@@ -23,6 +33,12 @@ configure_flags=(
   # No libgcc DLL beside the libraries.
   --extra-ldflags=-static-libgcc
 )
+
+if ! dpkg-query -W -f='${Status}' "$compiler_package" 2>/dev/null | grep -q "install ok installed"; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$compiler_package" >&2
+fi
 
 # A private apt directory holds the deb-src entries, so the machine's own apt
 # configuration is left as it was.
@@ -43,7 +59,7 @@ apt-get "${apt_opts[@]}" update -qq >&2
 version=$(apt-cache "${apt_opts[@]}" showsrc ffmpeg | sed -n 's/^Version: //p' | head -1)
 [ -n "$version" ] || { echo "no ffmpeg source package found" >&2; exit 1; }
 config_hash=$(printf '%s\n' "${configure_flags[@]}" | sha1sum | cut -c1-10)
-prefix="$cache_root/ffmpeg-${version//[:~+]/_}-i686-$config_hash"
+prefix="$cache_root/ffmpeg-${version//[:~+]/_}-$processor-$config_hash"
 if [ -f "$prefix/.complete" ]; then
   echo "$prefix"
   exit 0
