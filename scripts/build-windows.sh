@@ -29,8 +29,7 @@ fi
 
 ffmpeg=$(bash scripts/windows/build-ffmpeg.sh "$processor")
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$processor-mingw.cmake" -DZAVI_FFMPEG_PREFIX="$ffmpeg" \
-  -DZAVI_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$processor-mingw.cmake" -DZAVI_FFMPEG_PREFIX="$ffmpeg" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 # FFmpeg's DLLs beside ours, so the programs in bin/ run as they are.
 cp -u "$ffmpeg"/bin/*.dll "$dir/bin/"

@@ -5,6 +5,7 @@
 #   2. ASan+UBSan build + the whole suite
 #   3. TSan build + the thread, lifecycle and concurrency tests
 #   4. clang libFuzzer build + each fuzz target for a bounded time
+#   5. the Windows DLLs, their export table, and the Windows programs under Wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -35,3 +36,6 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DZAVI_BUILD_FUZZ=ON -DZAVI_BUILD_TESTS=OFF -DZAVI_BUILD_BENCH=OFF -DZAVI_FUZZ_SECONDS="$fuzz_seconds" >/dev/null
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz -j "$jobs" --output-on-failure -L fuzz --timeout $((fuzz_seconds * 3 + 120))
+
+stage "Windows DLLs and the Windows programs under Wine"
+ZAVIPACK=build/bin/zavipack bash scripts/windows/test-wine.sh

@@ -50,4 +50,9 @@ ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure --timeout 600
 
 echo "==== Windows ($processor) smoke client under Wine"
 "$zavipack" --pattern --size 352x288 --seconds 4 --audio g711a -o "$dir/smoke.zvs" >/dev/null
-( cd "$dir/bin" && timeout 300 "$loader" windows_smoke_client.exe ../smoke.zvs 3 )
+( cd "$dir/bin" && env -u ZAVI_PLATFORM timeout 300 "$loader" windows_smoke_client.exe ../smoke.zvs 3 )
+
+echo "==== Decode cost per D1 picture: native, and the Windows ($processor) build under Wine"
+"$zavipack" --pattern --size 704x576 --seconds 4 -o "$dir/decode-d1.zvs" >/dev/null
+"$(dirname "$zavipack")/decode_cost" "$dir/decode-d1.zvs"
+( cd "$dir/bin" && timeout 300 "$loader" decode_cost.exe ../decode-d1.zvs )

@@ -82,6 +82,10 @@ WaitableTimer::~WaitableTimer() { CloseHandle(AsHandle(descriptor_)); }
 
 bool WaitableTimer::SetDueTime(int64_t dueTime100ns)
 {
+    // Windows leaves an expiry nobody has waited for signalled across a new
+    // SetWaitableTimer on some systems (Wine among them); the layer promises
+    // that setting the timer cancels it, so take it here.
+    WaitForSingleObject(AsHandle(descriptor_), 0);
     LARGE_INTEGER due;
     due.QuadPart = dueTime100ns;
     return SetWaitableTimer(AsHandle(descriptor_), &due, 0, nullptr, nullptr, FALSE) != FALSE;
