@@ -28,6 +28,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 ffmpeg=$(bash scripts/windows/build-ffmpeg.sh "$processor")
+# pkg-config results stay in CMake's cache: a new FFmpeg needs a new cache.
+if [ -f "$dir/CMakeCache.txt" ] && ! grep -q "^ZAVI_FFMPEG_PREFIX:.*=$ffmpeg\$" "$dir/CMakeCache.txt"; then
+  rm -f "$dir/CMakeCache.txt"
+fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$processor-mingw.cmake" -DZAVI_FFMPEG_PREFIX="$ffmpeg" >/dev/null
 cmake --build "$dir" -j "$(nproc)"

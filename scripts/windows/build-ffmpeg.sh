@@ -73,4 +73,6 @@ rm -rf "$prefix"
 ( cd "$src" && ./configure --prefix="$prefix" "${configure_flags[@]}" >&2 \
   && make -j "$(nproc)" >&2 && make install >&2 )
 touch "$prefix/.complete"
+# Builds of earlier versions or configurations are not needed any more.
+find "$cache_root" -maxdepth 1 -name "ffmpeg-*-$processor-*" ! -path "$prefix" -exec rm -rf {} +
 echo "$prefix"
