@@ -15,17 +15,8 @@ case "$processor" in
   *) echo "unknown processor $processor (i686 or x86_64)" >&2; exit 2 ;;
 esac
 
-packages=(cmake ninja-build "$compiler" nasm dpkg-dev pkg-config libgtest-dev xz-utils)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/lib/apt-install.sh
+apt_install cmake ninja-build "$compiler" nasm dpkg-dev pkg-config libgtest-dev xz-utils
 
 ffmpeg=$(bash scripts/windows/build-ffmpeg.sh "$processor")
 # pkg-config results stay in CMake's cache: a new FFmpeg needs a new cache.

@@ -34,11 +34,8 @@ configure_flags=(
   --extra-ldflags=-static-libgcc
 )
 
-if ! dpkg-query -W -f='${Status}' "$compiler_package" 2>/dev/null | grep -q "install ok installed"; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$compiler_package" >&2
-fi
+source "$(dirname "$0")/../lib/apt-install.sh"
+apt_install "$compiler_package" >&2
 
 # A private apt directory holds the deb-src entries, so the machine's own apt
 # configuration is left as it was.
