@@ -6,14 +6,28 @@ add_executable(zaviplay
   ${ZAVIPLAY_DIR}/options.cpp
   ${ZAVIPLAY_DIR}/channel.cpp
   ${ZAVIPLAY_DIR}/console.cpp
-  ${ZAVIPLAY_DIR}/headless_window.cpp)
+  ${ZAVIPLAY_DIR}/ppm_file.cpp)
 target_link_libraries(zaviplay PRIVATE ZAVIPlaySDK zavi_packmaker Threads::Threads)
-set_target_properties(zaviplay PROPERTIES BUILD_RPATH "$ORIGIN/../lib")
 zavi_warnings(zaviplay)
-find_package(X11)
-if(X11_FOUND)
-  target_sources(zaviplay PRIVATE ${ZAVIPLAY_DIR}/display_window.cpp)
-  target_link_libraries(zaviplay PRIVATE X11::X11)
+if(WIN32)
+  # Real Win32 windows only; streams come from files made by the native zavipack.
+  target_sources(zaviplay PRIVATE
+    ${ZAVIPLAY_DIR}/backend_win32.cpp
+    ${ZAVIPLAY_DIR}/sample_stream_win32.cpp
+    ${ZAVIPLAY_DIR}/win32_window.cpp
+    ${ZAVIPLAY_DIR}/win32_snapshot.cpp)
+  target_link_libraries(zaviplay PRIVATE gdi32 user32)
 else()
-  target_sources(zaviplay PRIVATE ${ZAVIPLAY_DIR}/no_display_window.cpp)
+  target_sources(zaviplay PRIVATE
+    ${ZAVIPLAY_DIR}/backend_posix.cpp
+    ${ZAVIPLAY_DIR}/sample_stream.cpp
+    ${ZAVIPLAY_DIR}/headless_window.cpp)
+  set_target_properties(zaviplay PROPERTIES BUILD_RPATH "$ORIGIN/../lib")
+  find_package(X11)
+  if(X11_FOUND)
+    target_sources(zaviplay PRIVATE ${ZAVIPLAY_DIR}/display_window.cpp)
+    target_link_libraries(zaviplay PRIVATE X11::X11)
+  else()
+    target_sources(zaviplay PRIVATE ${ZAVIPLAY_DIR}/no_display_window.cpp)
+  endif()
 endif()

@@ -41,7 +41,7 @@ Channel::~Channel()
     if (player_ != 0) ZAVI_Play_ReleasePlayer(player_);
 }
 
-void Channel::OnDraw(uintptr_t, int32_t, int32_t, uintptr_t self, uintptr_t)
+void ZAVI_CALL Channel::OnDraw(uintptr_t, int32_t, int32_t, uintptr_t self, uintptr_t)
 {
     ++reinterpret_cast<Channel *>(self)->shown_;
 }

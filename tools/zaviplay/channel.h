@@ -42,7 +42,7 @@ public:
     void SetSpeed(double speed);
 
 private:
-    static void OnDraw(uintptr_t, int32_t, int32_t, uintptr_t self, uintptr_t);
+    static void ZAVI_CALL OnDraw(uintptr_t, int32_t, int32_t, uintptr_t self, uintptr_t);
     void Feed();
     uint32_t StreamMs(size_t index) const;
 

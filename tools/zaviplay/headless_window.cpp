@@ -1,8 +1,8 @@
-#include <cstdio>
 #include <vector>
 
 #include "ZAVIVirtualDisplay.h"
 #include "play_window.h"
+#include "ppm_file.h"
 
 namespace zaviplay {
 
@@ -18,19 +18,12 @@ public:
 
     bool SaveSnapshot(const std::string &path) override
     {
-        std::vector<uint8_t> bgr(static_cast<size_t>(width_) * height_ * 3);
+        std::vector<uint8_t> bgr(static_cast<size_t>(width_) * height_ * kBgrBytesPerPixel);
         int32_t width = 0;
         int32_t height = 0;
         if (ZAVIVirtual_ReadWindowPixels(handle_, bgr.data(), static_cast<int32_t>(bgr.size()), &width, &height) != 0)
             return false;
-        FILE *out = std::fopen(path.c_str(), "wb");
-        if (out == nullptr) return false;
-        std::fprintf(out, "P6\n%d %d\n255\n", width, height);
-        for (int32_t i = 0; i < width * height; ++i) {
-            const uint8_t rgb[3] = {bgr[i * 3 + 2], bgr[i * 3 + 1], bgr[i * 3]};
-            std::fwrite(rgb, 1, 3, out);
-        }
-        return std::fclose(out) == 0;
+        return WritePpmFromBgr(path, bgr.data(), width, height, static_cast<size_t>(width) * kBgrBytesPerPixel);
     }
 
     std::string Describe() const override { return "headless window on the virtual screen"; }

@@ -6,17 +6,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
+#include "backend.h"
 #include "channel.h"
 #include "console.h"
 #include "options.h"
 #include "packet_file.h"
-#include "pattern_stream.h"
+#include "sample_stream.h"
 
 namespace {
 
@@ -24,32 +23,11 @@ using namespace zaviplay;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kSpeedStep = 2.0;
-constexpr int kSampleFps = 25;
-
-// The library picks its backend when it is loaded; zaviplay draws the same
-// conclusion to decide which kind of window to make.
-bool LibraryIsHeadless()
-{
-    const char *platform = std::getenv("ZAVI_PLATFORM");
-    if (platform != nullptr && std::strcmp(platform, "virtual") == 0) return true;
-    if (platform != nullptr && std::strcmp(platform, "sdl") == 0) return false;
-    const char *display = std::getenv("DISPLAY");
-    return display == nullptr || *display == '\0';
-}
 
 std::vector<zavi::pack::Packet> LoadOrMakeStream(const Options &options)
 {
     if (!options.stream.empty()) return zavi::pack::readPacketFile(options.stream);
-    zavi::pack::StreamOptions sample;
-    sample.video.width = options.width;
-    sample.video.height = options.height;
-    sample.video.fps = kSampleFps;
-    sample.pictures = static_cast<uint32_t>(std::lround(options.seconds * kSampleFps));
-    sample.audio = zavi::pack::AudioCoding::G711A;
-    sample.rules = true;
-    sample.motion = true;
-    std::printf("zaviplay: no stream given, making %.0f s of the test pattern\n", options.seconds);
-    return zavi::pack::makePatternStream(sample);
+    return MakeSampleStream(options);
 }
 
 // Channels are laid out in a grid of windows.
@@ -60,8 +38,7 @@ std::unique_ptr<PlayWindow> OpenChannelWindow(const Options &options, int channe
     const int height = options.channels == 1 ? options.height : options.height / columns;
     const int x = (channel % columns) * width;
     const int y = (channel / columns) * height;
-    if (LibraryIsHeadless()) return OpenHeadlessWindow(x, y, width, height);
-    return OpenDisplayWindow(x, y, width, height, "zaviplay " + std::to_string(channel + 1));
+    return OpenPlayWindow(x, y, width, height, "zaviplay " + std::to_string(channel + 1));
 }
 
 void Apply(const std::string &command, std::vector<std::unique_ptr<Channel>> &channels, double &speed,
@@ -112,9 +89,7 @@ int main(int argc, char **argv)
     if (!ParseOptions(argc, argv, options)) return 2;
     if (options.headless && !LibraryIsHeadless()) {
         // The backend is fixed when the library loads: start again headless.
-        setenv("ZAVI_PLATFORM", "virtual", 1);
-        execv("/proc/self/exe", argv);
-        std::perror("zaviplay: restart headless");
+        RestartHeadless(argv);
         return 1;
     }
 
@@ -180,7 +155,7 @@ int main(int argc, char **argv)
         if (channels.front()->Window().SaveSnapshot(options.snapshot))
             std::printf("zaviplay: last picture saved to %s\n", options.snapshot.c_str());
         else
-            std::printf("zaviplay: only headless windows can be saved\n");
+            std::printf("zaviplay: %s cannot be saved\n", channels.front()->Window().Describe().c_str());
     }
     channels.clear();
     std::printf("zaviplay: done\n");

@@ -14,7 +14,7 @@ struct Options {
     uint32_t jitterMs = 0;     // up to this much random delay per packet
     uint32_t burstEvery = 0;   // every N packets, hold back and send a burst
     double seconds = 10.0;     // length of the sample made without a file
-    std::string snapshot;      // headless: save the first window's last picture
+    std::string snapshot;      // save the first window's last picture (PPM)
     int width = 704;
     int height = 576;
 };

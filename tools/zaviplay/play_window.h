@@ -1,5 +1,5 @@
-// The window zaviplay shows the stream in: a real X11 window made with SDL
-// when a display is in use, or a window on the library's headless screen.
+// The window zaviplay shows the stream in: a real window (X11 on Linux,
+// Win32 on Windows), or a window on the library's headless screen.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,9 @@ public:
     virtual std::string Describe() const = 0;
 };
 
+// A window on the virtual screen, which only the Linux library has.
 std::unique_ptr<PlayWindow> OpenHeadlessWindow(int x, int y, int width, int height);
-// Null when no X11 window could be opened on the display.
+// Null when no real window could be opened.
 std::unique_ptr<PlayWindow> OpenDisplayWindow(int x, int y, int width, int height, const std::string &title);
 
 } // namespace zaviplay
