@@ -123,6 +123,8 @@ TEST(PlayerLifecycle, ManyCreateReleaseCyclesLeaveNoHandleOrThreadBehind)
             EXPECT_EQ(ZAVI_Play_GetPlayTimeStamp(player, &stamp), ZAVI_OK);
             EXPECT_EQ(stamp, 0u);
             EXPECT_EQ(ZAVI_Play_GetPlayTimeStamp(player, nullptr), ZAVI_ERR_INVALID_ARG);
+            EXPECT_EQ(ZAVI_Play_GetVideoFrameCount(player, nullptr), ZAVI_ERR_INVALID_ARG);
+            EXPECT_EQ(ZAVI_Play_GetAudioFrameCount(player, nullptr), ZAVI_ERR_INVALID_ARG);
         }
         ASSERT_EQ(ZAVI_Play_ReleasePlayer(player), ZAVI_OK);
     }

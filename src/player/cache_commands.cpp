@@ -27,12 +27,14 @@ int32_t PlayMan::ClearCache()
 
 int32_t PlayMan::GetVideoFrameCount(uint32_t *count)
 {
+    if (count == nullptr) return ZAVI_ERR_INVALID_ARG;
     *count = static_cast<uint32_t>(caches_.video.Count());
     return ZAVI_OK;
 }
 
 int32_t PlayMan::GetAudioFrameCount(uint32_t *count)
 {
+    if (count == nullptr) return ZAVI_ERR_INVALID_ARG;
     *count = static_cast<uint32_t>(caches_.audio.Count());
     return ZAVI_OK;
 }
