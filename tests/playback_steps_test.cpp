@@ -114,6 +114,17 @@ TEST_F(VideoStep, PictureAheadOfTheSoundWaitsThenShows)
     EXPECT_EQ(VideoCount(), 1u);
 }
 
+TEST_F(VideoStep, ClearedCacheLeavesNoPlayTimeStampToWaitFor)
+{
+    SoundLeadsAt(5000);
+    ZAVI_Play_ClearCache(handle_);
+    for (const auto &packet : Video(2, kWidth, kHeight, 5500)) Input(packet);
+    const auto before = Clock::now();
+    player_.RunVideoStep();
+    EXPECT_LT(Clock::now() - before, 400ms); // not the 5.5 s to its time stamp from zero
+    EXPECT_NE(PixelAt(kWidth / 2, kHeight / 2), kBackdrop);
+}
+
 TEST_F(VideoStep, SizeChangeSetsTheDisplayUpAgain)
 {
     for (const auto &packet : Video(1, 96, 64, 0)) Input(packet);
