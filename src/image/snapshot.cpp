@@ -37,6 +37,7 @@ int32_t PlayMan::CaptureOnePicture(uint8_t **data, uint32_t *size, int32_t forma
         return kImageFailed;
     }
 
+    kernel::ScopedLock snapshot(snapshotLock_);
     uint32_t width = 0;
     uint32_t height = 0;
     {

@@ -127,6 +127,11 @@ private:
     // (the output has no lock of its own); always the innermost player lock.
     kernel::CriticalSection audioOutputLock_;
     ZAVIDEC_PICTURE decodedPicture_ = {};
+    // Held through a whole snapshot: two captures at once would otherwise
+    // grow and fill the snapshot buffers while the other reads them (the
+    // JPEG is encoded from buffer 1 outside the decoder lock). Taken before
+    // the decoder lock.
+    kernel::CriticalSection snapshotLock_;
     int32_t snapshotBuffer1Size_ = 0;
     uint8_t *snapshotBuffer1_ = nullptr;
     int32_t snapshotBuffer2Size_ = 0;
