@@ -37,14 +37,19 @@ ZAVI_HWND anyWindow(RandomChoice &random, const Scene &scene)
     return random.oneIn(3) ? 0 : random.pick(std::span<const ZAVI_HWND>(scene.windows));
 }
 
+const zavi::pack::Packet &anyPacket(RandomChoice &random, const Scene &scene)
+{
+    const auto &stream = scene.streams[static_cast<size_t>(random.below(static_cast<int>(scene.streams.size())))];
+    return stream.packets[static_cast<size_t>(random.below(static_cast<int>(stream.packets.size())))];
+}
+
 // Random bytes, or a real header of the stream's current time with a random
 // payload, or no packet at all.
 std::vector<uint8_t> garbage(RandomChoice &random, const PlayerSlot &player, const Scene &scene)
 {
     std::vector<uint8_t> bytes(static_cast<size_t>(random.below(kGarbageMaxBytes)));
     for (auto &byte : bytes) byte = random.byte();
-    const auto &stream = scene.streams[static_cast<size_t>(random.below(static_cast<int>(scene.streams.size())))];
-    const auto &real = stream.packets[static_cast<size_t>(random.below(static_cast<int>(stream.packets.size())))];
+    const auto &real = anyPacket(random, scene);
     if (random.oneIn(2) && bytes.size() >= ZAVIPKT_HEADER_SIZE) {
         // A whole packet by its header, with a payload of noise.
         std::copy(real.begin(), real.begin() + ZAVIPKT_HEADER_SIZE, bytes.begin());
@@ -56,8 +61,7 @@ std::vector<uint8_t> garbage(RandomChoice &random, const PlayerSlot &player, con
 
 std::vector<uint8_t> truncated(RandomChoice &random, const Scene &scene)
 {
-    const auto &stream = scene.streams[static_cast<size_t>(random.below(static_cast<int>(scene.streams.size())))];
-    const auto &real = stream.packets[static_cast<size_t>(random.below(static_cast<int>(stream.packets.size())))];
+    const auto &real = anyPacket(random, scene);
     return {real.begin(), real.begin() + random.below(static_cast<int>(real.size()))};
 }
 

@@ -68,7 +68,7 @@ void runMixedLoad(std::chrono::seconds duration, const Scene &scene, uint64_t se
                              registerWorker("feeder " + std::to_string(i)), stop);
         });
     uint64_t threadSeed = seed;
-    for (int group = 0; group < kLivePlayers / kPlayersPerGroup; ++group)
+    for (int group = 0; group < kLivePlayerGroups; ++group)
         for (int t = 0; t < kCommandThreadsPerGroup; ++t) {
             const auto players = std::span(live).subspan(static_cast<size_t>(group * kPlayersPerGroup), kPlayersPerGroup);
             const std::string name = "live commands " + std::to_string(group) + "." + std::to_string(t);

@@ -20,8 +20,9 @@ public:
 
     int index() const { return index_; }
     ZAVI_HWND window() const { return window_; }
-    // The time stamp of the last packet fed: forged packets carry it, as a
-    // device's damaged packets carry the stream's current time.
+    // The time stamp of the last packet fed: forged packets carry it. One
+    // far behind the stream makes the video step wait out the gap while it
+    // holds its take lock, which this run would report as a hang.
     void noteTimeStamp(uint32_t timeStamp) { timeStamp_.store(timeStamp, std::memory_order_relaxed); }
     uint32_t timeStamp() const { return timeStamp_.load(std::memory_order_relaxed); }
 

@@ -4,7 +4,40 @@
 #include <chrono>
 #include <cstdint>
 
+// Which sanitizer the program is built with, if any.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define ZAVI_STRESS_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define ZAVI_STRESS_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_THREAD__)
+#define ZAVI_STRESS_THREAD_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define ZAVI_STRESS_THREAD_SANITIZED 1
+#endif
+#endif
+
 namespace zavi::stress {
+
+// Sanitizer runtimes keep freed memory in quarantine and shadow: the
+// resident size says nothing about the library there.
+#if defined(ZAVI_STRESS_SANITIZED)
+inline constexpr bool kResidentSizeMeaningful = false;
+#else
+inline constexpr bool kResidentSizeMeaningful = true;
+#endif
+
+// Under TSan the library runs many times slower: 64 players fed in real time
+// on two cores would leave calls queued behind an overloaded machine (the
+// virtual display's one scene lock first), not find races. One group does.
+#if defined(ZAVI_STRESS_THREAD_SANITIZED)
+inline constexpr int kLivePlayerGroups = 1;
+#else
+inline constexpr int kLivePlayerGroups = 4;
+#endif
 
 // Run length (seconds of mixed load) and create/release cycles afterwards;
 // both can be given on the command line.
@@ -12,8 +45,8 @@ inline constexpr int kDefaultSeconds = 30;
 inline constexpr int kDefaultCycles = 2000;
 
 // Live players, fed from their own threads, in groups that share command threads.
-inline constexpr int kLivePlayers = 64;
 inline constexpr int kPlayersPerGroup = 16;
+inline constexpr int kLivePlayers = kLivePlayerGroups * kPlayersPerGroup;
 inline constexpr int kCommandThreadsPerGroup = 4;
 inline constexpr int kWindowedEvery = 4; // every fourth player starts on a virtual window
 
@@ -60,19 +93,5 @@ inline constexpr int64_t kResidentAllowanceBytes = 20 * 1024 * 1024;
 inline constexpr int kExitFault = 1;
 inline constexpr int kExitHang = 2;
 inline constexpr int kExitUsage = 3;
-
-// Sanitizer runtimes keep freed memory in quarantine and shadow: the
-// resident size says nothing about the library there.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-inline constexpr bool kResidentSizeMeaningful = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-inline constexpr bool kResidentSizeMeaningful = false;
-#else
-inline constexpr bool kResidentSizeMeaningful = true;
-#endif
-#else
-inline constexpr bool kResidentSizeMeaningful = true;
-#endif
 
 } // namespace zavi::stress
