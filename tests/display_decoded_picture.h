@@ -1,13 +1,13 @@
 // A real decoded picture for the display tests: picture 0 of the test
-// pattern, encoded to H.264 by zavi_packmaker and decoded by the decoder
-// module (libavcodec), with its colours by the floating-point BT.601 formula.
+// pattern, a one-picture H.264 stream of zavi_packmaker's, decoded by the
+// decoder module (libavcodec), with its colours by the floating-point BT.601
+// formula.
 #pragma once
 
 #include "display_test_scene.h"
 
 #include "ZAVIDecSDK.h"
-#include "test_pattern.h"
-#include "video_packer.h"
+#include "pattern_stream.h"
 
 #include <vector>
 
@@ -20,16 +20,13 @@ class DecodedPicture {
 public:
     DecodedPicture()
     {
-        zavi::pack::VideoOptions options;
-        options.width = kPictureWidth;
-        options.height = kPictureHeight;
-        options.keyInterval = 1;
-        options.bitrate = 4'000'000;
-        zavi::pack::VideoPacker packer(options);
-        zavi::pack::TestPattern pattern(kPictureWidth, kPictureHeight);
-        std::vector<zavi::pack::Packet> packets;
-        packer.encode(pattern.picture(0).data(), 0, zavi::pack::collectInto(packets));
-        packer.flush(zavi::pack::collectInto(packets));
+        zavi::pack::StreamOptions options;
+        options.video.width = kPictureWidth;
+        options.video.height = kPictureHeight;
+        options.video.keyInterval = 1;
+        options.video.bitrate = 4'000'000;
+        options.pictures = 1;
+        const std::vector<zavi::pack::Packet> packets = zavi::pack::makePatternStream(options);
         EXPECT_EQ(ZAVI_VideoDec_Init(&decoder_), ZAVIDEC_OK);
         for (const auto &packet : packets)
             if (ZAVI_VideoDec_Decode(decoder_, packet.data(), static_cast<int32_t>(packet.size()), &picture_) ==

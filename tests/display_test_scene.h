@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,9 @@ inline bool Near(Rgb a, Rgb b, int tolerance = kTolerance)
 
 inline std::string Describe(Rgb c)
 {
-    return "(" + std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue) + ")";
+    std::ostringstream text;
+    text << '(' << c.red << ',' << c.green << ',' << c.blue << ')';
+    return text.str();
 }
 
 // A decoded picture as the decoder module lays it out: Y, then Cb at

@@ -40,7 +40,7 @@ struct StatusLog {
     }
 };
 
-void RecordStatus(int32_t status, uint32_t position, uintptr_t user1, uintptr_t user2)
+void ZAVI_CALL RecordStatus(int32_t status, uint32_t position, uintptr_t user1, uintptr_t user2)
 {
     auto *log = reinterpret_cast<StatusLog *>(user1);
     EXPECT_EQ(user2, 77u);
@@ -196,12 +196,15 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
         std::this_thread::sleep_for(50ms);
         ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
         const size_t beforePlay = log.Size();
+        // The commands above may have read to the end already, as often as
+        // the reader thread got to read between them.
+        const size_t endsBeforePlay = log.Count(ZAVIFILE_END);
         std::this_thread::sleep_for(50ms);
         EXPECT_EQ(log.Size(), beforePlay) << "reading waits for a play command";
         EXPECT_LT(beforePlay, kFewReports) << "a reader spinning on an error reports without end";
         ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, kPictures - 2), ZAVI_OK);
         ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
-        EXPECT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 1; }));
+        EXPECT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == endsBeforePlay + 1; }));
         EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK);
         player_ = 0;
     }

@@ -33,7 +33,7 @@ struct ShownLog {
     }
 };
 
-void OnDraw(uintptr_t, int32_t, int32_t, uintptr_t user1, uintptr_t)
+void ZAVI_CALL OnDraw(uintptr_t, int32_t, int32_t, uintptr_t user1, uintptr_t)
 {
     auto *log = reinterpret_cast<ShownLog *>(user1);
     uint32_t stamp = 0;

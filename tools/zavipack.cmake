@@ -7,12 +7,18 @@ add_library(zavi_packmaker STATIC
   ${ZAVIPACK_DIR}/extra_packets.cpp
   ${ZAVIPACK_DIR}/packet_file.cpp
   ${ZAVIPACK_DIR}/pattern_stream.cpp
+  ${ZAVIPACK_DIR}/recorded_streams.cpp
   ${ZAVIPACK_DIR}/stream_assembler.cpp
   ${ZAVIPACK_DIR}/test_pattern.cpp
   ${ZAVIPACK_DIR}/video_packer.cpp)
 target_include_directories(zavi_packmaker PUBLIC ${ZAVIPACK_DIR})
 target_link_libraries(zavi_packmaker PUBLIC ZAVIDecSDK PRIVATE PkgConfig::AVCODEC)
 zavi_warnings(zavi_packmaker)
+if(WIN32)
+  # The Windows build's FFmpeg cannot encode: pattern streams are the ones a
+  # native build recorded (recorded_streams.h).
+  target_compile_definitions(zavi_packmaker PRIVATE ZAVIPACK_REPLAY_ONLY)
+endif()
 
 pkg_check_modules(ZAVIPACK_SWRESAMPLE IMPORTED_TARGET libswresample)
 if(AVFORMAT_FOUND AND ZAVIPACK_SWRESAMPLE_FOUND)

@@ -7,11 +7,17 @@
 #     without 32-bit support (no IA-32 emulation in its kernel) runs the
 #     x86_64 build of the same tree with wine64 instead. When Wine cannot be
 #     installed or started, this part prints SKIP and the stage passes.
-# Needs the native build's zavipack (ZAVIPACK, default build/bin/zavipack)
-# for the stream the smoke client plays.
+# Needs the native release build (build/): its zavipack (ZAVIPACK, default
+# build/bin/zavipack) for the stream the smoke client plays, and the pattern
+# streams its tests recorded (ZAVI_STREAMS, default build/recorded-streams),
+# which the Windows tests replay; when there are none yet, the native tests
+# that make them run first to record them.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 zavipack="${ZAVIPACK:-build/bin/zavipack}"
+# Absolute: the tests run in their own directories, and Wine opens a Unix
+# path through its Z: drive.
+streams=$(realpath -m "${ZAVI_STREAMS:-build/recorded-streams}")
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 
@@ -38,6 +44,11 @@ fi
 export WINELOADER="$loader" WINEPREFIX="$PWD/$dir/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 timeout 300 "$loader" wineboot --init >/dev/null 2>&1 || skip "Wine ($processor) does not start on this host"
 
+if [ ! -d "$streams" ]; then
+  echo "==== Recording the pattern streams the Windows tests replay"
+  ZAVI_STREAM_RECORD="$streams" ctest --test-dir build -L windows_streams -j "$(nproc)" --output-on-failure --timeout 600
+fi
+
 display=:$((90 + RANDOM % 9))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
@@ -46,7 +57,7 @@ export DISPLAY="$display"
 sleep 1
 
 echo "==== Windows ($processor) test programs under Wine"
-ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure --timeout 600
+ZAVI_STREAM_REPLAY="$streams" ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure --timeout 600
 
 echo "==== Windows ($processor) smoke client under Wine"
 "$zavipack" --pattern --size 352x288 --seconds 4 --audio g711a -o "$dir/smoke.zvs" >/dev/null

@@ -1,5 +1,6 @@
 #include "pattern_stream.h"
 
+#include "recorded_streams.h"
 #include "test_pattern.h"
 
 namespace zavi::pack {
@@ -9,7 +10,9 @@ uint32_t pictureTimeStamp(uint32_t first, uint32_t index, int fps)
     return first + static_cast<uint32_t>(static_cast<uint64_t>(index) * 1000 / static_cast<uint64_t>(fps));
 }
 
-void makePatternStream(const StreamOptions &options, const PacketSink &sink)
+namespace {
+
+void encodePatternStream(const StreamOptions &options, const PacketSink &sink)
 {
     const int fps = options.video.fps;
     TestPattern pattern(options.video.width, options.video.height);
@@ -26,6 +29,13 @@ void makePatternStream(const StreamOptions &options, const PacketSink &sink)
         toneFrames = endFrame;
     }
     assembler.finish();
+}
+
+} // namespace
+
+void makePatternStream(const StreamOptions &options, const PacketSink &sink)
+{
+    recordOrReplay(options, sink, [&options](const PacketSink &out) { encodePatternStream(options, out); });
 }
 
 std::vector<Packet> makePatternStream(const StreamOptions &options)

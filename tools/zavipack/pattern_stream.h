@@ -16,7 +16,8 @@ uint32_t pictureTimeStamp(uint32_t first, uint32_t index, int fps);
 
 // Emits `options.pictures` pictures; per picture: the rule packet (on
 // key-frame pictures), the motion packet, the video packet, then the audio
-// that lasts until the next picture.
+// that lasts until the next picture. Recorded and replayed as
+// recorded_streams.h describes.
 void makePatternStream(const StreamOptions &options, const PacketSink &sink);
 std::vector<Packet> makePatternStream(const StreamOptions &options);
 
