@@ -27,12 +27,13 @@ cmake -DDLL=build-win32/bin/ZAVIPlaySDK.dll -DHEADER=include/ZAVIPlaySDK.h \
 
 skip() { echo "SKIP: Windows programs under Wine: $*"; exit 0; }
 
-wine_packages=(wine wine64 wine32:i386 xvfb x11-apps imagemagick)
+source scripts/lib/apt-install.sh
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-  { $SUDO dpkg --add-architecture i386 && $SUDO apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${wine_packages[@]}"; } ||
-    skip "the Wine packages could not be installed"
+  $SUDO dpkg --add-architecture i386 || skip "no i386 architecture for Wine"
 fi
+# apt-get update runs inside apt_install; a mirror out of step for i386 makes
+# the install fail, which is a SKIP, not a failure.
+( apt_install wine wine64 wine32:i386 xvfb x11-apps imagemagick ) || skip "the Wine packages could not be installed"
 
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   processor=i686; dir=build-win32; loader=/usr/lib/wine/wine
