@@ -28,14 +28,15 @@ cmake -DDLL=build-win32/bin/ZAVIPlaySDK.dll -DHEADER=include/ZAVIPlaySDK.h \
 skip() { echo "SKIP: Windows programs under Wine: $*"; exit 0; }
 
 source scripts/lib/apt-install.sh
+# wine64 runs the x86_64 build; wine32 (i386 packages) runs the i686 build
+# where the host can run 32-bit programs. A mirror out of step for i386 makes
+# only the 32-bit part fail; a failed install is a SKIP, not a failure.
+( apt_install wine64 xvfb x11-apps imagemagick ) || skip "the Wine packages could not be installed"
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-  $SUDO dpkg --add-architecture i386 || skip "no i386 architecture for Wine"
+  ( $SUDO dpkg --add-architecture i386 && apt_install wine32:i386 ) || echo "wine32 could not be installed"
 fi
-# apt-get update runs inside apt_install; a mirror out of step for i386 makes
-# the install fail, which is a SKIP, not a failure.
-( apt_install wine wine64 wine32:i386 xvfb x11-apps imagemagick ) || skip "the Wine packages could not be installed"
 
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
   processor=i686; dir=build-win32; loader=/usr/lib/wine/wine
 else
   echo "This host cannot run 32-bit programs: the Windows tests run on the x86_64 build."
