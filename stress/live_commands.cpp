@@ -43,8 +43,9 @@ const zavi::pack::Packet &anyPacket(RandomChoice &random, const Scene &scene)
     return stream.packets[static_cast<size_t>(random.below(static_cast<int>(stream.packets.size())))];
 }
 
-// Random bytes, or a real header of the stream's current time with a random
-// payload, or no packet at all.
+// Random bytes, or a real header with a random payload, or no packet at all.
+// A forged header carries the stream's current time, or the time it had in
+// the stream: often far behind, as from a device that restarted.
 std::vector<uint8_t> garbage(RandomChoice &random, const PlayerSlot &player, const Scene &scene)
 {
     std::vector<uint8_t> bytes(static_cast<size_t>(random.below(kGarbageMaxBytes)));
@@ -54,7 +55,7 @@ std::vector<uint8_t> garbage(RandomChoice &random, const PlayerSlot &player, con
         // A whole packet by its header, with a payload of noise.
         std::copy(real.begin(), real.begin() + ZAVIPKT_HEADER_SIZE, bytes.begin());
         zavipkt_put32(bytes.data() + ZAVIPKT_OFF_PAYLOAD_LEN, static_cast<uint32_t>(bytes.size() - ZAVIPKT_HEADER_SIZE));
-        zavipkt_put32(bytes.data() + ZAVIPKT_OFF_TIME_STAMP, player.timeStamp());
+        if (random.oneIn(2)) zavipkt_put32(bytes.data() + ZAVIPKT_OFF_TIME_STAMP, player.timeStamp());
     }
     return bytes;
 }

@@ -15,6 +15,9 @@ inline constexpr int32_t kSyncThresholdMs = 400;
 inline constexpr int32_t kSyncLimitMs = 50000;
 // A picture ahead of the sound sleeps the excess less this margin.
 inline constexpr uint32_t kAheadSleepMarginMs = 30;
+// That sleep can last up to 50 s; it is taken in slices of this length so
+// that stopping the thread or a command that wants the frame ends it.
+inline constexpr uint32_t kAheadSleepSliceMs = 10;
 
 struct FramePacing {
     uint8_t timeStampFlag;

@@ -1,5 +1,7 @@
 // The video thread's step and the decode-and-show routine it shares with
 // single-frame play.
+#include <algorithm>
+
 #include "engine/media_clock.h"
 #include "engine/pacing.h"
 #include "player/play_man.h"
@@ -49,7 +51,7 @@ void PlayMan::VideoStep()
                 FireVideoTimer();
                 return;
             }
-            if (ahead) kernel::Sleep(static_cast<uint32_t>(-difference) - pacing::kAheadSleepMarginMs);
+            if (ahead) WaitForTheSound(static_cast<uint32_t>(-difference) - pacing::kAheadSleepMarginMs);
         }
         DecodeAndShow(frame);
         if (frame.displayFlag == 0) {
@@ -66,6 +68,16 @@ void PlayMan::VideoStep()
         // A step that failed (memory exhaustion in a copy) waits for the next
         // frame interval rather than parking the thread for good.
         ArmVideoTimer(frameInterval_);
+    }
+}
+
+void PlayMan::WaitForTheSound(uint32_t milliseconds)
+{
+    const uint32_t start = media_clock::Now();
+    while (VideoRunning() && !singleFrameWanted_.load(std::memory_order_acquire)) {
+        const uint32_t slept = media_clock::ClockElapsed(start, media_clock::Now());
+        if (slept >= milliseconds) return;
+        kernel::Sleep(std::min(milliseconds - slept, pacing::kAheadSleepSliceMs));
     }
 }
 

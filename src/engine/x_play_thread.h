@@ -37,6 +37,8 @@ public:
 
     bool VideoGateOpen() const;
     bool AudioGateOpen() const;
+    // False once Stop has begun: a step that waits by itself ends its wait.
+    bool VideoRunning() const { return video_.running.load(std::memory_order_acquire) == 1; }
 
     // Relative due time, in 100 ns units, for a wait of `milliseconds`.
     static int64_t DueTimeFor(float milliseconds);

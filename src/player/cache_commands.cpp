@@ -21,10 +21,6 @@ int32_t PlayMan::ClearCache()
         audioOutput_.Clear();
     }
     display_.Clear(kBlack);
-    // With the caches empty there is no play time stamp to pace pictures
-    // against until a frame sets one again; a zero left marked valid would
-    // hold the next picture back for as long as its own time stamp.
-    playTimeStampValid_ = 0;
     playTimeStamp_ = 0;
     return ZAVI_OK;
 }

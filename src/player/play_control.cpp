@@ -24,7 +24,9 @@ int32_t PlayMan::SetPlayMode(uint32_t mode)
     }
     playMode_ = mode;
     if (mode == ZAVI_PLAYMODE_SINGLE_FRAME) {
+        singleFrameWanted_.store(true, std::memory_order_release);
         kernel::ScopedLock taking(videoTakeLock_);
+        singleFrameWanted_.store(false, std::memory_order_release);
         TakenFrame frame{};
         if (!caches_.video.TakeNext(frame)) return ZAVI_OK;
         playTimeStamp_ = frame.timeStamp;

@@ -77,6 +77,8 @@ public:
     // Decodes and shows one taken video frame under the decoder lock; used by
     // the video step and by single-frame play.
     int32_t DecodeAndShow(const TakenFrame &frame);
+    // The video step's sleep while its picture is ahead of the sound.
+    void WaitForTheSound(uint32_t milliseconds);
 
     // Read-only views for the playback steps and tests.
     uint32_t PlayMode() const { return playMode_; }
@@ -122,6 +124,9 @@ private:
     // two takers: the video step and single-frame play. Each holds this lock
     // from its take until it is done with the frame.
     kernel::CriticalSection videoTakeLock_;
+    // Set while single-frame play waits for that lock: the video step then
+    // cuts short a wait for the sound, so the command never waits it out.
+    std::atomic<bool> singleFrameWanted_ = false;
     kernel::CriticalSection decoderLock_;
     // Serialises the audio output between the audio thread and the commands
     // (the output has no lock of its own); always the innermost player lock.
