@@ -58,7 +58,7 @@ typedef uintptr_t ZAVI_UINTARG; /* value passed through to the file module */
 #define ZAVI_ERR_CAPTURE_FORMAT   (-4)    /* talkback: a capture format no packet can be encoded in */
 #define ZAVI_ERR_INVALID_ARG      (-980)  /* null pointer, bad mode, packet the cache cannot take */
 #define ZAVI_ERR_NO_MEMORY        (-986)  /* snapshot working memory not allocated */
-#define ZAVI_ERR_NO_READER        (-998)  /* no file is open on the player */
+#define ZAVI_ERR_NO_READER        (-998)  /* no file has been opened on the player */
 #define ZAVI_ERR_READER_THREAD    (-1195) /* the file reader thread could not be started */
 
 /* Play modes of ZAVI_Play_PlayStream. */
