@@ -53,11 +53,15 @@ function(zavi_exported_name name bytes var)
   endif()
 endfunction()
 
-# zavi_write_export_def(<header> <def-file> <stdcall-decorated>): on i686 the
-# compiled functions carry stdcall decorations (name@bytes), which the .def
-# maps to the exported names; 64-bit Windows has one calling convention and
-# no decorations.
-function(zavi_write_export_def header def_file decorated)
+# zavi_write_def(<header> <def-file> <style>): a module definition file of
+# the export table, in one of three styles:
+#  DECORATED  the i686 DLL's link: its compiled functions carry stdcall
+#             decorations (name@bytes), mapped to the exported names;
+#  PLAIN      the 64-bit DLL's link: one calling convention, no decorations;
+#  IMPORT     the i686 import library, for dlltool --kill-at: each decorated
+#             name a compiler references becomes the plain exported name,
+#             and the one export that keeps its decoration says so after "==".
+function(zavi_write_def header def_file style)
   zavi_read_exports(${header} names sizes)
   set(lines "LIBRARY ZAVIPlaySDK.dll\nEXPORTS\n")
   set(ordinal 0)
@@ -65,14 +69,19 @@ function(zavi_write_export_def header def_file decorated)
     list(GET sizes ${ordinal} bytes)
     math(EXPR ordinal "${ordinal} + 1")
     zavi_exported_name(${name} ${bytes} exported)
-    if(name STREQUAL ZAVI_FORWARDED_EXPORT)
-      set(internal "${ZAVI_FORWARD_MODULE}.${name}")
-    elseif(decorated)
-      set(internal "${name}@${bytes}")
+    if(style STREQUAL "IMPORT")
+      set(line "${name}@${bytes} @${ordinal}")
+      if(NOT exported STREQUAL name)
+        string(APPEND line " == ${exported}")
+      endif()
+    elseif(name STREQUAL ZAVI_FORWARDED_EXPORT)
+      set(line "${exported} = ${ZAVI_FORWARD_MODULE}.${name} @${ordinal}")
+    elseif(style STREQUAL "DECORATED")
+      set(line "${exported} = ${name}@${bytes} @${ordinal}")
     else()
-      set(internal "${name}")
+      set(line "${exported} = ${name} @${ordinal}")
     endif()
-    string(APPEND lines "  ${exported} = ${internal} @${ordinal}\n")
+    string(APPEND lines "  ${line}\n")
   endforeach()
   file(WRITE ${def_file} "${lines}")
 endfunction()
