@@ -33,11 +33,11 @@ set(ZAVI_STATIC_RUNTIME "-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-a
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${ZAVI_STATIC_RUNTIME}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${ZAVI_STATIC_RUNTIME}")
 
-# Test programs run under Wine: the 32-bit loader for i686, the 64-bit one
-# for x86_64 (the wine command always picks the 32-bit loader when it is
-# installed).
+# Test programs run under Wine's own loaders: the 32-bit one for i686, the
+# 64-bit one for x86_64 (the wine command always picks the 32-bit loader
+# when it is installed, even where the host cannot run it).
 if(ZAVI_MINGW_PROCESSOR STREQUAL "x86_64")
   set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
 else()
-  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
 endif()

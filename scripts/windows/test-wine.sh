@@ -33,7 +33,7 @@ source scripts/lib/apt-install.sh
 # only the 32-bit part fail; a failed install is a SKIP, not a failure.
 ( apt_install wine64 xvfb x11-apps imagemagick ) || skip "the Wine packages could not be installed"
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-  ( $SUDO dpkg --add-architecture i386 && apt_install wine32:i386 ) || echo "wine32 could not be installed"
+  ( $SUDO dpkg --add-architecture i386 && apt_install wine32:i386 ) || echo "wine32 could not be installed: 32-bit programs are not run"
 fi
 
 if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
