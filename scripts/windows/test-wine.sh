@@ -31,7 +31,10 @@ source scripts/lib/apt-install.sh
 # wine64 runs the x86_64 build; wine32 (i386 packages) runs the i686 build
 # where the host can run 32-bit programs. A mirror out of step for i386 makes
 # only the 32-bit part fail; a failed install is a SKIP, not a failure.
-( apt_install wine64 xvfb x11-apps imagemagick ) || skip "the Wine packages could not be installed"
+# Installed without recommends, Wine lacks the X extensions and the fonts its
+# X11 driver loads at run time: they are named here.
+( apt_install wine64 xvfb x11-apps imagemagick fonts-wine libxrender1 libxrandr2 libxi6 libxcursor1 \
+    libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1 ) || skip "the Wine packages could not be installed"
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
   ( $SUDO dpkg --add-architecture i386 && apt_install wine32:i386 ) || echo "wine32 could not be installed: 32-bit programs are not run"
 fi
@@ -43,7 +46,34 @@ else
   processor=x86_64; dir=build-win64; loader=/usr/lib/wine/wine64
   bash scripts/build-windows.sh "$dir" x86_64
 fi
+wineserver=/usr/lib/wine/wineserver
 export WINELOADER="$loader" WINEPREFIX="$PWD/$dir/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The X server comes first: Wine's desktop process starts with the prefix and
+# keeps the display it found then, so a prefix made without one gives every
+# later program a desktop where windows cannot be created. -displayfd picks a
+# free display and reports it only once the server accepts clients.
+xvfb_log="$dir/xvfb.log"
+exec 9< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>"$xvfb_log")
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; "$wineserver" -k 2>/dev/null || true' EXIT
+display_number=""
+read -r -t 30 display_number <&9 || true
+if [ -z "$display_number" ]; then
+  cat "$xvfb_log" >&2
+  echo "Xvfb did not start" >&2
+  exit 1
+fi
+export DISPLAY=":$display_number"
+
+# Debian's server script exits with its last client, and Wine's own service
+# processes with it; programs starting as others end (ctest runs them back to
+# back and two at once) then race to bring them up again and can meet a
+# server on its way out ("recvmsg: Connection reset by peer") or hang at exit.
+# One server runs through the whole stage, started before the prefix, so the
+# service processes come up once and stay.
+mkdir -p "$WINEPREFIX"
+"$wineserver" -p || skip "the Wine server does not start on this host"
 timeout 300 "$loader" wineboot --init >/dev/null 2>&1 || skip "Wine ($processor) does not start on this host"
 
 if [ ! -d "$streams" ]; then
@@ -51,19 +81,13 @@ if [ ! -d "$streams" ]; then
   ZAVI_STREAM_RECORD="$streams" ctest --test-dir build -L windows_streams -j "$(nproc)" --output-on-failure --timeout 600
 fi
 
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; "${WINESERVER:-wineserver}" -k 2>/dev/null || true' EXIT
-export DISPLAY="$display"
-sleep 1
-
 echo "==== Windows ($processor) test programs under Wine"
-ZAVI_STREAM_REPLAY="$streams" ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure --timeout 600
+ZAVI_STREAM_REPLAY="$streams" ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure --timeout 300
 
 echo "==== Windows ($processor) smoke client under Wine"
 "$zavipack" --pattern --size 352x288 --seconds 4 --audio g711a -o "$dir/smoke.zvs" >/dev/null
-( cd "$dir/bin" && env -u ZAVI_PLATFORM timeout 300 "$loader" windows_smoke_client.exe ../smoke.zvs 3 )
+# Wine's own diagnostics (a display driver that did not load) stay on here.
+( cd "$dir/bin" && env -u ZAVI_PLATFORM WINEDEBUG=-all,err+winediag timeout 300 "$loader" windows_smoke_client.exe ../smoke.zvs 3 )
 
 echo "==== Decode cost per D1 picture: native, and the Windows ($processor) build under Wine"
 "$zavipack" --pattern --size 704x576 --seconds 4 -o "$dir/decode-d1.zvs" >/dev/null

@@ -259,7 +259,9 @@ int main(int argc, char **argv)
     Resolve(dll, "ZAVI_Play_RegOnDrawCallBack", api.regDraw);
 
     HWND window = smoke::CreatePictureWindow(width, height);
-    Check(window != nullptr, "a real window of the picture's size");
+    char windowError[48] = "";
+    if (window == nullptr) std::snprintf(windowError, sizeof windowError, "(error %lu)", GetLastError());
+    Check(window != nullptr, "a real window of the picture's size", windowError);
     if (window == nullptr) return 1;
 
     PlayCycle(api, window, width, height, packets, seconds, true);
