@@ -19,7 +19,6 @@ import hashlib
 import json
 import os
 import re
-import shutil
 import signal
 import subprocess
 import sys
@@ -54,22 +53,33 @@ def log(*args):
 # ---------------------------------------------------------------------------
 # The copy of the working tree
 
-def tree_files():
+def tree_files(rev=None):
+    if rev:
+        out = subprocess.run(['git', 'ls-tree', '-r', '-z', '--name-only', rev],
+                             cwd=ROOT, check=True, capture_output=True).stdout
+        return [n for n in out.decode().split('\0') if n]
     out = subprocess.run(['git', 'ls-files', '-co', '--exclude-standard', '-z'],
                          cwd=ROOT, check=True, capture_output=True).stdout
     names = [n for n in out.decode().split('\0') if n]
     return [n for n in names if os.path.isfile(os.path.join(ROOT, n))]
 
 
-def sync_tree(tree):
-    """Brings the copy up to the working tree. A changed file is written with
-    a fresh time, so that ninja always rebuilds what it feeds."""
-    names = set(tree_files())
+def file_bytes(name, rev):
+    if rev:
+        return subprocess.run(['git', 'show', f'{rev}:{name}'], cwd=ROOT, check=True,
+                              capture_output=True).stdout
+    with open(os.path.join(ROOT, name), 'rb') as f:
+        return f.read()
+
+
+def sync_tree(tree, rev=None):
+    """Brings the copy up to the working tree (or to commit `rev`). A changed
+    file is written with a fresh time, so that ninja always rebuilds what it
+    feeds."""
+    names = set(tree_files(rev))
     for name in sorted(names):
-        src = os.path.join(ROOT, name)
         dst = os.path.join(tree, name)
-        with open(src, 'rb') as f:
-            data = f.read()
+        data = file_bytes(name, rev)
         try:
             with open(dst, 'rb') as f:
                 same = f.read() == data
@@ -79,7 +89,6 @@ def sync_tree(tree):
             os.makedirs(os.path.dirname(dst), exist_ok=True)
             with open(dst, 'wb') as f:
                 f.write(data)
-            shutil.copymode(src, dst)
     for dirpath, dirnames, filenames in os.walk(tree):
         rel = os.path.relpath(dirpath, tree)
         if rel == '.':
@@ -284,8 +293,11 @@ def configure(tree, build):
         check=True, stdout=subprocess.DEVNULL)
 
 
+TARGETS = []   # the test programs: tools and examples that no test runs are left out
+
+
 def build_tree(build, jobs):
-    r = run(['ninja', '-C', build, '-j', str(jobs)], stdout=subprocess.PIPE,
+    r = run(['ninja', '-C', build, '-j', str(jobs)] + TARGETS, stdout=subprocess.PIPE,
             stderr=subprocess.STDOUT, text=True)
     return r.returncode == 0, r.stdout
 
@@ -352,6 +364,7 @@ def main():
     ap.add_argument('--jobs', type=int, default=2)
     ap.add_argument('--timeout', type=int, default=0, help='seconds per test (default: from the baseline)')
     ap.add_argument('--list', action='store_true', help='only print the chosen candidates')
+    ap.add_argument('--rev', help='mutate this commit instead of the working tree (others\' edits in progress stay out)')
     ap.add_argument('--report', help='file for the report (default BUILD/mutants-SEED.txt)')
     args = ap.parse_args()
 
@@ -364,9 +377,11 @@ def main():
         signal.signal(sig, on_signal)
 
     restore_active(active)
-    names = sync_tree(tree)
+    names = sync_tree(tree, args.rev)
     configure(tree, obj)
-    log('building the copy of the tree in', obj)
+    table = test_table(obj)
+    TARGETS[:] = sorted({os.path.relpath(exe, obj) for _, _, exe in table})
+    log(f'building the copy of {args.rev or "the working tree"} in {obj}')
     ok, out = build_tree(obj, args.jobs)
     if not ok:
         sys.exit('the unmutated tree does not build:\n' + out[-4000:])
@@ -378,7 +393,6 @@ def main():
             log(f'{m["file"]}:{m["line"]} {m["kind"]} {m["old"]!r}')
         return 0
 
-    table = test_table(obj)
     code, out, seconds = run_tests(obj, None, args.jobs, 600, False)
     if code != 0:
         sys.exit('the unmutated tree fails its tests:\n' + out[-4000:])

@@ -5,7 +5,8 @@
 # companions/ in a copy of the working tree under build-mutants/, rebuilds it
 # incrementally, runs the tests of the programs that were relinked, and
 # reports the fraction killed and the survivors. The same SEED picks the same
-# mutants. Options: --build DIR, --jobs N, --timeout SECONDS, --list.
+# mutants. Options: --build DIR, --jobs N, --timeout SECONDS, --list, --rev
+# COMMIT (mutate a commit rather than the working tree).
 # The mutated file is put back after every mutant, also on Ctrl-C or kill.
 set -euo pipefail
 cd "$(dirname "$0")/.."
