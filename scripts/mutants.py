@@ -318,14 +318,19 @@ def compiled_sources(build, tree):
 
 
 def test_table(build):
+    """(ctest number, name, program) of every test; the programs are read
+    from the CTestTestfile.cmake files, which name them before they exist."""
+    programs = {}
+    for dirpath, _, filenames in os.walk(build):
+        if 'CTestTestfile.cmake' in filenames:
+            with open(os.path.join(dirpath, 'CTestTestfile.cmake')) as f:
+                for name, exe in re.findall(r'add_test\(\[=\[(.*?)\]=\] "([^"]+)"', f.read()):
+                    programs[name] = os.path.realpath(exe)
     out = run(['ctest', '--test-dir', build, '--show-only=json-v1'],
               capture_output=True, text=True, check=True).stdout
     tests = json.loads(out)['tests']
-    table = []
-    for number, t in enumerate(tests, start=1):
-        cmd = t.get('command') or ['']
-        table.append((number, t['name'], os.path.realpath(cmd[0])))
-    return table
+    return [(number, t['name'], programs.get(t['name'], ''))
+            for number, t in enumerate(tests, start=1)]
 
 
 def executables(table):
@@ -380,7 +385,7 @@ def main():
     names = sync_tree(tree, args.rev)
     configure(tree, obj)
     table = test_table(obj)
-    TARGETS[:] = sorted({os.path.relpath(exe, obj) for _, _, exe in table})
+    TARGETS[:] = sorted({os.path.relpath(exe, obj) for _, _, exe in table if exe})
     log(f'building the copy of {args.rev or "the working tree"} in {obj}')
     ok, out = build_tree(obj, args.jobs)
     if not ok:
