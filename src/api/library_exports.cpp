@@ -10,6 +10,10 @@ constexpr double kReferenceHeight = ZAVI_REFERENCE_HEIGHT;
 
 ZAVI_API int32_t ZAVI_CALL ZAVI_Play_Init(void) { return ZAVI_OK; }
 ZAVI_API int32_t ZAVI_CALL ZAVI_Play_Cleanup(void) { return ZAVI_OK; }
+// The devices' clients have always been handed 0 here and some test for it,
+// so the release number stays out of this answer: clients read it from
+// ZAVIPlaySDKVersion.h (written from the project version), pkg-config or
+// the CMake package.
 ZAVI_API int32_t ZAVI_CALL ZAVI_Play_GetSdkVersion(void) { return ZAVI_OK; }
 
 // Scale factors against the 704 x 576 reference frame: the division is done
