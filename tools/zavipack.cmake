@@ -22,7 +22,7 @@ endif()
 
 pkg_check_modules(ZAVIPACK_SWRESAMPLE IMPORTED_TARGET libswresample)
 if(AVFORMAT_FOUND AND ZAVIPACK_SWRESAMPLE_FOUND)
-  target_sources(zavi_packmaker PRIVATE ${ZAVIPACK_DIR}/media_file.cpp)
+  target_sources(zavi_packmaker PRIVATE ${ZAVIPACK_DIR}/media_file.cpp ${ZAVIPACK_DIR}/media_streams.cpp)
   target_link_libraries(zavi_packmaker PRIVATE PkgConfig::AVFORMAT PkgConfig::ZAVIPACK_SWRESAMPLE)
   target_compile_definitions(zavi_packmaker PUBLIC ZAVIPACK_MEDIA_FILES)
 endif()
@@ -30,7 +30,7 @@ endif()
 # The Windows build's FFmpeg decodes only, so zavipack (which encodes) is a
 # tool of the native build; Windows programs read the streams it makes.
 if(NOT WIN32)
-  add_executable(zavipack ${ZAVIPACK_DIR}/zavipack_main.cpp)
-  target_link_libraries(zavipack PRIVATE zavi_packmaker ZAVIFileSDK PkgConfig::AVCODEC)
+  add_executable(zavipack ${ZAVIPACK_DIR}/zavipack_main.cpp ${ZAVIPACK_DIR}/terminal_progress.cpp)
+  target_link_libraries(zavipack PRIVATE zavi_packmaker ZAVIFileSDK zavi_version PkgConfig::AVCODEC)
   zavi_warnings(zavipack)
 endif()

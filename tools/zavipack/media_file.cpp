@@ -1,5 +1,6 @@
 #include "media_file.h"
 
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -10,6 +11,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
+
+#include "media_streams.h"
 
 namespace zavi::pack {
 namespace {
@@ -45,27 +48,30 @@ DecoderPtr openStreamDecoder(const AVStream &stream)
 // Decodes one input file and feeds its pictures and sound to the assembler.
 class MediaPacker {
 public:
-    MediaPacker(const std::string &path, const StreamOptions &options, double maxSeconds, const PacketSink &sink)
-        : options_(options), limitMs_(static_cast<int64_t>(maxSeconds * kMilliseconds)), assembler_(options, sink),
-          picture_(static_cast<size_t>(options.video.width) * options.video.height * 3 / 2)
+    MediaPacker(const std::string &path, const StreamOptions &options, const MediaPackRun &run, const PacketSink &sink)
+        : options_(options), run_(run),
+          limitMs_(run.maxSeconds ? static_cast<int64_t>(*run.maxSeconds * kMilliseconds) : std::numeric_limits<int64_t>::max()),
+          assembler_(options, sink), picture_(static_cast<size_t>(options.video.width) * options.video.height * 3 / 2)
     {
         AVFormatContext *input = nullptr;
         if (avformat_open_input(&input, path.c_str(), nullptr, nullptr) < 0) throw std::runtime_error("cannot open " + path);
         input_.reset(input);
         if (avformat_find_stream_info(input, nullptr) < 0) throw std::runtime_error("cannot read " + path);
         videoIndex_ = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-        if (videoIndex_ < 0 || !(video_ = openStreamDecoder(*input->streams[videoIndex_])))
-            throw std::runtime_error("no decodable video in " + path);
-        if (options.audio != AudioCoding::None) {
-            audioIndex_ = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, videoIndex_, nullptr, 0);
-            if (audioIndex_ >= 0) audio_ = openStreamDecoder(*input->streams[audioIndex_]);
-        }
+        if (videoIndex_ < 0) throw std::runtime_error("no video stream in " + path);
+        if (!(video_ = openStreamDecoder(*input->streams[videoIndex_])))
+            throw std::runtime_error("this FFmpeg cannot decode the video of " + path + ", " +
+                                     describeStream(*input->streams[videoIndex_]));
+        audioIndex_ = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, videoIndex_, nullptr, 0);
+        if (audioIndex_ >= 0 && options.audio != AudioCoding::None) audio_ = openStreamDecoder(*input->streams[audioIndex_]);
+        if (input->duration != AV_NOPTS_VALUE) totalSeconds_ = static_cast<double>(input->duration) / AV_TIME_BASE;
+        if (run.maxSeconds && (totalSeconds_ == 0.0 || *run.maxSeconds < totalSeconds_)) totalSeconds_ = *run.maxSeconds;
         frame_.reset(av_frame_alloc());
         packet_.reset(av_packet_alloc());
         if (!frame_ || !packet_) throw std::bad_alloc();
     }
 
-    void run()
+    std::vector<std::string> run()
     {
         while (!done_ && av_read_frame(input_.get(), packet_.get()) >= 0) {
             if (packet_->stream_index == videoIndex_) decode(video_.get(), packet_.get(), &MediaPacker::takePicture);
@@ -74,12 +80,19 @@ public:
         }
         if (!done_) decode(video_.get(), nullptr, &MediaPacker::takePicture);
         assembler_.finish();
+        auto leftOut = streamsLeftOut(*input_, videoIndex_, audioIndex_, options_.audio != AudioCoding::None, audio_ != nullptr);
+        if (damagedVideo_ > 0)
+            leftOut.push_back(std::to_string(damagedVideo_) + " pictures: their video packets could not be decoded");
+        return leftOut;
     }
 
 private:
     void decode(AVCodecContext *decoder, const AVPacket *packet, void (MediaPacker::*take)(const AVFrame &))
     {
-        if (avcodec_send_packet(decoder, packet) < 0) return; // a damaged packet costs its frame only
+        if (avcodec_send_packet(decoder, packet) < 0) { // a damaged packet costs its frame only
+            if (decoder == video_.get()) ++damagedVideo_;
+            return;
+        }
         while (!done_ && avcodec_receive_frame(decoder, frame_.get()) == 0) {
             (this->*take)(*frame_);
             av_frame_unref(frame_.get());
@@ -107,6 +120,7 @@ private:
         const int strides[3] = {width, width / 2, width / 2};
         sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
         assembler_.addPicture(picture_, options_.firstTimeStamp + static_cast<uint32_t>(offset));
+        if (run_.progress) run_.progress(static_cast<double>(offset) / kMilliseconds, totalSeconds_);
     }
 
     void takeSound(const AVFrame &frame)
@@ -142,7 +156,10 @@ private:
     }
 
     StreamOptions options_;
+    const MediaPackRun &run_;
     int64_t limitMs_;
+    double totalSeconds_ = 0.0;
+    uint64_t damagedVideo_ = 0;
     StreamAssembler assembler_;
     InputPtr input_;
     DecoderPtr video_;
@@ -163,9 +180,10 @@ private:
 
 } // namespace
 
-void packMediaFile(const std::string &path, const StreamOptions &options, double maxSeconds, const PacketSink &sink)
+std::vector<std::string> packMediaFile(const std::string &path, const StreamOptions &options, const MediaPackRun &run,
+                                       const PacketSink &sink)
 {
-    MediaPacker(path, options, maxSeconds, sink).run();
+    return MediaPacker(path, options, run, sink).run();
 }
 
 } // namespace zavi::pack

@@ -2,9 +2,11 @@
 //   zavipack --pattern --size 704x576 --fps 25 --seconds 10 --codec h264
 //            --audio g711a --rules --motion -o out.zvs
 // Options are table entries (see kOptions); a new option is one more entry.
+#include "ZAVIPlaySDKVersion.h"
 #include "ZAVIRecordingWriter.hpp"
 #include "packet_file.h"
 #include "pattern_stream.h"
+#include "terminal_progress.h"
 #ifdef ZAVIPACK_MEDIA_FILES
 #include "media_file.h"
 #endif
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -25,13 +28,16 @@ using namespace zavi::pack;
 
 namespace {
 
+constexpr double kPatternSeconds = 10.0;
+
 struct Settings {
     StreamOptions stream;
-    double seconds = 10.0;
+    std::optional<double> seconds; // none: the pattern's 10 s, a media file whole
     std::string input;  // empty: the test pattern
     std::string output;
     bool record = false;    // a recording instead of a packet stream file
     bool help = false;
+    bool version = false;
 };
 
 struct OptionSpec {
@@ -72,7 +78,8 @@ const OptionSpec kOptions[] = {
          s.stream.video.height = static_cast<int>(number(v.substr(x + 1)));
      }},
     {"--fps", "N", "pictures per second (25)", [](Settings &s, const std::string &v) { s.stream.video.fps = static_cast<int>(number(v)); }},
-    {"--seconds", "S", "length in seconds (10)", [](Settings &s, const std::string &v) { s.seconds = std::stod(v); }},
+    {"--seconds", "S", "length in seconds (pattern: 10, media file: all of it)",
+     [](Settings &s, const std::string &v) { s.seconds = std::stod(v); }},
     {"--bitrate", "BPS", "video bits per second, k/M suffix (1M)",
      [](Settings &s, const std::string &v) { s.stream.video.bitrate = static_cast<int>(number(v)); }},
     {"--gop", "N", "pictures from key frame to key frame (25)",
@@ -93,6 +100,7 @@ const OptionSpec kOptions[] = {
      [](Settings &s, const std::string &v) { s.stream.firstTimeStamp = static_cast<uint32_t>(number(v)); }},
     {"--record", "", "write a recording (docs/recording-format.md)", [](Settings &s, const std::string &) { s.record = true; }},
     {"--help", "", "show this help", [](Settings &s, const std::string &) { s.help = true; }},
+    {"--version", "", "print the version", [](Settings &s, const std::string &) { s.version = true; }},
 };
 
 const OptionSpec *findOption(std::string_view name)
@@ -132,11 +140,17 @@ void run(const Settings &settings)
     Writer writer(settings.output);
     StreamOptions stream = settings.stream;
     if (settings.input.empty()) {
-        stream.pictures = static_cast<uint32_t>(std::lround(settings.seconds * stream.video.fps));
+        stream.pictures = static_cast<uint32_t>(std::lround(settings.seconds.value_or(kPatternSeconds) * stream.video.fps));
         makePatternStream(stream, writer.sink());
     } else {
 #ifdef ZAVIPACK_MEDIA_FILES
-        packMediaFile(settings.input, stream, settings.seconds, writer.sink());
+        std::vector<std::string> leftOut;
+        {
+            TerminalProgress progress;
+            const MediaPackRun pack{settings.seconds, [&](double packed, double total) { progress.update(packed, total); }};
+            leftOut = packMediaFile(settings.input, stream, pack, writer.sink());
+        }
+        for (const std::string &what : leftOut) std::fprintf(stderr, "zavipack: left out %s\n", what.c_str());
 #else
         throw std::runtime_error("this zavipack was built without libavformat: only --pattern works");
 #endif
@@ -153,6 +167,10 @@ int main(int argc, char **argv)
         const Settings settings = parse(argc, argv);
         if (settings.help) {
             printHelp();
+            return 0;
+        }
+        if (settings.version) {
+            std::printf("zavipack %s\n", ZAVIPLAYSDK_VERSION_STRING);
             return 0;
         }
         if (settings.output.empty()) throw std::invalid_argument("no output file (-o FILE)");

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "backend.h"
+#include "monitors.h"
 
 namespace zaviplay {
 
@@ -29,6 +30,11 @@ std::unique_ptr<PlayWindow> OpenPlayWindow(int x, int y, int width, int height, 
 {
     if (LibraryIsHeadless()) return OpenHeadlessWindow(x, y, width, height);
     return OpenDisplayWindow(x, y, width, height, title);
+}
+
+std::vector<std::string> ListMonitors()
+{
+    return LibraryIsHeadless() ? ListVirtualMonitors() : ListDisplayMonitors();
 }
 
 } // namespace zaviplay

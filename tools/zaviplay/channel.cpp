@@ -4,6 +4,7 @@
 #include <chrono>
 #include <random>
 
+#include "ZAVIFileSDK.h"
 #include "ZAVIPacket.h"
 
 namespace zaviplay {
@@ -22,9 +23,8 @@ bool IsVideo(const zavi::pack::Packet &packet)
 
 } // namespace
 
-Channel::Channel(std::unique_ptr<PlayWindow> window, const std::vector<zavi::pack::Packet> &stream,
-                 const Options &options, uint32_t seed)
-    : window_(std::move(window)), stream_(stream), options_(options), seed_(seed), speed_(options.speed)
+Channel::Channel(std::unique_ptr<PlayWindow> window, const Options &options, uint32_t seed)
+    : window_(std::move(window)), options_(options), seed_(seed), speed_(options.speed)
 {
     if (ZAVI_Play_InitPlayer(window_->Handle(), &player_) != ZAVI_OK) {
         player_ = 0;
@@ -41,6 +41,42 @@ Channel::~Channel()
     if (player_ != 0) ZAVI_Play_ReleasePlayer(player_);
 }
 
+int32_t Channel::OpenRecording(const std::string &path, bool loop)
+{
+    recording_ = true;
+    const auto name = static_cast<ZAVI_UINTARG>(reinterpret_cast<uintptr_t>(path.c_str()));
+    uint32_t frames = 0;
+    const int32_t opened = ZAVI_Play_OpenFile(player_, name, 0, &frames, 0);
+    if (opened != ZAVI_OK) return opened;
+    ZAVI_Play_RegPlayStatusMsg(player_, &Channel::OnStatus, reinterpret_cast<uintptr_t>(this), 0);
+    ZAVI_Play_SetPlayLoop(player_, loop ? 1 : 0);
+    return ZAVI_Play_Play(player_);
+}
+
+// Runs on the player's reader thread: only flags change here.
+void ZAVI_CALL Channel::OnStatus(int32_t status, uint32_t, uintptr_t self, uintptr_t)
+{
+    auto *channel = reinterpret_cast<Channel *>(self);
+    if (status == ZAVIFILE_END) channel->ended_ = true;
+    else if (status < 0) channel->readError_ = status;
+}
+
+bool Channel::Done() const
+{
+    if (recording_) return ended_ || readError_ != 0;
+    uint32_t cached = 0;
+    ZAVI_Play_GetVideoFrameCount(player_, &cached);
+    return fedAll_ && cached == 0;
+}
+
+RecordingPlace Channel::Place() const
+{
+    RecordingPlace place{0, 0, 0};
+    ZAVI_Play_GetPlayPosition(player_, &place.position);
+    ZAVI_Play_GetFileInfo(player_, &place.durationMs, &place.frames);
+    return place;
+}
+
 void ZAVI_CALL Channel::OnDraw(uintptr_t, int32_t, int32_t, uintptr_t self, uintptr_t)
 {
     ++reinterpret_cast<Channel *>(self)->shown_;
@@ -52,11 +88,15 @@ void Channel::SetSpeed(double speed)
     ZAVI_Play_SetPlaySpeed(player_, static_cast<float>(speed), kFrameIntervalMs, 1);
 }
 
-void Channel::StartFeeding() { feeder_ = std::thread(&Channel::Feed, this); }
+void Channel::StartFeeding(const std::vector<zavi::pack::Packet> &stream)
+{
+    stream_ = &stream;
+    feeder_ = std::thread(&Channel::Feed, this);
+}
 
 uint32_t Channel::StreamMs(size_t index) const
 {
-    const auto stamp = [&](size_t i) { return zavipkt_u32(stream_[i].data() + ZAVIPKT_OFF_TIME_STAMP); };
+    const auto stamp = [&](size_t i) { return zavipkt_u32((*stream_)[i].data() + ZAVIPKT_OFF_TIME_STAMP); };
     return stamp(index) - stamp(0);
 }
 
@@ -71,17 +111,18 @@ void Channel::Feed()
     auto start = Clock::now();
     double streamMsAtStart = 0.0;
     double speedAtStart = speed_;
-    for (size_t index = 0; index < stream_.size() && !stop_; ++index) {
+    const auto &stream = *stream_;
+    for (size_t index = 0; index < stream.size() && !stop_; ++index) {
         if (speed_ != speedAtStart) { // re-base the schedule on a speed change
             start = Clock::now();
             streamMsAtStart = StreamMs(index);
             speedAtStart = speed_;
         }
-        const size_t dueIndex = std::min(stream_.size() - 1, (index / group + 1) * group - 1);
+        const size_t dueIndex = std::min(stream.size() - 1, (index / group + 1) * group - 1);
         const double dueMs = (StreamMs(dueIndex) - streamMsAtStart) / speedAtStart +
                              (options_.jitterMs != 0 ? jitter(random) : 0);
         std::this_thread::sleep_until(start + std::chrono::microseconds(static_cast<int64_t>(dueMs * 1000.0)));
-        const auto &packet = stream_[index];
+        const auto &packet = stream[index];
         ZAVI_Play_InputStream(player_, packet.data(), static_cast<int32_t>(packet.size()), 1, 1);
         if (IsVideo(packet)) ++fedVideo_;
     }

@@ -1,7 +1,7 @@
-// zaviplay: plays a packet stream the way a camera client would: it opens a
-// window per channel, creates a player for it and pushes the packets in at
-// the pace of their time stamps, while the console steers playback and a
-// status line shows what is happening.
+// zaviplay: plays a packet stream the way a camera client would (a window
+// per channel, a player in each, the packets pushed in at the pace of their
+// time stamps) or a recording through the players' own readers, while the
+// console steers playback and a status line shows what is happening.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,25 +10,28 @@
 #include <string>
 #include <thread>
 
+#include "ZAVIPlaySDKVersion.h"
 #include "backend.h"
 #include "channel.h"
+#include "commands.h"
 #include "console.h"
+#include "input_file.h"
+#include "monitors.h"
 #include "options.h"
 #include "packet_file.h"
 #include "sample_stream.h"
+#include "status_line.h"
 
 namespace {
 
 using namespace zaviplay;
 using Clock = std::chrono::steady_clock;
+using Channels = std::vector<std::unique_ptr<Channel>>;
 
-constexpr double kSpeedStep = 2.0;
-
-std::vector<zavi::pack::Packet> LoadOrMakeStream(const Options &options)
-{
-    if (!options.stream.empty()) return zavi::pack::readPacketFile(options.stream);
-    return MakeSampleStream(options);
-}
+constexpr auto kStatusEvery = std::chrono::milliseconds(500);
+constexpr auto kPoll = std::chrono::milliseconds(10);
+// Lets the last picture reach the window before the snapshot and release.
+constexpr auto kSettle = std::chrono::milliseconds(200);
 
 // Channels are laid out in a grid of windows.
 std::unique_ptr<PlayWindow> OpenChannelWindow(const Options &options, int channel)
@@ -41,115 +44,111 @@ std::unique_ptr<PlayWindow> OpenChannelWindow(const Options &options, int channe
     return OpenPlayWindow(x, y, width, height, "zaviplay " + std::to_string(channel + 1));
 }
 
-void Apply(const std::string &command, std::vector<std::unique_ptr<Channel>> &channels, double &speed,
-           bool &quit)
+bool OpenChannels(const Options &options, Channels &channels)
 {
-    for (auto &channel : channels) {
-        const ZAVI_HANDLE player = channel->Player();
-        if (command == "p") ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_PAUSED);
-        else if (command == "r") ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_PLAYING);
-        else if (command == "s") ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_SINGLE_FRAME);
-        else if (command == "+" || command == "-") channel->SetSpeed(command == "+" ? speed * kSpeedStep : speed / kSpeedStep);
-        else if (command.rfind("v ", 0) == 0) ZAVI_Play_SetVolume(player, std::atoi(command.c_str() + 2));
-    }
-    if (command == "+") speed *= kSpeedStep;
-    if (command == "-") speed /= kSpeedStep;
-    if (command == "q") quit = true;
-}
-
-// While playing, each channel may hold one picture that has left its cache
-// and is being decoded: that one is not counted as dropped until playing has
-// settled.
-std::string StatusLine(const std::vector<std::unique_ptr<Channel>> &channels, uint32_t shownBefore, double seconds,
-                       double speed, bool settled)
-{
-    uint32_t fed = 0, shown = 0, cachedVideo = 0, cachedAudio = 0;
-    for (const auto &channel : channels) {
-        const ChannelCounts counts = channel->Counts();
-        fed += counts.fedVideo;
-        shown += counts.shown;
-        cachedVideo += counts.cachedVideo;
-        cachedAudio += counts.cachedAudio;
-    }
-    const ChannelCounts first = channels.front()->Counts();
-    const auto inFlight = settled ? 0u : static_cast<uint32_t>(channels.size());
-    char line[200];
-    std::snprintf(line, sizeof line,
-                  "%zu ch | shown %u of %u fed, dropped %u | %.1f fps | at %u ms | cached %u video %u audio | x%.2f",
-                  channels.size(), shown, fed, fed - std::min<uint32_t>(fed, shown + cachedVideo + inFlight),
-                  (shown - shownBefore) / seconds, first.playTimeStamp, cachedVideo, cachedAudio, speed);
-    return line;
-}
-
-} // namespace
-
-int main(int argc, char **argv)
-{
-    Options options;
-    if (!ParseOptions(argc, argv, options)) return 2;
-    if (options.headless && !LibraryIsHeadless()) {
-        // The backend is fixed when the library loads: start again headless.
-        RestartHeadless(argv);
-        return 1;
-    }
-
-    std::vector<zavi::pack::Packet> stream;
-    try {
-        stream = LoadOrMakeStream(options);
-    } catch (const std::exception &error) {
-        std::fprintf(stderr, "zaviplay: %s\n", error.what());
-        return 1;
-    }
-    if (stream.empty()) {
-        std::fprintf(stderr, "zaviplay: no packets in %s\n", options.stream.c_str());
-        return 1;
-    }
-
-    std::vector<std::unique_ptr<Channel>> channels;
     for (int i = 0; i < options.channels; ++i) {
         auto window = OpenChannelWindow(options, i);
         if (!window) {
             std::fprintf(stderr, "zaviplay: could not open a window\n");
-            return 1;
+            return false;
         }
-        if (i == 0) std::printf("zaviplay: %zu packets, showing in %s\n", stream.size(), window->Describe().c_str());
-        channels.push_back(std::make_unique<Channel>(std::move(window), stream, options, 1234u + i));
+        if (i == 0) std::printf("zaviplay: showing in %s\n", window->Describe().c_str());
+        channels.push_back(std::make_unique<Channel>(std::move(window), options, 1234u + i));
         if (!channels.back()->Ready()) {
             std::fprintf(stderr, "zaviplay: the player could not be created\n");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StartRecording(const Options &options, Channels &channels)
+{
+    for (auto &channel : channels) {
+        const int32_t status = channel->OpenRecording(options.input, options.loop);
+        if (status != ZAVI_OK) {
+            std::fprintf(stderr, "zaviplay: %s cannot be played: the file module answers %d\n",
+                         options.input.c_str(), status);
+            return false;
+        }
+    }
+    const RecordingPlace place = channels.front()->Place();
+    std::printf("zaviplay: recording of %u frames, %.1f s\n", place.frames, place.durationMs / 1000.0);
+    return true;
+}
+
+bool StartStream(const Options &options, Channels &channels, std::vector<zavi::pack::Packet> &stream)
+{
+    try {
+        stream = options.input.empty() ? MakeSampleStream(options) : zavi::pack::readPacketFile(options.input);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "zaviplay: %s\n", error.what());
+        return false;
+    }
+    if (stream.empty()) {
+        std::fprintf(stderr, "zaviplay: %s holds no stream packets\n", options.input.c_str());
+        return false;
+    }
+    std::printf("zaviplay: stream of %zu packets\n", stream.size());
+    for (auto &channel : channels) channel->StartFeeding(stream);
+    return true;
+}
+
+std::string Status(const Channels &channels, uint32_t shownBefore, double seconds, const PlayState &state, bool settled)
+{
+    if (channels.front()->IsRecording()) return RecordingStatus(channels, state);
+    return LiveStatus(channels, shownBefore, seconds, state, settled);
+}
+
+void Play(Channels &channels, PlayState &state)
+{
+    CommandReader commands;
+    auto lastStatus = Clock::now();
+    uint32_t shownAtLastStatus = 0;
+    auto allDone = [&] {
+        for (const auto &channel : channels)
+            if (!channel->Done()) return false;
+        return true;
+    };
+    while (!state.quit && !allDone()) {
+        for (auto &channel : channels) state.quit = state.quit || !channel->Window().PumpEvents();
+        for (std::string command; commands.Next(command);) Apply(command, channels, state);
+        const auto now = Clock::now();
+        if (now - lastStatus >= kStatusEvery) {
+            ShowStatus(Status(channels, shownAtLastStatus, std::chrono::duration<double>(now - lastStatus).count(),
+                              state, false));
+            shownAtLastStatus = PicturesShown(channels);
+            lastStatus = now;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+}
+
+int Run(const Options &options)
+{
+    if (!options.input.empty()) {
+        const std::string why = WhyUnreadable(options.input);
+        if (!why.empty()) {
+            std::fprintf(stderr, "zaviplay: cannot read %s: %s\n", options.input.c_str(), why.c_str());
             return 1;
         }
     }
-    for (auto &channel : channels) channel->StartFeeding();
+    Channels channels;
+    if (!OpenChannels(options, channels)) return 1;
+    std::vector<zavi::pack::Packet> stream; // outlives the channels that feed it
+    const bool recording = !options.input.empty() && IsRecordingFile(options.input);
+    if (!(recording ? StartRecording(options, channels) : StartStream(options, channels, stream))) return 1;
 
-    CommandReader commands;
-    double speed = options.speed;
-    bool quit = false;
+    PlayState state;
+    state.speed = options.speed;
+    state.loop = options.loop;
     const auto started = Clock::now();
-    auto lastStatus = started;
-    uint32_t shownAtLastStatus = 0;
-    auto allDrained = [&] {
-        for (const auto &channel : channels) {
-            const ChannelCounts counts = channel->Counts();
-            if (!channel->FeedingDone() || counts.cachedVideo > 0) return false;
-        }
-        return true;
-    };
-    while (!quit && !allDrained()) {
-        for (auto &channel : channels) quit = quit || !channel->Window().PumpEvents();
-        for (std::string command; commands.Next(command);) Apply(command, channels, speed, quit);
-        const auto now = Clock::now();
-        const double seconds = std::chrono::duration<double>(now - lastStatus).count();
-        if (seconds >= 0.5) {
-            ShowStatus(StatusLine(channels, shownAtLastStatus, seconds, speed, false));
-            shownAtLastStatus = 0;
-            for (const auto &channel : channels) shownAtLastStatus += channel->Counts().shown;
-            lastStatus = now;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    ShowStatus(StatusLine(channels, 0, std::chrono::duration<double>(Clock::now() - started).count(), speed, true));
+    Play(channels, state);
+    std::this_thread::sleep_for(kSettle);
+    ShowStatus(Status(channels, 0, std::chrono::duration<double>(Clock::now() - started).count(), state, true));
     std::printf("\n");
+    if (const int32_t error = channels.front()->ReadError(); error != 0)
+        std::fprintf(stderr, "zaviplay: reading %s stopped: the file module answers %d\n", options.input.c_str(), error);
 
     if (!options.snapshot.empty()) {
         if (channels.front()->Window().SaveSnapshot(options.snapshot))
@@ -160,4 +159,26 @@ int main(int argc, char **argv)
     channels.clear();
     std::printf("zaviplay: done\n");
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    switch (ParseOptions(argc, argv, options)) {
+    case Request::Invalid: return 2;
+    case Request::Help: return 0;
+    case Request::Version: std::printf("zaviplay %s\n", ZAVIPLAYSDK_VERSION_STRING); return 0;
+    case Request::ListMonitors:
+        for (const std::string &monitor : ListMonitors()) std::printf("%s\n", monitor.c_str());
+        return 0;
+    case Request::Play: break;
+    }
+    if (options.headless && !LibraryIsHeadless()) {
+        // The backend is fixed when the library loads: start again headless.
+        RestartHeadless(argv);
+        return 1;
+    }
+    return Run(options);
 }

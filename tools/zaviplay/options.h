@@ -7,19 +7,24 @@
 namespace zaviplay {
 
 struct Options {
-    std::string stream;        // packet stream file; empty: make a sample
+    std::string input;         // packet stream (.zvs) or recording (.zvr); empty: make a sample
     bool headless = false;
     double speed = 1.0;
     int channels = 1;          // copies played side by side
     uint32_t jitterMs = 0;     // up to this much random delay per packet
     uint32_t burstEvery = 0;   // every N packets, hold back and send a burst
     double seconds = 10.0;     // length of the sample made without a file
+    bool loop = false;         // recordings: start again at the end
     std::string snapshot;      // save the first window's last picture (PPM)
     int width = 704;
     int height = 576;
 };
 
-// False (after printing usage) when the arguments do not parse.
-bool ParseOptions(int argc, char **argv, Options &options);
+// What the command line asks for beyond playing.
+enum class Request { Play, Help, Version, ListMonitors, Invalid };
+
+// Invalid after printing the usage on standard error; Help after printing it
+// on standard output.
+Request ParseOptions(int argc, char **argv, Options &options);
 
 } // namespace zaviplay
