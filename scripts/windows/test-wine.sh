@@ -87,7 +87,16 @@ ZAVI_STREAM_REPLAY="$streams" ctest --test-dir "$dir" -j "$(nproc)" --output-on-
 echo "==== Windows ($processor) smoke client under Wine"
 "$zavipack" --pattern --size 352x288 --seconds 4 --audio g711a -o "$dir/smoke.zvs" >/dev/null
 # Wine's own diagnostics (a display driver that did not load) stay on here.
-( cd "$dir/bin" && env -u ZAVI_PLATFORM WINEDEBUG=-all,err+winediag timeout 300 "$loader" windows_smoke_client.exe ../smoke.zvs 3 )
+# Exit code 77: this Wine could make no window (no display driver), which
+# is the host's limit, not the library's; the checks before it passed.
+smoke_status=0
+( cd "$dir/bin" && env -u ZAVI_PLATFORM WINEDEBUG=-all,err+winediag timeout 300 "$loader" windows_smoke_client.exe ../smoke.zvs 3 ) ||
+  smoke_status=$?
+case "$smoke_status" in
+  0) ;;
+  77) echo "SKIP: the smoke client's checks on the screen: Wine could make no window on this host" ;;
+  *) exit "$smoke_status" ;;
+esac
 
 echo "==== Decode cost per D1 picture: native, and the Windows ($processor) build under Wine"
 "$zavipack" --pattern --size 704x576 --seconds 4 -o "$dir/decode-d1.zvs" >/dev/null
