@@ -5,9 +5,12 @@
 //
 // A device context comes from the display driver (DrawSurface::GetDC,
 // GetDC / GetWindowDC of a window); its coordinates are the surface's pixels
-// or the window's. On the Windows backend it is a GDI HDC and these calls
-// are GDI's; on the other backends it names a canvas, and text is drawn with
-// the layer's own small bitmap font. Colours are GDI colour values (0x00BBGGRR).
+// or the window's. It is what a client draws on in its draw callback, so it
+// is the system's own kind: on Windows a GDI HDC and these calls are GDI's;
+// in the native Linux build a `cairo_t *` on a transparent layer that is laid
+// over the picture when the device context is released, and these calls draw
+// with cairo (text with fontconfig's "sans" face). Colours are GDI colour
+// values (0x00BBGGRR).
 #pragma once
 
 #include "platform/display.h"
@@ -31,7 +34,7 @@ inline constexpr uint32_t DT_VCENTER = 0x4; // acts only together with DT_SINGLE
 inline constexpr uint32_t DT_SINGLELINE = 0x20;
 
 // Each returns what its GDI namesake returns: the previous value, or 0 on
-// failure (SetTextColor on the Windows backend: GDI's CLR_INVALID).
+// failure (SetTextColor on Windows: GDI's CLR_INVALID).
 int SetBkMode(DeviceContext context, int mode);
 ColorRef SetTextColor(DeviceContext context, ColorRef color);
 PenHandle CreatePen(int style, int width, ColorRef color);
@@ -40,7 +43,8 @@ bool DeletePen(PenHandle pen);                              // DeleteObject with
 bool MoveToEx(DeviceContext context, int32_t x, int32_t y, Point *previous);
 bool LineTo(DeviceContext context, int32_t x, int32_t y);
 // Draws `length` characters (-1: up to the terminating zero) in `rect`,
-// clipped to it; returns the height of the text, 0 on failure.
+// clipped to it; returns the height of the text, 0 on failure. Without
+// DT_SINGLELINE | DT_VCENTER the text's top is the rectangle's top.
 int DrawText(DeviceContext context, const char *text, int length, const Rect &rect, uint32_t format);
 
 } // namespace zavi::platform

@@ -1,9 +1,8 @@
-# Display and canvas of the platform layer: the dispatch to the backend
-# chosen at module attach, the shared canvas, the headless backend, the SDL
-# backend when SDL2 was found, and on Windows the DirectDraw/GDI backend.
+# Display and drawing of the platform layer: the dispatch to the backend
+# chosen at module attach, the headless backend, the SDL backend when SDL2
+# was found, and on Windows the DirectDraw/GDI backend. Device contexts are
+# GDI's on Windows and cairo's elsewhere.
 target_sources(zavi_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/canvas_dispatch.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/common/canvas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/display.cpp
   ${CMAKE_CURRENT_LIST_DIR}/common/memory_surface.cpp
   ${CMAKE_CURRENT_LIST_DIR}/common/surface_pixels.cpp
@@ -12,7 +11,20 @@ target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_display_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_driver.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_scene.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_surface.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_surface.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_window_drawing.cpp)
+
+if(WIN32)
+  target_sources(zavi_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/win32/canvas_gdi.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/drawing_layer_absent.cpp)
+else()
+  pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET GLOBAL cairo)
+  target_sources(zavi_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/cairo/canvas_cairo.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cairo/drawing_layer_cairo.cpp)
+  target_link_libraries(zavi_core PRIVATE PkgConfig::CAIRO)
+endif()
 
 if(SDL2_FOUND)
   pkg_check_modules(X11 REQUIRED IMPORTED_TARGET GLOBAL x11 xinerama)
@@ -31,7 +43,6 @@ endif()
 # linked (dxguid).
 if(WIN32)
   target_sources(zavi_core PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/win32/canvas_gdi.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/display_ddraw_library.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/display_win32_backend.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/display_win32_clipper.cpp

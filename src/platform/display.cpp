@@ -28,8 +28,6 @@ DisplayBackend &Active()
 
 } // namespace
 
-CanvasBackend &ActiveCanvasBackend() { return Active().CanvasCalls(); }
-
 HResult DirectDrawEnumerateEx(DeviceEnumCallback callback, void *context, uint32_t flags)
 {
     if (callback == nullptr) return kDdErrInvalidParams;

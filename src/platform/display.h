@@ -25,7 +25,7 @@ namespace zavi::platform {
 using HResult = int32_t;
 using WindowHandle = uintptr_t;  // X11 window id on Linux, 0 = none
 using MonitorHandle = uintptr_t; // 0 = none (callers treat it as the primary screen)
-using DeviceContext = uintptr_t; // names a canvas (platform/canvas.h), 0 = none
+using DeviceContext = uintptr_t; // HDC on Windows, cairo_t * on Linux (platform/canvas.h), 0 = none
 
 // ---- Results ---------------------------------------------------------------
 
@@ -181,7 +181,8 @@ public:
     virtual HResult SetClipper(std::shared_ptr<DrawClipper> clipper) = 0;
     virtual HResult Restore() = 0;
     virtual HResult IsLost() = 0;
-    // A canvas on the surface (RGB surfaces only), valid until ReleaseDC.
+    // A device context on the surface (RGB surfaces only), valid until
+    // ReleaseDC, which makes the drawing part of the pixels.
     virtual HResult GetDC(DeviceContext &context) = 0;
     virtual HResult ReleaseDC(DeviceContext context) = 0;
 };

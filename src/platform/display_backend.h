@@ -2,7 +2,6 @@
 // functions of display.h forward to the backend chosen at module attach.
 #pragma once
 
-#include "platform/canvas_backend.h"
 #include "platform/display.h"
 
 namespace zavi::platform {
@@ -21,9 +20,6 @@ public:
     virtual int ReleaseDC(WindowHandle window, DeviceContext context) = 0;
     virtual int GetSystemMetrics(int index) = 0;
     virtual bool GetMonitorInfo(MonitorHandle monitor, MonitorInfo &info) = 0;
-
-    // The drawing calls for the device contexts this backend hands out.
-    virtual CanvasBackend &CanvasCalls() { return MemoryCanvasBackend(); }
 };
 
 // GetSystemMetrics answered from the monitors: the primary one, the

@@ -33,14 +33,6 @@ std::atomic<uint64_t> nextSerial{1};
 
 } // namespace
 
-void SurfaceCanvas::FillRect(const Rect &rect, ColorRef color)
-{
-    const Bgr bgr = BgrOfColorRef(color);
-    std::lock_guard lock(surface_.PixelMutex());
-    for (int32_t y = rect.top; y < rect.bottom; ++y)
-        for (int32_t x = rect.left; x < rect.right; ++x) surface_.WriteLocked(x, y, bgr);
-}
-
 MemorySurface::MemorySurface(const PixelLayout &layout, uint32_t caps, std::mutex &pixelMutex)
     : serial_(nextSerial++), storage_(layout.ByteSize(), 0), layout_(layout), caps_(caps), pixels_(storage_.data()), pixelMutex_(pixelMutex)
 {
@@ -61,13 +53,6 @@ Rect MemorySurface::ClipArea(const Rect &dest) const
     Rect area;
     IntersectRect(area, dest, Bounds());
     return area;
-}
-
-void MemorySurface::WriteLocked(int32_t x, int32_t y, Bgr color)
-{
-    if (x < 0 || y < 0 || x >= static_cast<int32_t>(layout_.width) || y >= static_cast<int32_t>(layout_.height)) return;
-    WritePixel(pixels_, layout_, static_cast<uint32_t>(x), static_cast<uint32_t>(y), color);
-    ++version_;
 }
 
 HResult MemorySurface::Lock(const Rect *rect, SurfaceDesc &desc, uint32_t)
@@ -196,16 +181,24 @@ HResult MemorySurface::GetDC(DeviceContext &context)
     if (Refuses(SurfaceCall::GetDc) || !layout_.IsRgb()) return kDdErrCantCreateDc;
     if (Lost()) return kDdErrSurfaceLost;
     if (Busy()) return kDdErrSurfaceBusy;
-    canvas_.ResetState();
-    dcTaken_ = true;
-    context = canvas_.Handle();
+    context = layer_.Begin(static_cast<int32_t>(layout_.width), static_cast<int32_t>(layout_.height));
+    if (context == 0) return kDdErrCantCreateDc;
+    dcTaken_ = context;
     return kDdOk;
 }
 
+// The layer is the surface's size, so its pixels lie over the surface's own.
 HResult MemorySurface::ReleaseDC(DeviceContext context)
 {
-    if (!dcTaken_ || context != canvas_.Handle()) return kDdErrNoDc;
-    dcTaken_ = false;
+    if (dcTaken_ == 0 || context != dcTaken_) return kDdErrNoDc;
+    dcTaken_ = 0;
+    const LayerPixels drawn = layer_.End();
+    std::lock_guard lock(pixelMutex_);
+    drawn.ForEachInk([this](int32_t x, int32_t y, uint32_t pixel) {
+        const auto column = static_cast<uint32_t>(x), row = static_cast<uint32_t>(y);
+        WritePixel(pixels_, layout_, column, row, Over(pixel, ReadPixel(pixels_, layout_, column, row)));
+    });
+    ++version_;
     return kDdOk;
 }
 

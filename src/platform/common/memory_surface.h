@@ -2,12 +2,13 @@
 // of the Linux backends is, and what a virtual monitor's screen is. Lock
 // hands out the pixels with their pitch; Blt stretches another memory
 // surface into it (converting YUV with the reference arithmetic) or fills
-// it with a colour; GetDC gives a canvas on RGB surfaces. A backend refines
+// it with a colour; GetDC gives a device context on RGB surfaces, whose
+// drawing joins the pixels at ReleaseDC. A backend refines
 // it through the protected hooks: failures it injects, when the surface is
 // lost, and how a clipper cuts a blit.
 #pragma once
 
-#include "platform/common/canvas_target.h"
+#include "platform/common/drawing_layer.h"
 #include "platform/display.h"
 #include "platform/common/surface_pixels.h"
 
@@ -20,23 +21,10 @@ namespace zavi::platform {
 
 enum class SurfaceCall { Lock, Unlock, Blt, SetClipper, GetDc };
 
-class MemorySurface;
-
-class SurfaceCanvas final : public Canvas {
-public:
-    explicit SurfaceCanvas(MemorySurface &surface) : surface_(surface) {}
-
-protected:
-    void FillRect(const Rect &rect, ColorRef color) override;
-
-private:
-    MemorySurface &surface_;
-};
-
 class MemorySurface : public DrawSurface {
 public:
     // Owns its pixels. `pixelMutex` guards every write through Blt or a
-    // canvas (a backend shares one among the surfaces it blits between).
+    // device context (a backend shares one among the surfaces it blits between).
     MemorySurface(const PixelLayout &layout, uint32_t caps, std::mutex &pixelMutex);
     // Pixels owned elsewhere, laid out as `layout`.
     MemorySurface(const PixelLayout &layout, uint32_t caps, uint8_t *pixels, std::mutex &pixelMutex);
@@ -64,11 +52,7 @@ public:
     // so that copies of them elsewhere know when to refresh.
     uint64_t Version() const { return version_.load(); }
     // True while locked or while its device context is out: not a blit source.
-    bool Busy() const { return locked_ || dcTaken_; }
-
-    // With PixelMutex() held: writes one pixel of an RGB surface (outside
-    // pixels are ignored).
-    void WriteLocked(int32_t x, int32_t y, Bgr color);
+    bool Busy() const { return locked_ || dcTaken_ != 0; }
 
     virtual bool Lost() const { return false; }
 
@@ -98,8 +82,8 @@ private:
     std::vector<uint32_t> columns_; // source column of each destination column of a stretched blit
     std::atomic<uint64_t> version_{0};
     bool locked_ = false;
-    bool dcTaken_ = false;
-    SurfaceCanvas canvas_{*this};
+    DeviceContext dcTaken_ = 0;
+    DrawingLayer layer_; // what a device context draws on, laid over the pixels at ReleaseDC
 };
 
 } // namespace zavi::platform

@@ -78,11 +78,6 @@ Yv12Rows Yv12RowsOf(const uint8_t *base, const PixelLayout &layout, uint32_t y)
                     CrPlane(base, layout) + chromaRow};
 }
 
-Bgr BgrOfColorRef(uint32_t colorRef)
-{
-    return Bgr{static_cast<uint8_t>(colorRef >> 16), static_cast<uint8_t>(colorRef >> 8), static_cast<uint8_t>(colorRef)};
-}
-
 Bgr ReadPixel(const uint8_t *base, const PixelLayout &layout, uint32_t x, uint32_t y)
 {
     const uint8_t *row = base + static_cast<size_t>(layout.pitch) * y;

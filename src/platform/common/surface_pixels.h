@@ -53,7 +53,4 @@ void WritePixel(uint8_t *base, const PixelLayout &layout, uint32_t x, uint32_t y
 // little-endian bytes Y0 U Y1 V, for YV12 the low byte in every plane.
 void FillPixels(uint8_t *base, const PixelLayout &layout, const Rect &area, uint32_t fillColor);
 
-// A GDI colour value (0x00BBGGRR).
-Bgr BgrOfColorRef(uint32_t colorRef);
-
 } // namespace zavi::platform

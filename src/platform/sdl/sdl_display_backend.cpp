@@ -144,21 +144,27 @@ public:
     }
 
     // An X11 client window has no frame of ours: the whole window is the
-    // client area.
+    // client area. The device context draws on a layer of the client size,
+    // laid over the window when it is released.
     DeviceContext GetDC(WindowHandle window, bool) override
     {
-        if (window == 0) return 0;
-        auto *canvas = new SdlWindowCanvas(AcquireWindow(window));
-        canvas->ResetState();
-        return canvas->Handle();
+        WindowPlace place;
+        if (window == 0 || !Query(window, place)) return 0;
+        std::unique_ptr<DrawingLayer> layer = AcquireWindow(window)->TakeLayer();
+        const DeviceContext context =
+            layer->Begin(place.client.right - place.client.left, place.client.bottom - place.client.top);
+        if (context != 0) layer.release(); // DrawingLayer::Of(context) finds it again
+        return context;
     }
 
-    int ReleaseDC(WindowHandle, DeviceContext context) override
+    int ReleaseDC(WindowHandle window, DeviceContext context) override
     {
-        if (context == 0) return 0;
-        auto *canvas = static_cast<SdlWindowCanvas *>(Canvas::FromHandle(context));
-        canvas->Flush();
-        delete canvas;
+        std::unique_ptr<DrawingLayer> layer(DrawingLayer::Of(context));
+        if (layer == nullptr) return 0;
+        const LayerPixels drawn = layer->End();
+        const std::shared_ptr<SdlWindow> target = AcquireWindow(window);
+        if (RenderThread *renderer = RenderThread::Get()) renderer->Run([&] { target->Overlay(drawn); });
+        target->KeepLayer(std::move(layer));
         return 1;
     }
 

@@ -4,12 +4,6 @@
 
 namespace zavi::platform::sdl_display {
 
-namespace {
-
-constexpr size_t kGatheredRects = 1024; // room for a few rules without growing
-
-} // namespace
-
 HResult SdlClipper::SetHWnd(uint32_t, WindowHandle window)
 {
     std::shared_ptr<SdlWindow> bound = window != 0 ? AcquireWindow(window) : nullptr;
@@ -65,24 +59,6 @@ HResult SdlPrimarySurface::GetDC(DeviceContext &context)
 {
     context = 0;
     return kDdErrCantCreateDc;
-}
-
-SdlWindowCanvas::SdlWindowCanvas(std::shared_ptr<SdlWindow> window) : window_(std::move(window))
-{
-    rects_.reserve(kGatheredRects);
-}
-
-void SdlWindowCanvas::FillRect(const Rect &rect, ColorRef color)
-{
-    if (!IsRectEmpty(rect)) rects_.push_back(FilledRect{rect, color});
-}
-
-void SdlWindowCanvas::Flush()
-{
-    RenderThread *renderer = RenderThread::Get();
-    if (rects_.empty() || renderer == nullptr) return;
-    renderer->Run([this] { window_->Fill(rects_.data(), rects_.size()); });
-    rects_.clear();
 }
 
 } // namespace zavi::platform::sdl_display

@@ -2,17 +2,14 @@
 // surfaces; a device's primary surface stands for its monitor's screen,
 // where a blit lands in the window of the attached clipper, drawn by the
 // window's renderer (which converts YUV and scales, on the GPU where there
-// is one). Device contexts of windows gather their drawing and hand it to
-// the render thread when released.
+// is one).
 #pragma once
 
-#include "platform/common/canvas_target.h"
 #include "platform/common/memory_surface.h"
 #include "platform/sdl/sdl_window.h"
 
 #include <memory>
 #include <mutex>
-#include <vector>
 
 namespace zavi::platform::sdl_display {
 
@@ -45,20 +42,6 @@ private:
     Rect monitor_;
     std::mutex mutex_;
     std::shared_ptr<SdlClipper> clipper_;
-};
-
-class SdlWindowCanvas final : public Canvas {
-public:
-    explicit SdlWindowCanvas(std::shared_ptr<SdlWindow> window);
-    // Draws what was gathered into the window.
-    void Flush();
-
-protected:
-    void FillRect(const Rect &rect, ColorRef color) override;
-
-private:
-    std::shared_ptr<SdlWindow> window_;
-    std::vector<FilledRect> rects_;
 };
 
 } // namespace zavi::platform::sdl_display

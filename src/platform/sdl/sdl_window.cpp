@@ -2,6 +2,7 @@
 
 #include "platform/sdl/sdl_render_thread.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -35,6 +36,17 @@ bool Upload(SDL_Texture *texture, const MemorySurface &source)
     return SDL_UpdateYUVTexture(texture, nullptr, pixels, layout.pitch, cb, chromaPitch, cr, chromaPitch) == 0;
 }
 
+// SDL blends straight alpha on every renderer (the software one has no
+// blend mode for premultiplied pixels), so the layer's pixels are divided
+// back by their alpha on the way into the texture.
+uint32_t Straight(uint32_t pixel)
+{
+    const uint32_t alpha = pixel >> 24;
+    if (alpha == 0 || alpha == 255) return pixel;
+    auto channel = [alpha](uint32_t value) { return std::min<uint32_t>(255, (value * 255 + alpha / 2) / alpha); };
+    return alpha << 24 | channel((pixel >> 16) & 0xFF) << 16 | channel((pixel >> 8) & 0xFF) << 8 | channel(pixel & 0xFF);
+}
+
 std::mutex registryMutex;
 std::map<WindowHandle, std::weak_ptr<SdlWindow>> registry;
 
@@ -45,6 +57,7 @@ SdlWindow::~SdlWindow()
     for (CachedTexture &cached : textures_)
         if (cached.texture != nullptr) SDL_DestroyTexture(cached.texture);
     if (backing_ != nullptr) SDL_DestroyTexture(backing_);
+    if (overlay_ != nullptr) SDL_DestroyTexture(overlay_);
     if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
     if (sdlWindow_ != nullptr) SDL_DestroyWindow(sdlWindow_); // a foreign window: the X window stays
 }
@@ -149,20 +162,44 @@ HResult SdlWindow::Blit(const Rect &monitor, const Rect &dest, const MemorySurfa
     return copied ? kDdOk : kDdErrGeneric;
 }
 
-HResult SdlWindow::Fill(const FilledRect *rects, size_t count)
+HResult SdlWindow::Overlay(const LayerPixels &drawn)
 {
     WindowPlace place;
     if (!Prepare(place)) return kDdOk;
-    SDL_RenderSetClipRect(renderer_, nullptr);
-    for (size_t i = 0; i < count; ++i) {
-        const ColorRef color = rects[i].color;
-        SDL_SetRenderDrawColor(renderer_, static_cast<Uint8>(color), static_cast<Uint8>(color >> 8),
-                               static_cast<Uint8>(color >> 16), SDL_ALPHA_OPAQUE);
-        const SDL_Rect rect = ToSdl(rects[i].rect);
-        SDL_RenderFillRect(renderer_, &rect);
+    if (overlay_ == nullptr || overlayWidth_ != drawn.width || overlayHeight_ != drawn.height) {
+        if (overlay_ != nullptr) SDL_DestroyTexture(overlay_);
+        overlay_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, drawn.width,
+                                     drawn.height);
+        if (overlay_ == nullptr) return kDdErrGeneric;
+        SDL_SetTextureBlendMode(overlay_, SDL_BLENDMODE_BLEND);
+        overlayWidth_ = drawn.width;
+        overlayHeight_ = drawn.height;
     }
+    void *pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(overlay_, nullptr, &pixels, &pitch) != 0) return kDdErrGeneric;
+    for (int32_t y = 0; y < drawn.height; ++y) {
+        auto *row = reinterpret_cast<uint32_t *>(static_cast<uint8_t *>(pixels) + static_cast<size_t>(pitch) * static_cast<uint32_t>(y));
+        for (int32_t x = 0; x < drawn.width; ++x) row[x] = Straight(drawn.At(x, y));
+    }
+    SDL_UnlockTexture(overlay_);
+    SDL_RenderSetClipRect(renderer_, nullptr);
+    const SDL_Rect to{0, 0, drawn.width, drawn.height};
+    SDL_RenderCopy(renderer_, overlay_, nullptr, &to);
     Show();
     return kDdOk;
+}
+
+std::unique_ptr<DrawingLayer> SdlWindow::TakeLayer()
+{
+    std::lock_guard lock(layerMutex_);
+    return idleLayer_ != nullptr ? std::move(idleLayer_) : std::make_unique<DrawingLayer>();
+}
+
+void SdlWindow::KeepLayer(std::unique_ptr<DrawingLayer> layer)
+{
+    std::lock_guard lock(layerMutex_);
+    if (idleLayer_ == nullptr) idleLayer_ = std::move(layer);
 }
 
 std::shared_ptr<SdlWindow> AcquireWindow(WindowHandle window)

@@ -1,6 +1,7 @@
 // The headless backend's driver objects and window queries.
 #include "platform/display_backend.h"
 #include "platform/virtual/virtual_surface.h"
+#include "platform/virtual/virtual_window_drawing.h"
 
 #include "ZAVIVirtualDisplay.h"
 
@@ -167,23 +168,9 @@ public:
     }
 
     // Virtual windows have no frame: the whole window is its client area.
-    DeviceContext GetDC(WindowHandle window, bool) override
-    {
-        {
-            std::lock_guard lock(Scene::Get().mutex);
-            if (Scene::Get().FindWindow(window) == nullptr) return 0;
-        }
-        auto *canvas = new WindowCanvas(window);
-        canvas->ResetState();
-        return canvas->Handle();
-    }
+    DeviceContext GetDC(WindowHandle window, bool) override { return BeginWindowDrawing(window); }
 
-    int ReleaseDC(WindowHandle, DeviceContext context) override
-    {
-        if (context == 0) return 0;
-        delete static_cast<WindowCanvas *>(Canvas::FromHandle(context));
-        return 1;
-    }
+    int ReleaseDC(WindowHandle window, DeviceContext context) override { return EndWindowDrawing(window, context); }
 
     int GetSystemMetrics(int index) override
     {

@@ -82,6 +82,12 @@ const VirtualWindow *Scene::FindWindow(WindowHandle window) const
     return found == windows.end() ? nullptr : &found->second;
 }
 
+VirtualWindow *Scene::FindWindow(WindowHandle window)
+{
+    const auto found = windows.find(window);
+    return found == windows.end() ? nullptr : &found->second;
+}
+
 MonitorHandle Scene::AddMonitor(const Rect &bounds, const Rect &work, uint32_t capabilities)
 {
     if (IsRectEmpty(bounds)) return 0;
@@ -106,7 +112,7 @@ MonitorHandle Scene::AddMonitor(const Rect &bounds, const Rect &work, uint32_t c
 WindowHandle Scene::AddWindow(const Rect &client, bool visible)
 {
     const WindowHandle window = nextWindow_++;
-    windows[window] = VirtualWindow{client, visible};
+    windows[window] = VirtualWindow{client, visible, nullptr};
     return window;
 }
 

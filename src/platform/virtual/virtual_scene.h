@@ -1,10 +1,11 @@
 // The world of the headless backend: monitors with their screen pixels,
 // windows placed on the virtual desktop, pending injected failures, the
 // surface-loss generation and counts of live objects. One mutex guards it
-// and every screen or surface pixel a blit or a canvas writes.
+// and every screen or surface pixel a blit or a device context writes.
 #pragma once
 
 #include "platform/display.h"
+#include "platform/common/drawing_layer.h"
 #include "platform/common/surface_pixels.h"
 
 #include <array>
@@ -30,6 +31,9 @@ struct VirtualMonitor {
 struct VirtualWindow {
     Rect client; // desktop coordinates
     bool visible = false;
+    // The layer of the window's device contexts while none is out, kept
+    // for the next picture's drawing.
+    std::unique_ptr<DrawingLayer> idleLayer;
 };
 
 enum class ObjectKind { Driver, Surface, Clipper };
@@ -48,6 +52,7 @@ public:
     std::shared_ptr<VirtualMonitor> FindMonitor(MonitorHandle handle) const;
     std::shared_ptr<VirtualMonitor> FindMonitor(const DriverGuid &guid) const;
     const VirtualWindow *FindWindow(WindowHandle window) const;
+    VirtualWindow *FindWindow(WindowHandle window);
     MonitorHandle AddMonitor(const Rect &bounds, const Rect &work, uint32_t capabilities);
     WindowHandle AddWindow(const Rect &client, bool visible);
     void Reset();

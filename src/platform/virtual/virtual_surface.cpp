@@ -32,22 +32,6 @@ HResult VirtualClipper::SetHWnd(uint32_t, WindowHandle window)
     return kDdOk;
 }
 
-// ---- Window canvas -----------------------------------------------------------
-
-void WindowCanvas::FillRect(const Rect &rect, ColorRef color)
-{
-    const Bgr bgr = BgrOfColorRef(color);
-    Scene &scene = Scene::Get();
-    std::lock_guard lock(scene.mutex);
-    const VirtualWindow *window = scene.FindWindow(window_);
-    if (window == nullptr || !window->visible) return;
-    Rect onScreen = rect;
-    OffsetRect(onScreen, window->client.left, window->client.top);
-    if (!IntersectRect(onScreen, onScreen, window->client)) return;
-    for (int32_t y = onScreen.top; y < onScreen.bottom; ++y)
-        for (int32_t x = onScreen.left; x < onScreen.right; ++x) scene.WriteScreen(x, y, bgr);
-}
-
 // ---- Surface -----------------------------------------------------------------
 
 VirtualSurface::VirtualSurface(const PixelLayout &layout, uint32_t caps)

@@ -1,10 +1,8 @@
 // Driver objects of the headless backend: off-screen surfaces holding their
 // pixels in their own format, primary surfaces that are a monitor's screen,
-// clippers that cut blits to a window's client area, and canvases that draw
-// on the screen inside a window.
+// and clippers that cut blits to a window's client area.
 #pragma once
 
-#include "platform/common/canvas_target.h"
 #include "platform/common/memory_surface.h"
 #include "platform/virtual/virtual_scene.h"
 
@@ -22,18 +20,6 @@ public:
 
 private:
     std::atomic<WindowHandle> window_{0};
-};
-
-// Drawing on the screen inside a window (GetDC / GetWindowDC).
-class WindowCanvas final : public Canvas {
-public:
-    explicit WindowCanvas(WindowHandle window) : window_(window) {}
-
-protected:
-    void FillRect(const Rect &rect, ColorRef color) override;
-
-private:
-    WindowHandle window_;
 };
 
 class VirtualSurface final : public MemorySurface {

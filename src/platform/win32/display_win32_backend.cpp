@@ -1,7 +1,6 @@
 // The Windows display backend: DirectDraw 7 for the driver objects, USER32
 // for the window and monitor questions, GDI for drawing on the device
 // contexts, which are real HDCs here.
-#include "platform/win32/canvas_gdi.h"
 #include "platform/win32/display_win32_entry.h"
 #include "platform/win32/display_win32_records.h"
 
@@ -63,8 +62,6 @@ public:
                            found.dwFlags};
         return true;
     }
-
-    CanvasBackend &CanvasCalls() override { return GdiCanvasBackend(); }
 };
 
 } // namespace

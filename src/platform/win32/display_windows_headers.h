@@ -6,7 +6,7 @@
 // outright instead.
 #pragma once
 
-#include "platform/canvas_backend.h"
+#include "platform/canvas.h"
 #include "platform/display_backend.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
