@@ -78,8 +78,11 @@ typedef uintptr_t ZAVI_UINTARG; /* value passed through to the file module */
 /* File playback: the status of a reading step, the reader's position value. */
 typedef void (ZAVI_CALL *ZAVI_PlayStatusCallback)(int32_t status, uint32_t position,
                                                    uintptr_t user1, uintptr_t user2);
-/* Drawing over the picture: a device context (use the canvas it names),
- * the size in which coordinates are given, the two user values. */
+/* Drawing over the picture: a device context, the size in which coordinates
+ * are given, the two user values. The device context is a GDI HDC on Windows
+ * and a cairo_t * in the native Linux build (draw on it with cairo; it is laid
+ * over the picture when the callback returns). The library owns it: do not
+ * keep it, destroy it or leave saves and restores unbalanced. */
 typedef void (ZAVI_CALL *ZAVI_DrawCallback)(uintptr_t deviceContext, int32_t width,
                                              int32_t height, uintptr_t user1, uintptr_t user2);
 /* Talkback capture: encoded data and its length. */
