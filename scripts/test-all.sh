@@ -5,7 +5,9 @@
 #   2. ASan+UBSan build + the whole suite
 #   3. TSan build + the thread, lifecycle and concurrency tests
 #   4. clang libFuzzer build + each fuzz target for a bounded time
-#   5. the Windows DLLs, their export table, and the Windows programs under Wine
+#   5. the release build installed into a temporary prefix, its Debian
+#      package, and the example clients built and run against them
+#   6. the Windows DLLs, their export table, and the Windows programs under Wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -39,6 +41,9 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DZAVI_BUILD_FUZZ=ON -DZAVI_BUILD_TESTS=OFF -DZAVI_BUILD_BENCH=OFF -DZAVI_FUZZ_SECONDS="$fuzz_seconds" >/dev/null
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz -j "$jobs" --output-on-failure -L fuzz --timeout $((fuzz_seconds * 3 + 120))
+
+stage "install, Debian package and the example clients"
+bash scripts/test-install.sh build
 
 stage "Windows DLLs and the Windows programs under Wine"
 ZAVIPACK=build/bin/zavipack ZAVI_STREAMS="$streams" bash scripts/windows/test-wine.sh
