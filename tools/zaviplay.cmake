@@ -11,7 +11,7 @@ add_executable(zaviplay
   ${ZAVIPLAY_DIR}/monitors.cpp
   ${ZAVIPLAY_DIR}/status_line.cpp
   ${ZAVIPLAY_DIR}/ppm_file.cpp)
-target_link_libraries(zaviplay PRIVATE ZAVIPlaySDK ZAVIFileSDK zavi_packmaker zavi_version Threads::Threads)
+target_link_libraries(zaviplay PRIVATE ZAVIPlaySDK zavi_packmaker zavi_version Threads::Threads)
 zavi_warnings(zaviplay)
 if(WIN32)
   # Real Win32 windows only; streams come from files made by the native zavipack.

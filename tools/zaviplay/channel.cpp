@@ -4,7 +4,6 @@
 #include <chrono>
 #include <random>
 
-#include "ZAVIFileSDK.h"
 #include "ZAVIPacket.h"
 
 namespace zaviplay {
@@ -13,6 +12,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr float kFrameIntervalMs = 40.0f;
+// The file module's end of the recording, which the status callback passes
+// on. (Its header is not included: on Windows it declares the forwarded
+// first-rule query a second time, as the player's header does.)
+constexpr int32_t kEndOfRecording = -1189;
 
 bool IsVideo(const zavi::pack::Packet &packet)
 {
@@ -57,7 +60,7 @@ int32_t Channel::OpenRecording(const std::string &path, bool loop)
 void ZAVI_CALL Channel::OnStatus(int32_t status, uint32_t, uintptr_t self, uintptr_t)
 {
     auto *channel = reinterpret_cast<Channel *>(self);
-    if (status == ZAVIFILE_END) channel->ended_ = true;
+    if (status == kEndOfRecording) channel->ended_ = true;
     else if (status < 0) channel->readError_ = status;
 }
 
