@@ -27,4 +27,10 @@ struct MediaPackRun {
 std::vector<std::string> packMediaFile(const std::string &path, const StreamOptions &options, const MediaPackRun &run,
                                        const PacketSink &sink);
 
+// The first `maxSeconds` of the file, for callers that need no report.
+inline void packMediaFile(const std::string &path, const StreamOptions &options, double maxSeconds, const PacketSink &sink)
+{
+    packMediaFile(path, options, MediaPackRun{maxSeconds, {}}, sink);
+}
+
 } // namespace zavi::pack
