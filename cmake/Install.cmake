@@ -15,6 +15,7 @@ install(TARGETS zaviplay zavipack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES
   ${PROJECT_SOURCE_DIR}/include/ZAVIPlaySDK.h
+  ${PROJECT_SOURCE_DIR}/include/ZAVIPlaySDKEx.h
   ${PROJECT_SOURCE_DIR}/include/ZAVIVirtualDisplay.h
   ${PROJECT_SOURCE_DIR}/include/ZAVIVirtualSound.h
   ${CMAKE_BINARY_DIR}/generated/ZAVIPlaySDKVersion.h

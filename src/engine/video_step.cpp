@@ -84,12 +84,13 @@ void PlayMan::WaitForTheSound(uint32_t milliseconds)
 int32_t PlayMan::DecodeAndShow(const TakenFrame &frame)
 {
     kernel::ScopedLock decoding(decoderLock_);
+    const HiddenDecodePolicy::Verdict verdict = hiddenDecode_.Judge(frame.frameType, displayWindow_);
     int32_t result = ZAVI_OK;
-    if (videoDecoder_ != 0) {
+    if (videoDecoder_ != 0 && verdict.decode) {
         result = ZAVI_VideoDec_Decode(videoDecoder_, frame.data, static_cast<int32_t>(frame.length),
                                       &decodedPicture_);
     }
-    if (result != ZAVI_OK || frame.displayFlag == 0) return result;
+    if (result != ZAVI_OK || frame.displayFlag == 0 || !verdict.show) return result;
     if (decodedPicture_.buffer == nullptr) return result; // nothing decoded yet to draw again
 
     if (decodedPicture_.width != static_cast<uint32_t>(display_.SurfaceWidth()) ||

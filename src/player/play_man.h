@@ -13,6 +13,7 @@
 #include "engine/x_play_thread.h"
 #include "file/file_read_man.h"
 #include "platform/kernel.h"
+#include "player/hidden_decode_policy.h"
 #include "player/player_defaults.h"
 #include "stream/frame_caches.h"
 
@@ -73,6 +74,7 @@ public:
     Display &DisplayObject() { return display_; }
     FileReadMan &Reader() { return reader_; }
     FrameCaches &Caches() { return caches_; }
+    HiddenDecodePolicy &HiddenDecode() { return hiddenDecode_; }
 
     // Decodes and shows one taken video frame under the decoder lock; used by
     // the video step and by single-frame play.
@@ -128,6 +130,8 @@ private:
     // cuts short a wait for the sound, so the command never waits it out.
     std::atomic<bool> singleFrameWanted_ = false;
     kernel::CriticalSection decoderLock_;
+    // Judged under the decoder lock, before each video decode.
+    HiddenDecodePolicy hiddenDecode_;
     // Serialises the audio output between the audio thread and the commands
     // (the output has no lock of its own); always the innermost player lock.
     kernel::CriticalSection audioOutputLock_;

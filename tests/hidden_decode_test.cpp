@@ -1,0 +1,139 @@
+// The hidden-decode policy of ZAVIPlaySDKEx.h: a real H.264 stream stepped
+// picture by picture (single-frame play, so no timing is involved) into a
+// player whose virtual window is hidden, too small or shown. Which pictures
+// reached the decoder is read from what they leave behind: the snapshot
+// holds the last picture decoded and the window what was last shown, each
+// checked against the decoder module fed the expected pictures on its own.
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "ZAVIPlaySDKEx.h"
+#include "playback_fixture.h"
+
+namespace {
+
+using namespace zavi_test;
+using zavi::pack::Packet;
+
+constexpr int kWidth = 352;
+constexpr int kHeight = 288;
+constexpr uint32_t kWindowArea = kWidth * kHeight;
+constexpr int kPictures = 22; // key frames at 0, 10 and 20
+constexpr uint32_t kBackground = 0x00FF00FF;
+constexpr size_t kBmpHeaderBytes = 54;
+// Largest per-channel distance from the BT.601 colours of the expected
+// picture: conversion rounding, never a different picture.
+constexpr int kTolerance = 8;
+constexpr uint8_t kOff = ZAVI_HIDDEN_DECODE_OFF;
+constexpr uint8_t kOn = ZAVI_HIDDEN_DECODE_KEY_FRAMES;
+
+struct Case {
+    const char *name;
+    uint8_t policy;
+    uint32_t minimumShownArea;
+    int hiddenPictures;        // the window is hidden while the first ones are stepped, shown after
+    int steps;                 // pictures stepped
+    std::vector<int> decoded;  // the pictures that must have reached the decoder
+};
+
+void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
+
+std::vector<int> FirstPictures(int count)
+{
+    std::vector<int> pictures(static_cast<size_t>(count));
+    std::iota(pictures.begin(), pictures.end(), 0);
+    return pictures;
+}
+
+const Case kCases[] = {
+    {"PolicyOffDecodesEveryPictureOfAHiddenWindow", kOff, 0, 14, 14, FirstPictures(14)},
+    {"HiddenWindowDecodesKeyFramesOnly", kOn, 0, 14, 14, {0, 10}},
+    {"WindowBelowTheMinimumAreaDecodesKeyFramesOnly", kOn, kWindowArea + 1, 0, 14, {0, 10}},
+    {"WindowOfTheMinimumAreaDecodesEveryPicture", kOn, kWindowArea, 0, 14, FirstPictures(14)},
+    {"ShownAgainKeepsTheLastKeyFrameUntilTheNext", kOn, 0, 12, 16, {0, 10}},
+    {"ShownAgainIsCurrentFromTheNextKeyFrame", kOn, 0, 12, 22, {0, 10, 20, 21}},
+};
+
+// Largest distance between BGR rows and the BT.601 colours of an I420
+// picture of the same size.
+int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420)
+{
+    int worst = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const size_t chroma = static_cast<size_t>(y / 2) * (kWidth / 2) + x / 2;
+            int expected[3];
+            Bt601ToBgr(i420[y * kWidth + x], i420[kWindowArea + chroma], i420[kWindowArea * 5 / 4 + chroma],
+                       expected);
+            for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(expected[c] - bgr[(y * kWidth + x) * 3 + c]));
+        }
+    }
+    return worst;
+}
+
+class HiddenDecode : public ::testing::TestWithParam<Case> {
+protected:
+    static void SetUpTestSuite() { stream_ = new std::vector<Packet>(PatternStream(kPictures, kWidth, kHeight, false)); }
+    static void TearDownTestSuite() { delete stream_; }
+    static std::vector<Packet> *stream_;
+};
+std::vector<Packet> *HiddenDecode::stream_ = nullptr;
+
+TEST_P(HiddenDecode, OnlyThePicturesThePolicyAdmitsReachTheDecoder)
+{
+    const Case &c = GetParam();
+    ZAVIVirtual_FillScreens(kBackground);
+    VirtualWindow window(kWidth, kHeight);
+    ZAVI_HANDLE player = 0;
+    ASSERT_EQ(ZAVI_Play_InitPlayer(window.Handle(), &player), ZAVI_OK);
+    ASSERT_EQ(ZAVI_PlayEx_SetHiddenDecodePolicy(player, c.policy, c.minimumShownArea), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
+    for (const auto &packet : *stream_)
+        ASSERT_EQ(ZAVI_Play_InputStream(player, packet.data(), static_cast<int32_t>(packet.size()), 1, 1), ZAVI_OK);
+
+    for (int step = 0; step < c.steps; ++step) {
+        ZAVIVirtual_ShowWindow(window.Handle(), step >= c.hiddenPictures);
+        ASSERT_EQ(ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_SINGLE_FRAME), ZAVI_OK);
+    }
+
+    std::vector<const Packet *> decoded;
+    for (int picture : c.decoded) decoded.push_back(&(*stream_)[static_cast<size_t>(picture)]);
+    int width = 0;
+    int height = 0;
+    const std::vector<uint8_t> expected = DecodeLast(decoded, width, height);
+    ASSERT_EQ(width, kWidth);
+
+    uint8_t *bmp = nullptr;
+    uint32_t size = 0;
+    ASSERT_EQ(ZAVI_Play_CaptureOnePicture(player, &bmp, &size, ZAVI_CAPTURE_BMP), ZAVI_OK);
+    ASSERT_EQ(size, kBmpHeaderBytes + kWindowArea * 3);
+    EXPECT_LE(WorstDifference(bmp + kBmpHeaderBytes, expected), kTolerance) << "the snapshot";
+
+    const std::vector<uint8_t> shown = window.Pixels();
+    if (c.hiddenPictures < c.steps) {
+        EXPECT_LE(WorstDifference(shown.data(), expected), kTolerance) << "the window";
+    } else {
+        const uint8_t background[3] = {kBackground & 0xFF, (kBackground >> 8) & 0xFF, kBackground >> 16};
+        for (size_t i = 0; i < shown.size(); ++i) ASSERT_EQ(shown[i], background[i % 3]) << "hidden, drawn at " << i;
+    }
+    EXPECT_EQ(ZAVI_Play_ReleasePlayer(player), ZAVI_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HiddenDecode, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+TEST(HiddenDecodePolicy, RefusesAZeroHandleAndAnUnknownPolicy)
+{
+    VirtualWindow window(kWidth, kHeight);
+    ZAVI_HANDLE player = 0;
+    ASSERT_EQ(ZAVI_Play_InitPlayer(window.Handle(), &player), ZAVI_OK);
+    EXPECT_EQ(ZAVI_PlayEx_SetHiddenDecodePolicy(0, kOn, 0), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVI_PlayEx_SetHiddenDecodePolicy(player, kOn + 1, 0), ZAVI_ERR_INVALID_ARG);
+    EXPECT_EQ(ZAVI_Play_ReleasePlayer(player), ZAVI_OK);
+}
+
+} // namespace
