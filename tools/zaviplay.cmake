@@ -20,14 +20,16 @@ if(WIN32)
     ${ZAVIPLAY_DIR}/sample_stream_win32.cpp
     ${ZAVIPLAY_DIR}/win32_window.cpp
     ${ZAVIPLAY_DIR}/win32_snapshot.cpp
-    ${ZAVIPLAY_DIR}/monitors_win32.cpp)
+    ${ZAVIPLAY_DIR}/monitors_win32.cpp
+    ${ZAVIPLAY_DIR}/extensions_win32.cpp)
   target_link_libraries(zaviplay PRIVATE gdi32 user32)
 else()
   target_sources(zaviplay PRIVATE
     ${ZAVIPLAY_DIR}/backend_posix.cpp
     ${ZAVIPLAY_DIR}/sample_stream.cpp
     ${ZAVIPLAY_DIR}/headless_window.cpp
-    ${ZAVIPLAY_DIR}/monitors_virtual.cpp)
+    ${ZAVIPLAY_DIR}/monitors_virtual.cpp
+    ${ZAVIPLAY_DIR}/extensions_native.cpp)
   set_target_properties(zaviplay PROPERTIES BUILD_RPATH "$ORIGIN/../lib")
   find_package(X11)
   if(X11_FOUND AND X11_Xinerama_FOUND)

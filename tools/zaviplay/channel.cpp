@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <random>
 
 #include "ZAVIPacket.h"
+#include "extensions.h"
 
 namespace zaviplay {
 
@@ -35,6 +37,8 @@ Channel::Channel(std::unique_ptr<PlayWindow> window, const Options &options, uin
     }
     ZAVI_Play_RegOnDrawCallBack(player_, &Channel::OnDraw, reinterpret_cast<uintptr_t>(this), 0);
     SetSpeed(options.speed);
+    if (options.hiddenPolicy && EnableHiddenDecodePolicy(player_, options.hiddenPolicyArea) != ZAVI_OK)
+        std::fprintf(stderr, "zaviplay: this library has no hidden-decode policy; every picture is decoded\n");
 }
 
 Channel::~Channel()

@@ -9,6 +9,8 @@ namespace zaviplay {
 
 namespace {
 
+const std::string kHiddenPolicyWithArea = "--hidden-policy=";
+
 void Usage(std::FILE *to)
 {
     std::fprintf(to,
@@ -27,6 +29,9 @@ void Usage(std::FILE *to)
                  "  --loop              recordings: start again at the end\n"
                  "  --size WxH          window size (704x576)\n"
                  "  --snapshot FILE     save the first window's last picture (PPM; headless or Windows)\n"
+                 "  --hidden-policy[=AREA]\n"
+                 "                      decode key frames only while a window is hidden or shows\n"
+                 "                      fewer than AREA pixels (0; Linux)\n"
                  "  --list-monitors     list the monitors windows can be shown on, and exit\n"
                  "  --version           print the version and exit\n"
                  "  --help              print this help and exit\n"
@@ -56,7 +61,11 @@ Request ParseOptions(int argc, char **argv, Options &options)
         else if (arg == "--burst" && hasValue) options.burstEvery = static_cast<uint32_t>(std::atoi(argv[++i]));
         else if (arg == "--seconds" && hasValue) options.seconds = std::atof(argv[++i]);
         else if (arg == "--snapshot" && hasValue) options.snapshot = argv[++i];
-        else if (arg == "--size" && hasValue) ok = std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) == 2;
+        else if (arg == "--hidden-policy") options.hiddenPolicy = true;
+        else if (arg.rfind(kHiddenPolicyWithArea, 0) == 0) {
+            options.hiddenPolicy = true;
+            ok = std::sscanf(arg.c_str() + kHiddenPolicyWithArea.size(), "%u", &options.hiddenPolicyArea) == 1;
+        } else if (arg == "--size" && hasValue) ok = std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) == 2;
         else if (!arg.empty() && arg[0] != '-' && options.input.empty()) options.input = arg;
         else ok = false;
     }

@@ -18,6 +18,8 @@ struct Options {
     std::string snapshot;      // save the first window's last picture (PPM)
     int width = 704;
     int height = 576;
+    bool hiddenPolicy = false;        // key frames only while a window cannot be watched
+    uint32_t hiddenPolicyArea = 0;    // ... or shows fewer pixels than this
 };
 
 // What the command line asks for beyond playing.

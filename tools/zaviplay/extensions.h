@@ -1,0 +1,13 @@
+// The library's extensions (ZAVIPlaySDKEx.h), which only its native build
+// exports: the Windows DLL keeps its classic export table.
+#pragma once
+
+#include "ZAVIPlaySDK.h"
+
+namespace zaviplay {
+
+// Turns the hidden-decode policy on for `player`: the library's status, or
+// ZAVI_ERR_FAIL where it has no extensions.
+int32_t EnableHiddenDecodePolicy(ZAVI_HANDLE player, uint32_t minimumShownArea);
+
+} // namespace zaviplay
