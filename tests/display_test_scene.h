@@ -42,6 +42,9 @@ inline constexpr Yuv kBlue{41, 240, 110};
 inline constexpr Yuv kWhite{235, 128, 128};
 inline constexpr Yuv kGrey{128, 128, 128};
 inline constexpr int kTolerance = 4;
+// The pens of the rules the library draws over the picture.
+inline constexpr Rgb kCyan{0, 255, 255};
+inline constexpr Rgb kAlarmRed{255, 0, 0};
 inline constexpr uint32_t kDesktopColour = 0xFF00FF; // magenta: nothing was drawn here
 
 inline Rgb FromRgbValue(uint32_t rgb)
