@@ -75,13 +75,14 @@ int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420)
     return worst;
 }
 
-class HiddenDecode : public ::testing::TestWithParam<Case> {
-protected:
-    static void SetUpTestSuite() { stream_ = new std::vector<Packet>(PatternStream(kPictures, kWidth, kHeight, false)); }
-    static void TearDownTestSuite() { delete stream_; }
-    static std::vector<Packet> *stream_;
-};
-std::vector<Packet> *HiddenDecode::stream_ = nullptr;
+// One stream for every case: encoding is the slow part.
+const std::vector<Packet> &Stream()
+{
+    static const std::vector<Packet> stream = PatternStream(kPictures, kWidth, kHeight, false);
+    return stream;
+}
+
+class HiddenDecode : public ::testing::TestWithParam<Case> {};
 
 TEST_P(HiddenDecode, OnlyThePicturesThePolicyAdmitsReachTheDecoder)
 {
@@ -92,7 +93,7 @@ TEST_P(HiddenDecode, OnlyThePicturesThePolicyAdmitsReachTheDecoder)
     ASSERT_EQ(ZAVI_Play_InitPlayer(window.Handle(), &player), ZAVI_OK);
     ASSERT_EQ(ZAVI_PlayEx_SetHiddenDecodePolicy(player, c.policy, c.minimumShownArea), ZAVI_OK);
     ASSERT_EQ(ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
-    for (const auto &packet : *stream_)
+    for (const auto &packet : Stream())
         ASSERT_EQ(ZAVI_Play_InputStream(player, packet.data(), static_cast<int32_t>(packet.size()), 1, 1), ZAVI_OK);
 
     for (int step = 0; step < c.steps; ++step) {
@@ -101,7 +102,7 @@ TEST_P(HiddenDecode, OnlyThePicturesThePolicyAdmitsReachTheDecoder)
     }
 
     std::vector<const Packet *> decoded;
-    for (int picture : c.decoded) decoded.push_back(&(*stream_)[static_cast<size_t>(picture)]);
+    for (int picture : c.decoded) decoded.push_back(&Stream()[static_cast<size_t>(picture)]);
     int width = 0;
     int height = 0;
     const std::vector<uint8_t> expected = DecodeLast(decoded, width, height);
