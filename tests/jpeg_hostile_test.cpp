@@ -81,6 +81,31 @@ TEST(JpegHostile, RandomCorruptionNeverEscapesTheBuffers) {
   }
 }
 
+// A frame whose components come in separate scans is decoded whole before it
+// is written, so its planes are as large as the frame claims: a stream far too
+// short for the claim is refused before any of them is sized. The buffer
+// given is tiny; a decode that went on would need gigabytes and write past it.
+TEST(JpegHostile, SeparateScansClaimingAHugeFrameAreRefusedBeforeTheirPlanesAreSized) {
+  std::vector<uint8_t> stream = TurboEncode(ScenePicture(32, 16, 4), TJSAMP_444, 75);
+  const size_t sof = FindMarker(stream, jpeg::kMarkerSof0);
+  const size_t sos = FindMarker(stream, jpeg::kMarkerSos);
+  ASSERT_TRUE(sof && sos);
+  stream[sof + 5] = stream[sof + 6] = stream[sof + 7] = stream[sof + 8] = 0xFF;
+  // The scan keeps its first component only: length 8, one selector.
+  stream[sos + 3] = 8;
+  stream[sos + 4] = 1;
+  stream.erase(stream.begin() + static_cast<long>(sos + 7), stream.begin() + static_cast<long>(sos + 11));
+  jpeg::CodecProperties p;
+  ASSERT_EQ(jpeg::Initialise(p), 0);
+  std::vector<uint8_t> tiny(64);
+  p.jpegBuffer = stream.data();
+  p.jpegSize = static_cast<int32_t>(stream.size());
+  p.imageBuffer = tiny.data();
+  p.imageWidth = p.imageHeight = 65535;
+  EXPECT_EQ(jpeg::Read(p, jpeg::kReadWholeImage), jpeg::kTruncated);
+  jpeg::Release(p);
+}
+
 TEST(JpegHostile, StructuralDefectsGiveTheirCodes) {
   const std::vector<uint8_t> good = TurboEncode(ScenePicture(32, 16, 4), TJSAMP_420, 75);
   std::vector<uint8_t> image;

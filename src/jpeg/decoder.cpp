@@ -164,6 +164,23 @@ bool ImageFitsStream(const CodecProperties& p, const FrameHeader& frame) {
          p.imagePadBytes >= 0;
 }
 
+// The shortest a block can be coded in a scan: a one-bit DC code for "no
+// difference" and a one-bit end-of-block code.
+constexpr uint64_t kShortestBlockBits = 2;
+
+// A stream whose coded data is too short for the blocks its frame header
+// declares cannot decode: refusing it before the buffers are sized keeps a
+// few hundred bytes that claim a picture of 65535 x 65535 from costing
+// gigabytes and seconds.
+bool DataCanHoldPicture(const Layout& layout, size_t codedBytes) {
+  uint64_t blocks = 0;
+  for (int i = 0; i < layout.componentCount; ++i) {
+    const ComponentLayout& c = layout.components[i];
+    blocks += static_cast<uint64_t>(CeilDiv(c.sampledWidth, kBlockSide)) * CeilDiv(c.sampledHeight, kBlockSide);
+  }
+  return static_cast<uint64_t>(codedBytes) * 8 >= blocks * kShortestBlockBits;
+}
+
 }  // namespace
 
 Status ReadStreamParameters(CodecState& state, CodecProperties& properties) {
@@ -195,6 +212,7 @@ Status DecodeStream(CodecState& state, const CodecProperties& properties) {
   Layout layout;
   status = PlanLayout(frame, state.tables, layout);
   if (status != kOk) return status;
+  if (!DataCanHoldPicture(layout, size - state.parsed.scanDataOffset)) return kTruncated;
   RowWriter writer(layout, state.decoder, *state.kernels, properties);
 
   // The usual stream codes every component in one scan: image rows are

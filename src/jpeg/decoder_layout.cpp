@@ -4,10 +4,6 @@
 
 namespace zavi::jpeg {
 
-namespace {
-int CeilDiv(int a, int b) { return (a + b - 1) / b; }
-}  // namespace
-
 Status PlanLayout(const FrameHeader& frame, const StreamTables& tables, Layout& layout) {
   if (frame.componentCount != 1 && frame.componentCount != kColourComponents) {
     return kUnsupportedStream;

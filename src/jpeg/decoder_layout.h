@@ -16,6 +16,8 @@ namespace zavi::jpeg {
 // MCU rows a streaming decode keeps: above, being output, and below.
 inline constexpr int kStreamingRingSlots = 3;
 
+inline constexpr int CeilDiv(int a, int b) { return (a + b - 1) / b; }
+
 // How one component's samples are laid out and coded.
 struct ComponentLayout {
   int horizontal = 1;  // blocks per MCU across and down
