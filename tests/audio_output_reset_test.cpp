@@ -9,9 +9,23 @@ namespace {
 
 using ResetAndClear = OutputTest;
 
-TEST_F(ResetAndClear, ResetStopsRewindsAndForgetsThePreRoll)
+// Reset stops, rewinds, forgets the pre-roll and keeps the buffer, which then
+// holds only silence: once the new pre-roll has played, zeros follow rather
+// than the sound of before. A reset during pre-roll drops what was queued.
+TEST_F(ResetAndClear, ResetStopsRewindsForgetsThePreRollAndLeavesSilence)
 {
+    AudioOutput bare;
+    bare.Clear();
+    bare.Reset();
+    EXPECT_FALSE(bare.HasBuffer());
+    EXPECT_FALSE(bare.IsPlaying());
+
+    WriteNext(kBlockBytes);
+    output_.Reset();
+    EXPECT_EQ(output_.WriteOffset(), 0u);
     StartPlayback();
+    EXPECT_EQ(output_.WriteOffset(), kPreRoll) << "a full new pre-roll from offset 0";
+    for (int block = 0; block < 50; ++block) WriteNext(kBlockBytes);
     ZAVIVirtual_SoundAdvance(50);
     output_.Reset();
     EXPECT_FALSE(output_.IsPlaying());
@@ -19,36 +33,16 @@ TEST_F(ResetAndClear, ResetStopsRewindsAndForgetsThePreRoll)
     EXPECT_EQ(output_.PreRollAmount(), 0u);
     EXPECT_EQ(State().playing, 0);
     EXPECT_EQ(State().playCursor, 0u);
-    EXPECT_TRUE(output_.HasBuffer());
     EXPECT_EQ(State().buffersCreated, 1u) << "the buffer is kept";
-}
-
-// After a reset the ring holds only silence: once the new pre-roll has been
-// played, the device plays zeros rather than the sound of before.
-TEST_F(ResetAndClear, ResetFillsTheRingWithSilence)
-{
-    StartPlayback();
-    for (int block = 0; block < 50; ++block) WriteNext(kBlockBytes);
-    output_.Reset();
     Played();
 
+    const uint64_t firstAfterReset = written_;
     StartPlayback();
     ZAVIVirtual_SoundAdvance(1000);
     const std::vector<uint8_t> played = Played();
     ASSERT_EQ(played.size(), kBytesPerSecond);
-    const uint64_t firstAfterReset = 8 * kBlockBytes + 50 * kBlockBytes;
     EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin(), played.begin() + kPreRoll), firstAfterReset));
     EXPECT_EQ(std::count(played.begin() + kPreRoll, played.end(), 0), kBytesPerSecond - kPreRoll);
-}
-
-TEST_F(ResetAndClear, ResetDuringPreRollDropsWhatWasQueued)
-{
-    WriteNext(kBlockBytes);
-    WriteNext(kBlockBytes);
-    output_.Reset();
-    EXPECT_EQ(output_.WriteOffset(), 0u);
-    StartPlayback();
-    EXPECT_EQ(output_.WriteOffset(), kPreRoll) << "a full new pre-roll from offset 0";
 }
 
 TEST_F(ResetAndClear, ClearKeepsThePreRollAmountAndRestartsFromZero)
@@ -61,27 +55,22 @@ TEST_F(ResetAndClear, ClearKeepsThePreRollAmountAndRestartsFromZero)
     EXPECT_EQ(output_.PreRollAmount(), 3000u);
     EXPECT_EQ(State().playing, 0);
     EXPECT_EQ(State().playCursor, 0u);
-
     StartPlayback();
     EXPECT_EQ(output_.PreRollAmount(), kPreRoll) << "the next start sets it anew";
 }
 
-TEST_F(ResetAndClear, WithoutABufferBothDoNothing)
-{
-    AudioOutput bare;
-    bare.Clear();
-    bare.Reset();
-    EXPECT_FALSE(bare.HasBuffer());
-    EXPECT_FALSE(bare.IsPlaying());
-}
-
-using Stall = OutputTest;
-
 // A stalled device: its play cursor stands still while the writer gets
 // three seconds ahead. The check needs the play cursor past the device's
-// write cursor, which the injected fault reports as 0.
-TEST_F(Stall, AWriterThreeSecondsAheadOfAStuckCursorStartsAFreshPreRoll)
+// write cursor, which the injected fault reports as 0. A healthy device
+// never trips it.
+TEST_F(ResetAndClear, AWriterThreeSecondsAheadOfAStuckCursorStartsAFreshPreRoll)
 {
+    StartPlayback();
+    for (int block = 0; block < 3 * 200; ++block) {
+        WriteNext(kBlockBytes);
+        ASSERT_TRUE(output_.IsPlaying()) << "block " << block;
+    }
+    output_.Reset();
     StartPlayback();
     ZAVIVirtual_SoundAdvance(kBlockMs);
     const uint32_t play = State().playCursor;
@@ -101,50 +90,31 @@ TEST_F(Stall, AWriterThreeSecondsAheadOfAStuckCursorStartsAFreshPreRoll)
     EXPECT_EQ(State().playCursor, 0u);
 }
 
-TEST_F(Stall, AHealthyDeviceNeverTripsTheCheck)
-{
-    StartPlayback();
-    for (int block = 0; block < 3 * 200; ++block) {
-        WriteNext(kBlockBytes);
-        ASSERT_TRUE(output_.IsPlaying()) << "block " << block;
-    }
-}
-
-using RunDry = OutputTest;
-
-TEST_F(RunDry, NothingToCheckWithoutPlayback)
+// The run-dry check: nothing to check without playback; a cursor behind the
+// data or a second or more past it leaves playback alone; a cursor just past
+// the data resets to pre-roll.
+TEST_F(ResetAndClear, RunDryResetsOnlyACursorJustPastTheData)
 {
     AudioOutput bare;
     EXPECT_TRUE(bare.CheckRunDry());
     WriteNext(kBlockBytes);
     EXPECT_TRUE(output_.CheckRunDry()) << "in pre-roll";
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "and nothing was reset";
-}
 
-TEST_F(RunDry, ACursorBehindTheDataLeavesPlaybackAlone)
-{
-    StartPlayback();
-    ZAVIVirtual_SoundAdvance(100);
-    EXPECT_FALSE(output_.CheckRunDry());
-    EXPECT_TRUE(output_.IsPlaying());
-}
-
-TEST_F(RunDry, ACursorJustPastTheDataResetsToPreRoll)
-{
-    StartPlayback();
-    ZAVIVirtual_SoundAdvance(kPreRoll * 1000 / kBytesPerSecond + 500);
-    EXPECT_TRUE(output_.CheckRunDry());
-    EXPECT_FALSE(output_.IsPlaying());
+    struct Case {
+        uint32_t advanceMs;
+        bool runDry;
+    };
+    for (const Case &c : {Case{100, false}, Case{kPreRoll * 1000 / kBytesPerSecond + 1000, false},
+                          Case{kPreRoll * 1000 / kBytesPerSecond + 500, true}}) {
+        output_.Reset();
+        StartPlayback();
+        ZAVIVirtual_SoundAdvance(c.advanceMs);
+        EXPECT_EQ(output_.CheckRunDry(), c.runDry) << c.advanceMs << " ms";
+        EXPECT_EQ(output_.IsPlaying(), !c.runDry) << c.advanceMs << " ms";
+        EXPECT_EQ(State().playing, c.runDry ? 0 : 1);
+    }
     EXPECT_EQ(output_.WriteOffset(), 0u);
-    EXPECT_EQ(State().playing, 0);
-}
-
-TEST_F(RunDry, ACursorASecondOrMorePastTheDataIsNotTakenForRunDry)
-{
-    StartPlayback();
-    ZAVIVirtual_SoundAdvance(kPreRoll * 1000 / kBytesPerSecond + 1000);
-    EXPECT_FALSE(output_.CheckRunDry());
-    EXPECT_TRUE(output_.IsPlaying());
 }
 
 using LockFailures = OutputTest;
@@ -166,8 +136,8 @@ TEST_F(LockFailures, AFailedLockStillAdvancesTheWriter)
                               kPreRoll + kBlockBytes));
 }
 
-// A first piece shorter than asked: the rest of the block is dropped; in
-// pre-roll the buffer is restored as well.
+// A first piece shorter than asked: the rest of the block is dropped (with
+// a wrap, the head piece too); in pre-roll the buffer is restored as well.
 TEST_F(LockFailures, AShortPieceDropsTheRestAndRestoresOnlyInPreRoll)
 {
     WriteNext(kBlockBytes);

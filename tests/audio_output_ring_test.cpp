@@ -9,87 +9,71 @@ namespace {
 
 using PreRoll = OutputTest;
 
-TEST_F(PreRoll, PlaybackStartsWithTheEighthBlockOf320Bytes)
+TEST_F(PreRoll, PlaybackStartsWithTheBlockThatCrossesTheThresholdFromOffsetZero)
 {
     for (int block = 1; block <= 7; ++block) {
         WriteNext(kBlockBytes);
         ZAVIVirtual_SoundAdvance(kBlockMs);
         EXPECT_FALSE(output_.IsPlaying()) << "block " << block;
-        EXPECT_EQ(State().playing, 0);
         EXPECT_EQ(State().playCursor, 0u) << "the cursor is held at 0 during pre-roll";
     }
     WriteNext(kBlockBytes);
     EXPECT_TRUE(output_.IsPlaying());
     EXPECT_EQ(output_.PreRollAmount(), kPreRoll);
-    EXPECT_EQ(State().playing, 1);
     EXPECT_EQ(State().looping, 1);
     EXPECT_EQ(State().bytesPlayed, 0u) << "nothing played before Play";
-}
+    ZAVIVirtual_SoundAdvance(100);
+    EXPECT_TRUE(IsPatternFrom(Played(), 0, 1600));
 
-TEST_F(PreRoll, TheBlockThatCrossesTheThresholdSetsTheAmount)
-{
-    WriteNext(1000);
-    WriteNext(1000);
-    EXPECT_FALSE(output_.IsPlaying());
-    WriteNext(1000);
+    // Blocks that do not end on the threshold: the crossing one sets the amount.
+    output_.Reset();
+    for (int block = 0; block < 3; ++block) {
+        EXPECT_FALSE(output_.IsPlaying());
+        WriteNext(1000);
+    }
     EXPECT_TRUE(output_.IsPlaying());
     EXPECT_EQ(output_.PreRollAmount(), 3000u);
 }
 
-TEST_F(PreRoll, FirstSoundIsTheFirstBlockFromOffsetZero)
-{
-    StartPlayback();
-    ZAVIVirtual_SoundAdvance(100);
-    EXPECT_TRUE(IsPatternFrom(Played(), 0, 1600));
-}
-
 using RingWrap = OutputTest;
 
-// Blocks of 320 bytes paced exactly at the device's rate for two and a half
-// laps: every byte comes out once, in order, and the play cursor stays the
-// pre-roll amount behind the writer.
-TEST_F(RingWrap, EveryByteIsPlayedInOrderAcrossLaps)
+// Blocks paced exactly at the device's rate for laps on end: every byte comes
+// out once, in order, and the play cursor stays the pre-roll amount behind
+// the writer. 2400-byte blocks do not divide the ring: the block at the end
+// is split into a tail piece and a head piece.
+TEST_F(RingWrap, EveryByteIsPlayedInOrderAcrossLapsWhateverTheBlockSize)
 {
-    StartPlayback();
-    std::vector<uint8_t> played;
-    const uint32_t blocks = kRingBytes * 5 / 2 / kBlockBytes;
-    for (uint32_t block = 0; block < blocks; ++block) {
-        WriteNext(kBlockBytes);
-        ZAVIVirtual_SoundAdvance(kBlockMs);
-        const std::vector<uint8_t> more = Played();
-        played.insert(played.end(), more.begin(), more.end());
-        ASSERT_EQ(State().playCursor, (output_.WriteOffset() + kRingBytes - kPreRoll) % kRingBytes);
+    for (const uint32_t block : {kBlockBytes, 2400u}) {
+        SCOPED_TRACE(block);
+        output_.Reset();
+        Played();
+        written_ = 0;
+        StartPlayback();
+        std::vector<uint8_t> played;
+        while (written_ < 3 * kRingBytes) {
+            WriteNext(block);
+            ASSERT_LE(output_.WriteOffset(), kRingBytes);
+            ZAVIVirtual_SoundAdvance(block * 1000 / kBytesPerSecond);
+            const std::vector<uint8_t> more = Played();
+            played.insert(played.end(), more.begin(), more.end());
+            ASSERT_EQ(State().playCursor, (output_.WriteOffset() + kRingBytes - kPreRoll) % kRingBytes);
+        }
+        EXPECT_TRUE(IsPatternFrom(played, 0, written_ - kPreRoll));
+        EXPECT_EQ(State().bytesLost, 0u);
     }
-    ASSERT_EQ(played.size(), written_ - kPreRoll);
-    EXPECT_TRUE(IsPatternFrom(played, 0));
-    EXPECT_EQ(State().bytesLost, 0u);
 }
 
-// 2400-byte blocks do not divide the ring: the block at the end is split
-// into a tail piece and a head piece, and the sound stays continuous.
-TEST_F(RingWrap, SplitBlocksKeepTheSoundContinuous)
+TEST_F(RingWrap, AFullRingWrapsWithAnEmptyTailPieceAndALargerBlockIsDropped)
 {
-    const uint32_t block = 2400;
-    const uint32_t blockMs = block * 1000 / kBytesPerSecond;
-    StartPlayback();
-    std::vector<uint8_t> played;
-    while (written_ < 3 * kRingBytes) {
-        WriteNext(block);
-        ASSERT_LE(output_.WriteOffset(), kRingBytes);
-        ZAVIVirtual_SoundAdvance(blockMs);
-        const std::vector<uint8_t> more = Played();
-        played.insert(played.end(), more.begin(), more.end());
-    }
-    EXPECT_TRUE(IsPatternFrom(played, 0, written_ - kPreRoll));
-}
+    WriteNext(kRingBytes + 2);
+    EXPECT_EQ(output_.WriteOffset(), 0u);
+    EXPECT_FALSE(output_.IsPlaying());
+    written_ = 0;
 
-TEST_F(RingWrap, AFullRingWrapsWithAnEmptyTailPiece)
-{
     WriteNext(kRingBytes);
     EXPECT_TRUE(output_.IsPlaying());
     EXPECT_EQ(output_.WriteOffset(), kRingBytes);
     EXPECT_EQ(output_.PreRollAmount(), kRingBytes);
-
     WriteNext(kBlockBytes);
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes);
     EXPECT_EQ(State().playCursor, 0u) << "cursor set to write offset - pre-roll amount = 0";
@@ -97,17 +81,10 @@ TEST_F(RingWrap, AFullRingWrapsWithAnEmptyTailPiece)
     EXPECT_TRUE(IsPatternFrom(Played(), kRingBytes, kBlockBytes)) << "the head piece, at the start of the ring";
     ZAVIVirtual_SoundAdvance(kBlockMs);
     EXPECT_TRUE(IsPatternFrom(Played(), kBlockBytes, kBlockBytes)) << "then the rest of the last lap";
-}
 
-TEST_F(RingWrap, ABlockLargerThanTheRingIsDropped)
-{
-    WriteNext(kRingBytes + 2);
-    EXPECT_EQ(output_.WriteOffset(), 0u);
-    EXPECT_FALSE(output_.IsPlaying());
-    StartPlayback();
-    const uint32_t offset = output_.WriteOffset();
-    WriteNext(kRingBytes + 2);
-    EXPECT_EQ(output_.WriteOffset(), offset);
+    const std::vector<uint8_t> huge = Pattern(0, kRingBytes + 2);
+    output_.Write(huge.data(), kRingBytes + 2);
+    EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "dropped while playing too";
 }
 
 // The virtual device is read by a test thread while the owner writes: the
@@ -130,58 +107,48 @@ TEST_F(RingWrap, ReadingFromAnotherThreadWhileTheOwnerWrites)
     EXPECT_EQ(state.bytesPlayed, 400u * kBlockBytes);
 }
 
-class DriftCorrection : public OutputTest {
-protected:
-    // Writes 320-byte blocks with `cardMs` of device time after each until
-    // the writer wraps; returns the write offset before the wrapping block.
-    uint32_t RunOneLap(uint32_t cardMs)
-    {
+// Once per lap the cursor is put back the pre-roll amount behind the write
+// offset as it was before the wrapping block: a slow card skips ahead, a
+// fast one goes back, and what follows is the rest of the lap, then the
+// block's head piece.
+TEST_F(RingWrap, TheCursorIsCorrectedOncePerLapBeforeThePiecesAreWritten)
+{
+    struct Case {
+        const char *name;
+        uint32_t cardMs; // device time after each block; 0: one block that wraps with a tail piece
+    };
+    for (const Case &c : {Case{"slow card", kBlockMs - 1}, Case{"fast card", kBlockMs + 1}, Case{"tail piece", 0}}) {
+        SCOPED_TRACE(c.name);
+        output_.Reset();
+        Played();
+        written_ = 0;
         StartPlayback();
-        for (;;) {
-            const uint32_t before = output_.WriteOffset();
+        uint32_t before = 0;
+        std::vector<uint8_t> lap;
+        if (c.cardMs == 0) {
+            WriteNext(kRingBytes - output_.WriteOffset() - 100);
+            before = output_.WriteOffset();
             WriteNext(kBlockBytes);
-            if (output_.WriteOffset() < before) return before;
-            ZAVIVirtual_SoundAdvance(cardMs);
+            EXPECT_EQ(output_.WriteOffset(), kBlockBytes - 100);
+        } else {
+            for (;;) {
+                before = output_.WriteOffset();
+                WriteNext(kBlockBytes);
+                if (output_.WriteOffset() < before) break;
+                ZAVIVirtual_SoundAdvance(c.cardMs);
+            }
+            lap = Played();
+            if (c.cardMs < kBlockMs) {
+                EXPECT_LT(lap.size(), before - kPreRoll) << "the card had fallen behind";
+                EXPECT_TRUE(IsPatternFrom(lap, 0));
+            } else {
+                EXPECT_GT(lap.size(), before) << "the card had overtaken the writer";
+            }
         }
+        EXPECT_EQ(State().playCursor, before - kPreRoll);
+        ZAVIVirtual_SoundAdvance((kPreRoll + kBlockBytes) * 1000 / kBytesPerSecond);
+        EXPECT_TRUE(IsPatternFrom(Played(), before - kPreRoll, kPreRoll + kBlockBytes));
     }
-};
-
-TEST_F(DriftCorrection, ASlowCardSkipsAheadToThePreRollDistance)
-{
-    const uint32_t before = RunOneLap(kBlockMs - 1);
-    EXPECT_EQ(State().playCursor, before - kPreRoll);
-    const std::vector<uint8_t> lagging = Played();
-    EXPECT_LT(lagging.size(), before - kPreRoll) << "the card had fallen behind";
-    EXPECT_TRUE(IsPatternFrom(lagging, 0));
-
-    // What follows: the rest of the lap, then the head piece of the block.
-    ZAVIVirtual_SoundAdvance((kPreRoll + kBlockBytes) * 1000 / kBytesPerSecond);
-    EXPECT_TRUE(IsPatternFrom(Played(), before - kPreRoll, kPreRoll + kBlockBytes));
-}
-
-TEST_F(DriftCorrection, AFastCardIsPutBackToThePreRollDistance)
-{
-    const uint32_t before = RunOneLap(kBlockMs + 1);
-    const std::vector<uint8_t> ahead = Played();
-    EXPECT_GT(ahead.size(), before) << "the card had overtaken the writer";
-    EXPECT_EQ(State().playCursor, before - kPreRoll);
-
-    ZAVIVirtual_SoundAdvance((kPreRoll + kBlockBytes) * 1000 / kBytesPerSecond);
-    EXPECT_TRUE(IsPatternFrom(Played(), before - kPreRoll, kPreRoll + kBlockBytes));
-}
-
-TEST_F(DriftCorrection, TheCursorIsSetBeforeThePiecesAreWritten)
-{
-    // A wrap with a tail and a head piece: the cursor lands the pre-roll
-    // amount behind the write offset as it was before the block.
-    StartPlayback();
-    WriteNext(kRingBytes - output_.WriteOffset() - 100);
-    const uint32_t before = output_.WriteOffset();
-    WriteNext(kBlockBytes);
-    EXPECT_EQ(output_.WriteOffset(), kBlockBytes - 100);
-    EXPECT_EQ(State().playCursor, before - kPreRoll);
-    ZAVIVirtual_SoundAdvance(kPreRoll * 1000 / kBytesPerSecond + kBlockMs);
-    EXPECT_TRUE(IsPatternFrom(Played(), before - kPreRoll, kPreRoll + kBlockBytes));
 }
 
 } // namespace

@@ -53,7 +53,9 @@ protected:
     std::unique_ptr<sound::SoundDevice> device_;
 };
 
-TEST_F(SoundDevice, ALockPastTheEndComesBackInTwoPieces)
+// Locks as DirectSound gives them: past the end in two pieces, refused
+// outside the buffer or without somewhere for the second piece.
+TEST_F(SoundDevice, LocksComeInOneOrTwoPiecesAndStayInsideTheBuffer)
 {
     auto buffer = Make(1000);
     void *part1 = nullptr;
@@ -65,28 +67,20 @@ TEST_F(SoundDevice, ALockPastTheEndComesBackInTwoPieces)
     EXPECT_EQ(bytes2, 300u);
     EXPECT_EQ(static_cast<uint8_t *>(part1) - static_cast<uint8_t *>(part2), 800);
     ASSERT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kOk);
-
     ASSERT_EQ(buffer->Lock(100, 500, &part1, &bytes1, &part2, &bytes2), kOk);
     EXPECT_EQ(bytes1, 500u);
     EXPECT_EQ(part2, nullptr);
     EXPECT_EQ(bytes2, 0u);
     ASSERT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kOk);
     EXPECT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kErrInvalidCall) << "nothing is locked";
+    for (const auto &[offset, bytes] : {std::pair{1000u, 10u}, {0u, 1001u}, {0u, 0u}, {900u, 200u}})
+        EXPECT_EQ(buffer->Lock(offset, bytes, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam) << offset;
 }
 
-TEST_F(SoundDevice, LocksOutsideTheBufferAreRefused)
-{
-    auto buffer = Make(1000);
-    void *part1 = nullptr;
-    uint32_t bytes1 = 0;
-    EXPECT_EQ(buffer->Lock(1000, 10, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam);
-    EXPECT_EQ(buffer->Lock(0, 1001, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam);
-    EXPECT_EQ(buffer->Lock(0, 0, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam);
-    EXPECT_EQ(buffer->Lock(900, 200, &part1, &bytes1, nullptr, nullptr), kErrInvalidParam)
-        << "a second piece needs somewhere to go";
-}
-
-TEST_F(SoundDevice, ThePlayCursorMovesWithTheClockAndLoops)
+// The play cursor moves with the clock (the write cursor 10 ms ahead) and
+// loops; played once, the buffer stops at its end; a stopped buffer keeps
+// its cursor and both cursors agree; unread history beyond the ring is lost.
+TEST_F(SoundDevice, ThePlayCursorMovesWithTheClockLoopsAndStops)
 {
     auto buffer = Make(kRingBytes);
     Fill(*buffer, 0, kRingBytes, 0);
@@ -105,6 +99,25 @@ TEST_F(SoundDevice, ThePlayCursorMovesWithTheClockAndLoops)
     EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin(), played.begin() + kRingBytes), 0));
     EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin() + kRingBytes, played.end()), 0))
         << "the second lap plays the ring again from its start";
+    ASSERT_EQ(buffer->Stop(), kOk);
+    ZAVIVirtual_SoundAdvance(250);
+    ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), kOk);
+    EXPECT_EQ(play, kBytesPerSecond / 2);
+    EXPECT_EQ(write, kBytesPerSecond / 2);
+    EXPECT_EQ(buffer->SetCurrentPosition(kRingBytes), kErrInvalidParam);
+    ASSERT_EQ(buffer->SetCurrentPosition(1001), kOk);
+    ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), kOk);
+    EXPECT_EQ(play, 1000u) << "whole samples";
+    EXPECT_EQ(buffer->Play(1, 0, kPlayLooping), kErrInvalidParam);
+    EXPECT_EQ(buffer->Play(0, 1, kPlayLooping), kErrInvalidParam);
+    EXPECT_EQ(buffer->Play(0, 0, 4), kErrInvalidParam);
+    Played();
+    const ZAVIVIRTUAL_SOUND_STATE before = State();
+    ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
+    ZAVIVirtual_SoundAdvance(10000);
+    EXPECT_EQ(State().bytesPlayed - before.bytesPlayed, 10u * kBytesPerSecond);
+    EXPECT_EQ(State().bytesUnread, 8u * kBytesPerSecond);
+    EXPECT_EQ(State().bytesLost - before.bytesLost, 2u * kBytesPerSecond);
 }
 
 TEST_F(SoundDevice, PlayedOnceTheBufferStopsAtItsEnd)
@@ -118,39 +131,7 @@ TEST_F(SoundDevice, PlayedOnceTheBufferStopsAtItsEnd)
     EXPECT_TRUE(IsPatternFrom(Played(), 0, kBytesPerSecond));
 }
 
-TEST_F(SoundDevice, AStoppedBufferKeepsItsCursorAndBothCursorsAgree)
-{
-    auto buffer = Make(kRingBytes);
-    ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
-    ZAVIVirtual_SoundAdvance(250);
-    ASSERT_EQ(buffer->Stop(), kOk);
-    ZAVIVirtual_SoundAdvance(250);
-    uint32_t play = 0;
-    uint32_t write = 0;
-    ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), kOk);
-    EXPECT_EQ(play, 4000u);
-    EXPECT_EQ(write, 4000u);
-}
-
-TEST_F(SoundDevice, SetCurrentPositionStaysInsideTheBufferOnWholeSamples)
-{
-    auto buffer = Make(kRingBytes);
-    EXPECT_EQ(buffer->SetCurrentPosition(kRingBytes), kErrInvalidParam);
-    ASSERT_EQ(buffer->SetCurrentPosition(1001), kOk);
-    uint32_t play = 0;
-    ASSERT_EQ(buffer->GetCurrentPosition(&play, nullptr), kOk);
-    EXPECT_EQ(play, 1000u);
-}
-
-TEST_F(SoundDevice, PlayTakesOnlyTheLoopingFlag)
-{
-    auto buffer = Make(kRingBytes);
-    EXPECT_EQ(buffer->Play(1, 0, kPlayLooping), kErrInvalidParam);
-    EXPECT_EQ(buffer->Play(0, 1, kPlayLooping), kErrInvalidParam);
-    EXPECT_EQ(buffer->Play(0, 0, 4), kErrInvalidParam);
-}
-
-TEST_F(SoundDevice, DescriptionsAreCheckedAsDirectSoundChecksThem)
+TEST_F(SoundDevice, DescriptionsLevelsVolumesAndFaultsAreCheckedAsDirectSoundChecksThem)
 {
     std::unique_ptr<SoundBuffer> buffer;
     BufferDescription description = Description(kRingBytes);
@@ -167,11 +148,8 @@ TEST_F(SoundDevice, DescriptionsAreCheckedAsDirectSoundChecksThem)
     format_ = Pcm(1, 16, 50);
     EXPECT_EQ(device_->CreateSoundBuffer(Description(kRingBytes), &buffer), kErrBadFormat);
     EXPECT_EQ(buffer, nullptr);
-}
 
-TEST_F(SoundDevice, VolumeNeedsTheControlAndStaysInRange)
-{
-    std::unique_ptr<SoundBuffer> buffer;
+    format_ = Pcm(kChannels, kBits, kRate);
     ASSERT_EQ(device_->CreateSoundBuffer(Description(kRingBytes, 0), &buffer), kOk);
     EXPECT_EQ(buffer->SetVolume(-100), kErrControlUnavail);
     buffer = Make(kRingBytes);
@@ -181,31 +159,13 @@ TEST_F(SoundDevice, VolumeNeedsTheControlAndStaysInRange)
     int32_t volume = 1;
     ASSERT_EQ(buffer->GetVolume(&volume), kOk);
     EXPECT_EQ(volume, kVolumeMin);
-}
 
-TEST_F(SoundDevice, BuffersNeedACooperativeLevelWithAWindow)
-{
     std::unique_ptr<sound::SoundDevice> fresh;
     ASSERT_EQ(DirectSoundCreate(&fresh), kOk);
-    std::unique_ptr<SoundBuffer> buffer;
     EXPECT_EQ(fresh->CreateSoundBuffer(Description(kRingBytes), &buffer), kErrPrioLevelNeeded);
     EXPECT_EQ(fresh->SetCooperativeLevel(0, kCooperativeNormal), kErrInvalidParam);
     EXPECT_EQ(fresh->SetCooperativeLevel(window_, 2), kErrInvalidParam);
-}
 
-TEST_F(SoundDevice, AFullHistoryCountsWhatNobodyRead)
-{
-    auto buffer = Make(kRingBytes);
-    ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
-    ZAVIVirtual_SoundAdvance(10000);
-    const ZAVIVIRTUAL_SOUND_STATE state = State();
-    EXPECT_EQ(state.bytesPlayed, 10u * kBytesPerSecond);
-    EXPECT_EQ(state.bytesUnread, 8u * kBytesPerSecond);
-    EXPECT_EQ(state.bytesLost, 2u * kBytesPerSecond);
-}
-
-TEST_F(SoundDevice, UnknownFaultsAndWindowsAreRefused)
-{
     EXPECT_EQ(ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_COUNT, 1), ZAVI_ERR_FAIL);
     ZAVIVIRTUAL_SOUND_STATE state = {};
     EXPECT_EQ(ZAVIVirtual_SoundGetState(NextWindow(), &state), ZAVI_ERR_FAIL);
@@ -244,29 +204,33 @@ protected:
     PositionNotify positions_[kPositions] = {};
 };
 
-TEST_F(Capture, EachPositionPassedSetsItsEvent)
+// Each notification position passed sets its event; the cursor loops round
+// the buffer and the microphone is silent; positions are set only while
+// stopped and inside the buffer; a stopped buffer captures nothing.
+TEST_F(Capture, PositionsPassedSetTheirEventsAndTheCursorLoops)
 {
     auto buffer = Make();
+    PositionNotify outside{kStep * kPositions, event_.get()};
+    EXPECT_EQ(buffer->SetNotificationPositions(1, &outside), kErrInvalidParam);
     ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut) << "stopped";
+    uint32_t capture = 1;
+    uint32_t read = 0;
+    ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), kOk);
+    EXPECT_EQ(capture, 0u);
+
     ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
-    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut);
+    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kErrInvalidCall);
     ZAVIVirtual_SoundAdvance(63); // 1008 bytes: short of offset 1023
     EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut);
     ZAVIVirtual_SoundAdvance(1); // 1024 bytes
     EXPECT_EQ(event_->Wait(0), kernel::WaitResult::Signalled);
-    uint32_t capture = 0;
-    uint32_t read = 0;
     ASSERT_EQ(buffer->GetCurrentPosition(&capture, &read), kOk);
     EXPECT_EQ(capture, kStep);
     EXPECT_EQ(read, kStep);
-}
 
-TEST_F(Capture, TheCursorLoopsRoundTheBufferAndTheMicrophoneIsSilent)
-{
-    auto buffer = Make();
-    ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
-    ZAVIVirtual_SoundAdvance(2000); // 32000 bytes of a 25600-byte ring
-    uint32_t capture = 0;
+    ZAVIVirtual_SoundAdvance(1936); // 32000 bytes of a 25600-byte ring
     ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), kOk);
     EXPECT_EQ(capture, 32000u - kStep * kPositions);
     const void *part1 = nullptr;
@@ -278,28 +242,8 @@ TEST_F(Capture, TheCursorLoopsRoundTheBufferAndTheMicrophoneIsSilent)
     EXPECT_EQ(bytes2, 424u);
     EXPECT_EQ(static_cast<const uint8_t *>(part1)[0], 0);
     ASSERT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kOk);
-}
-
-TEST_F(Capture, PositionsAreSetOnlyWhileStoppedAndInsideTheBuffer)
-{
-    auto buffer = Make();
-    PositionNotify outside{kStep * kPositions, event_.get()};
-    EXPECT_EQ(buffer->SetNotificationPositions(1, &outside), kErrInvalidParam);
-    ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
-    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kErrInvalidCall);
     ASSERT_EQ(buffer->Stop(), kOk);
     EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
-}
-
-TEST_F(Capture, AStoppedBufferCapturesNothing)
-{
-    auto buffer = Make();
-    ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
-    ZAVIVirtual_SoundAdvance(1000);
-    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut);
-    uint32_t capture = 1;
-    ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), kOk);
-    EXPECT_EQ(capture, 0u);
 }
 
 // In real time the ticker sets the events without anybody asking.

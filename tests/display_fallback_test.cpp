@@ -43,38 +43,33 @@ protected:
     }();
 };
 
-TEST_F(FallbackTest, Yv12RefusedInOneMemoryIsTakenFromTheOther)
+// The ladder of picture surfaces: YV12 in video memory, then in system
+// memory, then packed YUY2; a device without YV12 or without video memory
+// starts further down. Every rung shows the picture, and the next pictures
+// keep the rung's packing.
+TEST_F(FallbackTest, EveryRungOfTheSurfaceLadderShowsThePicture)
 {
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, 1);
-    Display display;
-    EXPECT_TRUE(ShowsAfterSetUp(display));
-}
-
-TEST_F(FallbackTest, Yv12RefusedInBothMemoriesFallsBackToPackedYuy2)
-{
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, 2);
-    Display display;
-    EXPECT_TRUE(ShowsAfterSetUp(display));
-    // A YUY2 surface is now in use: showing more pictures keeps packing.
-    picture_.Bars({kGreen, kWhite});
-    ASSERT_TRUE(Show(display, picture_));
-    const WindowPixels shown(window_);
-    EXPECT_TRUE(shown.AllNear(0, 0, 32, 32, Expected(kGreen)));
-    EXPECT_TRUE(shown.AllNear(32, 0, 64, 32, Expected(kWhite)));
-}
-
-TEST_F(FallbackTest, DeviceWithoutYv12UsesYuy2)
-{
-    UseMonitorWith(ZAVIVIRTUAL_MONITOR_NO_YV12);
-    Display display;
-    EXPECT_TRUE(ShowsAfterSetUp(display));
-}
-
-TEST_F(FallbackTest, DeviceWithoutVideoMemoryUsesSystemMemory)
-{
-    UseMonitorWith(ZAVIVIRTUAL_MONITOR_NO_HW_STRETCH | ZAVIVIRTUAL_MONITOR_NO_YV12);
-    Display display;
-    EXPECT_TRUE(ShowsAfterSetUp(display));
+    const struct {
+        const char *name;
+        uint32_t capabilities;
+        int yv12Refusals;
+    } rungs[] = {{"YV12 from the other memory", ZAVIVIRTUAL_MONITOR_DEFAULT, 1},
+                 {"YUY2 after both memories refused YV12", ZAVIVIRTUAL_MONITOR_DEFAULT, 2},
+                 {"device without YV12", ZAVIVIRTUAL_MONITOR_NO_YV12, 0},
+                 {"device without video memory", ZAVIVIRTUAL_MONITOR_NO_HW_STRETCH | ZAVIVIRTUAL_MONITOR_NO_YV12, 0}};
+    for (const auto &rung : rungs) {
+        SCOPED_TRACE(rung.name);
+        UseMonitorWith(rung.capabilities);
+        if (rung.yv12Refusals > 0) ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, rung.yv12Refusals);
+        Display display;
+        picture_.Bars({kRed, kBlue});
+        EXPECT_TRUE(ShowsAfterSetUp(display));
+        picture_.Bars({kGreen, kWhite});
+        ASSERT_TRUE(Show(display, picture_));
+        const WindowPixels shown(window_);
+        EXPECT_TRUE(shown.AllNear(0, 0, 32, 32, Expected(kGreen)));
+        EXPECT_TRUE(shown.AllNear(32, 0, 64, 32, Expected(kWhite)));
+    }
 }
 
 TEST_F(FallbackTest, NoYuvFormatAtAllFailsTheSetUpAndTheNextOneRetries)
@@ -104,27 +99,24 @@ TEST_F(FallbackTest, EachFailingSetUpStepFailsTheSetUp)
     }
 }
 
-TEST_F(FallbackTest, FailedLockDropsThePictureAndTheNextOneIsShown)
+// A failed lock, or surfaces found lost at the lock, drop the picture (the
+// lost ones are restored) and the next picture is shown.
+TEST_F(FallbackTest, AFailedOrLostLockDropsThePictureAndTheNextOneIsShown)
 {
-    Display display;
-    ASSERT_GE(display.SetUp(window_, 32, 16), 0);
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_LOCK, 1);
-    EXPECT_FALSE(Show(display, picture_));
-    EXPECT_TRUE(WindowPixels(window_).AllNear(0, 0, 64, 32, kDesktop));
-    ASSERT_TRUE(Show(display, picture_));
-    EXPECT_TRUE(Shows());
-}
-
-TEST_F(FallbackTest, LostSurfacesAreRestoredAndTheNextPictureIsShown)
-{
-    Display display;
-    ASSERT_TRUE(ShowsAfterSetUp(display));
-    ZAVIVirtual_LoseSurfaces();
-    ZAVIVirtual_FillScreens(kDesktopColour);
-    EXPECT_FALSE(Show(display, picture_)); // the lock finds the picture surface lost
-    EXPECT_TRUE(WindowPixels(window_).AllNear(0, 0, 64, 32, kDesktop));
-    ASSERT_TRUE(Show(display, picture_));
-    EXPECT_TRUE(Shows());
+    for (const bool lost : {false, true}) {
+        SCOPED_TRACE(lost ? "lost surfaces" : "failed lock");
+        Display display;
+        ASSERT_TRUE(ShowsAfterSetUp(display));
+        ZAVIVirtual_FillScreens(kDesktopColour);
+        if (lost)
+            ZAVIVirtual_LoseSurfaces();
+        else
+            ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_LOCK, 1);
+        EXPECT_FALSE(Show(display, picture_));
+        EXPECT_TRUE(WindowPixels(window_).AllNear(0, 0, 64, 32, kDesktop));
+        ASSERT_TRUE(Show(display, picture_));
+        EXPECT_TRUE(Shows());
+    }
 }
 
 TEST_F(FallbackTest, FailedFinalBlitRestoresAndRepaintRecovers)
@@ -140,21 +132,15 @@ TEST_F(FallbackTest, FailedFinalBlitRestoresAndRepaintRecovers)
     EXPECT_TRUE(Shows());
 }
 
-TEST_F(FallbackTest, FailedUnlockStopsThePresent)
+TEST_F(FallbackTest, AFailedUnlockOrClipperAttachStopsThePresent)
 {
-    Display display;
-    ASSERT_GE(display.SetUp(window_, 32, 16), 0);
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_UNLOCK, 1);
-    EXPECT_FALSE(Show(display, picture_));
-}
-
-TEST_F(FallbackTest, FailedClipperAttachStopsThePresent)
-{
-    Display display;
-    ASSERT_GE(display.SetUp(window_, 32, 16), 0);
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_SET_CLIPPER, 1);
-    EXPECT_FALSE(Show(display, picture_));
-    EXPECT_EQ(display.Repaint(), 0);
+    for (int call : {ZAVIVIRTUAL_CALL_UNLOCK, ZAVIVIRTUAL_CALL_SET_CLIPPER}) {
+        Display display;
+        ASSERT_GE(display.SetUp(window_, 32, 16), 0);
+        ZAVIVirtual_FailNext(call, 1);
+        EXPECT_FALSE(Show(display, picture_)) << call;
+        if (call == ZAVIVIRTUAL_CALL_SET_CLIPPER) EXPECT_EQ(display.Repaint(), 0);
+    }
 }
 
 } // namespace

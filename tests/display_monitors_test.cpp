@@ -6,6 +6,9 @@
 #include "display/display_devices.h"
 #include "display/monitor_mapping.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace display_test {
 namespace {
 
@@ -70,71 +73,54 @@ TEST_F(MonitorTest, MappingGivesTheWholeWindowInTheMonitorsCoordinates)
     EXPECT_FALSE(MapToMonitor(Rect{0, 0, 50, 50}, monitors[1] + 1000, mapped));
 }
 
-TEST_F(MonitorTest, WindowStraddlingTwoMonitorsShowsEachPartOnItsMonitor)
+// Windows over monitors of any geometry (negative coordinates, gaps in the
+// desktop, a device refusing YV12 that gets its own YUY2 packing): each part
+// of the picture lands on its monitor, and nothing outside the window is
+// drawn.
+TEST_F(MonitorTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
 {
-    // The second monitor sits left of the primary one, at negative x.
-    UseMonitors({{0, 0, 320, 240}, {-320, 0, 320, 240}});
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(-160, 40, 320, 160, 1);
-    TestPicture picture(64, 32);
-    picture.Bars({kRed, kGreen, kBlue, kWhite});
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-
-    const WindowPixels shown(window);
-    EXPECT_TRUE(shown.AllNear(0, 0, 80, 160, Expected(kRed)));     // on the left monitor
-    EXPECT_TRUE(shown.AllNear(80, 0, 160, 160, Expected(kGreen))); // on the left monitor
-    EXPECT_TRUE(shown.AllNear(160, 0, 240, 160, Expected(kBlue))); // on the primary monitor
-    EXPECT_TRUE(shown.AllNear(240, 0, 320, 160, Expected(kWhite)));
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(-161, 100))), kDesktop));
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(160, 100))), kDesktop));
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(0, 39))), kDesktop));
-}
-
-TEST_F(MonitorTest, WindowOverThreeMonitorsAndAGapInTheDesktop)
-{
-    // Primary at 0,0; one to its left; one above that one. Above the
-    // primary there is no monitor at all.
-    UseMonitors({{0, 0, 200, 150}, {-200, 0, 200, 150}, {-200, -150, 200, 150}});
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(-100, -60, 200, 120, 1);
-    TestPicture picture(32, 32);
-    picture.Quadrants(kRed, kGreen, kBlue, kWhite);
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-
-    const WindowPixels shown(window);
-    EXPECT_TRUE(shown.AllNear(0, 0, 100, 60, Expected(kRed)));      // the top-left monitor
-    EXPECT_TRUE(shown.AllNear(0, 60, 100, 120, Expected(kBlue)));   // the left monitor
-    EXPECT_TRUE(shown.AllNear(100, 60, 200, 120, Expected(kWhite))); // the primary monitor
-    EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(50, -10), -1);            // nobody's screen
-}
-
-TEST_F(MonitorTest, WindowEntirelyOnTheSecondMonitorSkipsTheFirst)
-{
-    UseMonitors({{0, 0, 160, 120}, {160, -40, 160, 200}});
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(200, -20, 80, 60, 1);
-    TestPicture picture(32, 32);
-    picture.Fill(kBlue);
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 80, 60, Expected(kBlue)));
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(199, 0))), kDesktop));
-}
-
-TEST_F(MonitorTest, DevicesOfDifferentSurfaceFormatsEachGetTheirOwnPacking)
-{
-    // The left monitor refuses YV12 and gets a YUY2 picture surface; the
-    // picture must look the same on both.
-    UseMonitors({{0, 0, 160, 120}, {-160, 0, 160, 120, ZAVIVIRTUAL_MONITOR_NO_YV12}});
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(-64, 0, 128, 64, 1);
-    TestPicture picture(64, 32);
-    picture.Bars({kRed, kGreen, kBlue, kGrey});
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-    const WindowPixels shown(window);
-    EXPECT_TRUE(shown.AllNear(0, 0, 32, 64, Expected(kRed)));
-    EXPECT_TRUE(shown.AllNear(32, 0, 64, 64, Expected(kGreen)));
-    EXPECT_TRUE(shown.AllNear(64, 0, 96, 64, Expected(kBlue)));
-    EXPECT_TRUE(shown.AllNear(96, 0, 128, 64, Expected(kGrey)));
+    struct Region {
+        int32_t left, top, right, bottom;
+        Yuv colour;
+    };
+    const struct Layout {
+        const char *what;
+        std::function<void()> monitors;
+        int32_t x, y, width, height;
+        std::vector<Yuv> bars; // none: quadrants red, green, blue, white
+        std::vector<Region> shown;
+        std::vector<std::pair<int32_t, int32_t>> desktop; // screen points left alone
+    } layouts[] = {
+        {"straddling a monitor at negative x", [&] { UseMonitors({{0, 0, 320, 240}, {-320, 0, 320, 240}}); },
+         -160, 40, 320, 160, {kRed, kGreen, kBlue, kWhite},
+         {{0, 0, 80, 160, kRed}, {80, 0, 160, 160, kGreen}, {160, 0, 240, 160, kBlue}, {240, 0, 320, 160, kWhite}},
+         {{-161, 100}, {160, 100}, {0, 39}}},
+        {"three monitors and a gap", [&] { UseMonitors({{0, 0, 200, 150}, {-200, 0, 200, 150}, {-200, -150, 200, 150}}); },
+         -100, -60, 200, 120, {},
+         {{0, 0, 100, 60, kRed}, {0, 60, 100, 120, kBlue}, {100, 60, 200, 120, kWhite}}, {}},
+        {"entirely on the second monitor", [&] { UseMonitors({{0, 0, 160, 120}, {160, -40, 160, 200}}); },
+         200, -20, 80, 60, {kBlue}, {{0, 0, 80, 60, kBlue}}, {{199, 0}}},
+        {"a device without YV12", [&] { UseMonitors({{0, 0, 160, 120}, {-160, 0, 160, 120, ZAVIVIRTUAL_MONITOR_NO_YV12}}); },
+         -64, 0, 128, 64, {kRed, kGreen, kBlue, kGrey},
+         {{0, 0, 32, 64, kRed}, {32, 0, 64, 64, kGreen}, {64, 0, 96, 64, kBlue}, {96, 0, 128, 64, kGrey}}, {}},
+    };
+    for (const Layout &layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        layout.monitors();
+        const ZAVI_HWND window = ZAVIVirtual_CreateWindow(layout.x, layout.y, layout.width, layout.height, 1);
+        TestPicture picture(64, 32);
+        if (layout.bars.empty())
+            picture.Quadrants(kRed, kGreen, kBlue, kWhite);
+        const auto step = static_cast<uint32_t>(64 / std::max<size_t>(1, layout.bars.size()));
+        for (uint32_t bar = 0; bar < layout.bars.size(); ++bar) picture.Paint(bar * step, 0, bar * step + step, 32, layout.bars[bar]);
+        Display display;
+        ASSERT_TRUE(SetUpAndShow(display, window, picture));
+        const WindowPixels shown(window);
+        for (const Region &r : layout.shown) EXPECT_TRUE(shown.AllNear(r.left, r.top, r.right, r.bottom, Expected(r.colour)));
+        for (const auto &[x, y] : layout.desktop)
+            EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(x, y))), kDesktop)) << x << "," << y;
+    }
+    EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(50, -10), -1) << "nobody's screen";
 }
 
 TEST_F(MonitorTest, PlayersBuiltBeforeARegatheringKeepTheirDevices)

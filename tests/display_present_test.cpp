@@ -1,5 +1,7 @@
 // The renderer on the virtual screen: stretching onto the window, hidden
 // and minimised windows, moves and resizes, size changes, repaint and clear.
+#include <memory>
+
 #include "display_test_scene.h"
 
 namespace display_test {
@@ -30,30 +32,30 @@ TEST_F(PresentTest, PictureIsStretchedOntoTheWholeClientArea)
     EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(240, 129))), kDesktop));
 }
 
-TEST_F(PresentTest, HiddenWindowShowsNothingUntilItIsShown)
+// Presents that show nothing yet succeed: a hidden window (until it is
+// shown), a minimised one, a display not set up.
+TEST_F(PresentTest, HiddenMinimisedOrNotSetUpShowsNothingAndSucceeds)
 {
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 0);
     TestPicture picture(32, 32);
     picture.Fill(kBlue);
+    const ZAVI_HWND hidden = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 0);
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
+    ASSERT_GE(display.SetUp(hidden, 32, 32), 0);
     EXPECT_TRUE(Show(display, picture));
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, kDesktop));
+    EXPECT_TRUE(WindowPixels(hidden).AllNear(0, 0, 64, 64, kDesktop));
+    ZAVIVirtual_ShowWindow(hidden, 1);
+    EXPECT_TRUE(Show(display, picture));
+    EXPECT_TRUE(WindowPixels(hidden).AllNear(0, 0, 64, 64, Expected(kBlue)));
 
-    ZAVIVirtual_ShowWindow(window, 1);
-    EXPECT_TRUE(Show(display, picture));
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kBlue)));
-}
-
-TEST_F(PresentTest, MinimisedWindowGetsNoBlitAndPresentStillSucceeds)
-{
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(10, 10, 0, 0, 1);
-    TestPicture picture(32, 32);
-    picture.Fill(kRed);
-    Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
-    EXPECT_TRUE(Show(display, picture));
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(10, 10))), kDesktop));
+    ZAVIVirtual_FillScreens(kDesktopColour);
+    const ZAVI_HWND minimised = ZAVIVirtual_CreateWindow(100, 100, 0, 0, 1);
+    Display onMinimised;
+    ASSERT_GE(onMinimised.SetUp(minimised, 32, 32), 0);
+    EXPECT_TRUE(Show(onMinimised, picture));
+    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(100, 100))), kDesktop));
+    Display notSetUp;
+    EXPECT_TRUE(Show(notSetUp, picture));
+    EXPECT_TRUE(WindowPixels(hidden).AllNear(0, 0, 64, 64, kDesktop));
 }
 
 TEST_F(PresentTest, MovedAndResizedWindowIsFilledAtTheNextPicture)
@@ -76,7 +78,8 @@ TEST_F(PresentTest, MovedAndResizedWindowIsFilledAtTheNextPicture)
 TEST_F(PresentTest, PictureOfAnotherSizeIsShownAfterSettingUpAgain)
 {
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 96, 48, 1);
-    Display display;
+    auto owned = std::make_unique<Display>();
+    Display &display = *owned;
     ASSERT_GE(display.SetUp(window, 64, 32), 0);
     EXPECT_EQ(display.SurfaceWidth(), 64);
     EXPECT_EQ(display.SurfaceHeight(), 32u);
@@ -96,31 +99,9 @@ TEST_F(PresentTest, PictureOfAnotherSizeIsShownAfterSettingUpAgain)
     EXPECT_TRUE(shown.AllNear(2, 2, 30, 46, Expected(kBlue)));
     EXPECT_TRUE(shown.AllNear(34, 2, 62, 46, Expected(kGrey)));
     EXPECT_TRUE(shown.AllNear(66, 2, 94, 46, Expected(kRed)));
-}
-
-TEST_F(PresentTest, DestructionReleasesEveryObject)
-{
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 32, 32, 1);
-    {
-        Display display;
-        ASSERT_GE(display.SetUp(window, 32, 32), 0);
-        EXPECT_GT(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0);
-    }
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), 0);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 0);
-}
-
-TEST_F(PresentTest, RepaintShowsTheLastPictureAgain)
-{
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
-    TestPicture picture(32, 32);
-    picture.Fill(kGreen);
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-    ZAVIVirtual_FillScreens(kDesktopColour);
-    EXPECT_EQ(display.Repaint(), 0);
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kGreen)));
+    owned.reset();
+    for (int32_t kind : {ZAVIVIRTUAL_OBJECT_SURFACE, ZAVIVIRTUAL_OBJECT_CLIPPER, ZAVIVIRTUAL_OBJECT_DRIVER})
+        EXPECT_EQ(ZAVIVirtual_LiveObjects(kind), 0) << "destruction releases every object";
 }
 
 int repaintCalls = 0;
@@ -132,7 +113,10 @@ void ZAVI_CALL CountRepaint(uintptr_t context, int32_t width, int32_t, uintptr_t
     repaintWidth = width;
 }
 
-TEST_F(PresentTest, RepaintBeforeAnyPictureOnlyCallsTheDrawCallback)
+// Repaint before any picture only calls the draw callback (and without a
+// window not even that); after a picture it shows it again; a clear fills
+// the picture surfaces, shown at the next repaint.
+TEST_F(PresentTest, RepaintShowsTheLastPictureAndClearShowsAtTheNextRepaint)
 {
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
     Display display;
@@ -140,36 +124,24 @@ TEST_F(PresentTest, RepaintBeforeAnyPictureOnlyCallsTheDrawCallback)
     repaintCalls = 0;
     display.RegisterDrawCallback(CountRepaint, 0, 0);
     EXPECT_EQ(display.Repaint(), 0);
-    EXPECT_EQ(repaintCalls, 0); // no window yet: nothing visible to draw on
+    EXPECT_EQ(repaintCalls, 0);
     ASSERT_GE(display.SetUp(window, 48, 32), 0);
     EXPECT_EQ(display.Repaint(), 0);
     EXPECT_EQ(repaintCalls, 1);
     EXPECT_EQ(repaintWidth, 48);
-}
 
-TEST_F(PresentTest, ClearFillsThePictureSurfacesAndShowsAtTheNextRepaint)
-{
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
+    Display shown;
     TestPicture picture(32, 32);
-    picture.Fill(kWhite);
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-    display.Clear(0);
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kWhite))); // nothing presented yet
-    EXPECT_EQ(display.Repaint(), 0);
-    // Every byte of a cleared YUV surface is 0, which the display shows as
-    // the colour of Y = Cb = Cr = 0.
+    picture.Fill(kGreen);
+    ASSERT_TRUE(SetUpAndShow(shown, window, picture));
+    ZAVIVirtual_FillScreens(kDesktopColour);
+    EXPECT_EQ(shown.Repaint(), 0);
+    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kGreen)));
+    shown.Clear(0);
+    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kGreen))); // nothing presented yet
+    EXPECT_EQ(shown.Repaint(), 0);
+    // Every byte of a cleared YUV surface is 0: the colour of Y = Cb = Cr = 0.
     EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(Yuv{0, 0, 0})));
-}
-
-TEST_F(PresentTest, PresentWithoutSetUpShowsNothing)
-{
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
-    TestPicture picture(32, 32);
-    picture.Fill(kRed);
-    Display display;
-    EXPECT_TRUE(Show(display, picture));
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, kDesktop));
 }
 
 TEST_F(PresentTest, PictureLargerThanItsSurfacesIsCutToThem)

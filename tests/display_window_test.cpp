@@ -2,6 +2,7 @@
 // rectangle of the picture stretched onto a second window.
 #include "display_test_scene.h"
 
+#include <functional>
 #include <memory>
 
 namespace display_test {
@@ -38,19 +39,15 @@ TEST_F(WindowTest, ChangeWindowMovesTheOutput)
     EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 64, 64, kDesktop));
 }
 
-TEST_F(WindowTest, ChangeToTheSameWindowChangesNothing)
+// A change to the same window makes no clipper (a failing one would show);
+// a new window's clipper that cannot be made or bound is reported.
+TEST_F(WindowTest, ChangeWindowMakesAClipperOnlyForANewWindow)
 {
     ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
     const int32_t clippers = ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER);
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1); // would fail if a clipper were made
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1);
     EXPECT_EQ(display_->ChangeWindow(main_), 0);
     EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), clippers);
-}
-
-TEST_F(WindowTest, ChangeWindowReportsAClipperFailure)
-{
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1);
     EXPECT_LT(display_->ChangeWindow(second_), 0);
     ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BIND_CLIPPER, 1);
     EXPECT_LT(display_->ChangeWindow(second_), 0);
@@ -94,9 +91,6 @@ TEST_F(WindowTest, PartDisplayRectangleMustLieInsideThePicture)
                                 ZAVI_RECT{9, 0, 8, 16}}) {
         EXPECT_EQ(display_->SetPartDisplay(second_, &bad), -1);
     }
-    // An invalid rectangle switched the part display off.
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
 }
 
 TEST_F(WindowTest, PartDisplayClipperFailuresHaveTheirCodes)
@@ -110,55 +104,48 @@ TEST_F(WindowTest, PartDisplayClipperFailuresHaveTheirCodes)
     EXPECT_EQ(display_->SetPartDisplay(third, &whole), -3);
 }
 
-TEST_F(WindowTest, PartDisplayIsSwitchedOffByANullWindowOrRectangle)
+// Part display that draws nothing in the second window: switched off by a
+// null rectangle or window or an invalid rectangle, a hidden window, a new
+// set-up (until a new window is given: the same window changes only the
+// rectangle). In the display window itself it is not drawn either.
+TEST_F(WindowTest, PartDisplayThatIsOffHiddenOrDroppedDrawsNothing)
 {
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
     const ZAVI_RECT whole{0, 0, 32, 32};
-    ASSERT_EQ(display_->SetPartDisplay(second_, &whole), 0);
-    EXPECT_EQ(display_->SetPartDisplay(second_, nullptr), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
-
-    ASSERT_EQ(display_->SetPartDisplay(second_, &whole), 0);
-    EXPECT_EQ(display_->SetPartDisplay(0, &whole), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
-}
-
-TEST_F(WindowTest, HiddenPartDisplayWindowShowsNothing)
-{
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
-    const ZAVI_RECT whole{0, 0, 32, 32};
-    ASSERT_EQ(display_->SetPartDisplay(second_, &whole), 0);
-    ZAVIVirtual_ShowWindow(second_, 0);
-    EXPECT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
-}
-
-TEST_F(WindowTest, PartDisplayInTheDisplayWindowItselfIsNotDrawn)
-{
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
+    const ZAVI_RECT tooWide{0, 0, 33, 32};
+    const struct {
+        const char *what;
+        std::function<void(Display &)> change;
+    } cases[] = {
+        {"null rectangle", [&](Display &d) { EXPECT_EQ(d.SetPartDisplay(second_, nullptr), 0); }},
+        {"null window", [&](Display &d) { EXPECT_EQ(d.SetPartDisplay(0, &whole), 0); }},
+        {"invalid rectangle", [&](Display &d) { EXPECT_EQ(d.SetPartDisplay(second_, &tooWide), -1); }},
+        {"hidden window", [&](Display &) { ZAVIVirtual_ShowWindow(second_, 0); }},
+        {"new set-up", [&](Display &d) { ASSERT_TRUE(SetUpAndShow(d, main_, picture_)); }},
+        {"new set-up, same window again", [&](Display &d) {
+             ASSERT_TRUE(SetUpAndShow(d, main_, picture_));
+             EXPECT_EQ(d.SetPartDisplay(second_, &whole), 0);
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Display display;
+        ASSERT_GE(display.SetUp(main_, 32, 32), 0);
+        ASSERT_EQ(display.SetPartDisplay(second_, &whole), 0);
+        c.change(display);
+        ZAVIVirtual_FillScreens(kDesktopColour);
+        ASSERT_TRUE(Show(display, picture_));
+        EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
+        ZAVIVirtual_ShowWindow(second_, 1);
+    }
     const ZAVI_RECT bottomRight{16, 16, 32, 32};
+    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
     ASSERT_EQ(display_->SetPartDisplay(main_, &bottomRight), 0);
     ASSERT_TRUE(Show(*display_, picture_));
     EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 32, 32, Expected(kRed)));
-}
-
-TEST_F(WindowTest, ReSetUpDropsThePartDisplayUntilANewWindowIsGiven)
-{
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
-    const ZAVI_RECT whole{0, 0, 32, 32};
-    ASSERT_EQ(display_->SetPartDisplay(second_, &whole), 0);
-    ASSERT_TRUE(SetUpAndShow(*display_, main_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
-    EXPECT_EQ(display_->SetPartDisplay(second_, &whole), 0); // same window: only the rectangle
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
-
     const ZAVI_HWND third = ZAVIVirtual_CreateWindow(200, 0, 40, 40, 1);
     ASSERT_EQ(display_->SetPartDisplay(third, &whole), 0);
     ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(third).AllNear(0, 0, 20, 20, Expected(kRed)));
+    EXPECT_TRUE(WindowPixels(third).AllNear(0, 0, 20, 20, Expected(kRed))) << "a new window after a new set-up";
 }
 
 } // namespace

@@ -38,10 +38,7 @@ TEST(FrameCacheLifecycle, ConstructedCacheRefusesEverythingUntilPrepared)
     ASSERT_TRUE(cache.Prepare()) << "a released cache can be prepared again";
     EXPECT_EQ(Put(cache, 4, 10), ZAVI_OK);
     ExpectTake(cache, 4, 10);
-}
 
-TEST(FrameCacheLifecycle, PreparedSizesOfEachKind)
-{
     FrameCache motion(kMotionVectorCacheGeometry);
     VideoFrameCache video;
     ASSERT_TRUE(motion.Prepare());
@@ -50,7 +47,6 @@ TEST(FrameCacheLifecycle, PreparedSizesOfEachKind)
     EXPECT_EQ(motion.DescriptorCount(), 100);
     EXPECT_EQ(video.RingSize(), 2097152);
     EXPECT_EQ(video.DescriptorCount(), 204);
-
     ASSERT_TRUE(video.Resize(kFileVideoRingBytes));
     EXPECT_EQ(video.DescriptorCount(), 307);
     ASSERT_TRUE(video.Prepare()) << "prepare goes back to the prepared ring";
@@ -76,123 +72,33 @@ TEST(FrameCacheLimits, PacketLengthsAndNullPackets)
     ExpectTake(cache, 2, kAudioRing);
 }
 
-TEST(FrameCacheDescriptorRing, FullDescriptorRingStartsAfresh)
+// The descriptor ring and the byte ring running full, as scripts (see
+// RunScript) on the audio cache: 20480 bytes and 100 descriptors.
+TEST(FrameCacheRings, FramesAreKeptUnlessTheirBytesOrDescriptorsAreNeeded)
 {
-    FrameCache cache(kAudioCacheGeometry);
-    ASSERT_TRUE(cache.Prepare());
-    for (uint32_t id = 1; id <= 99; ++id)
-        ASSERT_EQ(Put(cache, id, 100), ZAVI_OK);
-    EXPECT_EQ(cache.Count(), 99) << "N - 1 frames fit";
-
-    EXPECT_EQ(Put(cache, 100, 100), ZAVI_OK);
-    EXPECT_EQ(cache.Count(), 1) << "the 100th frame empties the cache first";
-    ExpectTake(cache, 100, 100);
-
-    // With frames taken, the limit is still N - 1 queued frames.
-    for (uint32_t id = 101; id <= 150; ++id)
-        ASSERT_EQ(Put(cache, id, 100), ZAVI_OK);
-    for (uint32_t id = 101; id <= 110; ++id)
-        ExpectTake(cache, id, 100);
-    for (uint32_t id = 151; id <= 209; ++id)
-        ASSERT_EQ(Put(cache, id, 100), ZAVI_OK);
-    EXPECT_EQ(cache.Count(), 99);
-    EXPECT_EQ(Put(cache, 210, 100), ZAVI_OK);
-    EXPECT_EQ(cache.Count(), 1);
-    ExpectTake(cache, 210, 100);
-}
-
-// Stores frames 1, 2 and 3 back to back from offset 0 and takes 1 and 2,
-// so 2 is the last-taken frame and 3 the only one queued.
-void ThreeStoredTwoTaken(FrameCache &cache, int32_t first, int32_t second, int32_t third)
-{
-    ASSERT_TRUE(cache.Prepare());
-    ASSERT_EQ(Put(cache, 1, first), ZAVI_OK);
-    ASSERT_EQ(Put(cache, 2, second), ZAVI_OK);
-    ASSERT_EQ(Put(cache, 3, third), ZAVI_OK);
-    ExpectTake(cache, 1, first);
-    ExpectTake(cache, 2, second);
-}
-
-// 1 and 2 (5000 bytes each) are taken, 3 (10000 bytes at 10000) is queued,
-// and 4 (1000 bytes) has wrapped to offset 0 behind the last-taken frame:
-// the write offset is 1000 and the oldest frame starts at 10000.
-void QueueWrappedBehindLastTaken(FrameCache &cache)
-{
-    ThreeStoredTwoTaken(cache, 5000, 5000, 10000);
-    ASSERT_EQ(Put(cache, 4, 1000), ZAVI_OK);
-    ASSERT_EQ(cache.Count(), 2);
-}
-
-TEST(FrameCacheByteRing, PacketStraddlingTheEndGoesToOffsetZero)
-{
-    for (const int32_t tail : {480, 481}) {
-        // 480 bytes are left before the end: exactly that many still fit
-        // behind the queued frame; one more wraps, and with nothing taken
-        // the wrap starts afresh.
+    // 1 and 2 (5000 bytes each) taken, 3 (10000 bytes at 10000) queued, 4
+    // (1000 bytes) wrapped to offset 0 behind the last-taken frame.
+    const std::string wrapped = "a1:5000 a2:5000 a3:10000 t1 t2 a4:1000 =2 ";
+    const struct {
+        const char *what;
+        std::string script;
+    } cases[] = {
+        {"N - 1 queued frames fit; the Nth starts afresh",
+         "a1-99:100 =99 a100:100 =1 t100 a101-150:100 t101-110 a151-209:100 =99 a210:100 =1 t210"},
+        {"480 bytes left fit behind the queued frame", "a1:20000 a2:480 =2"},
+        {"one more wraps and, nothing taken, starts afresh", "a1:20000 a2:481 =1 t2"},
+        {"a wrap ending where the last-taken frame starts", "a1:8000 a2:8000 a3:4000 t1 t2 a4:8000 =2 t3 t4"},
+        {"a wrap one byte beyond it", "a1:8000 a2:8000 a3:4000 t1 t2 a4:8001 =1 t4"},
+        {"a wrap with nothing taken", "a1:15000 a2:6000 =1 t2"},
+        {"a second wrap never writes over 4 and 5 near offset 0", wrapped + "t3 a5:15000 =2 a6:5000 =1 t6"},
+        {"ending exactly where 3 starts; then the ring is full to the byte", wrapped + "a5:9000 =3 a6:1 =1 t6"},
+        {"one byte into 3", wrapped + "a5:9001 =1 t5"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         FrameCache cache(kAudioCacheGeometry);
         ASSERT_TRUE(cache.Prepare());
-        ASSERT_EQ(Put(cache, 1, 20000), ZAVI_OK);
-        ASSERT_EQ(Put(cache, 2, tail), ZAVI_OK);
-        EXPECT_EQ(cache.Count(), tail == 480 ? 2 : 1) << tail;
-    }
-    {
-        // 2 starts at 8000 and the write offset ends 480 bytes before the end.
-        FrameCache cache(kAudioCacheGeometry);
-        ThreeStoredTwoTaken(cache, 8000, 8000, 4000);
-        ASSERT_EQ(Put(cache, 4, 8000), ZAVI_OK) << "ends where the last-taken frame starts";
-        EXPECT_EQ(cache.Count(), 2) << "3 stays queued";
-        ExpectTake(cache, 3, 4000);
-        ExpectTake(cache, 4, 8000);
-    }
-    {
-        FrameCache cache(kAudioCacheGeometry);
-        ThreeStoredTwoTaken(cache, 8000, 8000, 4000);
-        ASSERT_EQ(Put(cache, 4, 8001), ZAVI_OK) << "one byte beyond the last-taken frame's offset";
-        EXPECT_EQ(cache.Count(), 1);
-        ExpectTake(cache, 4, 8001);
-    }
-    {
-        FrameCache cache(kAudioCacheGeometry);
-        ASSERT_TRUE(cache.Prepare());
-        ASSERT_EQ(Put(cache, 1, 15000), ZAVI_OK);
-        ASSERT_EQ(Put(cache, 2, 6000), ZAVI_OK) << "nothing taken yet";
-        EXPECT_EQ(cache.Count(), 1);
-        ExpectTake(cache, 2, 6000);
-    }
-}
-
-TEST(FrameCacheByteRing, QueuedFramesAreNeverOverwritten)
-{
-    // A second wrap must not write over 4 and 5 near offset 0, even though
-    // the packet is shorter than the last-taken frame's offset.
-    FrameCache cache(kAudioCacheGeometry);
-    QueueWrappedBehindLastTaken(cache);
-    ExpectTake(cache, 3, 10000);
-    ASSERT_EQ(Put(cache, 5, 15000), ZAVI_OK); // 1000..16000, fits
-    EXPECT_EQ(cache.Count(), 2);
-    ASSERT_EQ(Put(cache, 6, 5000), ZAVI_OK); // would land on 4 and 5
-    EXPECT_EQ(cache.Count(), 1);
-    ExpectTake(cache, 6, 5000);
-}
-
-TEST(FrameCacheByteRing, PacketThatFitsBeforeTheEndMustNotReachTheOldestFrame)
-{
-    {
-        FrameCache cache(kAudioCacheGeometry);
-        QueueWrappedBehindLastTaken(cache);
-        ASSERT_EQ(Put(cache, 5, 9000), ZAVI_OK) << "ends exactly where 3 starts";
-        EXPECT_EQ(cache.Count(), 3);
-        // The ring is now full to the byte: even one more byte lands on 3.
-        ASSERT_EQ(Put(cache, 6, 1), ZAVI_OK);
-        EXPECT_EQ(cache.Count(), 1);
-        ExpectTake(cache, 6, 1);
-    }
-    {
-        FrameCache cache(kAudioCacheGeometry);
-        QueueWrappedBehindLastTaken(cache);
-        ASSERT_EQ(Put(cache, 5, 9001), ZAVI_OK) << "one byte into 3";
-        EXPECT_EQ(cache.Count(), 1);
-        ExpectTake(cache, 5, 9001);
+        model::RunScript(cache, c.script);
     }
 }
 

@@ -19,8 +19,6 @@ using model::kKeyFrameB;
 using model::Put;
 
 constexpr int32_t kVideoRing = 2097152;
-constexpr int32_t kDescriptors = 204;
-constexpr int32_t kFrame = 100000; // twenty of them fill the ring to 2000000
 
 uint16_t TypeOf(uint32_t id, std::initializer_list<uint32_t> keys)
 {
@@ -36,19 +34,6 @@ void PutRun(VideoFrameCache &cache, uint32_t first, uint32_t last, int32_t lengt
 {
     for (uint32_t id = first; id <= last; ++id)
         ASSERT_EQ(Put(cache, id, length, TypeOf(id, keys)), ZAVI_OK) << "frame " << id;
-}
-
-// Runs `scenario` on a freshly prepared cache twice: with a dependent frame
-// and with a key frame as the frame that arrives when room is short.
-template <class Scenario>
-void ForDependentAndKeyFrame(Scenario scenario)
-{
-    for (const uint16_t incoming : {kDependentFrameA, kKeyFrameA}) {
-        SCOPED_TRACE(incoming);
-        VideoFrameCache cache;
-        ASSERT_TRUE(cache.Prepare());
-        scenario(cache, incoming);
-    }
 }
 
 TEST(VideoCacheKeyFrames, FreshCacheStartsWithAKeyFrame)
@@ -122,154 +107,46 @@ TEST(VideoCacheKeyFrames, ChangeOfTimeStampFlagEmptiesBeforeTheKeyFrameCheck)
     EXPECT_EQ(cache.Count(), 2);
 }
 
-TEST(VideoCacheLimits, PacketAsLongAsTheRing)
+// Limits, the descriptor ring and the byte ring running full, and drops to
+// the next key frame, as scripts (see RunScript) on the prepared video cache:
+// 2097152 bytes, 204 descriptors. Room is made by dropping up to the next key
+// frame; an incoming dependent frame that found nothing to keep is refused,
+// a key frame is stored.
+TEST(VideoCacheRings, RoomIsMadeUpToTheNextKeyFrame)
 {
-    VideoFrameCache cache;
-    ASSERT_TRUE(cache.Prepare());
-    EXPECT_EQ(Put(cache, 1, kVideoRing, kDependentFrameA), ZAVI_ERR_FAIL);
-    EXPECT_EQ(Put(cache, 2, kVideoRing + 1, kKeyFrameA), ZAVI_ERR_INVALID_ARG);
-    EXPECT_EQ(Put(cache, 3, kVideoRing, kKeyFrameA), ZAVI_OK);
-    ExpectTake(cache, 3, kVideoRing, kKeyFrameA);
-    EXPECT_EQ(cache.Insert(nullptr, 10, kKeyFrameA, 1, 1), ZAVI_ERR_INVALID_ARG);
-}
-
-TEST(VideoCacheDescriptorRing, FullRingDropsUpToTheNextKeyFrame)
-{
-    VideoFrameCache cache;
-    ASSERT_TRUE(cache.Prepare());
-    PutRun(cache, 1, 20, 100, {1, 10});
-    ExpectTake(cache, 1, 100, kKeyFrameA);
-    PutRun(cache, 21, kDescriptors, 100, {});
-    ASSERT_EQ(cache.Count(), kDescriptors - 1);
-
-    // Frames 2..9 go; frame 10 is a key frame and starts the queue.
-    ASSERT_EQ(Put(cache, 205, 100, kDependentFrameA), ZAVI_OK);
-    EXPECT_EQ(cache.Count(), kDescriptors - 1 - 8 + 1);
-    ExpectTake(cache, 10, 100, kKeyFrameA);
-    ExpectTake(cache, 11, 100, kDependentFrameA);
-}
-
-TEST(VideoCacheDescriptorRing, FullRingWithNothingTakenEmpties)
-{
-    ForDependentAndKeyFrame([](VideoFrameCache &cache, uint16_t incoming) {
-        PutRun(cache, 1, kDescriptors - 1, 100, {1, 50});
-        ASSERT_EQ(cache.Count(), kDescriptors - 1);
-        if (incoming == kDependentFrameA) {
-            EXPECT_EQ(Put(cache, 500, 100, incoming), ZAVI_ERR_FAIL);
-            EXPECT_EQ(cache.Count(), 0);
-            return;
-        }
-        // The key frame that had to empty the cache is stored and what
-        // depends on it is accepted.
-        EXPECT_EQ(Put(cache, 500, 100, incoming), ZAVI_OK);
-        EXPECT_EQ(Put(cache, 501, 100, kDependentFrameA), ZAVI_OK);
-        EXPECT_EQ(cache.Count(), 2);
-        ExpectTake(cache, 500, 100, kKeyFrameA);
-    });
-}
-
-TEST(VideoCacheByteRing, StraddlingPacketWithNothingTaken)
-{
-    VideoFrameCache cache;
-    ASSERT_TRUE(cache.Prepare());
-    ASSERT_EQ(Put(cache, 1, 1500000, kKeyFrameA), ZAVI_OK);
-    EXPECT_EQ(Put(cache, 2, 600000, kDependentFrameA), ZAVI_ERR_FAIL);
-    EXPECT_EQ(cache.Count(), 0) << "the cache was emptied to make room";
-
-    ASSERT_EQ(Put(cache, 3, 1500000, kKeyFrameA), ZAVI_OK);
-    ASSERT_EQ(Put(cache, 4, 600000, kKeyFrameB), ZAVI_OK);
-    EXPECT_EQ(cache.Count(), 1);
-    ExpectTake(cache, 4, 600000, kKeyFrameB);
-}
-
-TEST(VideoCacheByteRing, StraddlingPacketDropsOnlyWhatItWouldOverwrite)
-{
-    // Frames 1..20 of 100000 bytes at offsets 0..1900000; 1 and 4 are key
-    // frames. After taking 1 and 2, frame 3 at 200000 is the oldest.
-    auto twoTaken = [](VideoFrameCache &cache) {
-        ASSERT_TRUE(cache.Prepare());
-        PutRun(cache, 1, 20, kFrame, {1, 4});
-        ExpectTake(cache, 1, kFrame, kKeyFrameA);
-        ExpectTake(cache, 2, kFrame, kDependentFrameA);
+    const std::string twoTaken = "k1:100000 d2-3:100000 k4:100000 d5-20:100000 t1 t2 "; // 3 at 200000 is the oldest
+    const std::string fullRing = "k1:100 d2-49:100 k50:100 d51-203:100 =203 ";
+    // 16..21 at the end of the ring, 22..31 at its start: a packet that wraps
+    // again must not write over 22..31, although shorter than 16's offset.
+    const std::string wrappedTwice =
+        "k1:100000 d2-15:100000 k16:100000 d17-20:100000 t1-15 d21:90000 k22:100000 d23-31:100000 =16 ";
+    const struct {
+        const char *what;
+        std::string script;
+    } cases[] = {
+        {"a packet as long as the ring", "d1:2097152! k2:2097153? k3:2097152 t3"},
+        {"a full descriptor ring drops 2..9", "k1:100 d2-9:100 k10:100 d11-20:100 t1 d21-204:100 =203 d205:100 =196 t10 t11"},
+        {"a full ring, nothing taken, dependent frame", fullRing + "d500:100! =0"},
+        {"a full ring, nothing taken, key frame", fullRing + "k500:100 d501:100 =2 t500"},
+        {"a straddling packet, nothing taken", "k1:1500000 d2:600000! =0 k3:1500000 K4:600000 =1 t4"},
+        {"0..100000 is free; 150000 reaches 3", twoTaken + "d21:100000 =19 d22:150000 =19 t4"},
+        {"a wrap that reaches 3", twoTaken + "d21:250000 =18 t4-20 t21"},
+        {"a second wrap, dependent frame", wrappedTwice + "d32:1200000! =0"},
+        {"a second wrap, key frame", wrappedTwice + "k32:1200000 =1 t32"},
+        {"a drop with nothing taken empties", "k1:100 d2-3:100 k4:100 d5:100 R =0"},
+        {"a drop takes the oldest even when a key frame, and empties without a later one",
+         "k1:100 k2:100 d3-4:100 k5:100 d6-7:100 t1 R =3 t5 R =0 d8:100!"},
+        {"a lone key frame left over is not kept", "k1:100 d2-3:100 k4:100 t1 t2 R =0"},
     };
-    {
-        VideoFrameCache cache;
-        twoTaken(cache);
-        ASSERT_EQ(Put(cache, 21, kFrame, kDependentFrameA), ZAVI_OK) << "0..100000 is free";
-        EXPECT_EQ(cache.Count(), 19);
-        // Fits before the end, but reaches frame 3: drop to key frame 4.
-        ASSERT_EQ(Put(cache, 22, 150000, kDependentFrameA), ZAVI_OK);
-        EXPECT_EQ(cache.Count(), 19);
-        ExpectTake(cache, 4, kFrame, kKeyFrameA);
-    }
-    {
-        VideoFrameCache cache;
-        twoTaken(cache);
-        ASSERT_EQ(Put(cache, 21, 250000, kDependentFrameA), ZAVI_OK) << "reaches frame 3 at offset 0";
-        EXPECT_EQ(cache.Count(), 18);
-        ExpectTake(cache, 4, kFrame, kKeyFrameA);
-        for (uint32_t id = 5; id <= 20; ++id)
-            ExpectTake(cache, id, kFrame, kDependentFrameA);
-        ExpectTake(cache, 21, 250000, kDependentFrameA);
-    }
-}
-
-TEST(VideoCacheByteRing, SecondWrapNeverWritesOverFramesAtTheStart)
-{
-    // The queue wraps: frames 16..21 sit at the end of the ring and 22..31
-    // at its start. A packet that wraps again must not write over 22..31,
-    // although it is shorter than the oldest frame's offset.
-    ForDependentAndKeyFrame([](VideoFrameCache &cache, uint16_t incoming) {
-        PutRun(cache, 1, 20, kFrame, {1, 16});
-        for (uint32_t id = 1; id <= 15; ++id)
-            ExpectTake(cache, id, kFrame, TypeOf(id, {1}));
-        ASSERT_EQ(Put(cache, 21, 90000, kDependentFrameA), ZAVI_OK); // 2000000..2090000
-        ASSERT_EQ(Put(cache, 22, kFrame, kKeyFrameA), ZAVI_OK);      // wraps to 0
-        PutRun(cache, 23, 31, kFrame, {});                           // up to 1000000
-        ASSERT_EQ(cache.Count(), 16);
-
-        const int32_t result = Put(cache, 32, 1200000, incoming);
-        if (incoming == kDependentFrameA) {
-            EXPECT_EQ(result, ZAVI_ERR_FAIL);
-            EXPECT_EQ(cache.Count(), 0);
-        } else {
-            EXPECT_EQ(result, ZAVI_OK);
-            EXPECT_EQ(cache.Count(), 1);
-            ExpectTake(cache, 32, 1200000, kKeyFrameA);
-        }
-    });
-}
-
-TEST(VideoCacheDrop, DropToNextKeyFrame)
-{
-    {
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         VideoFrameCache cache;
         ASSERT_TRUE(cache.Prepare());
-        PutRun(cache, 1, 5, 100, {1, 4});
-        cache.DropToNextKeyFrame();
-        EXPECT_EQ(cache.Count(), 0) << "nothing taken yet: the whole cache goes";
+        model::RunScript(cache, c.script);
     }
-    {
-        VideoFrameCache cache;
-        ASSERT_TRUE(cache.Prepare());
-        PutRun(cache, 1, 7, 100, {1, 2, 5});
-        ExpectTake(cache, 1, 100, kKeyFrameA);
-        cache.DropToNextKeyFrame();
-        EXPECT_EQ(cache.Count(), 3) << "the oldest frame goes even when it is a key frame";
-        ExpectTake(cache, 5, 100, kKeyFrameA);
-        cache.DropToNextKeyFrame();
-        EXPECT_EQ(cache.Count(), 0) << "no later key frame: the cache empties";
-        EXPECT_EQ(Put(cache, 8, 100, kDependentFrameA), ZAVI_ERR_FAIL);
-    }
-    {
-        VideoFrameCache cache;
-        ASSERT_TRUE(cache.Prepare());
-        PutRun(cache, 1, 4, 100, {1, 4});
-        ExpectTake(cache, 1, 100, kKeyFrameA);
-        ExpectTake(cache, 2, 100, kDependentFrameA);
-        cache.DropToNextKeyFrame();
-        EXPECT_EQ(cache.Count(), 0) << "a lone key frame left over is not kept";
-    }
+    VideoFrameCache cache;
+    ASSERT_TRUE(cache.Prepare());
+    EXPECT_EQ(cache.Insert(nullptr, 10, kKeyFrameA, 1, 1), ZAVI_ERR_INVALID_ARG);
 }
 
 } // namespace

@@ -30,13 +30,6 @@ protected:
     FrameCaches caches;
 };
 
-TEST_F(FrameCachesTest, PreparedSizes)
-{
-    EXPECT_EQ(caches.audio.RingSize(), 20480);
-    EXPECT_EQ(caches.video.RingSize(), 2097152);
-    EXPECT_EQ(caches.motionVector.RingSize(), 20480);
-}
-
 TEST_F(FrameCachesTest, MarkAllUntimesQueuedAudioAndVideoOnly)
 {
     caches.MarkAll(0);

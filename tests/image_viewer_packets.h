@@ -139,6 +139,7 @@ protected:
         return viewer;
     }
 
+    void Forget(ZAVI_HANDLE viewer) { std::erase(viewers_, viewer); }
     static int32_t Input(ZAVI_HANDLE viewer, const Bytes &packet)
     {
         return ZAVI_Play_InputImage(viewer, packet.data(), static_cast<int32_t>(packet.size()));

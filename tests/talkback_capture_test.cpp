@@ -57,8 +57,20 @@ TEST_F(TalkbackCapture, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
     for (const Case &c : cases) {
         const size_t first = sink_.Count();
         ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &c.format), ZAVI_OK);
-        EXPECT_EQ(View().blockSize, c.blockSize);
-        EXPECT_FALSE(View().following);
+        const TalkBack::CaptureView view = View();
+        EXPECT_TRUE(view.capturing);
+        EXPECT_FALSE(view.following);
+        EXPECT_EQ(view.formatTag, c.format.wFormatTag);
+        EXPECT_EQ(view.format, (TalkBack::CaptureFormat{c.format.nChannels, 16, c.format.nSamplesPerSec}));
+        EXPECT_EQ(view.blockSize, c.blockSize) << "1024 bytes for A-law, 2048 for the others";
+        EXPECT_EQ(view.bufferSize, kCaptureBufferBytes);
+        EXPECT_EQ(view.notificationStep, 1024u);
+        EXPECT_EQ(view.readOffset, 0u);
+        ASSERT_NE(view.positions[0].event, nullptr);
+        for (uint32_t i = 0; i < view.positions.size(); ++i) {
+            EXPECT_EQ(view.positions[i].offset, 1024 * i + 1023);
+            EXPECT_EQ(view.positions[i].event, view.positions[0].event) << "one event for every position";
+        }
         SendAll(deviceAudio);
         EXPECT_EQ(Output().channels, 2);
         CaptureBlocks(c.blocks);
@@ -74,75 +86,34 @@ TEST_F(TalkbackCapture, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
     }
 }
 
-TEST_F(TalkbackCapture, TheBufferHasTwentyFiveStepsAndTheBlockSizeFollowsTheTag)
-{
-    const std::pair<uint16_t, uint32_t> tags[] = {
-        {ZAVIDEC_FORMAT_G711A, 1024}, {ZAVIDEC_FORMAT_G711U, 2048}, {ZAVIDEC_FORMAT_PCM16, 2048}};
-    uint32_t rate = 8000;
-    for (const auto &[tag, blockSize] : tags) {
-        const ZAVI_WAVEFORMAT format = Format(tag, 1, rate += 1000);
-        ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
-        const TalkBack::CaptureView view = View();
-        EXPECT_TRUE(view.capturing);
-        EXPECT_FALSE(view.following);
-        EXPECT_EQ(view.formatTag, tag);
-        EXPECT_EQ(view.format, (TalkBack::CaptureFormat{1, 16, rate}));
-        EXPECT_EQ(view.blockSize, blockSize) << tag;
-        EXPECT_EQ(view.bufferSize, kCaptureBufferBytes);
-        EXPECT_EQ(view.notificationStep, 1024u);
-        EXPECT_EQ(view.readOffset, 0u);
-        ASSERT_NE(view.positions[0].event, nullptr);
-        for (uint32_t i = 0; i < view.positions.size(); ++i) {
-            EXPECT_EQ(view.positions[i].offset, 1024 * i + 1023);
-            EXPECT_EQ(view.positions[i].event, view.positions[0].event) << "one event for every position";
-        }
-    }
-}
-
-TEST_F(TalkbackCapture, StartingWithTheRunningFormatKeepsTheBufferAndFollows)
-{
-    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
-    CaptureBlocks(2);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
-    EXPECT_TRUE(View().following);
-    CaptureBlocks(1);
-    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, format, 2048)) << "the third block goes on from the second";
-}
-
-TEST_F(TalkbackCapture, WithoutParametersTheFirstPacketBuildsTheBufferInItsFormat)
+// Without parameters the first packet builds the buffer in its format and
+// the capture follows the device: the same format does not rebuild, a change
+// does. A start with the running format keeps the buffer and follows too.
+TEST_F(TalkbackCapture, FollowingTheDevicesFormatBuildsAndRebuildsTheBuffer)
 {
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
     EXPECT_FALSE(View().capturing);
     EXPECT_TRUE(View().following);
     ZAVIVirtual_SoundAdvance(1000);
-
-    Send(MakeDeviceAudio(pack::AudioCoding::G711U, 16000, 2, 1).packets[0]);
-    EXPECT_TRUE(View().capturing);
-    EXPECT_EQ(View().format, (TalkBack::CaptureFormat{2, 16, 16000}));
-    CaptureBlocks(3);
-    const std::vector<Delivery> deliveries = sink_.Deliveries();
-    ASSERT_EQ(deliveries.size(), 3u) << "nothing was captured before the packet";
-    EXPECT_TRUE(AreSignalBlocks(deliveries, 0, Format(ZAVIDEC_FORMAT_G711U, 2, 16000), 2048));
-}
-
-TEST_F(TalkbackCapture, WhileFollowingAChangeOfTheDevicesFormatRebuildsTheBuffer)
-{
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
     const DeviceAudio narrow = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 2);
     SendAll(narrow);
+    EXPECT_TRUE(View().capturing);
+    EXPECT_EQ(View().format, (TalkBack::CaptureFormat{1, 16, 8000}));
     CaptureBlocks(2);
+    ASSERT_EQ(sink_.Count(), 2u) << "nothing was captured before the packet";
     Send(narrow.packets[0]);
     CaptureBlocks(1);
-    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, Format(ZAVIDEC_FORMAT_G711U, 1, 8000), 2048))
-        << "the same format does not rebuild";
-
-    Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1).packets[0]);
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    EXPECT_TRUE(View().following) << "the running format keeps the buffer";
+    CaptureBlocks(1);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, format, 2048)) << "the same format does not rebuild";
+    Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 2, 1).packets[0]);
     EXPECT_EQ(View().formatTag, ZAVIDEC_FORMAT_G711A);
+    EXPECT_EQ(View().format, (TalkBack::CaptureFormat{2, 16, 16000}));
     CaptureBlocks(2);
-    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 3, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 4, Format(ZAVIDEC_FORMAT_G711A, 2, 16000), 1024));
 }
-
 // A capture that cannot start (no microphone to open) leaves it to the
 // device's audio, which plays meanwhile: the capture is tried again with the
 // next change of its format, not with every packet.
@@ -217,35 +188,30 @@ TEST_F(TalkbackCapture, StopEndsTheCaptureAndCutsTheDevicesAudio)
     EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 2, format, 2048));
 }
 
-TEST_F(TalkbackCapture, BlocksReadWithoutACallbackAreDropped)
+// Blocks read without a callback, or while the encoder does not open, are
+// dropped; the next block after is delivered.
+TEST_F(TalkbackCapture, BlocksThatCannotBeDeliveredAreDroppedAndTheNextOneGoesOut)
 {
     const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
-    ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, nullptr, 0, 0), ZAVI_OK);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
-    ZAVIVirtual_SoundAdvance(256);
-    ASSERT_TRUE(ReadOffsetReaches(4096));
-
-    ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), 9), ZAVI_OK);
-    CaptureBlocks(1);
-    const std::vector<Delivery> deliveries = sink_.Deliveries();
-    ASSERT_EQ(deliveries.size(), 1u);
-    EXPECT_EQ(deliveries[0].user2, 9u);
-    EXPECT_EQ(deliveries[0].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
-}
-
-TEST_F(TalkbackCapture, AnEncoderThatDoesNotOpenIsAskedForAgainWithTheNextBlock)
-{
-    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
-    ZAVIDec_TestFailInit(ZAVIDEC_FAIL_ENCODER_INIT);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
-    ZAVIVirtual_SoundAdvance(256);
-    ASSERT_TRUE(ReadOffsetReaches(4096));
-
-    ZAVIDec_TestFailInit(0);
-    CaptureBlocks(1);
-    const std::vector<Delivery> deliveries = sink_.Deliveries();
-    ASSERT_EQ(deliveries.size(), 1u);
-    EXPECT_EQ(deliveries[0].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
+    for (const bool noCallback : {false, true}) {
+        SCOPED_TRACE(noCallback ? "no callback" : "no encoder");
+        ASSERT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+        const size_t first = sink_.Count();
+        if (noCallback)
+            ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, nullptr, 0, 0), ZAVI_OK);
+        else
+            ZAVIDec_TestFailInit(ZAVIDEC_FAIL_ENCODER_INIT);
+        ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+        ZAVIVirtual_SoundAdvance(256);
+        ASSERT_TRUE(ReadOffsetReaches(4096));
+        ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), 9), ZAVI_OK);
+        ZAVIDec_TestFailInit(0);
+        CaptureBlocks(1);
+        const std::vector<Delivery> deliveries = sink_.Deliveries();
+        ASSERT_EQ(deliveries.size(), first + 1);
+        EXPECT_EQ(deliveries[first].user2, 9u);
+        EXPECT_EQ(deliveries[first].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
+    }
 }
 
 // A callback in progress holds up neither the device's audio nor the

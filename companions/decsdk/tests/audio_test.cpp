@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 extern "C" {
@@ -42,49 +43,40 @@ public:
         av_frame_free(&frame_);
         avcodec_free_context(&context_);
     }
-    AVCodecContext *context() { return context_; }
-
+    // Decodes one packet; S16 samples (all channels), or the first channel
+    // of planar float output.
     std::vector<int16_t> decodeToS16(const std::vector<uint8_t> &bytes)
     {
-        std::vector<uint8_t> padded(bytes);
-        padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-        packet_->data = padded.data();
-        packet_->size = static_cast<int>(bytes.size());
         std::vector<int16_t> out;
-        if (avcodec_send_packet(context_, packet_) < 0) return out;
-        while (avcodec_receive_frame(context_, frame_) == 0) appendS16(out);
+        decode(bytes, [&] {
+            const auto *samples = reinterpret_cast<const int16_t *>(frame_->data[0]);
+            out.insert(out.end(), samples, samples + frame_->nb_samples * frame_->ch_layout.nb_channels);
+        });
         return out;
     }
-
-    // Encodes mono S16 samples; returns the concatenated packets.
-    std::vector<uint8_t> encodeS16(const std::vector<int16_t> &samples)
+    std::vector<float> decodeFloat(const std::vector<uint8_t> &bytes)
     {
-        frame_->format = AV_SAMPLE_FMT_S16;
-        frame_->nb_samples = static_cast<int>(samples.size());
-        av_channel_layout_copy(&frame_->ch_layout, &context_->ch_layout);
-        av_frame_get_buffer(frame_, 0);
-        std::memcpy(frame_->data[0], samples.data(), samples.size() * 2);
-        avcodec_send_frame(context_, frame_);
-        std::vector<uint8_t> out;
-        while (avcodec_receive_packet(context_, packet_) == 0) {
-            out.insert(out.end(), packet_->data, packet_->data + packet_->size);
-            av_packet_unref(packet_);
-        }
+        std::vector<float> out;
+        decode(bytes, [&] {
+            const auto *plane = reinterpret_cast<const float *>(frame_->extended_data[0]);
+            out.insert(out.end(), plane, plane + frame_->nb_samples);
+        });
         return out;
     }
-
-    // Encodes mono float samples frame by frame (AAC); returns each packet.
-    std::vector<std::vector<uint8_t>> encodeFloatFrames(const std::vector<float> &samples)
+    // Encodes mono samples (S16 in one frame, or float frame by frame for
+    // AAC); returns each packet.
+    template <typename Sample>
+    std::vector<std::vector<uint8_t>> encode(const std::vector<Sample> &samples)
     {
+        const size_t frameSize = context_->frame_size > 0 ? static_cast<size_t>(context_->frame_size) : samples.size();
         std::vector<std::vector<uint8_t>> packets;
-        const int frameSize = context_->frame_size;
         for (size_t at = 0; at + frameSize <= samples.size(); at += frameSize) {
             AVFrame *frame = av_frame_alloc();
-            frame->format = context_->sample_fmt;
-            frame->nb_samples = frameSize;
+            frame->format = std::is_same_v<Sample, float> ? context_->sample_fmt : AV_SAMPLE_FMT_S16;
+            frame->nb_samples = static_cast<int>(frameSize);
             av_channel_layout_copy(&frame->ch_layout, &context_->ch_layout);
             av_frame_get_buffer(frame, 0);
-            std::memcpy(frame->data[0], samples.data() + at, frameSize * sizeof(float));
+            std::memcpy(frame->data[0], samples.data() + at, frameSize * sizeof(Sample));
             avcodec_send_frame(context_, frame);
             av_frame_free(&frame);
             collect(packets);
@@ -93,30 +85,19 @@ public:
         collect(packets);
         return packets;
     }
-
-    // Decodes and returns the first channel of planar float output.
-    std::vector<float> decodeFloat(const std::vector<uint8_t> &bytes)
+private:
+    template <typename Take>
+    void decode(const std::vector<uint8_t> &bytes, Take take)
     {
         std::vector<uint8_t> padded(bytes);
         padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
         packet_->data = padded.data();
         packet_->size = static_cast<int>(bytes.size());
-        std::vector<float> out;
-        if (avcodec_send_packet(context_, packet_) < 0) return out;
+        if (avcodec_send_packet(context_, packet_) < 0) return;
         while (avcodec_receive_frame(context_, frame_) == 0) {
-            const auto *plane = reinterpret_cast<const float *>(frame_->extended_data[0]);
-            out.insert(out.end(), plane, plane + frame_->nb_samples);
+            take();
             av_frame_unref(frame_);
         }
-        return out;
-    }
-
-private:
-    void appendS16(std::vector<int16_t> &out)
-    {
-        const auto *samples = reinterpret_cast<const int16_t *>(frame_->data[0]);
-        out.insert(out.end(), samples, samples + frame_->nb_samples * frame_->ch_layout.nb_channels);
-        av_frame_unref(frame_);
     }
     void collect(std::vector<std::vector<uint8_t>> &packets)
     {
@@ -247,7 +228,9 @@ TEST_F(DecSdkAudio, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrip
         // libavcodec quantises from a table of its own that places a few
         // decision points differently; both coders must pick the same level
         // or the neighbouring one.
-        const auto reference = AvCodec(c.reference, true).encodeS16(samples);
+        std::vector<uint8_t> reference;
+        for (const auto &packet : AvCodec(c.reference, true).encode(samples))
+            reference.insert(reference.end(), packet.begin(), packet.end());
         const auto levels = AvCodec(c.reference, false).decodeToS16(allCodes());
         std::vector<int16_t> sorted(levels);
         std::sort(sorted.begin(), sorted.end());
@@ -317,7 +300,7 @@ TEST_F(DecSdkAudio, AacAdtsDecodesLikeLibavcodec)
     AvCodec encoder(AV_CODEC_ID_AAC, true, 16000);
     std::vector<float> tone(16000 / 2);
     for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.25f * static_cast<float>(std::sin(2 * 3.14159265 * 440 * i / 16000.0));
-    const auto frames = encoder.encodeFloatFrames(tone);
+    const auto frames = encoder.encode(tone);
     ASSERT_GT(frames.size(), 3u);
     AvCodec reference(AV_CODEC_ID_AAC, false, 16000);
     // ADTS header: sync, MPEG-4, no CRC, AAC LC, 16 kHz (index 8), one channel.

@@ -95,91 +95,72 @@ TEST_F(Navigation, KeyFramesOnlyBothWays)
     EXPECT_EQ(VideoTrace(reader_->ReadToEnd()), "10S 15S");
 }
 
-TEST_F(Navigation, PositionsLandOnTheFrameAfterItsDecodeOnlyRun)
+// Runs steps on the reader: "position N", "order N", "keys N", "loop N",
+// "seek F" (each must succeed), "at N" (the position), "end" (the next read
+// ends), and "shown N" / "read N" with the trace they must give.
+void RunSteps(ZAVIFILE_HANDLE handle, OpenReader &reader, std::initializer_list<std::pair<std::string, std::string>> steps)
 {
-    EXPECT_EQ(Position(), 0u);
-    ASSERT_EQ(ZAVI_Read_SetPosition(Handle(), 7), ZAVIFILE_OK);
-    EXPECT_EQ(Position(), 7u);
-    EXPECT_EQ(ReadShown(2), "5D 6D 7S 8S");
-    EXPECT_EQ(Position(), 8u);
+    for (const auto &[command, trace] : steps) {
+        SCOPED_TRACE(command);
+        const std::string verb = command.substr(0, command.find(' '));
+        const std::string argument = command.substr(command.find(' ') + 1);
+        const uint32_t n = verb == "seek" || verb == "end" ? 0 : static_cast<uint32_t>(std::stoul(argument));
+        int32_t result = ZAVIFILE_OK;
+        if (verb == "position") result = ZAVI_Read_SetPosition(handle, n);
+        if (verb == "order") result = ZAVI_Read_SetReadOrder(handle, n);
+        if (verb == "keys") result = ZAVI_Read_SetReadKeyFrame(handle, n);
+        if (verb == "loop") result = ZAVI_Read_SetLoop(handle, n);
+        if (verb == "seek") result = ZAVI_Read_Seek(handle, std::stof(argument));
+        ASSERT_EQ(result, ZAVIFILE_OK);
+        if (verb == "end") {
+            EXPECT_EQ(reader.Next().status, ZAVIFILE_END);
+        }
+        if (verb == "at") {
+            uint32_t position = 0xDEADu;
+            EXPECT_EQ(ZAVI_Read_GetPosition(handle, &position), ZAVIFILE_OK);
+            EXPECT_EQ(position, n);
+        }
+        std::vector<Delivered> delivered;
+        for (size_t seen = 0; verb == "shown" && seen < n;) {
+            delivered.push_back(reader.Next());
+            const Delivered &last = delivered.back();
+            if (last.status != ZAVIFILE_OK && last.status != ZAVIFILE_DECODE_ONLY) break;
+            seen += last.status == ZAVIFILE_OK && IsVideoPacket(last.packet);
+        }
+        for (size_t i = 0; verb == "read" && i < n; ++i) delivered.push_back(reader.Next());
+        if (verb == "shown" || verb == "read") {
+            EXPECT_EQ(VideoTrace(delivered), trace);
+        }
+    }
+}
 
-    // The same position read backward.
-    ASSERT_EQ(ZAVI_Read_SetPosition(Handle(), 7), ZAVIFILE_OK);
-    ASSERT_EQ(ZAVI_Read_SetReadOrder(Handle(), 0), ZAVIFILE_OK);
-    EXPECT_EQ(ReadShown(2), "5D 6D 7S 5D 6S");
-
-    // A key frame needs no run; the packets recorded just before it come along.
-    ASSERT_EQ(ZAVI_Read_SetReadOrder(Handle(), 1), ZAVIFILE_OK);
-    ASSERT_EQ(ZAVI_Read_SetPosition(Handle(), 10), ZAVIFILE_OK);
+// Positions land on the frame after its decode-only run, forward and
+// backward; a key frame needs no run (the packets recorded just before it
+// come along); the frame count is the end and beyond it is refused. A seek
+// takes a share of the duration (760 ms: 0.5 is 380 ms, picture 9 at 360 ms)
+// and, reading key frames only, lands on the key frame at or before it. The
+// position of the last frame read resumes frame by frame. Switching order
+// continues next to the last frame.
+TEST_F(Navigation, PositionsSeeksAndOrderSwitchesContinueNextToTheLastFrame)
+{
+    RunSteps(Handle(), *reader_, {{"at 0", ""}, {"position 7", ""}, {"at 7", ""}, {"shown 2", "5D 6D 7S 8S"}, {"at 8", ""},
+                             {"position 7", ""}, {"order 0", ""}, {"shown 2", "5D 6D 7S 5D 6S"},
+                             {"order 1", ""}, {"position 10", ""}});
     const Delivered audio = reader_->Next();
     EXPECT_EQ(FrameType(audio.packet), ZAVIPKT_FRAME_AUDIO);
     EXPECT_EQ(VideoNumber(audio.packet), 10u);
-    EXPECT_EQ(Read(1), "10S");
-
-    // The frame count is the end; beyond it is refused and changes nothing.
     EXPECT_EQ(ZAVI_Read_SetPosition(Handle(), 21), ZAVIFILE_ERR_POSITION);
-    EXPECT_EQ(Position(), 10u);
-    ASSERT_EQ(ZAVI_Read_SetPosition(Handle(), 20), ZAVIFILE_OK);
-    EXPECT_EQ(reader_->Next().status, ZAVIFILE_END);
     EXPECT_EQ(ZAVI_Read_GetPosition(Handle(), nullptr), ZAVIFILE_ERR_ARG);
-}
-
-TEST_F(Navigation, SeekTakesAShareOfTheDuration)
-{
-    // Duration 760 ms: 0.5 is 380 ms, the last picture at or before it is 9 (360 ms).
-    ASSERT_EQ(ZAVI_Read_Seek(Handle(), 0.5f), ZAVIFILE_OK);
-    EXPECT_EQ(Position(), 9u);
-    EXPECT_EQ(ReadShown(1), "5D 6D 7D 8D 9S");
-    ASSERT_EQ(ZAVI_Read_Seek(Handle(), 0.0f), ZAVIFILE_OK);
-    EXPECT_EQ(ReadShown(1), "0S");
-    ASSERT_EQ(ZAVI_Read_Seek(Handle(), 1.0f), ZAVIFILE_OK);
-    EXPECT_EQ(Position(), 19u);
-    ASSERT_EQ(ZAVI_Read_Seek(Handle(), 7.5f), ZAVIFILE_OK);
-    EXPECT_EQ(Position(), 19u);
-    ASSERT_EQ(ZAVI_Read_Seek(Handle(), -2.0f), ZAVIFILE_OK);
-    EXPECT_EQ(Position(), 0u);
     EXPECT_EQ(ZAVI_Read_Seek(Handle(), std::nanf("")), ZAVIFILE_ERR_ARG);
-    EXPECT_EQ(Position(), 0u);
-
-    // Reading key frames only, a seek lands on the key frame at or before it.
-    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(Handle(), 1), ZAVIFILE_OK);
-    ASSERT_EQ(ZAVI_Read_Seek(Handle(), 0.5f), ZAVIFILE_OK);
-    EXPECT_EQ(Read(2), "5S 10S");
-}
-
-TEST_F(Navigation, PositionOfTheLastFrameReadResumesFrameByFrame)
-{
-    // Fast backward, then a step forward from where it stood, as a player's
-    // frame-forward does after key-frame reading.
-    ASSERT_EQ(ZAVI_Read_SetPosition(Handle(), 20), ZAVIFILE_OK);
-    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(Handle(), 1), ZAVIFILE_OK);
-    ASSERT_EQ(ZAVI_Read_SetReadOrder(Handle(), 0), ZAVIFILE_OK);
-    const Delivered first = reader_->Next();
-    const Delivered second = reader_->Next();
-    EXPECT_EQ(VideoTrace({first, second}), "15S 10S");
-    ASSERT_EQ(ZAVI_Read_SetReadOrder(Handle(), 1), ZAVIFILE_OK);
-    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(Handle(), 0), ZAVIFILE_OK);
-    ASSERT_EQ(ZAVI_Read_SetPosition(Handle(), second.position), ZAVIFILE_OK);
-    EXPECT_EQ(ReadShown(2), "10S 11S");
-}
-
-TEST_F(Navigation, SwitchingOrderContinuesNextToTheLastFrame)
-{
-    EXPECT_EQ(ReadShown(8), "0S 1S 2S 3S 4S 5S 6S 7S");
-    // Backward from 7 shows 6, decoded from its key frame.
-    ASSERT_EQ(ZAVI_Read_SetReadOrder(Handle(), 0), ZAVIFILE_OK);
-    EXPECT_EQ(ReadShown(1), "5D 6S");
-    // Forward again: the decoder stands on 6, so 7 follows without a run.
-    ASSERT_EQ(ZAVI_Read_SetReadOrder(Handle(), 1), ZAVIFILE_OK);
-    EXPECT_EQ(ReadShown(1), "7S");
-    // Setting the same order again does not disturb reading.
-    ASSERT_EQ(ZAVI_Read_SetReadOrder(Handle(), 1), ZAVIFILE_OK);
-    EXPECT_EQ(ReadShown(1), "8S");
-    // Key frames from here: the next key frame; backward: the one before 8.
-    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(Handle(), 1), ZAVIFILE_OK);
-    EXPECT_EQ(Read(1), "10S");
-    ASSERT_EQ(ZAVI_Read_SetReadOrder(Handle(), 0), ZAVIFILE_OK);
-    EXPECT_EQ(Read(1), "5S");
+    RunSteps(Handle(), *reader_, {{"read 1", "10S"}, {"at 10", ""}, {"position 20", ""}, {"end", ""},
+                             {"seek 0.5", ""}, {"at 9", ""}, {"shown 1", "5D 6D 7D 8D 9S"}, {"seek 0", ""}, {"shown 1", "0S"},
+                             {"seek 1", ""}, {"at 19", ""}, {"seek 7.5", ""}, {"at 19", ""}, {"seek -2", ""}, {"at 0", ""},
+                             {"keys 1", ""}, {"seek 0.5", ""}, {"read 2", "5S 10S"},
+                             {"position 20", ""}, {"order 0", ""}, {"read 2", "15S 10S"},
+                             {"order 1", ""}, {"keys 0", ""}, {"position 10", ""}, {"shown 2", "10S 11S"},
+                             {"position 0", ""}, {"shown 8", "0S 1S 2S 3S 4S 5S 6S 7S"}, {"order 0", ""}, {"shown 1", "5D 6S"},
+                             {"order 1", ""}, {"shown 1", "7S"}, {"order 1", ""}, {"shown 1", "8S"},
+                             {"keys 1", ""}, {"read 1", "10S"}, {"order 0", ""}, {"read 1", "5S"}});
 }
 
 TEST_F(Navigation, LoopStartsOverFromTheOtherEnd)
