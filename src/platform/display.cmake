@@ -17,7 +17,7 @@ target_sources(zavi_core PRIVATE
 if(WIN32)
   target_sources(zavi_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/win32/canvas_gdi.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/win32/drawing_layer_absent.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/win32/drawing_layer_gdi.cpp)
 else()
   pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET GLOBAL cairo)
   target_sources(zavi_core PRIVATE

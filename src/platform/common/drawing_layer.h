@@ -1,13 +1,14 @@
 // A transparent layer to draw on through a device context, laid over
-// pixels elsewhere when the drawing is done: what the Linux backends hand
-// out as the device context of a surface or a window. The drawing lands on
+// pixels elsewhere when the drawing is done: what the virtual and SDL
+// backends hand out as the device context of a surface or a window. The drawing lands on
 // the layer first because its target may not be one block of memory (a
 // window across several virtual monitors, an SDL window whose picture is in
 // a texture); each owner lays the drawn pixels over its own.
 //
 // A layer keeps its pixels and drawing objects from one drawing to the next
-// and makes them again only when the size changes. The Windows build hands
-// out GDI device contexts instead: there a layer makes no device context.
+// and makes them again only when the size changes. The Linux build draws on
+// it with cairo (its device contexts are cairo_t *); the Windows build, whose
+// device contexts are HDCs, with GDI on a memory device context.
 #pragma once
 
 #include "platform/display.h"
