@@ -402,7 +402,9 @@ def main():
     if code != 0:
         sys.exit('the unmutated tree fails its tests:\n' + out[-4000:])
     longest = max([float(x) for x in re.findall(r'Passed\s+([\d.]+) sec', out)] or [10.0])
-    timeout = args.timeout or int(max(30, longest * 4 + 10))
+    # Generous: on a shared machine a test that takes a second alone can take a
+    # minute, and a timeout counts as a kill.
+    timeout = args.timeout or int(max(120, longest * 10))
     log(f'baseline: {len(table)} tests pass in {seconds:.0f} s; {timeout} s per test for mutants')
 
     results = []
