@@ -139,7 +139,9 @@ TEST_F(FallbackTest, AFailedUnlockOrClipperAttachStopsThePresent)
         ASSERT_GE(display.SetUp(window_, 32, 16), 0);
         ZAVIVirtual_FailNext(call, 1);
         EXPECT_FALSE(Show(display, picture_)) << call;
-        if (call == ZAVIVIRTUAL_CALL_SET_CLIPPER) EXPECT_EQ(display.Repaint(), 0);
+        if (call == ZAVIVIRTUAL_CALL_SET_CLIPPER) {
+            EXPECT_EQ(display.Repaint(), 0);
+        }
     }
 }
 

@@ -83,7 +83,9 @@ TEST_F(ViewerPackets, EveryPacketWithoutAShowablePictureHasItsCodeAndDrawsNothin
         ZAVIVirtual_FillScreens(kBackground);
         EXPECT_EQ(Input(viewer_, c.packet), c.result) << c.what;
         EXPECT_TRUE(ShowsBackground(window_.Pixels())) << c.what;
-        if (c.result == ZAVI_OK) EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0) << c.what;
+        if (c.result == ZAVI_OK) {
+            EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0) << c.what;
+        }
     }
     EXPECT_EQ(ZAVI_Play_InputImage(viewer_, nullptr, 100), ZAVI_ERR_FAIL);
     EXPECT_EQ(ZAVI_Play_InputImage(viewer_, good.data(), -5), ZAVI_ERR_FAIL);

@@ -220,7 +220,9 @@ TEST_F(Intake, ConcurrentProducersAndDrainingTakersKeepPacketsWholeAndInOrder)
             const uint16_t type = i % 3 == 0 ? 1 : (i % 24 == 1 ? 33 : 34);
             const int32_t result = Input(MakePacket(type, i, 64 + (i % 300), 0, fill));
             EXPECT_TRUE(result == ZAVI_OK || (type == 34 && result == ZAVI_ERR_FAIL)) << result;
-            if (i % 64 == 0) EXPECT_EQ(ZAVI_Play_SetCacheProperty(handle_, 1), ZAVI_OK);
+            if (i % 64 == 0) {
+                EXPECT_EQ(ZAVI_Play_SetCacheProperty(handle_, 1), ZAVI_OK);
+            }
         }
         --producing;
     };

@@ -121,7 +121,9 @@ TEST(JpegEncode, StreamsDecodeWithLibjpegTurboCloseToTheSource) {
     std::vector<uint8_t> ours;
     ASSERT_EQ(EncodeWithCodec(ScenePicture(97, 61), 75, sampling.ours, ours), 0);
     std::vector<uint8_t> pixels;
-    if (std::system("djpeg -version >/dev/null 2>&1") == 0) EXPECT_TRUE(Transform("djpeg", ours, pixels)) << sampling.name;
+    if (std::system("djpeg -version >/dev/null 2>&1") == 0) {
+      EXPECT_TRUE(Transform("djpeg", ours, pixels)) << sampling.name;
+    }
   }
   // A grey stream from a colour picture carries its luminance.
   const Picture colour = ScenePicture(64, 48, 12);
