@@ -15,6 +15,7 @@
 
 #include "ZAVIFileSDK.h"
 #include "ZAVIPlaySDK.h"
+#include "fuzz_script.h"
 
 namespace {
 
@@ -26,18 +27,6 @@ constexpr int kFastLevels = 7;     // one below the lowest level to one above th
 constexpr float kSeekScale = 200.0f; // seek targets from 0 to past the end
 constexpr size_t kRuleBytes = 512;
 constexpr size_t kTimeLineEntries = 8;
-
-class Script {
-public:
-    Script(const uint8_t *data, size_t size) : data_(data), size_(size) {}
-    bool More() const { return at_ < size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-
-private:
-    const uint8_t *data_;
-    size_t size_;
-    size_t at_ = 0;
-};
 
 void ZAVI_CALL StatusCallback(int32_t, uint32_t, uintptr_t, uintptr_t) {}
 
@@ -103,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0) return 0;
     const size_t commandBytes = std::min<size_t>((data[0] % (kMaxCommands + 1)) * 2, size - 1);
-    Script script(data + 1, commandBytes);
+    FuzzScript script(data + 1, commandBytes);
     // The recording stays in place until the file is closed: the reader works
     // on this memory.
     const std::vector<uint8_t> recording(data + 1 + commandBytes, data + size);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ZAVIPlaySDK.h"
+#include "fuzz_script.h"
 #include "idle_player.h"
 #include "player/play_man.h"
 #include "stream/packet_fields.h"
@@ -18,19 +19,6 @@ namespace {
 
 constexpr uint16_t kFrameTypes[] = {1, 33, 34, 35, 49, 50, 51, 80, 7};
 constexpr size_t kHeaderBytes = 32;
-
-class Script {
-public:
-    Script(const uint8_t *data, size_t size) : data_(data), size_(size) {}
-    bool More() const { return at_ < size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    uint32_t Value(uint32_t bound) { return (Byte() | (Byte() << 8)) % bound; }
-
-private:
-    const uint8_t *data_;
-    size_t size_;
-    size_t at_ = 0;
-};
 
 std::vector<uint8_t> Packet(uint16_t frameType, uint32_t length, uint32_t stamp, uint8_t subType)
 {
@@ -81,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto handle = reinterpret_cast<ZAVI_HANDLE>(&player);
     ZAVI_Play_ClearCache(handle);
 
-    Script script(data, size);
+    FuzzScript script(data, size);
     uint32_t stamp = 0;
     zavi::stream::TakenFrame frame{};
     while (script.More()) {
