@@ -20,10 +20,6 @@ if(NOT WIN32)
     SOURCES display_cairo_test.cpp
     LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::CAIRO
     LABELS display)
-  foreach(program display_test display_cairo_test)
-    target_compile_definitions(${program} PRIVATE
-      ZAVI_DISPLAY_CAIRO_SUPPRESSIONS="${CMAKE_CURRENT_SOURCE_DIR}/display_cairo.supp")
-  endforeach()
 endif()
 
 # The SDL backend in a real X server (the test starts its own Xvfb and skips
@@ -34,6 +30,4 @@ if(SDL2_FOUND)
     SOURCES display_sdl_test.cpp
     LIBS zavi_core zavi_packmaker PkgConfig::X11
     LABELS display sdl)
-  target_compile_definitions(display_sdl_test PRIVATE
-    ZAVI_DISPLAY_SDL_SUPPRESSIONS="${CMAKE_CURRENT_SOURCE_DIR}/display_sdl_test.supp")
 endif()

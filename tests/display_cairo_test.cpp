@@ -3,7 +3,6 @@
 // in both draw modes, read back from the window and compared with what
 // cairo itself draws over the same picture. The labels must read as their
 // numbers: the same comparison with a wrong or missing digit fails.
-#include "display_cairo_leaks.h"
 #include "display_test_scene.h"
 
 #include "ZAVIPlaySDK.h"

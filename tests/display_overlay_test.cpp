@@ -4,7 +4,6 @@
 // on the picture before it (draw mode 1). Native build only: device
 // contexts are cairo's there. The labels' text is read back in
 // display_cairo_test.cpp.
-#include "display_cairo_leaks.h"
 #include "display_test_scene.h"
 
 #include "display/display_constants.h"

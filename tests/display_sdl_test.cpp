@@ -25,13 +25,6 @@
 #include <thread>
 #include <vector>
 
-// Leak checks read the suppressions of display_sdl_test.supp (this program
-// also links zavi_packmaker, which brings its own default suppressions).
-extern "C" __attribute__((visibility("default"))) const char *__lsan_default_options()
-{
-    return "suppressions=" ZAVI_DISPLAY_SDL_SUPPRESSIONS;
-}
-
 // Under Xvfb the GL renderer is Mesa's software rasteriser, whose own worker
 // threads ThreadSanitizer cannot follow.
 extern "C" __attribute__((visibility("default"))) const char *__tsan_default_suppressions()
