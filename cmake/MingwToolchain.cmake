@@ -1,21 +1,23 @@
 # Cross build for Windows with mingw-w64 (posix thread model, so std::thread
 # and std::mutex work), included by the toolchain file of each processor,
 # which sets ZAVI_MINGW_PROCESSOR. ZAVI_FFMPEG_PREFIX names the FFmpeg that
-# scripts/windows/build-ffmpeg.sh made for it; pkg-config looks only there.
+# scripts/windows/build-ffmpeg.sh made for it, ZAVI_LIBJPEG_TURBO_PREFIX the
+# libjpeg-turbo of scripts/windows/build-libjpeg-turbo.sh (the JPEG tests'
+# oracle); pkg-config looks only there.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${ZAVI_MINGW_PROCESSOR})
 set(ZAVI_MINGW ${ZAVI_MINGW_PROCESSOR}-w64-mingw32)
 set(CMAKE_C_COMPILER ${ZAVI_MINGW}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${ZAVI_MINGW}-g++-posix)
 set(CMAKE_RC_COMPILER ${ZAVI_MINGW}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${ZAVI_MINGW} ${ZAVI_FFMPEG_PREFIX})
+set(CMAKE_FIND_ROOT_PATH /usr/${ZAVI_MINGW} ${ZAVI_FFMPEG_PREFIX} ${ZAVI_LIBJPEG_TURBO_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ZAVI_FFMPEG_PREFIX ZAVI_MINGW_PROCESSOR)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ZAVI_FFMPEG_PREFIX ZAVI_LIBJPEG_TURBO_PREFIX ZAVI_MINGW_PROCESSOR)
 
-set(ENV{PKG_CONFIG_LIBDIR} "${ZAVI_FFMPEG_PREFIX}/lib/pkgconfig")
+set(ENV{PKG_CONFIG_LIBDIR} "${ZAVI_FFMPEG_PREFIX}/lib/pkgconfig:${ZAVI_LIBJPEG_TURBO_PREFIX}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 
