@@ -57,6 +57,7 @@ bool Transform(const std::string& program, const std::vector<uint8_t>& in, std::
   const bool ok = std::system(command.c_str()) == 0;
   std::ifstream file(output, std::ios::binary);
   out.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  file.close();  // Windows removes no open file
   std::filesystem::remove(input);
   std::filesystem::remove(output);
   return ok && !out.empty();
