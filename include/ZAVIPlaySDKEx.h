@@ -42,4 +42,57 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetHiddenDecodePolicy(ZAVI_HANDLE player,
                                                               uint32_t minimumShownArea);
 #endif /* !_WIN32 */
 
+/* ---- Reverse play and exact frame-back (recordings) ----------------------
+ * Operators scrub recordings backwards. Reverse play shows every picture of
+ * the recording in reverse order, paced by the pictures' time stamps, across
+ * the key frames: each group of pictures (a key frame and the pictures up to
+ * the next one) is decoded forward once into a cache of decoded pictures and
+ * shown backwards while the group before it is decoded. Exact frame-back
+ * shows the picture right before the one shown, also in the middle of a
+ * group, from the same cache; stepping back again within the cached pictures
+ * decodes nothing. ZAVI_Play_FrameBack and ZAVI_Play_FastPlayBack keep their
+ * classic behaviour.
+ *
+ * Both leave the player paused on the picture they show (sound off); the
+ * classic play commands (ZAVI_Play_Play, FastPlay, FastPlayBack, FrameBack,
+ * FrameGO, Pause, Resume, SetPlayMode, OpenFile) end reverse play first, and
+ * forward play goes on from the picture after the one shown. Positions are
+ * video frame numbers of the recording, 0 for the first.
+ *
+ * The cache is one block allocated when the first picture is decoded into
+ * it, never larger than its bound, kept in two halves: the group being shown
+ * and the group being decoded. A group longer than half the bound is shown
+ * in parts, each decoded again from its key frame.
+ *
+ * Statuses: ZAVI_ERR_FAIL for a zero handle, ZAVI_ERR_NO_READER when no
+ * recording was opened, ZAVI_ERR_INVALID_ARG for a speed other than 0, 1, 2
+ * or 4 or a bound below ZAVI_REVERSE_CACHE_MINIMUM, ZAVI_ERR_REVERSE_AT_START
+ * when the first picture is shown already, ZAVI_ERR_NO_MEMORY when the bound
+ * cannot hold two pictures of the recording (or the block cannot be had). */
+#define ZAVI_REVERSE_STOP              0u
+#define ZAVI_REVERSE_CACHE_DEFAULT     93312000u /* three groups of 50 D1 pictures (720 x 576, 4:2:0) */
+#define ZAVI_REVERSE_CACHE_MINIMUM     1024u
+#define ZAVI_ERR_REVERSE_AT_START      (-2101)
+
+#if !defined(_WIN32)
+/* speed 1, 2 or 4: plays backwards from the picture before the one shown,
+ * every picture at 1, 2 or 4 times the recorded pace (at 2x and 4x no
+ * picture is skipped either: a picture decoded late is shown late), and
+ * stops, paused, on the first picture of the recording. ZAVI_REVERSE_STOP
+ * ends reverse play where it is (ZAVI_OK also when none runs). Returns once
+ * reverse play has begun; the pictures follow on the player's own threads. */
+ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_ReversePlay(ZAVI_HANDLE player, uint32_t speed);
+/* Shows the picture before the one shown (ending reverse play first) and
+ * returns once it is shown. */
+ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_FrameBackExact(ZAVI_HANDLE player);
+/* The bound of the cache, in bytes (ZAVI_REVERSE_CACHE_DEFAULT until set).
+ * Ends reverse play and frees the cache; the next use allocates it anew. */
+ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetReverseCacheBytes(ZAVI_HANDLE player, uint32_t bytes);
+/* What reverse play stands on: the position of the picture it showed last
+ * (0 before any), and the bytes the cache holds allocated now (never above
+ * the bound). Either pointer may be null. */
+ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_GetReverseState(ZAVI_HANDLE player, uint32_t *shownPosition,
+                                                        uint32_t *cacheBytes);
+#endif /* !_WIN32 */
+
 #endif /* ZAVIPLAYSDKEX_H */

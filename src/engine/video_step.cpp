@@ -93,16 +93,21 @@ int32_t PlayMan::DecodeAndShow(const TakenFrame &frame)
     if (result != ZAVI_OK || frame.displayFlag == 0 || !verdict.show) return result;
     if (decodedPicture_.buffer == nullptr) return result; // nothing decoded yet to draw again
 
-    if (decodedPicture_.width != static_cast<uint32_t>(display_.SurfaceWidth()) ||
-        decodedPicture_.height != static_cast<uint32_t>(display_.SurfaceHeight())) {
-        const int32_t status = display_.SetUp(displayWindow_, decodedPicture_.width, decodedPicture_.height);
-        if (status < 0) return status;
-    }
+    const int32_t status = FitDisplay(decodedPicture_.width, decodedPicture_.height);
+    if (status < 0) return status;
     ZAVIDEC_MVRESULT motion{};
     const bool paired = PairMotionVectors(frame.timeStamp, motion);
     display_.Present(decodedPicture_.buffer, decodedPicture_.width, decodedPicture_.height, ruleBlock_,
                      paired ? &motion : nullptr);
+    shownTimeStamp_ = frame.timeStamp;
+    shownAny_ = true;
     return ZAVI_OK;
+}
+
+int32_t PlayMan::FitDisplay(uint32_t width, uint32_t height)
+{
+    if (width == static_cast<uint32_t>(display_.SurfaceWidth()) && height == display_.SurfaceHeight()) return ZAVI_OK;
+    return display_.SetUp(displayWindow_, width, height);
 }
 
 // Keeps the current motion-vector frame in step with the picture: at most

@@ -59,6 +59,21 @@ public:
     int32_t GetNextRule(ZAVI_UINTARG a, ZAVI_UINTARG b);
     int32_t SetRule(const uint8_t *rulePacket, int32_t length);
 
+    // Reverse play and exact frame-back read groups of pictures themselves:
+    // the video frames from `from` (a key frame) up to `end` (exclusive) in
+    // file order, each handed to the visitor (which decodes it at once: the
+    // packet is the module's until the next read) until it returns false.
+    // Runs under the reader lock; leaves reading forward, all frames, at an
+    // unspecified position. ZAVI_OK at `end` or the recording's end.
+    class FrameVisitor {
+    public:
+        virtual bool Visit(const uint8_t *packet, uint32_t length, uint32_t position) = 0;
+
+    protected:
+        ~FrameVisitor() = default;
+    };
+    int32_t ReadVideoFrames(uint32_t from, uint32_t end, FrameVisitor &visitor);
+
     int32_t RegisterStatusCallback(ZAVI_PlayStatusCallback callback, uintptr_t user1, uintptr_t user2);
 
 protected:

@@ -7,6 +7,9 @@ namespace zavi {
 
 int32_t PlayMan::SetPlayMode(uint32_t mode)
 {
+    // Reverse play ends before the player lock is taken: its threads read
+    // under the reader lock, which comes first.
+    reverse_.Stop();
     kernel::ScopedLock lock(playerLock_);
     switch (mode) {
     case ZAVI_PLAYMODE_PAUSED:
@@ -75,6 +78,7 @@ int32_t PlayMan::FrameBack()
 
 int32_t PlayMan::FrameGo()
 {
+    reverse_.Stop();
     const int32_t status = reader_.FrameForward();
     SetPlayMode(ZAVI_PLAYMODE_SINGLE_FRAME);
     return status;
@@ -84,6 +88,7 @@ int32_t PlayMan::FrameGo()
 // packets then reach the threads as a live stream's would.
 int32_t PlayMan::OpenFile(ZAVI_UINTARG first, ZAVI_UINTARG second, uint32_t *result, uint8_t readerKind)
 {
+    reverse_.Shutdown(); // its cached pictures are of the recording before
     SetBothGates(true);
     return reader_.Open(first, second, result, readerKind);
 }

@@ -43,7 +43,8 @@ int32_t PlayMan::Initialise(ZAVI_HWND window)
 void PlayMan::Teardown()
 {
     // The reader thread enters the intake, which takes the player lock, so it
-    // is stopped before that lock is taken.
+    // is stopped before that lock is taken; reverse play reads through it.
+    reverse_.Shutdown();
     reader_.Shutdown();
 
     kernel::ScopedLock lock(playerLock_);

@@ -15,6 +15,7 @@
 #include "platform/kernel.h"
 #include "player/hidden_decode_policy.h"
 #include "player/player_defaults.h"
+#include "reverse/reverse_player.h"
 #include "stream/frame_caches.h"
 
 namespace zavi {
@@ -75,6 +76,18 @@ public:
     FileReadMan &Reader() { return reader_; }
     FrameCaches &Caches() { return caches_; }
     HiddenDecodePolicy &HiddenDecode() { return hiddenDecode_; }
+    reverse::ReversePlayer &Reverse() { return reverse_; }
+
+    // ---- Reverse play (reverse_hold.cpp) ----------------------------------
+    // Stops reading, both playback threads and the sound, and leaves the
+    // player paused, for reverse play to show pictures of its own; the
+    // reader's status (ZAVI_ERR_NO_READER without a recording).
+    int32_t HoldForReverse();
+    // Shows a decoded I420 picture under the decoder lock, as the video step
+    // shows the ones it decodes.
+    int32_t ShowStill(const uint8_t *i420, uint32_t width, uint32_t height, uint32_t timeStamp);
+    // The time stamp of the picture shown last; false before any.
+    bool LastShownTimeStamp(uint32_t &timeStamp) const;
 
     // Decodes and shows one taken video frame under the decoder lock; used by
     // the video step and by single-frame play.
@@ -95,6 +108,8 @@ private:
     int32_t IntakeExtraData(const uint8_t *packet, int32_t length);
     bool PairMotionVectors(uint32_t pictureTime, ZAVIDEC_MVRESULT &motion);
     int32_t DecodeAndOutputAudio(TakenFrame &frame);
+    // Makes the display's surfaces fit a picture size; the driver's result.
+    int32_t FitDisplay(uint32_t width, uint32_t height);
     void ResetAudioOutput();
 
     // Fields in the order of their roles in the player (see player_defaults.h
@@ -136,6 +151,8 @@ private:
     // (the output has no lock of its own); always the innermost player lock.
     kernel::CriticalSection audioOutputLock_;
     ZAVIDEC_PICTURE decodedPicture_ = {};
+    std::atomic<uint32_t> shownTimeStamp_ = 0;
+    std::atomic<bool> shownAny_ = false;
     // Held through a whole snapshot: two captures at once would otherwise
     // grow and fill the snapshot buffers while the other reads them (the
     // JPEG is encoded from buffer 1 outside the decoder lock). Taken before
@@ -147,6 +164,7 @@ private:
     uint8_t *snapshotBuffer2_ = nullptr;
     FileReadMan reader_;
     kernel::CriticalSection playerLock_;
+    reverse::ReversePlayer reverse_{*this};
 };
 
 } // namespace zavi

@@ -1,0 +1,119 @@
+// Reverse play and exact frame-back for a player's recording.
+//
+// A group of pictures can only be decoded forward from its key frame, so
+// each group is decoded once into a bank of the picture pool and shown from
+// its last picture to its first. Reverse play runs two threads: the decode
+// thread fills one bank with the group before the one the show thread is
+// showing from the other, and the show thread paces the pictures by their
+// time stamps at the chosen speed. Frame-back runs on the caller's thread
+// and finds the picture in a bank, or decodes its group (up to it) first.
+//
+// Locks: the command lock serialises the commands and is taken before the
+// reader lock; the decode thread reads under the reader lock, the show
+// thread shows under the player's decoder lock; the bank lock is innermost
+// and guards which thread owns which bank.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "ZAVIDecSDK.h"
+#include "platform/kernel.h"
+#include "reverse/member_thread.h"
+#include "reverse/recording_groups.h"
+#include "reverse/reverse_constants.h"
+#include "reverse/reverse_picture_pool.h"
+
+namespace zavi {
+class PlayMan;
+}
+
+namespace zavi::reverse {
+
+class ReversePlayer {
+public:
+    explicit ReversePlayer(PlayMan &owner);
+    ~ReversePlayer();
+    ReversePlayer(const ReversePlayer &) = delete;
+    ReversePlayer &operator=(const ReversePlayer &) = delete;
+
+    int32_t SetCacheBytes(uint32_t bytes);
+    // speed 1, 2 or 4 starts reverse play; ZAVI_REVERSE_STOP ends it.
+    int32_t Play(uint32_t speed);
+    int32_t FrameBack();
+    int32_t GetState(uint32_t *shownPosition, uint32_t *cacheBytes);
+    // Ends reverse play, if any runs; forward reading then goes on after the
+    // picture shown. Called by the player's classic play commands.
+    void Stop();
+    // Ends reverse play and frees the decoder and the pool (player teardown).
+    void Shutdown();
+
+private:
+    // A bank holds the decoded pictures first .. first + count - 1 of one
+    // group. While reverse play runs it is free, being filled (the decode
+    // thread's), ready, or being shown (the show thread's).
+    enum class BankState { Free, Filling, Ready, Showing };
+    struct Bank {
+        BankState state = BankState::Free;
+        uint32_t sequence = 0; // which segment of the session it carries
+        uint32_t first = 0;
+        uint32_t count = 0;
+        uint32_t showEnd = 0; // reverse play shows first .. showEnd - 1
+    };
+    class SegmentFill;
+    class TimeSearch;
+
+    // reverse_player.cpp: the commands and what they share
+    int32_t Prepare(uint32_t &current);
+    uint32_t CurrentPosition();
+    void EndSession(bool resumeForward);
+    bool Find(uint32_t position, uint32_t &bank, uint32_t &index);
+    uint32_t BankToRefill(uint32_t keep) const;
+    // Decodes from the key frame up to `end` (exclusive) into `bank`,
+    // keeping as many of the last pictures as the bank holds. `thread`, when
+    // given, ends the decoding once it is told to stop.
+    int32_t DecodeInto(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread);
+    // The pool is remade for another picture size only while no other bank
+    // is in use by the show thread.
+    bool FitPool(uint32_t bank, uint32_t width, uint32_t height);
+    int32_t ShowPicture(uint32_t bank, uint32_t index);
+
+    // reverse_session.cpp: the two threads of reverse play
+    void DecodeLoop(kernel::Event &stopEvent);
+    void ShowLoop(kernel::Event &stopEvent);
+    bool TakeBankToFill(kernel::Event &stopEvent, uint32_t key, uint32_t end, uint32_t &bank, bool &filled);
+    bool TakeBankToShow(kernel::Event &stopEvent, uint32_t sequence, uint32_t &bank);
+    void HandBack(uint32_t bank);
+    bool PaceTo(kernel::Event &stopEvent, uint32_t timeStamp);
+
+    PlayMan &owner_;
+    kernel::CriticalSection commandLock_;
+    ReversePicturePool pool_{kDefaultCacheBytes};
+    RecordingGroups groups_;
+    ZAVIDEC_HANDLE decoder_ = 0;
+
+    kernel::CriticalSection bankLock_;
+    Bank banks_[kBanks];
+    bool decodeDone_ = false;
+    std::unique_ptr<kernel::Event> filled_;
+    std::unique_ptr<kernel::Event> freed_;
+    MemberThread<ReversePlayer> decodeThread_{*this, &ReversePlayer::DecodeLoop};
+    MemberThread<ReversePlayer> showThread_{*this, &ReversePlayer::ShowLoop};
+
+    // Set by the commands before the threads start.
+    bool sessionActive_ = false;
+    uint32_t sessionEnd_ = 0; // reverse play shows the pictures before this one
+    uint32_t speed_ = 1;
+
+    // The show thread's pacing: when the last picture was due and its stamp.
+    int64_t lastDueTicks_ = 0;
+    uint32_t lastShownStamp_ = 0;
+    bool pacing_ = false;
+
+    std::atomic<uint32_t> shownPosition_{0};
+    std::atomic<uint32_t> shownTimeStamp_{0};
+    std::atomic<bool> shownValid_{false};
+};
+
+} // namespace zavi::reverse
