@@ -1,9 +1,11 @@
 // The Windows smoke client: loads ZAVIPlaySDK.dll the way a Windows client
 // does, resolves every export by name and by ordinal, plays a packet stream
 // into a real window for a few seconds, takes a BMP snapshot, compares the
-// window's pixels with it, and checks that a second play cycle leaves no
-// handle or GDI/USER object behind.
-//   windows_smoke_client STREAM.zvs [SECONDS]
+// window's pixels with it, checks the sound paths (smoke_sound.h), and
+// checks that a second play cycle leaves no handle or GDI/USER object behind.
+//   windows_smoke_client STREAM.zvs [SECONDS] [--sound-device]
+// --sound-device: the host gives the process a sound device, so the sound
+// success paths are expected; without it, the paths without a device.
 // Prints one line per check; exits 0 when every check passed. A failed
 // picture comparison leaves smoke-window.ppm and smoke-snapshot.ppm behind.
 #include <windows.h>
@@ -12,17 +14,23 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "ZAVIPacket.h"
-#include "ZAVIPlaySDK.h"
+#include "smoke_check.h"
+#include "smoke_exports.h"
 #include "smoke_pixels.h"
+#include "smoke_sound.h"
 #include "smoke_window.h"
 #include "zavi_export_list.h"
 
 namespace {
+
+using smoke::Check;
+using smoke::Exports;
 
 constexpr unsigned kExpectedExports = 63;
 constexpr double kDefaultSeconds = 3.0;
@@ -43,29 +51,6 @@ constexpr double kMinPatternDeviation = 20.0;
 // caches) rather than per player.
 constexpr long kHandleSlack = 4;
 constexpr long long kPrivateBytesSlack = 4ll << 20;
-
-int failures = 0;
-
-void Check(bool passed, const char *what, const char *detail = "")
-{
-    std::printf("smoke: %s %s %s\n", passed ? "PASS" : "FAIL", what, detail);
-    if (!passed) ++failures;
-}
-
-struct Exports {
-    decltype(&ZAVI_Play_InitPlayer) initPlayer;
-    decltype(&ZAVI_Play_ReleasePlayer) releasePlayer;
-    decltype(&ZAVI_Play_InputStream) inputStream;
-    decltype(&ZAVI_Play_PlayStream) playStream;
-    decltype(&ZAVI_Play_SetAudio) setAudio;
-    decltype(&ZAVI_Play_CaptureOnePicture) capture;
-    decltype(&ZAVI_Play_RegOnDrawCallBack) regDraw;
-};
-
-template <typename Function> void Resolve(HMODULE dll, const char *name, Function &function)
-{
-    function = reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(dll, name)));
-}
 
 // Every export resolves by name, and its ordinal names the same address.
 bool CheckExportTable(HMODULE dll)
@@ -180,9 +165,9 @@ bool NothingLeft(const Counts &before, const Counts &after)
 }
 
 // One whole client session: a player on the window, the stream played, the
-// picture compared, everything released.
+// picture and the sound checked, everything released.
 void PlayCycle(const Exports &api, HWND window, int width, int height,
-               const std::vector<std::vector<uint8_t>> &packets, double seconds, bool checkPicture)
+               const std::vector<std::vector<uint8_t>> &packets, double seconds, bool check, bool withSound)
 {
     ZAVI_HANDLE player = 0;
     Check(api.initPlayer(static_cast<ZAVI_HWND>(reinterpret_cast<uintptr_t>(window)), &player) == ZAVI_OK &&
@@ -193,13 +178,14 @@ void PlayCycle(const Exports &api, HWND window, int width, int height,
     api.setAudio(player, 1);
     api.playStream(player, ZAVI_PLAYMODE_PLAYING);
     Feed(api, player, packets, seconds);
+    if (check) smoke::CheckPlayerSound(api, player, withSound);
     api.playStream(player, ZAVI_PLAYMODE_PAUSED);
     for (DWORD waited = 0; waited < kSettleMs; waited += 10) {
         smoke::PumpMessages();
         Sleep(10);
     }
 
-    if (checkPicture) {
+    if (check) {
         uint8_t *bmp = nullptr;
         uint32_t size = 0;
         smoke::RgbPicture snapshot;
@@ -235,6 +221,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const double seconds = argc > 2 ? std::atof(argv[2]) : kDefaultSeconds;
+    const bool withSound = argc > 3 && std::strcmp(argv[3], "--sound-device") == 0;
     const auto packets = ReadStream(argv[1]);
     const std::vector<uint8_t> *firstVideo = nullptr;
     for (const auto &packet : packets) {
@@ -252,14 +239,7 @@ int main(int argc, char **argv)
     Check(dll != nullptr, "LoadLibrary(ZAVIPlaySDK.dll)");
     if (dll == nullptr) return 1;
     if (!CheckExportTable(dll)) return 1;
-    Exports api{};
-    Resolve(dll, "ZAVI_Play_InitPlayer", api.initPlayer);
-    Resolve(dll, "ZAVI_Play_ReleasePlayer", api.releasePlayer);
-    Resolve(dll, "ZAVI_Play_InputStream", api.inputStream);
-    Resolve(dll, "ZAVI_Play_PlayStream", api.playStream);
-    Resolve(dll, "ZAVI_Play_SetAudio", api.setAudio);
-    Resolve(dll, "ZAVI_Play_CaptureOnePicture", api.capture);
-    Resolve(dll, "ZAVI_Play_RegOnDrawCallBack", api.regDraw);
+    const Exports api = smoke::ResolveExports(dll);
 
     // Without a window the host's desktop is missing (a Windows layer with no
     // display driver), not the library: the checks so far stand, the ones on
@@ -267,12 +247,13 @@ int main(int argc, char **argv)
     HWND window = smoke::CreatePictureWindow(width, height);
     if (window == nullptr) {
         std::printf("smoke: SKIP the checks on the screen: no window could be made (error %lu)\n", GetLastError());
-        return failures == 0 ? kExitNoDesktop : 1;
+        return smoke::Failures() == 0 ? kExitNoDesktop : 1;
     }
 
-    PlayCycle(api, window, width, height, packets, seconds, true);
+    PlayCycle(api, window, width, height, packets, seconds, true, withSound);
+    smoke::CheckTalkback(api, window, packets, withSound);
     const Counts afterFirst = CountObjects();
-    PlayCycle(api, window, width, height, packets, seconds / 2, false);
+    PlayCycle(api, window, width, height, packets, seconds / 2, false, withSound);
     const Counts afterSecond = CountObjects();
     char detail[192];
     std::snprintf(detail, sizeof detail,
@@ -284,6 +265,6 @@ int main(int argc, char **argv)
 
     DestroyWindow(window);
     FreeLibrary(dll);
-    std::printf("smoke: %s\n", failures == 0 ? "all checks passed" : "FAILED");
-    return failures == 0 ? 0 : 1;
+    std::printf("smoke: %s\n", smoke::Failures() == 0 ? "all checks passed" : "FAILED");
+    return smoke::Failures() == 0 ? 0 : 1;
 }
