@@ -23,20 +23,16 @@
 #include "ZAVIPlaySDK.h"
 #include "ZAVIPlaySDKEx.h"
 #include "ZAVIVirtualDisplay.h"
-#include "pattern_stream.h"
-#include "test_pattern.h"
-#include "video_packer.h"
+#include "camera_like_stream.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using zavi::pack::Packet;
 
-constexpr int kWidth = 704;
-constexpr int kHeight = 576;
-constexpr int kFps = 25;
-constexpr int kBitrate = 1'500'000;
-constexpr int kGroup = 50;
+using zavi_bench::CameraLikeStream;
+using zavi_bench::kCameraFps;
+
 constexpr int kChannels = 16;
 constexpr int kChannelsOfEachKind = kChannels / 2;
 constexpr int kWallColumns = 4;
@@ -44,7 +40,6 @@ constexpr int kTileWidth = 256; // a 4 x 4 wall fills the default 1024 x 768 vir
 constexpr int kTileHeight = 192;
 constexpr uint32_t kPictures = 200;
 constexpr uint32_t kQuickPictures = 50;
-constexpr int kNoiseAmplitude = 6; // luma steps either way, as a camera's sensor adds
 constexpr double kGoal = 0.2;
 constexpr double kNanoseconds = 1e9;
 constexpr auto kDrainPoll = std::chrono::milliseconds(20);
@@ -53,36 +48,6 @@ bool Quick() { return std::getenv("ZAVI_BENCH_QUICK") != nullptr; }
 bool IsHidden(int channel) { return channel % 2 == 1; }
 
 uint32_t StampOf(const Packet &packet) { return zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP); }
-
-// The test pattern with fresh noise on every picture's luma, so that every
-// picture carries detail the encoder must spend bits on, as a camera's does.
-std::vector<Packet> CameraLikeStream(uint32_t pictures)
-{
-    zavi::pack::VideoOptions options;
-    options.width = kWidth;
-    options.height = kHeight;
-    options.fps = kFps;
-    options.bitrate = kBitrate;
-    options.keyInterval = kGroup;
-    zavi::pack::VideoPacker packer(options);
-    zavi::pack::TestPattern scene(kWidth, kHeight);
-    std::vector<Packet> stream;
-    const auto sink = zavi::pack::collectInto(stream);
-    std::vector<uint8_t> noisy;
-    uint32_t seed = 1;
-    for (uint32_t index = 0; index < pictures; ++index) {
-        const auto picture = scene.picture(index);
-        noisy.assign(picture.begin(), picture.end());
-        for (size_t i = 0; i < static_cast<size_t>(kWidth) * kHeight; ++i) {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = static_cast<int>(seed >> 24) % (2 * kNoiseAmplitude + 1) - kNoiseAmplitude;
-            noisy[i] = static_cast<uint8_t>(std::clamp(noisy[i] + noise, 0, 255));
-        }
-        packer.encode(noisy.data(), zavi::pack::pictureTimeStamp(0, index, kFps), sink);
-    }
-    packer.flush(sink);
-    return stream;
-}
 
 std::set<int> ThreadIds()
 {
@@ -175,7 +140,7 @@ void HiddenChannelCost(benchmark::State &state)
             (IsHidden(i) ? hidden : shown) += channels[i]->CpuSeconds() - before[static_cast<size_t>(i)];
     }
     const double ratio = hidden / std::max(shown, 1.0 / kNanoseconds);
-    state.counters["stream_kbit_s"] = bytes * 8.0 * kFps / stream.size() / 1000.0;
+    state.counters["stream_kbit_s"] = bytes * 8.0 * kCameraFps / stream.size() / 1000.0;
     state.counters["shown_cpu_s"] = shown / kChannelsOfEachKind;
     state.counters["hidden_cpu_s"] = hidden / kChannelsOfEachKind;
     state.counters["hidden_to_shown"] = ratio;
