@@ -42,6 +42,33 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetHiddenDecodePolicy(ZAVI_HANDLE player,
                                                               uint32_t minimumShownArea);
 #endif /* !_WIN32 */
 
+/* ---- Lip-sync with the sound heard ---------------------------------------
+ * The sound output keeps a pre-roll queued ahead of what it plays (2560
+ * bytes: 160 ms of 8 kHz 16-bit mono sound), so sound is heard that long
+ * after it is written, and by default each picture is shown when the sound
+ * that goes with it is written: its sound follows it by the pre-roll.
+ * With lip-sync on, the player's reference is the sound being heard: the
+ * last sound written less what the output still has queued, read from the
+ * sound device's play position.
+ *  - A picture ahead of the sound heard by up to 400 ms waits for it and is
+ *    shown within a few milliseconds of the moment its sound is heard.
+ *  - With the sound leading (ZAVI_Play_SetAdjustPri(player, 0)), the play
+ *    time stamp (ZAVI_Play_GetPlayTimeStamp) is the time stamp of the sound
+ *    being heard, and the pictures' lag and lead beyond 400 ms are judged
+ *    against it.
+ * It applies at normal speed while sound is queued or playing; at other
+ * speeds, without sound, and for differences beyond 400 ms the player
+ * paces as it does with lip-sync off.
+ *
+ * enabled: ZAVI_LIP_SYNC_OFF (the default) or ZAVI_LIP_SYNC_ON; any other
+ * value gives ZAVI_ERR_INVALID_ARG and changes nothing. */
+#define ZAVI_LIP_SYNC_OFF 0
+#define ZAVI_LIP_SYNC_ON  1
+
+#if !defined(_WIN32)
+ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetLipSync(ZAVI_HANDLE player, uint8_t enabled);
+#endif /* !_WIN32 */
+
 /* ---- Reverse play and exact frame-back (recordings) ----------------------
  * Operators scrub recordings backwards. Reverse play shows every picture of
  * the recording in reverse order, paced by the pictures' time stamps, across

@@ -3,3 +3,5 @@ zavi_add_test(hidden_decode_test SOURCES hidden_decode_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker LABELS threads)
 zavi_add_test(reverse_play_test SOURCES reverse_play_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker LABELS threads)
+zavi_add_test(lip_sync_test SOURCES lip_sync_test.cpp
+  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker LABELS threads)

@@ -13,6 +13,11 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetHiddenDecodePolicy(ZAVI_HANDLE player,
     return Forward<PlayMan>(player, [&](PlayMan &p) { return p.HiddenDecode().Set(enabled, minimumShownArea); });
 }
 
+ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetLipSync(ZAVI_HANDLE player, uint8_t enabled)
+{
+    return Forward<PlayMan>(player, [&](PlayMan &p) { return p.SetLipSync(enabled); });
+}
+
 ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_ReversePlay(ZAVI_HANDLE player, uint32_t speed)
 {
     return Forward<PlayMan>(player, [&](PlayMan &p) { return p.Reverse().Play(speed); });

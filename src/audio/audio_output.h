@@ -51,12 +51,19 @@ public:
     void Release();
     bool SetVolume(int32_t volume);
     bool GetVolume(int32_t *volume);
+    // The bytes written that the device has still to play: the sound that
+    // will be heard before the next block written. False while nothing is
+    // queued (no buffer, nothing written since the last reset), when the
+    // device cannot tell its play position, or when the play cursor has
+    // overtaken the data (the ring has run dry and sounds old data).
+    bool QueuedBytes(uint32_t &bytes);
 
     // Read-only views.
     bool IsPlaying() const { return playing_; }
     uint32_t PreRollAmount() const { return preRollAmount_; }
     uint32_t WriteOffset() const { return writeOffset_; }
     uint32_t BufferSize() const { return bufferSize_; }
+    uint32_t BytesPerSecond() const { return bytesPerSecond_; }
     bool HasBuffer() const { return buffer_ != nullptr; }
 
 private:

@@ -1,5 +1,6 @@
 // AudioOutput: queuing blocks into the ring (pre-roll, running write with
-// the once-per-lap cursor correction), the stall check and the run-dry check.
+// the once-per-lap cursor correction), the stall check, the run-dry check and
+// the sound still queued.
 #include <algorithm>
 #include <cstring>
 
@@ -101,6 +102,20 @@ bool AudioOutput::CheckRunDry()
         return true;
     }
     return false;
+}
+
+bool AudioOutput::QueuedBytes(uint32_t &bytes)
+{
+    if (buffer_ == nullptr || (!playing_ && writeOffset_ == 0)) return false;
+    if (!playing_) { // pre-roll: the play cursor is held at the ring's start
+        bytes = writeOffset_;
+        return true;
+    }
+    uint32_t play = 0;
+    uint32_t write = 0;
+    if (sound::Failed(buffer_->GetCurrentPosition(&play, &write))) return false;
+    bytes = (writeOffset_ + bufferSize_ - play) % bufferSize_;
+    return bytes + bytesPerSecond_ * kRunDrySeconds <= bufferSize_;
 }
 
 } // namespace zavi

@@ -44,6 +44,7 @@ int32_t PlayMan::DecodeAndOutputAudio(TakenFrame &frame)
     kernel::ScopedLock output(audioOutputLock_);
     if (!audioOutput_.SetFormat(audio.channels, audio.bitsPerSample, audio.sampleRate)) return result;
 
+    const uint32_t frameTimeStamp = frame.timeStamp;
     bool play = true;
     const uint8_t *bytes = audio.samples;
     uint32_t count = audio.byteCount;
@@ -66,8 +67,12 @@ int32_t PlayMan::DecodeAndOutputAudio(TakenFrame &frame)
         }
     }
     emptyPollCount_ = 0;
-    if (play) audioOutput_.Write(bytes, count);
-    else audioOutput_.CheckRunDry();
+    if (play) {
+        audioOutput_.Write(bytes, count);
+        NoteSoundWritten(frameTimeStamp, audio.byteCount);
+    } else {
+        audioOutput_.CheckRunDry();
+    }
     return result;
 }
 

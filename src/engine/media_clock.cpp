@@ -9,8 +9,10 @@ namespace zavi::media_clock {
 namespace {
 
 constexpr int64_t kMillisecondsPerSecond = 1000;
+constexpr int64_t kMicrosecondsPerSecond = 1000000;
 
 uint32_t ticksPerMillisecond = 1;
+int64_t frequency = 1;
 int64_t startCount = 0;
 uint32_t timerPeriod = 0;
 
@@ -18,7 +20,7 @@ uint32_t timerPeriod = 0;
 
 void Initialise()
 {
-    const int64_t frequency = kernel::PerformanceFrequency();
+    frequency = std::max<int64_t>(kernel::PerformanceFrequency(), 1);
     ticksPerMillisecond = static_cast<uint32_t>(frequency / kMillisecondsPerSecond);
     if (ticksPerMillisecond == 0) ticksPerMillisecond = 1;
     startCount = kernel::PerformanceCounter();
@@ -45,6 +47,12 @@ uint32_t Now()
 {
     const uint64_t elapsed = static_cast<uint64_t>(kernel::PerformanceCounter() - startCount);
     return MillisecondsFromTicks(elapsed, ticksPerMillisecond);
+}
+
+int64_t NowMicroseconds()
+{
+    const int64_t elapsed = kernel::PerformanceCounter() - startCount;
+    return elapsed / frequency * kMicrosecondsPerSecond + elapsed % frequency * kMicrosecondsPerSecond / frequency;
 }
 
 } // namespace zavi::media_clock

@@ -14,6 +14,10 @@ void Finish();
 
 uint32_t Now();
 
+// Microseconds since process attach, for work that must be placed in time
+// more finely than the millisecond clock allows (when pictures are shown).
+int64_t NowMicroseconds();
+
 // The timer period asked for at attach (0 when none could be set).
 uint32_t TimerPeriod();
 

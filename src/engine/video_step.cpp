@@ -29,6 +29,7 @@ void PlayMan::VideoStep()
     try {
         kernel::ScopedLock taking(videoTakeLock_);
         const uint32_t t0 = media_clock::Now();
+        const int64_t stepStartUs = media_clock::NowMicroseconds();
         TakenFrame frame{};
         if (!caches_.video.TakeNext(frame)) {
             SetVideoGate(false);
@@ -53,7 +54,8 @@ void PlayMan::VideoStep()
             }
             if (ahead) WaitForTheSound(static_cast<uint32_t>(-difference) - pacing::kAheadSleepMarginMs);
         }
-        DecodeAndShow(frame);
+        if (LipSyncApplies()) WaitForThePictureSound(frame.timeStamp);
+        DecodeAndShow(frame, stepStartUs);
         if (frame.displayFlag == 0) {
             FireVideoTimer();
             return;
@@ -81,20 +83,23 @@ void PlayMan::WaitForTheSound(uint32_t milliseconds)
     }
 }
 
-int32_t PlayMan::DecodeAndShow(const TakenFrame &frame)
+int32_t PlayMan::DecodeAndShow(const TakenFrame &frame, int64_t stepStartUs)
 {
     kernel::ScopedLock decoding(decoderLock_);
     const HiddenDecodePolicy::Verdict verdict = hiddenDecode_.Judge(frame.frameType, displayWindow_);
     int32_t result = ZAVI_OK;
     if (videoDecoder_ != 0 && verdict.decode) {
+        const int64_t decodeStartUs = media_clock::NowMicroseconds();
         result = ZAVI_VideoDec_Decode(videoDecoder_, frame.data, static_cast<int32_t>(frame.length),
                                       &decodedPicture_);
+        pictureClock_.NoteDecode(IsKeyFrame(frame.frameType), media_clock::NowMicroseconds() - decodeStartUs);
     }
     if (result != ZAVI_OK || frame.displayFlag == 0 || !verdict.show) return result;
     if (decodedPicture_.buffer == nullptr) return result; // nothing decoded yet to draw again
 
     const int32_t status = FitDisplay(decodedPicture_.width, decodedPicture_.height);
     if (status < 0) return status;
+    if (stepStartUs != kShowAtOnce) HoldUntilDue(frame, stepStartUs);
     ZAVIDEC_MVRESULT motion{};
     const bool paired = PairMotionVectors(frame.timeStamp, motion);
     display_.Present(decodedPicture_.buffer, decodedPicture_.width, decodedPicture_.height, ruleBlock_,

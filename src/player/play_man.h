@@ -10,6 +10,7 @@
 #include "ZAVIPlaySDK.h"
 #include "audio/audio_output.h"
 #include "display/display.h"
+#include "engine/picture_clock.h"
 #include "engine/x_play_thread.h"
 #include "file/file_read_man.h"
 #include "platform/kernel.h"
@@ -56,6 +57,8 @@ public:
     int32_t GetPlayTimeStamp(uint32_t *timeStamp) const;
     int32_t SetVolume(int32_t volume);
     int32_t GetVolume(int32_t *volume);
+    // Lip-sync with the sound heard (0 off, the default; 1 on).
+    int32_t SetLipSync(uint8_t enabled);
 
     // ---- Caches ---------------------------------------------------------
     int32_t ClearCache();
@@ -90,8 +93,11 @@ public:
     bool LastShownTimeStamp(uint32_t &timeStamp) const;
 
     // Decodes and shows one taken video frame under the decoder lock; used by
-    // the video step and by single-frame play.
-    int32_t DecodeAndShow(const TakenFrame &frame);
+    // the video step, which gives the moment its step began so that the
+    // picture is shown on the picture clock's schedule, and by single-frame
+    // play, which shows it at once.
+    static constexpr int64_t kShowAtOnce = -1;
+    int32_t DecodeAndShow(const TakenFrame &frame, int64_t stepStartUs = kShowAtOnce);
     // The video step's sleep while its picture is ahead of the sound.
     void WaitForTheSound(uint32_t milliseconds);
 
@@ -108,6 +114,12 @@ private:
     int32_t IntakeExtraData(const uint8_t *packet, int32_t length);
     bool PairMotionVectors(uint32_t pictureTime, ZAVIDEC_MVRESULT &motion);
     int32_t DecodeAndOutputAudio(TakenFrame &frame);
+    // Lip-sync (src/engine/picture_timing.cpp).
+    bool LipSyncApplies() const;
+    bool StampAheadOfSoundUs(uint32_t timeStamp, int64_t &aheadUs);
+    void NoteSoundWritten(uint32_t timeStamp, uint32_t frameBytes);
+    void WaitForThePictureSound(uint32_t timeStamp);
+    void HoldUntilDue(const TakenFrame &frame, int64_t stepStartUs);
     // Makes the display's surfaces fit a picture size; the driver's result.
     int32_t FitDisplay(uint32_t width, uint32_t height);
     void ResetAudioOutput();
@@ -150,6 +162,13 @@ private:
     // Serialises the audio output between the audio thread and the commands
     // (the output has no lock of its own); always the innermost player lock.
     kernel::CriticalSection audioOutputLock_;
+    // The last audio frame written to the output (under its lock): its time
+    // stamp and its bytes, the sound queued ends with them.
+    uint32_t soundFrameStamp_ = 0;
+    uint32_t soundFrameBytes_ = 0;
+    std::atomic<uint8_t> lipSync_ = 0;
+    // When pictures are shown (under the decoder lock).
+    PictureClock pictureClock_;
     ZAVIDEC_PICTURE decodedPicture_ = {};
     std::atomic<uint32_t> shownTimeStamp_ = 0;
     std::atomic<bool> shownAny_ = false;

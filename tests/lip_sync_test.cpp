@@ -1,0 +1,219 @@
+// When pictures are shown, through the exports on the virtual backend: with
+// lip-sync on (ZAVIPlaySDKEx.h) a picture waits for the sound that goes with
+// it, counting the sound still queued in the output; without it, pictures
+// do not wait for the sound heard. The sound device runs on its manual
+// clock, so the test alone decides how much sound has been heard, and every
+// picture shown is paired with the sound heard at that moment, from the
+// bytes the device has played. In every case each picture fed is shown
+// once and in order (the play time stamp the video writes as it shows
+// them): holding pictures for their due time neither drops nor reorders
+// them.
+#include <cmath>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "ZAVIPlaySDKEx.h"
+#include "ZAVIVirtualSound.h"
+#include "audio_packer.h"
+#include "playback_fixture.h"
+
+namespace {
+
+using namespace zavi_test;
+using zavi::pack::Packet;
+
+constexpr int kWidth = 176;
+constexpr int kHeight = 144;
+constexpr uint32_t kPictures = 16;
+constexpr uint32_t kFrameMs = 40;
+constexpr uint32_t kSampleRate = 8000;
+constexpr uint32_t kSamplesPerFrame = kSampleRate * kFrameMs / 1000;
+constexpr uint32_t kBytesPerMs = kSampleRate * 2 / 1000; // 16-bit mono
+// Sound fed ahead of the pictures: more than the output's pre-roll (four
+// frames of 640 bytes), so it plays from the start and never runs dry.
+constexpr uint32_t kSoundLead = 6;
+
+struct Case {
+    const char *name;
+    uint8_t lipSync;
+    uint8_t videoLeads;
+    bool sound;
+};
+
+void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
+
+const Case kCases[] = {
+    {"WithoutLipSyncPicturesDoNotWaitForTheSoundHeard", ZAVI_LIP_SYNC_OFF, 1, true},
+    {"VideoLeadingPicturesMeetTheSoundHeard", ZAVI_LIP_SYNC_ON, 1, true},
+    {"SoundLeadingPicturesMeetTheSoundHeard", ZAVI_LIP_SYNC_ON, 0, true},
+    {"WithoutSoundEveryPictureIsShownInOrder", ZAVI_LIP_SYNC_ON, 1, false},
+};
+
+struct Streams {
+    std::vector<Packet> video;
+    std::vector<Packet> audio; // one 40 ms frame per picture and kSoundLead more, same time stamps
+};
+
+const Streams &MadeStreams()
+{
+    static const Streams streams = [] {
+        Streams made;
+        for (auto &packet : PatternStream(kPictures, kWidth, kHeight, false))
+            if (IsVideo(packet)) made.video.push_back(std::move(packet));
+        zavi::pack::AudioPacker packer(zavi::pack::AudioCoding::Pcm16, kSampleRate, 1);
+        const std::vector<int16_t> pcm(kSamplesPerFrame, 1000);
+        const uint32_t first = TimeStampOf(made.video.front());
+        for (uint32_t i = 0; i < kPictures + kSoundLead; ++i)
+            packer.encode(pcm.data(), kSamplesPerFrame, first + i * kFrameMs, zavi::pack::collectInto(made.audio));
+        return made;
+    }();
+    return streams;
+}
+
+// What the draw callback sees of each picture shown.
+struct Shown {
+    uint64_t bytesHeard;
+    uint32_t playTimeStamp;
+};
+
+struct ShowLog {
+    ZAVI_HANDLE player = 0;
+    ZAVI_HWND window = 0;
+    std::mutex mutex;
+    std::vector<Shown> shown;
+
+    static void ZAVI_CALL OnDraw(uintptr_t, int32_t, int32_t, uintptr_t self, uintptr_t)
+    {
+        auto *log = reinterpret_cast<ShowLog *>(self);
+        ZAVIVIRTUAL_SOUND_STATE sound{};
+        ZAVIVirtual_SoundGetState(log->window, &sound);
+        uint32_t stamp = 0;
+        ZAVI_Play_GetPlayTimeStamp(log->player, &stamp);
+        std::lock_guard<std::mutex> lock(log->mutex);
+        log->shown.push_back({sound.bytesPlayed, stamp});
+    }
+    size_t Count()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return shown.size();
+    }
+};
+
+class LipSync : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override
+    {
+        ZAVIVirtual_SoundReset();
+        ZAVIVirtual_SoundSetManualClock(1);
+        log_.window = window_.Handle();
+        ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &log_.player), ZAVI_OK);
+        ASSERT_EQ(ZAVI_PlayEx_SetLipSync(log_.player, GetParam().lipSync), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_SetAdjustPri(log_.player, GetParam().videoLeads), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_RegOnDrawCallBack(log_.player, &ShowLog::OnDraw, reinterpret_cast<uintptr_t>(&log_), 0),
+                  ZAVI_OK);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(ZAVI_Play_ReleasePlayer(log_.player), ZAVI_OK);
+        ZAVIVirtual_SoundReset();
+    }
+
+    void Feed(const Packet &packet)
+    {
+        ASSERT_EQ(ZAVI_Play_InputStream(log_.player, packet.data(), static_cast<int32_t>(packet.size()), 1, 1),
+                  ZAVI_OK);
+    }
+    // Waits until the audio thread has taken every sound frame fed.
+    bool SoundTaken()
+    {
+        return Eventually([&] {
+            uint32_t waiting = 1;
+            ZAVI_Play_GetAudioFrameCount(log_.player, &waiting);
+            return waiting == 0;
+        });
+    }
+    bool ShownCount(size_t count)
+    {
+        return Eventually([&] { return log_.Count() >= count; });
+    }
+    bool SoundPlaying()
+    {
+        return Eventually([&] {
+            ZAVIVIRTUAL_SOUND_STATE sound{};
+            return ZAVIVirtual_SoundGetState(window_.Handle(), &sound) == 0 && sound.playing != 0;
+        });
+    }
+
+    VirtualWindow window_{kWidth, kHeight};
+    ShowLog log_;
+};
+
+TEST_P(LipSync, PicturesAreShownWithTheirSound)
+{
+    const Case &c = GetParam();
+    const Streams &streams = MadeStreams();
+    const uint32_t first = TimeStampOf(streams.video.front());
+
+    if (!c.sound) {
+        // One picture at a time, each on the picture clock's schedule.
+        for (uint32_t i = 0; i < kPictures; ++i) {
+            Feed(streams.video[i]);
+            ASSERT_TRUE(ShownCount(i + 1)) << "picture " << i;
+        }
+    } else {
+        for (uint32_t i = 0; i < kSoundLead; ++i) Feed(streams.audio[i]);
+        ASSERT_TRUE(SoundTaken());
+        ASSERT_TRUE(SoundPlaying());
+        for (uint32_t i = 0; i < kSoundLead; ++i) Feed(streams.video[i]);
+        if (c.lipSync == ZAVI_LIP_SYNC_OFF) {
+            // Every picture fed is shown although no sound is heard.
+            ASSERT_TRUE(ShownCount(kSoundLead));
+        } else {
+            ASSERT_TRUE(ShownCount(1));
+            for (uint32_t i = 1; i < kPictures; ++i) {
+                Feed(streams.audio[i + kSoundLead - 1]);
+                if (i + kSoundLead - 1 < kPictures) Feed(streams.video[i + kSoundLead - 1]);
+                ASSERT_TRUE(SoundTaken());
+                ZAVIVirtual_SoundAdvance(kFrameMs);
+                ASSERT_TRUE(ShownCount(i + 1)) << "picture " << i;
+            }
+        }
+    }
+
+    const std::vector<Shown> shown = [&] {
+        std::lock_guard<std::mutex> lock(log_.mutex);
+        return log_.shown;
+    }();
+    const size_t fed = c.sound && c.lipSync == ZAVI_LIP_SYNC_OFF ? kSoundLead : kPictures;
+    ASSERT_EQ(shown.size(), fed) << "a picture was dropped or shown twice";
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const uint32_t stamp = first + static_cast<uint32_t>(i) * kFrameMs;
+        if (c.videoLeads != 0) {
+            EXPECT_EQ(shown[i].playTimeStamp, stamp) << "picture " << i << " out of order";
+        }
+        if (!c.sound) continue;
+        const double heard = first + static_cast<double>(shown[i].bytesHeard) / kBytesPerMs;
+        if (c.lipSync == ZAVI_LIP_SYNC_ON) {
+            EXPECT_LT(std::abs(stamp - heard), kFrameMs) << "picture " << i;
+        } else {
+            EXPECT_EQ(heard, first) << "picture " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LipSync, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+TEST(LipSyncSwitch, RefusesAZeroHandleAndAnUnknownValue)
+{
+    VirtualWindow window(kWidth, kHeight);
+    ZAVI_HANDLE player = 0;
+    ASSERT_EQ(ZAVI_Play_InitPlayer(window.Handle(), &player), ZAVI_OK);
+    EXPECT_EQ(ZAVI_PlayEx_SetLipSync(0, ZAVI_LIP_SYNC_ON), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVI_PlayEx_SetLipSync(player, ZAVI_LIP_SYNC_ON + 1), ZAVI_ERR_INVALID_ARG);
+    EXPECT_EQ(ZAVI_Play_ReleasePlayer(player), ZAVI_OK);
+}
+
+} // namespace
