@@ -39,6 +39,8 @@ Channel::Channel(std::unique_ptr<PlayWindow> window, const Options &options, uin
     SetSpeed(options.speed);
     if (options.hiddenPolicy && EnableHiddenDecodePolicy(player_, options.hiddenPolicyArea) != ZAVI_OK)
         std::fprintf(stderr, "zaviplay: this library has no hidden-decode policy; every picture is decoded\n");
+    if (options.lipSync && EnableLipSync(player_) != ZAVI_OK)
+        std::fprintf(stderr, "zaviplay: this library has no lip-sync; pictures follow their time stamps\n");
 }
 
 Channel::~Channel()

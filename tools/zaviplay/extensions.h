@@ -10,4 +10,8 @@ namespace zaviplay {
 // ZAVI_ERR_FAIL where it has no extensions.
 int32_t EnableHiddenDecodePolicy(ZAVI_HANDLE player, uint32_t minimumShownArea);
 
+// Turns lip-sync with the sound heard on for `player`: the library's status,
+// or ZAVI_ERR_FAIL where it has no extensions.
+int32_t EnableLipSync(ZAVI_HANDLE player);
+
 } // namespace zaviplay

@@ -32,6 +32,8 @@ void Usage(std::FILE *to)
                  "  --hidden-policy[=AREA]\n"
                  "                      decode key frames only while a window is hidden or shows\n"
                  "                      fewer than AREA pixels (0; Linux)\n"
+                 "  --lip-sync          show each picture when its sound is heard, counting the\n"
+                 "                      sound still queued in the output (Linux)\n"
                  "  --list-monitors     list the monitors windows can be shown on, and exit\n"
                  "  --version           print the version and exit\n"
                  "  --help              print this help and exit\n"
@@ -62,6 +64,7 @@ Request ParseOptions(int argc, char **argv, Options &options)
         else if (arg == "--seconds" && hasValue) options.seconds = std::atof(argv[++i]);
         else if (arg == "--snapshot" && hasValue) options.snapshot = argv[++i];
         else if (arg == "--hidden-policy") options.hiddenPolicy = true;
+        else if (arg == "--lip-sync") options.lipSync = true;
         else if (arg.rfind(kHiddenPolicyWithArea, 0) == 0) {
             options.hiddenPolicy = true;
             ok = std::sscanf(arg.c_str() + kHiddenPolicyWithArea.size(), "%u", &options.hiddenPolicyArea) == 1;

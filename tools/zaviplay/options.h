@@ -20,6 +20,7 @@ struct Options {
     int height = 576;
     bool hiddenPolicy = false;        // key frames only while a window cannot be watched
     uint32_t hiddenPolicyArea = 0;    // ... or shows fewer pixels than this
+    bool lipSync = false;             // pictures wait for the sound heard
 };
 
 // What the command line asks for beyond playing.
