@@ -61,8 +61,9 @@ public:
 
     // Reverse play and exact frame-back read groups of pictures themselves:
     // the video frames from `from` (a key frame) up to `end` (exclusive) in
-    // file order, each handed to the visitor (which decodes it at once: the
-    // packet is the module's until the next read) until it returns false.
+    // file order, each handed to the visitor (which uses or copies it at
+    // once: the packet is the module's until the next read) until it returns
+    // false.
     // Runs under the reader lock; leaves reading forward, all frames, at an
     // unspecified position. ZAVI_OK at `end` or the recording's end.
     class FrameVisitor {

@@ -14,7 +14,7 @@ namespace zavi::reverse {
 
 // Decodes the frames of one group up to the end of a segment and keeps the
 // last ones in a bank.
-class ReversePlayer::SegmentFill final : public FileReadMan::FrameVisitor {
+class ReversePlayer::SegmentFill final {
 public:
     SegmentFill(ReversePlayer &player, uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread)
         : player_(player), bank_(player.banks_[bank]), bankIndex_(bank), key_(key), end_(end), thread_(thread)
@@ -23,7 +23,7 @@ public:
         bank_.count = 0;
     }
 
-    bool Visit(const uint8_t *packet, uint32_t length, uint32_t position) override
+    bool Decode(const uint8_t *packet, uint32_t length, uint32_t position)
     {
         if (thread_ != nullptr && !thread_->IsRunning()) return false;
         ReversePicturePool &pool = player_.pool_;
@@ -107,6 +107,7 @@ int32_t ReversePlayer::SetCacheBytes(uint32_t bytes)
     if (bytes < ZAVI_REVERSE_CACHE_MINIMUM) return ZAVI_ERR_INVALID_ARG;
     kernel::ScopedLock command(commandLock_);
     EndSession(true);
+    EndPrefetch(false);
     kernel::ScopedLock banks(bankLock_);
     pool_.SetBound(bytes);
     for (Bank &bank : banks_) bank = Bank{};
@@ -130,6 +131,7 @@ int32_t ReversePlayer::Play(uint32_t speed)
     if (!filled_) filled_ = kernel::Event::Create(false, false);
     if (!freed_) freed_ = kernel::Event::Create(false, false);
     if (!filled_ || !freed_) return ZAVI_ERR_FAIL;
+    EndPrefetch(true); // the group before, which reverse play shows second
     {
         kernel::ScopedLock banks(bankLock_);
         for (Bank &bank : banks_) bank.state = BankState::Free;
@@ -156,6 +158,7 @@ int32_t ReversePlayer::FrameBack()
     uint32_t key = 0;
     if (current == 0 || !groups_.KeyOf(current - 1, key)) return ZAVI_ERR_REVERSE_AT_START;
     const uint32_t target = current - 1;
+    EndPrefetch(prefetching_ && target >= prefetchKey_ && target < prefetchEnd_);
     uint32_t bank = 0;
     uint32_t index = 0;
     if (!Find(target, bank, index)) {
@@ -167,6 +170,7 @@ int32_t ReversePlayer::FrameBack()
     status = ShowPicture(bank, index);
     if (status != ZAVI_OK) return status;
     owner_.Reader().SetPlayPosition(current);
+    StartPrefetch(bank);
     return ZAVI_OK;
 }
 
@@ -184,12 +188,14 @@ void ReversePlayer::Stop()
 {
     kernel::ScopedLock command(commandLock_);
     EndSession(true);
+    EndPrefetch(false);
 }
 
 void ReversePlayer::Shutdown()
 {
     kernel::ScopedLock command(commandLock_);
     EndSession(false);
+    EndPrefetch(false);
     if (decoder_ != 0) {
         ZAVI_VideoDec_Release(decoder_);
         decoder_ = 0;
@@ -269,10 +275,13 @@ uint32_t ReversePlayer::BankToRefill(uint32_t keep) const
 
 int32_t ReversePlayer::DecodeInto(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread)
 {
+    packets_.Begin(thread);
+    const int32_t status = owner_.Reader().ReadVideoFrames(key, end, packets_);
+    if (status != ZAVI_OK) return status;
     SegmentFill fill(*this, bank, key, end, thread);
-    const int32_t status = owner_.Reader().ReadVideoFrames(key, end, fill);
-    if (fill.Failed()) return ZAVI_ERR_NO_MEMORY;
-    return status;
+    for (const SegmentPackets::Entry &entry : packets_.Entries())
+        if (!fill.Decode(packets_.Data(entry), entry.length, entry.position)) break;
+    return fill.Failed() ? ZAVI_ERR_NO_MEMORY : ZAVI_OK;
 }
 
 bool ReversePlayer::FitPool(uint32_t bank, uint32_t width, uint32_t height)

@@ -6,7 +6,9 @@
 // thread fills one bank with the group before the one the show thread is
 // showing from the other, and the show thread paces the pictures by their
 // time stamps at the chosen speed. Frame-back runs on the caller's thread
-// and finds the picture in a bank, or decodes its group (up to it) first.
+// and finds the picture in a bank, or decodes its group (up to it) first;
+// then a prefetch thread decodes the group before into the other bank, so
+// that stepping on back across the key frame finds it decoded.
 //
 // Locks: the command lock serialises the commands and is taken before the
 // reader lock; the decode thread reads under the reader lock, the show
@@ -24,6 +26,7 @@
 #include "reverse/recording_groups.h"
 #include "reverse/reverse_constants.h"
 #include "reverse/reverse_picture_pool.h"
+#include "reverse/segment_packets.h"
 
 namespace zavi {
 class PlayMan;
@@ -60,6 +63,13 @@ private:
         uint32_t first = 0;
         uint32_t count = 0;
         uint32_t showEnd = 0; // reverse play shows first .. showEnd - 1
+
+        // Holds every picture from the key frame `key` up to `end` that a
+        // bank can hold: the segment need not be decoded again.
+        bool Holds(uint32_t key, uint32_t end) const
+        {
+            return count > 0 && first >= key && first < end && first + count >= end;
+        }
     };
     class SegmentFill;
     class TimeSearch;
@@ -71,13 +81,20 @@ private:
     bool Find(uint32_t position, uint32_t &bank, uint32_t &index);
     uint32_t BankToRefill(uint32_t keep) const;
     // Decodes from the key frame up to `end` (exclusive) into `bank`,
-    // keeping as many of the last pictures as the bank holds. `thread`, when
-    // given, ends the decoding once it is told to stop.
+    // keeping as many of the last pictures as the bank holds. The packets
+    // are copied under the reader lock and decoded after it. `thread`, when
+    // given, ends the work once it is told to stop.
     int32_t DecodeInto(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread);
     // The pool is remade for another picture size only while no other bank
     // is in use by the show thread.
     bool FitPool(uint32_t bank, uint32_t width, uint32_t height);
     int32_t ShowPicture(uint32_t bank, uint32_t index);
+
+    // reverse_prefetch.cpp: the group before the one frame-back shows
+    void StartPrefetch(uint32_t shownBank);
+    // Waits for a prefetch under way to finish, or cuts it short.
+    void EndPrefetch(bool finish);
+    void PrefetchLoop(kernel::Event &stopEvent);
 
     // reverse_session.cpp: the two threads of reverse play
     void DecodeLoop(kernel::Event &stopEvent);
@@ -92,6 +109,9 @@ private:
     ReversePicturePool pool_{kDefaultCacheBytes};
     RecordingGroups groups_;
     ZAVIDEC_HANDLE decoder_ = 0;
+    // Used by whichever of the decode thread, the prefetch thread and a
+    // frame-back decodes (never two at once).
+    SegmentPackets packets_;
 
     kernel::CriticalSection bankLock_;
     Bank banks_[kBanks];
@@ -100,11 +120,18 @@ private:
     std::unique_ptr<kernel::Event> freed_;
     MemberThread<ReversePlayer> decodeThread_{*this, &ReversePlayer::DecodeLoop};
     MemberThread<ReversePlayer> showThread_{*this, &ReversePlayer::ShowLoop};
+    MemberThread<ReversePlayer> prefetchThread_{*this, &ReversePlayer::PrefetchLoop};
+    std::unique_ptr<kernel::Event> prefetchDone_;
 
     // Set by the commands before the threads start.
     bool sessionActive_ = false;
     uint32_t sessionEnd_ = 0; // reverse play shows the pictures before this one
     uint32_t speed_ = 1;
+    // Set by frame-back before the prefetch thread starts.
+    bool prefetching_ = false;
+    uint32_t prefetchBank_ = 0;
+    uint32_t prefetchKey_ = 0;
+    uint32_t prefetchEnd_ = 0;
 
     // The show thread's pacing: when the last picture was due and its stamp.
     int64_t lastDueTicks_ = 0;

@@ -10,12 +10,6 @@
 namespace zavi::reverse {
 
 namespace {
-// A bank that holds every picture of a segment from the key frame `key`
-// up to `end` that a bank can hold.
-bool Holds(uint32_t first, uint32_t count, uint32_t key, uint32_t end)
-{
-    return count > 0 && first >= key && first < end && first + count >= end;
-}
 constexpr int64_t kMillisecondsPerSecond = 1000;
 } // namespace
 
@@ -57,14 +51,14 @@ bool ReversePlayer::TakeBankToFill(kernel::Event &stopEvent, uint32_t key, uint3
             for (uint32_t b = 0; b < kBanks; ++b) {
                 const Bank &candidate = banks_[b];
                 if (candidate.state != BankState::Free) continue;
-                const bool holds = Holds(candidate.first, candidate.count, key, end);
+                const bool holds = candidate.Holds(key, end);
                 if (holds || free < 0) free = static_cast<int>(b);
                 if (holds) break;
             }
             if (free >= 0) {
                 bank = static_cast<uint32_t>(free);
                 const Bank &taken = banks_[bank];
-                filled = Holds(taken.first, taken.count, key, end);
+                filled = taken.Holds(key, end);
                 banks_[bank].state = BankState::Filling;
                 return true;
             }
