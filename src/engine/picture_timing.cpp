@@ -7,6 +7,7 @@
 // the reference is the sound being heard: the last audio frame written, less
 // what the output still has queued, read from the device's play position.
 #include <algorithm>
+#include <cstdio>
 
 #include "engine/media_clock.h"
 #include "engine/pacing.h"
@@ -21,8 +22,6 @@ constexpr int64_t kMicrosecondsPerSecond = 1000000;
 // A picture ahead of its sound by more than this much is left to the
 // classic lip-sync rules (the window they act in starts there).
 constexpr int64_t kLipSyncMostAheadUs = pacing::kSyncThresholdMs * kMicrosecondsPerMillisecond;
-// The schedule may be this far from the sound before the sound moves it.
-constexpr int64_t kLipSyncToleranceUs = 4000;
 // A wait for the sound reads the play position again after this long.
 constexpr uint32_t kSoundPollMs = 5;
 // Holds end within half a millisecond of their due time.
@@ -64,35 +63,35 @@ void PlayMan::NoteSoundWritten(uint32_t timeStamp, uint32_t frameBytes)
         playTimeStamp_ = timeStamp + static_cast<uint32_t>(-aheadUs / kMicrosecondsPerMillisecond);
 }
 
+// The interval between pictures at the play speed when their time stamps
+// give none.
+int64_t PlayMan::PictureIntervalUs() const
+{
+    return static_cast<int64_t>(frameInterval_.load() * timeScale_.load() * kMicrosecondsPerMillisecond);
+}
+
 // Before the decode: a picture ahead of its sound waits until the sound is
-// no further behind than the picture's decode will take.
+// no further behind than the picture's decode and hold will take.
 void PlayMan::WaitForThePictureSound(uint32_t timeStamp)
 {
-    const int64_t frameUs = static_cast<int64_t>(frameInterval_.load() * kMicrosecondsPerMillisecond);
     int64_t aheadUs = 0;
     while (VideoRunning() && !singleFrameWanted_.load(std::memory_order_acquire) && LipSyncApplies() &&
            StampAheadOfSoundUs(timeStamp, aheadUs) && aheadUs <= kLipSyncMostAheadUs) {
-        const int64_t early = aheadUs - pictureClock_.Allowance(frameUs / picture_clock::kMostHoldShareOfGap);
+        const int64_t early = aheadUs - pictureClock_.Allowance(PictureIntervalUs());
         if (early <= 0) return;
         kernel::Sleep(std::min(static_cast<uint32_t>(early / kMicrosecondsPerMillisecond) + 1, kSoundPollMs));
     }
 }
 
-// After the decode: holds the picture until it is due.
+// After the decode: holds the picture until it is due, at the picture
+// clock's offset after its step, or with lip-sync when its sound is heard.
 void PlayMan::HoldUntilDue(const TakenFrame &frame, int64_t stepStartUs)
 {
     const int64_t decodedUs = media_clock::NowMicroseconds();
-    int64_t dueUs = pictureClock_.Due(
-        {frame.timeStamp, frame.framesWaiting, timeScale_, frameInterval_, stepStartUs, decodedUs});
+    int64_t dueUs = pictureClock_.Due(stepStartUs, decodedUs, PictureIntervalUs());
     int64_t aheadUs = 0;
-    if (LipSyncApplies() && StampAheadOfSoundUs(frame.timeStamp, aheadUs) && aheadUs <= kLipSyncMostAheadUs &&
-        -aheadUs <= kLipSyncMostAheadUs) {
-        const int64_t heardUs = decodedUs + aheadUs;
-        if (std::abs(heardUs - dueUs) > kLipSyncToleranceUs) {
-            pictureClock_.Shift(heardUs);
-            dueUs = std::max(heardUs, decodedUs);
-        }
-    }
+    if (LipSyncApplies() && StampAheadOfSoundUs(frame.timeStamp, aheadUs) && aheadUs <= kLipSyncMostAheadUs)
+        dueUs = decodedUs + aheadUs;
     while (VideoRunning() && !singleFrameWanted_.load(std::memory_order_acquire)) {
         const int64_t remainingUs = dueUs - media_clock::NowMicroseconds();
         if (remainingUs < kHoldRoundingUs) return;

@@ -120,6 +120,7 @@ private:
     void NoteSoundWritten(uint32_t timeStamp, uint32_t frameBytes);
     void WaitForThePictureSound(uint32_t timeStamp);
     void HoldUntilDue(const TakenFrame &frame, int64_t stepStartUs);
+    int64_t PictureIntervalUs() const;
     // Makes the display's surfaces fit a picture size; the driver's result.
     int32_t FitDisplay(uint32_t width, uint32_t height);
     void ResetAudioOutput();
