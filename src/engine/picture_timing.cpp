@@ -1,5 +1,5 @@
-// When the video step shows its pictures: on the picture clock's schedule,
-// and with lip-sync on, when the sound that goes with them is heard.
+// When the video step shows its pictures: at the picture clock's offset after
+// their step, or with lip-sync on, when the sound that goes with them is heard.
 //
 // The sound output starts playing only once it has a pre-roll queued, and
 // keeps that much queued ahead of what is heard, so sound written at the
@@ -7,7 +7,6 @@
 // the reference is the sound being heard: the last audio frame written, less
 // what the output still has queued, read from the device's play position.
 #include <algorithm>
-#include <cstdio>
 
 #include "engine/media_clock.h"
 #include "engine/pacing.h"

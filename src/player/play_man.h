@@ -94,8 +94,8 @@ public:
 
     // Decodes and shows one taken video frame under the decoder lock; used by
     // the video step, which gives the moment its step began so that the
-    // picture is shown on the picture clock's schedule, and by single-frame
-    // play, which shows it at once.
+    // picture is shown at the picture clock's offset after it, and by
+    // single-frame play, which shows it at once.
     static constexpr int64_t kShowAtOnce = -1;
     int32_t DecodeAndShow(const TakenFrame &frame, int64_t stepStartUs = kShowAtOnce);
     // The video step's sleep while its picture is ahead of the sound.
