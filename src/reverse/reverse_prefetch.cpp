@@ -1,6 +1,8 @@
 // After a frame-back, the group before the picture shown is decoded into
 // the other bank on a thread of its own while the client looks at the
 // picture, so that stepping back across the key frame costs no decoding.
+// Its packets are read on the frame-back's thread, before the reader is
+// put back where forward play goes on: the thread never moves the reader.
 #include "reverse/reverse_player.h"
 
 namespace zavi::reverse {
@@ -13,7 +15,7 @@ void ReversePlayer::StartPrefetch(uint32_t shownBank)
     const uint32_t other = (shownBank + 1) % kBanks;
     if (banks_[other].Holds(key, end)) return;
     if (!prefetchDone_) prefetchDone_ = kernel::Event::Create(true, false);
-    if (!prefetchDone_) return;
+    if (!prefetchDone_ || CopySegment(key, end, nullptr) != ZAVI_OK) return;
     prefetchDone_->Reset();
     prefetchBank_ = other;
     prefetchKey_ = key;
@@ -31,7 +33,7 @@ void ReversePlayer::EndPrefetch(bool finish)
 
 void ReversePlayer::PrefetchLoop(kernel::Event &)
 {
-    DecodeInto(prefetchBank_, prefetchKey_, prefetchEnd_, &prefetchThread_);
+    DecodeCopied(prefetchBank_, prefetchKey_, prefetchEnd_, &prefetchThread_);
     prefetchDone_->Set();
 }
 

@@ -4,6 +4,7 @@
 // paced by the time stamps, and hands it back to be filled again.
 #include <algorithm>
 
+#include "file/file_read_man.h"
 #include "player/play_man.h"
 #include "reverse/reverse_player.h"
 
@@ -71,7 +72,15 @@ void ReversePlayer::ShowLoop(kernel::Event &stopEvent)
 {
     for (uint32_t sequence = 0; showThread_.IsRunning(); ++sequence) {
         uint32_t bank = 0;
-        if (!TakeBankToShow(stopEvent, sequence, bank)) return;
+        if (!TakeBankToShow(stopEvent, sequence, bank)) {
+            // At the first picture (or where decoding failed) reverse play
+            // ends by itself; forward reading goes on after the picture
+            // shown, and a positioning command given from now on stands.
+            if (!showThread_.IsRunning()) return;
+            if (shownValid_) owner_.Reader().SetPlayPosition(shownPosition_ + 1);
+            ended_ = true;
+            return;
+        }
         const Bank &b = banks_[bank];
         for (uint32_t position = b.showEnd; position-- > b.first;) {
             const uint32_t index = position - b.first;
