@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include "extensions.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +12,15 @@ namespace {
 constexpr double kSpeedStep = 2.0;
 constexpr int kFastestLevel = 4;
 constexpr float kPercent = 100.0f;
+constexpr int kReverseStop = 0;
+constexpr int kNormalReverse = 1;
+
+// "R" plays backwards at 1x, "R N" at N x (1, 2 or 4; 0 stops).
+bool IsReverse(const std::string &command) { return command == "R" || command.rfind("R ", 0) == 0; }
+int ReverseSpeedOf(const std::string &command)
+{
+    return command == "R" ? kNormalReverse : std::atoi(command.c_str() + 2);
+}
 
 // Commands that mean the same on both kinds of channel.
 void ApplyCommon(const std::string &command, Channel &channel, const PlayState &state)
@@ -31,6 +42,8 @@ void ApplyRecording(const std::string &command, ZAVI_HANDLE player, const PlaySt
     else if (command == "r") ZAVI_Play_Resume(player);
     else if (command == "f" || command == "s") ZAVI_Play_FrameGO(player);
     else if (command == "b") ZAVI_Play_FrameBack(player);
+    else if (command == "B") FrameBackExact(player);
+    else if (IsReverse(command)) ReversePlay(player, static_cast<uint32_t>(state.reverseSpeed));
     else if (command == "n") ZAVI_Play_Play(player);
     else if (command == ">") ZAVI_Play_FastPlay(player, state.fastLevel);
     else if (command == "<") ZAVI_Play_FastPlayBack(player);
@@ -43,12 +56,21 @@ void Update(const std::string &command, PlayState &state)
 {
     if (command == "+") state.speed *= kSpeedStep;
     else if (command == "-") state.speed /= kSpeedStep;
-    else if (command == "p" || command == "f" || command == "s" || command == "b") state.paused = true;
-    else if (command == "r") state.paused = false;
-    else if (command == "n") state = PlayState{state.speed, false, state.loop, 1, false, false};
+    else if (command == "p" || command == "f" || command == "s" || command == "b" || command == "B") {
+        state.paused = true;
+        state.reverseSpeed = kReverseStop;
+    } else if (command == "r") {
+        state.paused = false;
+        state.reverseSpeed = kReverseStop;
+    } else if (IsReverse(command)) {
+        // Reverse play ends paused, on the picture where it stopped.
+        state.reverseSpeed = ReverseSpeedOf(command);
+        state.paused = true;
+    }
+    else if (command == "n") state = PlayState{state.speed, false, state.loop, 1, false, false, kReverseStop};
     // Past the fastest level, ">" comes back to level 1, normal play.
-    else if (command == ">") state = PlayState{state.speed, false, state.loop, state.fastLevel % kFastestLevel + 1, false, false};
-    else if (command == "<") state = PlayState{state.speed, false, state.loop, 1, true, false};
+    else if (command == ">") state = PlayState{state.speed, false, state.loop, state.fastLevel % kFastestLevel + 1, false, false, kReverseStop};
+    else if (command == "<") state = PlayState{state.speed, false, state.loop, 1, true, false, kReverseStop};
     else if (command == "l") state.loop = !state.loop;
     else if (command == "q") state.quit = true;
 }
@@ -73,13 +95,16 @@ const char *CommandHelp()
            "  on recordings also:\n"
            "    b one frame back, > fast forward (each > one level faster: 2, 3, 4 = key\n"
            "    frames only, then normal again), < fast backward, n normal play,\n"
-           "    g N go to N percent of the recording, l loop on/off.\n";
+           "    g N go to N percent of the recording, l loop on/off;\n"
+           "    B exactly the frame before (also mid-group), R reverse play showing every\n"
+           "    frame (R 2, R 4: twice, four times as fast; R 0 stops) - Linux build only.\n";
 }
 
 std::string Describe(const PlayState &state)
 {
     char text[64];
-    if (state.paused) std::snprintf(text, sizeof text, "paused");
+    if (state.reverseSpeed != kReverseStop) std::snprintf(text, sizeof text, "reverse x%d", state.reverseSpeed);
+    else if (state.paused) std::snprintf(text, sizeof text, "paused");
     else if (state.backward) std::snprintf(text, sizeof text, "fast backward");
     else if (state.fastLevel > 1) std::snprintf(text, sizeof text, "fast %d", state.fastLevel);
     else std::snprintf(text, sizeof text, "playing x%.2f", state.speed);

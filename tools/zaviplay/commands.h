@@ -18,6 +18,7 @@ struct PlayState {
     int fastLevel = 1;     // recordings: 1 normal, 2..4 faster (4: key frames only)
     bool backward = false; // recordings: fast backward
     bool quit = false;
+    int reverseSpeed = 0;  // recordings: reverse play at 1, 2 or 4 (0: none)
 };
 
 void Apply(const std::string &command, std::vector<std::unique_ptr<Channel>> &channels, PlayState &state);

@@ -11,4 +11,8 @@ int32_t EnableHiddenDecodePolicy(ZAVI_HANDLE player, uint32_t minimumShownArea)
 
 int32_t EnableLipSync(ZAVI_HANDLE player) { return ZAVI_PlayEx_SetLipSync(player, ZAVI_LIP_SYNC_ON); }
 
+int32_t ReversePlay(ZAVI_HANDLE player, uint32_t speed) { return ZAVI_PlayEx_ReversePlay(player, speed); }
+
+int32_t FrameBackExact(ZAVI_HANDLE player) { return ZAVI_PlayEx_FrameBackExact(player); }
+
 } // namespace zaviplay
