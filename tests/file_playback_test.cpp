@@ -11,6 +11,31 @@
 #include "ZAVIFileSDK.h"
 #include "playback_fixture.h"
 
+#ifndef _WIN32
+#include <dlfcn.h>
+
+// The file module's delivery as the player calls it, which hands out, when a
+// test asks, one packet too short for its header with a status of the test's
+// choosing in place of the next one.
+namespace {
+constexpr int32_t kDeliverAsIs = 1;
+std::atomic<int32_t> shortPacketStatus{kDeliverAsIs};
+} // namespace
+
+extern "C" int32_t ZAVI_Read_GetNextFrame(ZAVIFILE_HANDLE reader, const uint8_t **packet, uint32_t *length,
+                                          uint32_t *position)
+{
+    static const auto deliver =
+        reinterpret_cast<decltype(&ZAVI_Read_GetNextFrame)>(dlsym(RTLD_NEXT, "ZAVI_Read_GetNextFrame"));
+    const int32_t status = shortPacketStatus.exchange(kDeliverAsIs);
+    if (status == kDeliverAsIs) return deliver(reader, packet, length, position);
+    static constexpr uint8_t kShortPacket[4] = {'Z', 'A', 1, 0};
+    *packet = kShortPacket;
+    *length = sizeof kShortPacket;
+    return status;
+}
+#endif
+
 namespace {
 
 using namespace zavi_test;
@@ -175,6 +200,21 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
              ReachEndBelowPreCache(log);
          },
          true},
+#ifndef _WIN32
+        // The step stops at an end or error status even with a packet
+        // too short for its header, which is no sound to read on past.
+        {"short packet with the end or an error status",
+         [&](StatusLog &log) {
+             ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
+             for (const int32_t status : {ZAVIFILE_END, ZAVIFILE_ERR_CORRUPT}) {
+                 shortPacketStatus = status;
+                 ASSERT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_OK);
+                 EXPECT_EQ(log.Count(status), 1u) << status;
+             }
+             EXPECT_EQ(log.Count(0), 0u) << "no frame read past the status";
+         },
+         true},
+#endif
     };
     // Each state gets a player and a status log of its own.
     ZAVI_Play_ReleasePlayer(player_);
