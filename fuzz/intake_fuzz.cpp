@@ -1,7 +1,7 @@
 // Turns its input into a sequence of frame cache operations (inserts with
 // chosen lengths, flags and frame types, takes, empties, marks, resizes and
 // drops) on one cache and checks the cache's promises after every step with
-// the model of the tests: whole, unchanged frames in order, discards only
+// the model of frame_cache_model.h: whole, unchanged frames in order, discards only
 // where the rules allow, never more than N - 1 frames.
 #include <cstdint>
 #include <cstdio>

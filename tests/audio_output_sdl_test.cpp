@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ZAVIPlaySDK.h"
+#include "bounded_wait.h"
 #include "audio/audio_output.h"
 #include "platform/backend.h"
 #include "platform/kernel.h"
@@ -25,15 +26,7 @@ constexpr uint32_t kWaitLimitMs = 10000;
 
 WaveFormat Pcm8000Mono16() { return WaveFormat{kWaveFormatPcm, 1, 8000, 16000, 2, 16, 0}; }
 
-// Polls `moved` until it holds or the limit passes.
-template <typename Moved> bool Eventually(Moved moved)
-{
-    for (uint32_t waited = 0; waited < kWaitLimitMs; waited += kWaitStepMs) {
-        if (moved()) return true;
-        kernel::Sleep(kWaitStepMs);
-    }
-    return moved();
-}
+using zavi_test::Eventually;
 
 class SdlSound : public ::testing::Test {
 protected:

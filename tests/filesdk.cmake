@@ -9,7 +9,7 @@ zavi_add_test(filesdk_test
     ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/queries_test.cpp
     ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/header_from_c.c
     ${PROJECT_SOURCE_DIR}/companions/filesdk/crc32.cpp
-  LIBS ZAVIFileSDK
+  LIBS ZAVIFileSDK zavi_packmaker
   LABELS filesdk)
 target_include_directories(filesdk_test PRIVATE
   ${PROJECT_SOURCE_DIR}/companions/filesdk

@@ -55,29 +55,6 @@ TEST_F(ViewerTest, UncompressedPicturesShowAsStoredTopRowFirst)
     EXPECT_TRUE(window.Pixels() == scene.pixels);
 }
 
-TEST_F(ViewerTest, GreyJpegShowsEqualBlueGreenAndRed)
-{
-    jpeg_test::Picture grey{96, 64, 1, Bytes(96 * 64)};
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 96; ++x) grey.pixels[static_cast<size_t>(y) * 96 + x] = static_cast<uint8_t>(x * 2 + y);
-    const Bytes jpeg = JpegOf(grey);
-    jpeg_test::Picture expected;
-    ASSERT_TRUE(jpeg_test::TurboDecode(jpeg, expected));
-
-    VirtualWindow window(96, 64);
-    ASSERT_EQ(Input(NewViewer(window.Handle()), PicturePacket(kKindJpeg, jpeg)), ZAVI_OK);
-    const Bytes shown = window.Pixels();
-    Bytes greens;
-    for (size_t i = 0; i < shown.size(); i += 3) {
-        ASSERT_EQ(shown[i], shown[i + 1]);
-        ASSERT_EQ(shown[i + 1], shown[i + 2]);
-        greens.push_back(shown[i + 1]);
-    }
-    Bytes expectedGrey;
-    for (size_t i = 0; i < expected.pixels.size(); i += 3) expectedGrey.push_back(expected.pixels[i + 1]);
-    EXPECT_GE(jpeg_test::Psnr(greens, expectedGrey), kDecodePsnrFloor);
-}
-
 TEST_F(ViewerTest, WindowHalfOffTheScreenGetsThePictureOverItsWholeClientArea)
 {
     VirtualWindow window(352, 288);

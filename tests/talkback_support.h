@@ -19,6 +19,7 @@
 #include "ZAVIPlaySDK.h"
 #include "ZAVIVirtualSound.h"
 #include "audio/talkback.h"
+#include "audio_output_support.h"
 #include "audio_packer.h"
 #include "bounded_wait.h"
 
@@ -26,6 +27,7 @@ namespace zavi::talkback_test {
 
 using Bytes = std::vector<uint8_t>;
 
+using audio_output_test::NextWindow;
 using zavi_test::kPatience;
 
 inline constexpr uint32_t kCaptureBufferBytes = 25600;
@@ -177,25 +179,17 @@ private:
     std::function<void()> onDelivery_;
 };
 
-inline ZAVI_HWND NextWindow()
-{
-    static ZAVI_HWND next = 0x7A000;
-    return ++next;
-}
-
 // A talkback bound to a window of its own, the manual sound clock, the
 // signal in the microphone and the sink registered with user value 2 = 7.
-class TalkbackTest : public ::testing::Test {
+class TalkbackTest : public audio_output_test::VirtualSoundTest {
 protected:
     static constexpr uintptr_t kUser2 = 7;
 
     void SetUp() override
     {
-        ZAVIVirtual_SoundReset();
-        ZAVIVirtual_SoundSetManualClock(1);
+        VirtualSoundTest::SetUp();
         const Bytes signal = SignalBytes(0, kSignalBytes);
         ZAVIVirtual_SoundSetMicrophone(signal.data(), kSignalBytes);
-        window_ = NextWindow();
         ASSERT_EQ(ZAVI_Play_TKInit(window_, &talkback_), ZAVI_OK);
         ASSERT_NE(talkback_, 0u);
         ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), kUser2), ZAVI_OK);
@@ -204,7 +198,7 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(ZAVI_Play_TKRelease(talkback_), ZAVI_OK);
-        ZAVIVirtual_SoundReset();
+        VirtualSoundTest::TearDown();
         ZAVIDec_TestFailInit(0);
     }
 
@@ -218,20 +212,6 @@ protected:
     void SendAll(const DeviceAudio &audio)
     {
         for (const pack::Packet &packet : audio.packets) Send(packet);
-    }
-
-    ZAVIVIRTUAL_SOUND_STATE Output() const
-    {
-        ZAVIVIRTUAL_SOUND_STATE state = {};
-        EXPECT_EQ(ZAVIVirtual_SoundGetState(window_, &state), ZAVI_OK);
-        return state;
-    }
-
-    Bytes Played() const
-    {
-        Bytes bytes(Output().bytesUnread);
-        bytes.resize(ZAVIVirtual_SoundRead(window_, bytes.data(), static_cast<uint32_t>(bytes.size())));
-        return bytes;
     }
 
     // Moves the clock on by one block of the running capture at a time and
@@ -260,7 +240,6 @@ protected:
         return true;
     }
 
-    ZAVI_HWND window_ = 0;
     ZAVI_HANDLE talkback_ = 0;
     CaptureSink sink_;
 };

@@ -12,10 +12,10 @@ TEST_F(TalkbackDeviceToPc, DeviceAudioPlaysAfterThePreRollByteForByte)
 {
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 20);
     for (int i = 0; i < 7; ++i) Send(audio.packets[i]);
-    EXPECT_EQ(Output().exists, 1);
-    EXPECT_EQ(Output().playing, 0) << "seven blocks of 320 bytes stay below the pre-roll";
+    EXPECT_EQ(State().exists, 1);
+    EXPECT_EQ(State().playing, 0) << "seven blocks of 320 bytes stay below the pre-roll";
     Send(audio.packets[7]);
-    EXPECT_EQ(Output().playing, 1);
+    EXPECT_EQ(State().playing, 1);
     for (int i = 8; i < 20; ++i) Send(audio.packets[i]);
 
     ZAVIVirtual_SoundAdvance(300);
@@ -40,22 +40,22 @@ TEST_F(TalkbackDeviceToPc, AudioThatDoesNotDecodeIsDroppedUntilItDoes)
     EXPECT_EQ(ZAVIVirtual_SoundGetState(window_, &state), ZAVI_ERR_FAIL) << "no sound buffer was made";
     ZAVIDec_TestFailInit(0);
     SendAll(audio);
-    EXPECT_EQ(Output().playing, 1);
+    EXPECT_EQ(State().playing, 1);
 }
 
 TEST_F(TalkbackDeviceToPc, AChangeOfFormatRestartsThePreRollInTheNewFormat)
 {
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
     SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10));
-    ASSERT_EQ(Output().playing, 1);
+    ASSERT_EQ(State().playing, 1);
 
     const DeviceAudio wide = MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 4);
     Send(wide.packets[0]);
-    EXPECT_EQ(Output().buffersCreated, 2u);
-    EXPECT_EQ(Output().sampleRate, 16000u);
-    EXPECT_EQ(Output().playing, 0) << "640 bytes of the new format are a new pre-roll";
+    EXPECT_EQ(State().buffersCreated, 2u);
+    EXPECT_EQ(State().sampleRate, 16000u);
+    EXPECT_EQ(State().playing, 0) << "640 bytes of the new format are a new pre-roll";
     for (int i = 1; i < 4; ++i) Send(wide.packets[i]);
-    EXPECT_EQ(Output().playing, 1);
+    EXPECT_EQ(State().playing, 1);
     ZAVIVirtual_SoundAdvance(80);
     EXPECT_EQ(Played(), wide.decoded);
 }
@@ -72,17 +72,17 @@ TEST_F(TalkbackDeviceToPc, VolumeCodesFollowTheOutput)
     EXPECT_EQ(volume, -2000);
 
     SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 2));
-    EXPECT_EQ(Output().volume, -2000) << "the new buffer takes the kept volume";
+    EXPECT_EQ(State().volume, -2000) << "the new buffer takes the kept volume";
     EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, 100), ZAVI_ERR_FAIL) << "the buffer refuses it";
     EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
     EXPECT_EQ(volume, -2000);
     EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -10001), ZAVI_ERR_FAIL) << "below silence";
     EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -10000), ZAVI_OK);
-    EXPECT_EQ(Output().volume, -10000);
+    EXPECT_EQ(State().volume, -10000);
 
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_SET_VOLUME, 1);
     EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, 0), ZAVI_ERR_FAIL);
-    EXPECT_EQ(Output().volume, -10000);
+    EXPECT_EQ(State().volume, -10000);
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_GET_VOLUME, 1);
     EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_ERR_FAIL);
     EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);

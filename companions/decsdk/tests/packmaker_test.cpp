@@ -134,27 +134,6 @@ TEST(DecSdkPackMaker, PacketFilesReadBackWholeAndStopAtDamage)
     EXPECT_THROW(PacketFileReader("/nonexistent/dir/x.zvs"), std::runtime_error);
 }
 
-TEST(DecSdkPackMaker, RefusesWhatThePacketFormatCannotCarry)
-{
-    RuleSet tooMany;
-    tooMany.regions.assign(31, {Point{}});
-    EXPECT_THROW(makeRulePacket(tooMany, 0), std::invalid_argument);
-    RuleSet badSubType;
-    badSubType.subType = 79;
-    EXPECT_THROW(makeRulePacket(badSubType, 0), std::invalid_argument);
-    RuleSet seventeen;
-    seventeen.regions.assign(1, std::vector<Point>(17));
-    EXPECT_THROW(makeRulePacket(seventeen, 0), std::invalid_argument);
-    MotionFrame wrongCells;
-    wrongCells.columns = 2;
-    wrongCells.rows = 2;
-    wrongCells.cells.assign(3, 0);
-    EXPECT_THROW(makeMotionPacket(wrongCells, 0), std::invalid_argument);
-    VideoOptions odd;
-    odd.width = 175;
-    EXPECT_THROW(VideoPacker{odd}, std::runtime_error);
-}
-
 #ifdef ZAVIPACK_MEDIA_FILES
 TEST(DecSdkPackMaker, MediaFilesBecomeStreamsAtTheChosenSizeWithTheirOwnTiming)
 {

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "ZAVIPacket.h"
+#include "extra_packets.h"
 
 namespace zavifile::test {
 namespace {
@@ -31,35 +32,18 @@ Bytes MakePacket(uint16_t frameType, uint32_t timeStamp, uint32_t payloadLength,
 
 Bytes MakeMotionPacket(uint32_t timeStamp, uint32_t alarmMask, uint8_t motionLevel)
 {
-    const uint32_t cells = kMotionColumns * kMotionRows;
-    Bytes packet(ZAVIPKT_HEADER_SIZE + ZAVIPKT_MOTION_HEAD_SIZE + cells, 0);
-    zavipkt_put_header(packet.data(), ZAVIPKT_FRAME_EXTRA, ZAVIPKT_CODEC_MOTION, ZAVIPKT_MOTION_HEAD_SIZE + cells,
-                       timeStamp);
-    packet[ZAVIPKT_OFF_SUB_TYPE] = ZAVIPKT_SUB_MOTION;
-    uint8_t *payload = packet.data() + ZAVIPKT_HEADER_SIZE;
-    zavipkt_put32(payload + ZAVIPKT_MOTION_OFF_ALARM, alarmMask);
-    zavipkt_put16(payload + ZAVIPKT_MOTION_OFF_COLUMNS, kMotionColumns);
-    zavipkt_put16(payload + ZAVIPKT_MOTION_OFF_ROWS, kMotionRows);
-    payload[ZAVIPKT_MOTION_HEAD_SIZE + cells - 1] = motionLevel;
-    return packet;
+    zavi::pack::MotionFrame motion{alarmMask, kMotionColumns, kMotionRows, Bytes(kMotionColumns * kMotionRows, 0)};
+    motion.cells.back() = motionLevel;
+    return zavi::pack::makeMotionPacket(motion, timeStamp);
 }
 
 Bytes MakeRulePacket(uint32_t timeStamp, uint8_t subType, int16_t x)
 {
     // One line rule from (x, 10) to (x + 100, 200).
-    const uint32_t payloadLength = ZAVIPKT_RULE_HEAD_SIZE + ZAVIPKT_LINE_SIZE;
-    Bytes packet(ZAVIPKT_HEADER_SIZE + payloadLength, 0);
-    zavipkt_put_header(packet.data(), ZAVIPKT_FRAME_EXTRA, ZAVIPKT_CODEC_RULES, payloadLength, timeStamp);
-    packet[ZAVIPKT_OFF_SUB_TYPE] = subType;
-    uint8_t *payload = packet.data() + ZAVIPKT_HEADER_SIZE;
-    payload[ZAVIPKT_RULE_OFF_KIND] = ZAVIPKT_RULE_KIND_LINES;
-    zavipkt_put16(payload + ZAVIPKT_RULE_OFF_COUNT, 1);
-    uint8_t *line = payload + ZAVIPKT_RULE_HEAD_SIZE;
-    zavipkt_put16(line + 2, static_cast<uint16_t>(x));
-    zavipkt_put16(line + 4, 10);
-    zavipkt_put16(line + 6, static_cast<uint16_t>(x + 100));
-    zavipkt_put16(line + 8, 200);
-    return packet;
+    zavi::pack::RuleSet rules;
+    rules.subType = subType;
+    rules.lines.push_back({0, {x, 10}, {static_cast<int16_t>(x + 100), 200}});
+    return zavi::pack::makeRulePacket(rules, timeStamp);
 }
 
 uint32_t TimeOfVideo(uint32_t video) { return kFirstTimeStamp + video * kFrameIntervalMs; }

@@ -7,9 +7,9 @@
 // ones discards nothing, and the count never exceeds N - 1.
 //
 // The model does not know ring offsets; it learns from the cache's count
-// how many queued frames an insert kept, and checks that choice. Used by
-// the randomized tests and by the fuzz target, so it reports failures as
-// text instead of through a test framework.
+// how many queued frames an insert kept, and checks that choice. The fuzz
+// target drives it, so it reports failures as text instead of through a
+// test framework.
 #pragma once
 
 #include <algorithm>
