@@ -110,7 +110,10 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetLipSync(ZAVI_HANDLE player, uint8_t en
  * reverse play has begun; the pictures follow on the player's own threads. */
 ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_ReversePlay(ZAVI_HANDLE player, uint32_t speed);
 /* Shows the picture before the one shown (ending reverse play first) and
- * returns once it is shown. */
+ * returns once it is shown. The group before the picture shown is then
+ * decoded in the background, so that stepping on back across its key frame
+ * finds it decoded. A draw callback run while reverse play or frame-back
+ * presents a picture finds its position through ZAVI_PlayEx_GetReverseState. */
 ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_FrameBackExact(ZAVI_HANDLE player);
 /* The bound of the cache, in bytes (ZAVI_REVERSE_CACHE_DEFAULT until set).
  * Ends reverse play and frees the cache; the next use allocates it anew. */
