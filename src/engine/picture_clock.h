@@ -28,6 +28,10 @@ inline constexpr int64_t kMostHoldShareOfInterval = 2;
 // The running estimates rise to a slower decode at once and fall by this
 // share of the difference to a faster one.
 inline constexpr int64_t kFallShare = 8;
+// More pictures waiting than this: the pacing rules are catching up on a
+// backlog by shortening the waits, and pictures are shown as soon as they
+// are decoded.
+inline constexpr uint16_t kMostWaitingToHold = 2;
 
 } // namespace picture_clock
 

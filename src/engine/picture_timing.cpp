@@ -87,7 +87,9 @@ void PlayMan::WaitForThePictureSound(uint32_t timeStamp)
 void PlayMan::HoldUntilDue(const TakenFrame &frame, int64_t stepStartUs)
 {
     const int64_t decodedUs = media_clock::NowMicroseconds();
-    int64_t dueUs = pictureClock_.Due(stepStartUs, decodedUs, PictureIntervalUs());
+    int64_t dueUs = frame.framesWaiting > picture_clock::kMostWaitingToHold
+                        ? decodedUs
+                        : pictureClock_.Due(stepStartUs, decodedUs, PictureIntervalUs());
     int64_t aheadUs = 0;
     if (LipSyncApplies() && StampAheadOfSoundUs(frame.timeStamp, aheadUs) && aheadUs <= kLipSyncMostAheadUs)
         dueUs = decodedUs + aheadUs;
