@@ -48,7 +48,9 @@ else
   bash scripts/build-windows.sh "$dir" x86_64
 fi
 wineserver=/usr/lib/wine/wineserver
-export WINELOADER="$loader" WINEPREFIX="$PWD/$dir/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No crash debugger: a program that crashes ends at once with its fault
+# printed, instead of waiting for winedbg until its time limit.
+export WINELOADER="$loader" WINEPREFIX="$PWD/$dir/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe="
 
 # The X server comes first: Wine's desktop process starts with the prefix and
 # keeps the display it found then, so a prefix made without one gives every
