@@ -159,10 +159,14 @@ int32_t ReversePlayer::FrameBack()
     uint32_t key = 0;
     if (current == 0 || !groups_.KeyOf(current - 1, key)) return ZAVI_ERR_REVERSE_AT_START;
     const uint32_t target = current - 1;
-    EndPrefetch(prefetching_ && target >= prefetchKey_ && target < prefetchEnd_);
+    // A prefetch of the group asked for is waited for; one of another group
+    // goes on while a cached picture is shown, and is cut short before a
+    // decoding here (they share the decoder).
+    if (prefetching_ && target >= prefetchKey_ && target < prefetchEnd_) EndPrefetch(true);
     uint32_t bank = 0;
     uint32_t index = 0;
     if (!Find(target, bank, index)) {
+        EndPrefetch(false);
         bank = BankToRefill(current);
         status = DecodeInto(bank, key, target + 1, nullptr);
         if (status != ZAVI_OK) return status;
@@ -252,9 +256,11 @@ void ReversePlayer::EndSession(bool resumeForward)
     if (resumeForward && shownValid_ && !ended_) owner_.Reader().SetPlayPosition(shownPosition_ + 1);
 }
 
+// Not in the bank a prefetch is filling.
 bool ReversePlayer::Find(uint32_t position, uint32_t &bank, uint32_t &index)
 {
     for (uint32_t b = 0; b < kBanks; ++b) {
+        if (prefetching_ && b == prefetchBank_) continue;
         const Bank &candidate = banks_[b];
         if (position < candidate.first || position - candidate.first >= candidate.count) continue;
         if (pool_.Decoded(b, position - candidate.first) == 0) continue;

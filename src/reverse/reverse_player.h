@@ -97,6 +97,7 @@ private:
     // Waits for a prefetch under way to finish, or cuts it short.
     void EndPrefetch(bool finish);
     void PrefetchLoop(kernel::Event &stopEvent);
+    void SetState(uint32_t bank, BankState state);
 
     // reverse_session.cpp: the two threads of reverse play
     void DecodeLoop(kernel::Event &stopEvent);

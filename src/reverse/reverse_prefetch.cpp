@@ -7,12 +7,17 @@
 
 namespace zavi::reverse {
 
+// The bank shown from is marked as shown while the prefetch runs, so that
+// the prefetch never remakes the pool under it (a change of picture size
+// ends the prefetch instead).
 void ReversePlayer::StartPrefetch(uint32_t shownBank)
 {
     const uint32_t end = banks_[shownBank].first;
     uint32_t key = 0;
     if (end == 0 || !groups_.KeyOf(end - 1, key)) return;
     const uint32_t other = (shownBank + 1) % kBanks;
+    if (prefetching_ && prefetchBank_ == other && prefetchKey_ == key && prefetchEnd_ == end) return;
+    EndPrefetch(false);
     if (banks_[other].Holds(key, end)) return;
     if (!prefetchDone_) prefetchDone_ = kernel::Event::Create(true, false);
     if (!prefetchDone_ || CopySegment(key, end, nullptr) != ZAVI_OK) return;
@@ -20,7 +25,9 @@ void ReversePlayer::StartPrefetch(uint32_t shownBank)
     prefetchBank_ = other;
     prefetchKey_ = key;
     prefetchEnd_ = end;
+    SetState(shownBank, BankState::Showing);
     prefetching_ = prefetchThread_.Start();
+    if (!prefetching_) SetState(shownBank, BankState::Free);
 }
 
 void ReversePlayer::EndPrefetch(bool finish)
@@ -29,6 +36,13 @@ void ReversePlayer::EndPrefetch(bool finish)
     if (finish) prefetchDone_->Wait(kernel::kInfinite);
     prefetchThread_.Stop();
     prefetching_ = false;
+    SetState((prefetchBank_ + 1) % kBanks, BankState::Free);
+}
+
+void ReversePlayer::SetState(uint32_t bank, BankState state)
+{
+    kernel::ScopedLock banks(bankLock_);
+    banks_[bank].state = state;
 }
 
 void ReversePlayer::PrefetchLoop(kernel::Event &)
