@@ -42,7 +42,8 @@ typedef uintptr_t ZAVIDEC_HANDLE;  /* pointer-sized on 64-bit builds */
 #define ZAVIDEC_ERR_HEADER       (-2)   /* not a packet: bad sync word, header or payload length */
 #define ZAVIDEC_ERR_CODEC        (-3)   /* codec id unknown, or of the wrong family */
 #define ZAVIDEC_ERR_DECODE       (-4)   /* the codec refused the payload */
-#define ZAVIDEC_ERR_NO_PICTURE   (-5)   /* payload accepted, no picture (yet) to show */
+#define ZAVIDEC_ERR_NO_PICTURE   (-5)   /* payload accepted, no picture (yet) to show, or only
+                                          a damaged one until the next key frame */
 #define ZAVIDEC_ERR_NO_MEMORY    (-6)
 #define ZAVIDEC_ERR_INIT         (-7)   /* the codec could not be opened */
 #define ZAVIDEC_ERR_PARSE        (-8)   /* rule or motion payload malformed */

@@ -21,6 +21,7 @@ int32_t readPacket(const uint8_t *packet, int32_t length, PacketView &view)
     view.channels = packet[ZAVIPKT_OFF_CHANNELS];
     view.bitsPerSample = packet[ZAVIPKT_OFF_BITS];
     view.subType = packet[ZAVIPKT_OFF_SUB_TYPE];
+    view.sequence = zavipkt_u16(packet + ZAVIPKT_OFF_SEQUENCE);
     view.payload = {packet + headerLength, zavipkt_u32(packet + ZAVIPKT_OFF_PAYLOAD_LEN)};
     return ZAVIDEC_OK;
 }

@@ -17,6 +17,7 @@ struct PacketView {
     uint8_t channels = 0;      // audio
     uint8_t bitsPerSample = 0; // audio
     uint8_t subType = 0;       // frame type 80
+    uint16_t sequence = 0;     // counts the packets of one stream, wraps
     std::span<const uint8_t> payload;
 };
 

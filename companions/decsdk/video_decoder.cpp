@@ -16,6 +16,12 @@ AVCodecID videoCodec(uint16_t codecId)
     }
 }
 
+bool isKeyFrame(uint16_t frameType) { return frameType == ZAVIPKT_FRAME_A_KEY || frameType == ZAVIPKT_FRAME_B_KEY; }
+
+// The codec hid damage in this picture: concealed slices, a reference it had
+// to make up, or a picture it could not finish.
+bool isConcealed(const AVFrame &frame) { return frame.decode_error_flags != 0 || (frame.flags & AV_FRAME_FLAG_CORRUPT) != 0; }
+
 bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
 
 void copyPlane(uint8_t *to, const uint8_t *from, int fromStride, int width, int height)
@@ -48,10 +54,26 @@ int32_t VideoDecoder::decode(const PacketView &packet, ZAVIDEC_PICTURE &picture)
 {
     if (const int32_t status = selectCodec(packet.codec); status != ZAVIDEC_OK) return status;
     if (packet.payload.empty()) return ZAVIDEC_ERR_DECODE;
+    followSequence(packet, isKeyFrame(packet.frameType));
     bool pictureWaiting = false;
-    if (const int32_t status = send(packet.payload, pictureWaiting); status != ZAVIDEC_OK) return status;
+    if (const int32_t status = send(packet.payload, pictureWaiting); status != ZAVIDEC_OK) {
+        damaged_ = true;
+        return status;
+    }
     if (!receiveLatest() && !pictureWaiting) return ZAVIDEC_ERR_NO_PICTURE;
-    return exportPicture(picture);
+    damaged_ = damaged_ || isConcealed(*latest_);
+    return damaged_ ? ZAVIDEC_ERR_NO_PICTURE : exportPicture(picture);
+}
+
+void VideoDecoder::followSequence(const PacketView &packet, bool keyFrame)
+{
+    // Packets that all carry one number come from a source that does not
+    // count them; only a number that skips tells of a lost packet.
+    const bool gap = sequenceKnown_ && packet.sequence != lastSequence_ &&
+                     packet.sequence != static_cast<uint16_t>(lastSequence_ + 1);
+    damaged_ = keyFrame ? false : damaged_ || gap;
+    sequenceKnown_ = true;
+    lastSequence_ = packet.sequence;
 }
 
 int32_t VideoDecoder::selectCodec(uint16_t codecId)
@@ -61,6 +83,8 @@ int32_t VideoDecoder::selectCodec(uint16_t codecId)
     if (context_ && codecId == codecId_) return ZAVIDEC_OK;
     context_ = openDecoder(codec);
     codecId_ = codecId;
+    // A new codec has no references: what comes before its key frame is lost.
+    damaged_ = true;
     return context_ ? ZAVIDEC_OK : ZAVIDEC_ERR_INIT;
 }
 

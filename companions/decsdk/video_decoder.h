@@ -1,6 +1,12 @@
 // One video decoder handle: a libavcodec context for the codec named by the
 // packets (H.264 or H.265, reopened when the stream switches codec) and the
 // picture buffer it hands out, reused from picture to picture.
+//
+// Damage: once a packet is missing (a gap in the packets' sequence numbers),
+// refused by the codec, or decoded only with concealment, every picture up to
+// the next key frame rests on a damaged reference. Those pictures are decoded
+// (the codec keeps its references) but reported as ZAVIDEC_ERR_NO_PICTURE, so
+// the player keeps the last clean picture instead of showing smeared ones.
 #pragma once
 
 #include "ZAVIDecSDK.h"
@@ -29,10 +35,15 @@ private:
     // codec still held had to be taken out first.
     int32_t send(std::span<const uint8_t> payload, bool &pictureWaiting);
     bool receiveLatest();
+    // Starts clean at a key frame, damaged at a gap before a dependent frame.
+    void followSequence(const PacketView &packet, bool keyFrame);
     int32_t exportPicture(ZAVIDEC_PICTURE &picture);
 
     CodecContextPtr context_;
     uint16_t codecId_ = 0;
+    bool sequenceKnown_ = false;
+    uint16_t lastSequence_ = 0;
+    bool damaged_ = false;
     PaddedPacket input_;
     FramePtr latest_;
     FramePtr scratch_;

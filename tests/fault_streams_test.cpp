@@ -1,0 +1,253 @@
+// Streams with faults, pushed through the exports: lost, cut and garbage
+// packets, clock resets and jumps, stamps out of order, resolution and codec
+// changes, a stream that stops and resumes. Each row is checked twice: frame
+// by frame in single-frame mode (every picture shown is libavcodec's clean
+// picture of that frame; from a damage to the next key frame the window keeps
+// the last clean picture) and on the player's threads (play goes on to the
+// last picture, none of the waits runs out).
+#include <cstring>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include "playback_fixture.h"
+
+namespace {
+
+using namespace zavi_test;
+using zavi::pack::Packet;
+using zavi::pack::VideoCodec;
+
+constexpr int kWidth = 352;
+constexpr int kHeight = 288;
+constexpr int kKeyInterval = 10;
+constexpr int kTolerance = 8; // colour conversion rounding, BGR levels
+constexpr uint32_t kHour = 3'600'000;
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> i420;
+};
+
+// libavcodec's own decode of the undamaged packets, one picture per packet.
+std::vector<Picture> CleanPictures(const std::vector<Packet> &stream)
+{
+    std::vector<Picture> pictures;
+    AVCodecContext *context = nullptr;
+    uint16_t codec = 0;
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    for (const auto &bytes : stream) {
+        if (context == nullptr || zavipkt_u16(bytes.data() + ZAVIPKT_OFF_CODEC) != codec) {
+            codec = zavipkt_u16(bytes.data() + ZAVIPKT_OFF_CODEC);
+            avcodec_free_context(&context);
+            context = avcodec_alloc_context3(avcodec_find_decoder(codec == ZAVIPKT_CODEC_H265 ? AV_CODEC_ID_HEVC : AV_CODEC_ID_H264));
+            context->flags |= AV_CODEC_FLAG_LOW_DELAY;
+            EXPECT_EQ(avcodec_open2(context, nullptr, nullptr), 0);
+        }
+        std::vector<uint8_t> payload(bytes.begin() + bytes[ZAVIPKT_OFF_HEADER_LEN], bytes.end());
+        packet->size = static_cast<int>(payload.size());
+        payload.resize(payload.size() + AV_INPUT_BUFFER_PADDING_SIZE);
+        packet->data = payload.data();
+        EXPECT_EQ(avcodec_send_packet(context, packet), 0);
+        EXPECT_EQ(avcodec_receive_frame(context, frame), 0);
+        Picture &picture = pictures.emplace_back(Picture{frame->width, frame->height, {}});
+        for (int plane = 0; plane < 3; ++plane)
+            for (int row = 0; row < frame->height >> (plane ? 1 : 0); ++row) {
+                const uint8_t *from = frame->data[plane] + static_cast<ptrdiff_t>(row) * frame->linesize[plane];
+                picture.i420.insert(picture.i420.end(), from, from + (frame->width >> (plane ? 1 : 0)));
+            }
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&context);
+    return pictures;
+}
+
+struct Segment {
+    VideoCodec codec;
+    int width;
+    int height;
+};
+
+enum class Damage { None, Drop, CutPacket, CutPayload, Garbage, StampsFrom, SwapStamps, PauseAndStampsFrom };
+
+struct Fault {
+    const char *name;
+    std::vector<Segment> segments; // 20 pictures each, stamps running on
+    Damage damage;
+    size_t at;              // video packet the damage hits
+    int64_t stampShift = 0; // StampsFrom, PauseAndStampsFrom: added from `at` on
+};
+void PrintTo(const Fault &fault, std::ostream *out) { *out << fault.name; }
+
+// One packet as fed: its bytes, its clean picture (-1: none) and whether the
+// player must show that picture when it plays the packet.
+struct Fed {
+    Packet bytes;
+    int clean;
+    bool mustShow;
+};
+
+std::vector<Packet> SourceStream(const std::vector<Segment> &segments)
+{
+    std::vector<Packet> stream;
+    for (const auto &segment : segments) {
+        zavi::pack::StreamOptions options;
+        options.video.codec = segment.codec;
+        options.video.width = segment.width;
+        options.video.height = segment.height;
+        options.video.keyInterval = kKeyInterval;
+        options.pictures = 20;
+        options.firstTimeStamp = stream.empty() ? 0 : TimeStampOf(stream.back()) + 40;
+        for (auto &packet : zavi::pack::makePatternStream(options)) stream.push_back(std::move(packet));
+    }
+    return stream;
+}
+
+bool IsKey(const Packet &packet) { return FrameTypeOf(packet) == ZAVIPKT_FRAME_A_KEY; }
+
+void SetStamp(Packet &packet, uint32_t stamp) { zavipkt_put32(packet.data() + ZAVIPKT_OFF_TIME_STAMP, stamp); }
+
+std::vector<Fed> Damaged(const std::vector<Packet> &source, const Fault &fault)
+{
+    std::vector<Fed> fed;
+    for (size_t i = 0; i < source.size(); ++i) fed.push_back({source[i], static_cast<int>(i), true});
+    const size_t at = fault.at;
+    const bool losesReference = fault.damage == Damage::Drop || fault.damage == Damage::CutPacket ||
+                                fault.damage == Damage::CutPayload;
+    for (size_t i = at; losesReference && i < fed.size() && (i == at || !IsKey(fed[i].bytes)); ++i)
+        fed[i].mustShow = false;
+    Packet &hit = fed[at].bytes;
+    const uint32_t payload = zavipkt_u32(hit.data() + ZAVIPKT_OFF_PAYLOAD_LEN);
+    switch (fault.damage) {
+    case Damage::Drop: fed.erase(fed.begin() + static_cast<ptrdiff_t>(at)); break;
+    case Damage::CutPacket: hit.resize(hit.size() - payload / 2); break;
+    case Damage::CutPayload:
+        hit.resize(hit.size() - payload / 2);
+        zavipkt_put32(hit.data() + ZAVIPKT_OFF_PAYLOAD_LEN, payload - payload / 2);
+        break;
+    case Damage::Garbage: {
+        Packet garbage(600);
+        for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 151 + 7);
+        zavipkt_put16(garbage.data() + ZAVIPKT_OFF_FRAME_TYPE, ZAVIPKT_FRAME_A_P); // reaches the decoder
+        SetStamp(garbage, TimeStampOf(hit));
+        fed.insert(fed.begin() + static_cast<ptrdiff_t>(at), Fed{garbage, -1, false});
+        break;
+    }
+    case Damage::SwapStamps: {
+        const uint32_t first = TimeStampOf(hit);
+        SetStamp(hit, TimeStampOf(fed[at + 1].bytes));
+        SetStamp(fed[at + 1].bytes, first);
+        break;
+    }
+    case Damage::StampsFrom:
+    case Damage::PauseAndStampsFrom:
+        for (size_t i = at; i < fed.size(); ++i)
+            SetStamp(fed[i].bytes, static_cast<uint32_t>(TimeStampOf(fed[i].bytes) + fault.stampShift));
+        break;
+    case Damage::None: break;
+    }
+    return fed;
+}
+
+bool Shows(const std::vector<uint8_t> &window, const Picture &picture)
+{
+    return WorstDifference(window.data(), picture.i420, kWidth, kHeight, 3) <= kTolerance;
+}
+
+class FaultStreams : public ::testing::TestWithParam<Fault> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(window_.Handle(), 0u);
+        source_ = SourceStream(GetParam().segments);
+        clean_ = CleanPictures(source_);
+        fed_ = Damaged(source_, GetParam());
+        ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
+    }
+    void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
+
+    void Feed(size_t from, size_t to)
+    {
+        for (size_t i = from; i < to; ++i)
+            EXPECT_EQ(ZAVI_Play_InputStream(player_, fed_[i].bytes.data(), static_cast<int32_t>(fed_[i].bytes.size()), 1, 1), ZAVI_OK)
+                << "packet " << i;
+    }
+    bool Played(size_t upTo)
+    {
+        uint32_t stamp = 0;
+        uint32_t queued = 1;
+        ZAVI_Play_GetPlayTimeStamp(player_, &stamp);
+        ZAVI_Play_GetVideoFrameCount(player_, &queued);
+        return queued == 0 && stamp == TimeStampOf(fed_[upTo - 1].bytes);
+    }
+    bool ShowsClean(const Fed &fed) const
+    {
+        const Picture &picture = clean_[static_cast<size_t>(fed.clean)];
+        return picture.width != kWidth || picture.height != kHeight || Shows(window_.Pixels(), picture);
+    }
+
+    VirtualWindow window_{kWidth, kHeight};
+    ZAVI_HANDLE player_ = 0;
+    std::vector<Packet> source_;
+    std::vector<Picture> clean_;
+    std::vector<Fed> fed_;
+};
+
+TEST_P(FaultStreams, ShowsOnlyCleanPicturesFrameByFrame)
+{
+    ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
+    Feed(0, fed_.size());
+    auto before = window_.Pixels();
+    for (size_t i = 0; i < fed_.size(); ++i) {
+        ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_SINGLE_FRAME), ZAVI_OK);
+        const auto shown = window_.Pixels();
+        if (fed_[i].mustShow)
+            EXPECT_TRUE(ShowsClean(fed_[i])) << "packet " << i << " not shown clean";
+        else
+            EXPECT_EQ(shown, before) << "packet " << i << " changed the window before the next key frame";
+        before = shown;
+    }
+    uint32_t queued = 1;
+    ZAVI_Play_GetVideoFrameCount(player_, &queued);
+    EXPECT_EQ(queued, 0u);
+}
+
+TEST_P(FaultStreams, PlaysOnToTheLastPictureOnItsThreads)
+{
+    ASSERT_EQ(ZAVI_Play_SetPlaySpeed(player_, 4.0f, 40.0f, 1), ZAVI_OK);
+    const bool pause = GetParam().damage == Damage::PauseAndStampsFrom;
+    const size_t split = pause ? GetParam().at : fed_.size();
+    Feed(0, split);
+    if (pause) {
+        // The camera goes quiet: the player shows what it has and parks.
+        ASSERT_TRUE(Eventually([&] { return Played(split); }));
+        std::this_thread::sleep_for(300ms);
+        Feed(split, fed_.size());
+    }
+    ASSERT_TRUE(Eventually([&] { return Played(fed_.size()) && ShowsClean(fed_.back()); }));
+}
+
+const Segment kCif{VideoCodec::H264, kWidth, kHeight};
+const Segment kHevcCif{VideoCodec::H265, kWidth, kHeight};
+const Segment kQcif{VideoCodec::H264, kWidth / 2, kHeight / 2};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FaultStreams,
+    ::testing::Values(Fault{"LostPFrame", {kCif, kCif}, Damage::Drop, 13},
+                      Fault{"LostKeyFrame", {kCif, kCif}, Damage::Drop, 10},
+                      Fault{"CutPacket", {kCif, kCif}, Damage::CutPacket, 13},
+                      Fault{"CutPayload", {kCif, kCif}, Damage::CutPayload, 13},
+                      Fault{"GarbageBetweenPackets", {kCif, kCif}, Damage::Garbage, 13},
+                      Fault{"ClockResetsToZero", {kCif, kCif}, Damage::StampsFrom, 15, -15 * 40},
+                      Fault{"ClockJumpsHours", {kCif, kCif}, Damage::StampsFrom, 15, 5 * kHour},
+                      Fault{"StampsOutOfOrder", {kCif, kCif}, Damage::SwapStamps, 15},
+                      Fault{"ResolutionChange", {kCif, kQcif, kCif}, Damage::None, 0},
+                      Fault{"CodecChange", {kCif, kHevcCif, kCif}, Damage::None, 0},
+                      Fault{"StopsThirtySeconds", {kCif, kCif}, Damage::PauseAndStampsFrom, 20, 30'000}),
+    [](const ::testing::TestParamInfo<Fault> &info) { return std::string(info.param.name); });
+
+} // namespace
