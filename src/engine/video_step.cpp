@@ -88,12 +88,14 @@ int32_t PlayMan::DecodeAndShow(const TakenFrame &frame, int64_t stepStartUs)
     kernel::ScopedLock decoding(decoderLock_);
     const HiddenDecodePolicy::Verdict verdict = hiddenDecode_.Judge(frame.frameType, displayWindow_);
     int32_t result = ZAVI_OK;
-    if (videoDecoder_ != 0 && verdict.decode) {
+    const bool decodes = videoDecoder_ != 0 && verdict.decode;
+    if (decodes) {
         const int64_t decodeStartUs = media_clock::NowMicroseconds();
         result = ZAVI_VideoDec_Decode(videoDecoder_, frame.data, static_cast<int32_t>(frame.length),
                                       &decodedPicture_);
         pictureClock_.NoteDecode(IsKeyFrame(frame.frameType), media_clock::NowMicroseconds() - decodeStartUs);
     }
+    reverse_.NoteForwardPicture(frame, decodes && result == ZAVI_OK ? &decodedPicture_ : nullptr);
     if (result != ZAVI_OK || frame.displayFlag == 0 || !verdict.show) return result;
     if (decodedPicture_.buffer == nullptr) return result; // nothing decoded yet to draw again
 

@@ -105,17 +105,24 @@ ReversePlayer::~ReversePlayer() { Shutdown(); }
 int32_t ReversePlayer::SetCacheBytes(uint32_t bytes)
 {
     if (bytes < ZAVI_REVERSE_CACHE_MINIMUM) return ZAVI_ERR_INVALID_ARG;
+    WantForwardPictures();
     kernel::ScopedLock command(commandLock_);
     EndSession(true);
     EndPrefetch(false);
-    kernel::ScopedLock banks(bankLock_);
-    pool_.SetBound(bytes);
-    for (Bank &bank : banks_) bank = Bank{};
+    {
+        kernel::ScopedLock banks(bankLock_);
+        pool_.SetBound(bytes);
+        for (Bank &bank : banks_) bank = Bank{};
+        keepArmed_ = false;
+        ForgetKept();
+    }
+    StartKeeping();
     return ZAVI_OK;
 }
 
 int32_t ReversePlayer::Play(uint32_t speed)
 {
+    WantForwardPictures();
     kernel::ScopedLock command(commandLock_);
     if (speed == ZAVI_REVERSE_STOP) {
         EndSession(true);
@@ -151,6 +158,7 @@ int32_t ReversePlayer::Play(uint32_t speed)
 
 int32_t ReversePlayer::FrameBack()
 {
+    WantForwardPictures();
     kernel::ScopedLock command(commandLock_);
     EndSession(false);
     uint32_t current = 0;
@@ -194,6 +202,7 @@ void ReversePlayer::Stop()
     kernel::ScopedLock command(commandLock_);
     EndSession(true);
     EndPrefetch(false);
+    StartKeeping();
 }
 
 void ReversePlayer::Shutdown()
@@ -207,6 +216,8 @@ void ReversePlayer::Shutdown()
     }
     shownValid_ = false;
     kernel::ScopedLock banks(bankLock_);
+    keepArmed_ = false;
+    ForgetKept();
     pool_.Release();
     for (Bank &bank : banks_) bank = Bank{};
 }
@@ -218,6 +229,7 @@ int32_t ReversePlayer::Prepare(uint32_t &current)
     if (status != ZAVI_OK) return status;
     status = owner_.HoldForReverse();
     if (status != ZAVI_OK) return status;
+    AdoptKept();
     if (decoder_ == 0 && ZAVI_VideoDec_Init(&decoder_) != ZAVIDEC_OK) return ZAVI_ERR_FAIL;
     current = CurrentPosition();
     return ZAVI_OK;

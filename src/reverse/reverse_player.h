@@ -10,10 +10,16 @@
 // then a prefetch thread decodes the group before into the other bank, so
 // that stepping on back across the key frame finds it decoded.
 //
+// Once a client has used reverse play or frame-back on a player, forward
+// play between the reverse commands copies each picture it decodes into a
+// bank, from each key frame on (forward_pictures.cpp): the first frame-back
+// after forward play then finds the picture before in that bank.
+//
 // Locks: the command lock serialises the commands and is taken before the
 // reader lock; the decode thread reads under the reader lock, the show
 // thread shows under the player's decoder lock; the bank lock is innermost
-// and guards which thread owns which bank.
+// and guards which thread owns which bank, and the pictures forward play
+// keeps (the video step takes it under the decoder lock).
 #pragma once
 
 #include <atomic>
@@ -27,6 +33,7 @@
 #include "reverse/reverse_constants.h"
 #include "reverse/reverse_picture_pool.h"
 #include "reverse/segment_packets.h"
+#include "stream/taken_frame.h"
 
 namespace zavi {
 class PlayMan;
@@ -51,6 +58,15 @@ public:
     void Stop();
     // Ends reverse play and frees the decoder and the pool (player teardown).
     void Shutdown();
+
+    // The video step's hook, under the decoder lock, for each frame it took:
+    // `picture` is what the frame decoded to, or null when it was not
+    // decoded. Nothing but one flag test for a player that never used
+    // reverse play.
+    void NoteForwardPicture(const stream::TakenFrame &frame, const ZAVIDEC_PICTURE *picture)
+    {
+        if (keepWanted_.load(std::memory_order_relaxed)) KeepForwardPicture(frame, picture);
+    }
 
 private:
     // A bank holds the decoded pictures first .. first + count - 1 of one
@@ -91,6 +107,20 @@ private:
     // is in use by the show thread.
     bool FitPool(uint32_t bank, uint32_t width, uint32_t height);
     int32_t ShowPicture(uint32_t bank, uint32_t index);
+
+    // forward_pictures.cpp: the pictures forward play decoded
+    void WantForwardPictures() { keepWanted_.store(true, std::memory_order_relaxed); }
+    // Forward play may go on: keeping starts at its next key frame, in the
+    // bank that does not hold the picture reverse play showed last.
+    void StartKeeping();
+    // Under the bank lock: nothing kept any more.
+    void ForgetKept();
+    // Stops keeping (a reverse command takes the pool over) and makes the
+    // pictures kept findable by position, as far as their time stamps match
+    // the recording's frames from their key frame on.
+    void AdoptKept();
+    void KeepForwardPicture(const stream::TakenFrame &frame, const ZAVIDEC_PICTURE *picture);
+    class KeptCheck;
 
     // reverse_prefetch.cpp: the group before the one frame-back shows
     void StartPrefetch(uint32_t shownBank);
@@ -142,6 +172,16 @@ private:
     int64_t lastDueTicks_ = 0;
     uint32_t lastShownStamp_ = 0;
     bool pacing_ = false;
+
+    // Forward play's pictures: wanted once a reverse command ran; the rest
+    // under the bank lock. Kept pictures fill `keepBank_` from index 0 with
+    // the key frame, one a decoded frame, up to a frame not decoded or a
+    // full bank.
+    std::atomic<bool> keepWanted_{false};
+    bool keepArmed_ = false;
+    bool keeping_ = false;
+    uint32_t keepBank_ = 0;
+    uint32_t keptCount_ = 0;
 
     std::atomic<uint32_t> shownPosition_{0};
     std::atomic<uint32_t> shownTimeStamp_{0};
