@@ -242,6 +242,37 @@ TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromTher
     ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, ZAVI_REVERSE_STOP), ZAVI_OK);
 }
 
+// Once a reverse command was given, forward play keeps the pictures it
+// decodes, from each key frame on (the cache is allocated before any
+// frame-back); a jump restarts them at its key frame. Frame-back after
+// forward play shows the pictures before the last one it showed, across the
+// key frame, never one kept before the jump.
+TEST_F(ReversePlay, FrameBackAfterForwardPlayAndAJumpShowsThePicturesBefore)
+{
+    Open();
+    ASSERT_EQ(ZAVI_PlayEx_SetReverseCacheBytes(player_, ZAVI_REVERSE_CACHE_DEFAULT), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, 12), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
+    AwaitShown(0, 2);
+    ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, 25), ZAVI_OK);
+    EXPECT_TRUE(Eventually([&] {
+        const std::vector<int> shown = log_.Since(0);
+        return !shown.empty() && shown.back() >= 25;
+    }));
+    ASSERT_EQ(ZAVI_Play_Pause(player_), ZAVI_OK);
+    uint32_t cacheBytes = 0;
+    ASSERT_EQ(ZAVI_PlayEx_GetReverseState(player_, nullptr, &cacheBytes), ZAVI_OK);
+    EXPECT_GT(cacheBytes, 0u);
+
+    constexpr int kSteps = 8;
+    for (int step = 0; step < kSteps; ++step) ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
+    const std::vector<int> shown = log_.Since(0);
+    ASSERT_GT(shown.size(), static_cast<size_t>(kSteps));
+    const int lastForward = shown[shown.size() - kSteps - 1];
+    EXPECT_GE(lastForward, 25);
+    EXPECT_EQ(std::vector<int>(shown.end() - kSteps, shown.end()), Descending(lastForward - 1, lastForward - kSteps));
+}
+
 // Each bad call with its status; none of them shows anything.
 TEST_F(ReversePlay, BadCallsGiveTheirCodes)
 {
