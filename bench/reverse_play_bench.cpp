@@ -9,7 +9,9 @@
 //   - frame-back latency from random places: forward play is stopped
 //     somewhere, then the picture before is asked for, ten times in a row;
 //     p50 and p95 of all steps, of the first step after each jump (which
-//     must decode the group up to there) and of the later steps;
+//     finds the picture before among those forward play decoded and kept,
+//     except after the first jump: no reverse command had been given yet)
+//     and of the later steps;
 //   - the cache's allocated bytes against its bound.
 // ZAVI_BENCH_QUICK=1 (set for the smoke runs) shortens the recording.
 #include <benchmark/benchmark.h>

@@ -54,7 +54,8 @@ public:
     int32_t FrameBack();
     int32_t GetState(uint32_t *shownPosition, uint32_t *cacheBytes);
     // Ends reverse play, if any runs; forward reading then goes on after the
-    // picture shown. Called by the player's classic play commands.
+    // picture shown, and keeps its pictures once they are wanted. Called by
+    // the player's classic play commands.
     void Stop();
     // Ends reverse play and frees the decoder and the pool (player teardown).
     void Shutdown();
