@@ -114,6 +114,8 @@ private:
     int32_t IntakeExtraData(const uint8_t *packet, int32_t length);
     bool PairMotionVectors(uint32_t pictureTime, ZAVIDEC_MVRESULT &motion);
     int32_t DecodeAndOutputAudio(TakenFrame &frame);
+    // Makes the display's surfaces fit a picture size; the driver's result.
+    int32_t FitDisplay(uint32_t width, uint32_t height);
     // Lip-sync (src/engine/picture_timing.cpp).
     bool LipSyncApplies() const;
     bool StampAheadOfSoundUs(uint32_t timeStamp, int64_t &aheadUs);
@@ -121,8 +123,6 @@ private:
     void WaitForThePictureSound(uint32_t timeStamp);
     void HoldUntilDue(const TakenFrame &frame, int64_t stepStartUs);
     int64_t PictureIntervalUs() const;
-    // Makes the display's surfaces fit a picture size; the driver's result.
-    int32_t FitDisplay(uint32_t width, uint32_t height);
     void ResetAudioOutput();
 
     // Fields in the order of their roles in the player (see player_defaults.h
