@@ -24,6 +24,7 @@
 #include "ZAVIPlaySDKEx.h"
 #include "ZAVIVirtualDisplay.h"
 #include "camera_like_stream.h"
+#include "quick_run.h"
 
 namespace {
 
@@ -44,7 +45,6 @@ constexpr double kGoal = 0.2;
 constexpr double kNanoseconds = 1e9;
 constexpr auto kDrainPoll = std::chrono::milliseconds(20);
 
-bool Quick() { return std::getenv("ZAVI_BENCH_QUICK") != nullptr; }
 bool IsHidden(int channel) { return channel % 2 == 1; }
 
 uint32_t StampOf(const Packet &packet) { return zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP); }

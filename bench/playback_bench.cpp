@@ -39,6 +39,7 @@ extern "C" {
 #include "audio_packer.h"
 #include "camera_like_stream.h"
 #include "pattern_stream.h"
+#include "quick_run.h"
 
 namespace {
 
@@ -56,7 +57,6 @@ constexpr double kPacingGoalP99Ms = 2.0;
 constexpr double kSkewGoalMs = 20.0;
 constexpr double kChannelsGoalRatio = 0.9;
 
-bool Quick() { return std::getenv("ZAVI_BENCH_QUICK") != nullptr; }
 
 uint32_t StampOf(const Packet &packet) { return zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP); }
 bool IsVideo(const Packet &packet)

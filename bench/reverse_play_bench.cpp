@@ -20,7 +20,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <thread>
@@ -31,6 +30,7 @@
 #include "ZAVIPlaySDKEx.h"
 #include "ZAVIVirtualDisplay.h"
 #include "camera_like_stream.h"
+#include "quick_run.h"
 
 namespace {
 
@@ -50,7 +50,6 @@ constexpr double kP95 = 0.95;
 constexpr auto kPoll = std::chrono::milliseconds(1);
 constexpr auto kPatience = std::chrono::seconds(60);
 
-bool Quick() { return std::getenv("ZAVI_BENCH_QUICK") != nullptr; }
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
