@@ -30,7 +30,7 @@ fi
 run_target() {
   local target=$1 log="$build/fuzz-logs/$1.log"
   mkdir -p "$build/corpus/$target" "$build/artifacts/$target" "$build/fuzz-logs"
-  "$build/bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 \
+  "$build/bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/$target/" "$build/corpus/$target" "fuzz/corpus/$target" >"$log" 2>&1 || true
 }
 

@@ -66,7 +66,10 @@ uint32_t FileReadMan::Body(kernel::Event &stopEvent)
             continue;
         }
         // A command may have closed the gate since the wait passed it.
-        if (const std::optional<StepResult> result = ReadPackets(true)) Report(*result);
+        const std::optional<StepResult> result = ReadPackets(true);
+        if (!result) continue;
+        Report(*result);
+        if (result->packetBoundReached) kernel::Sleep(kAheadPollMs);
     }
     return 0;
 }
@@ -82,7 +85,7 @@ std::optional<FileReadMan::StepResult> FileReadMan::ReadPackets(bool gated)
     kernel::ScopedLock lock(readerLock_);
     if (gated && !readerGate_->IsSet()) return std::nullopt;
     int32_t status = 0;
-    while (IsRunning()) {
+    for (uint32_t packets = 0; IsRunning() && packets < kMaxPacketsPerStep; ++packets) {
         const uint8_t *packet = nullptr;
         uint32_t length = 0;
         status = ZAVI_Read_GetNextFrame(readerHandle_, &packet, &length, &positionValue_);
@@ -90,11 +93,11 @@ std::optional<FileReadMan::StepResult> FileReadMan::ReadPackets(bool gated)
             // The end of the recording, or no reader or file to read: reading
             // waits for the next command.
             readerGate_->Reset();
-            break;
+            return StepResult{status, positionValue_, false};
         }
-        if (!FeedPacket(packet, length, status)) break;
+        if (!FeedPacket(packet, length, status)) return StepResult{status, positionValue_, false};
     }
-    return StepResult{status, positionValue_};
+    return StepResult{status, positionValue_, true};
 }
 
 // Feeds one delivered packet to the intake; true when reading goes on past

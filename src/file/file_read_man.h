@@ -87,6 +87,7 @@ private:
     struct StepResult {
         int32_t status;
         uint32_t position;
+        bool packetBoundReached;
     };
 
     int32_t PlayAtLevel(int32_t level);

@@ -14,6 +14,11 @@ inline constexpr int32_t kReadStatusEnd = -1189;
 inline constexpr int32_t kFramesAhead = 2;
 inline constexpr uint32_t kAheadPollMs = 10;
 inline constexpr uint32_t kEndDrainPollMs = 5;
+// A reading step reads through sound, extra data and frames for decoding only
+// up to a picture to show. A looping recording with no picture to show would
+// keep one step (and the reader lock) for ever, so a step ends after this many
+// packets; the reader thread rests a poll before the next one.
+inline constexpr uint32_t kMaxPacketsPerStep = 16384;
 
 // Rings a recording is played with (the audio ring already prepared is larger
 // and therefore stays as it is).
