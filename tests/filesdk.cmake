@@ -2,7 +2,6 @@
 # recovery of cut recordings, rules, time line and fast search.
 zavi_add_test(filesdk_test
   SOURCES
-    ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/recording_fixture.cpp
     ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/roundtrip_test.cpp
     ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/navigation_test.cpp
     ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/recovery_test.cpp

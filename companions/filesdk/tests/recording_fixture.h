@@ -1,13 +1,23 @@
 // Test recordings: real packets of every kind, written through the module's
-// writer, and a reader that hands back copies of what it delivers.
+// writer, a reader that hands back copies of what it delivers, and a small
+// step language that drives the reading orders the way a player does.
 #pragma once
 
-#include <cstdint>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "ZAVIFileSDK.h"
+#include "ZAVIPacket.h"
+#include "extra_packets.h"
 
 namespace zavifile::test {
 
@@ -16,9 +26,44 @@ using Bytes = std::vector<uint8_t>;
 inline constexpr uint32_t kFrameIntervalMs = 40;
 inline constexpr uint32_t kFirstTimeStamp = 100000;
 
-Bytes MakePacket(uint16_t frameType, uint32_t timeStamp, uint32_t payloadLength, uint8_t seed, uint8_t subType = 0);
-Bytes MakeMotionPacket(uint32_t timeStamp, uint32_t alarmMask, uint8_t motionLevel);
-Bytes MakeRulePacket(uint32_t timeStamp, uint8_t subType, int16_t x);
+inline Bytes MakePacket(uint16_t frameType, uint32_t timeStamp, uint32_t payloadLength, uint8_t seed)
+{
+    Bytes packet(ZAVIPKT_HEADER_SIZE + payloadLength);
+    zavipkt_put_header(packet.data(), frameType, ZAVIPKT_CODEC_H264, payloadLength, timeStamp);
+    zavipkt_put16(packet.data() + ZAVIPKT_OFF_SEQUENCE, seed);
+    for (uint32_t i = 0; i < payloadLength; ++i) packet[ZAVIPKT_HEADER_SIZE + i] = static_cast<uint8_t>(seed * 31 + i);
+    return packet;
+}
+
+// A motion/alarm packet of a 4 x 3 grid whose last cell holds the level.
+inline Bytes MakeMotionPacket(uint32_t timeStamp, uint32_t alarmMask, uint8_t motionLevel)
+{
+    zavi::pack::MotionFrame motion{alarmMask, 4, 3, Bytes(12, 0)};
+    motion.cells.back() = motionLevel;
+    return zavi::pack::makeMotionPacket(motion, timeStamp);
+}
+
+// One line rule from (x, 10) to (x + 100, 200).
+inline Bytes MakeRulePacket(uint32_t timeStamp, uint8_t subType, int16_t x)
+{
+    zavi::pack::RuleSet rules;
+    rules.subType = subType;
+    rules.lines.push_back({0, {x, 10}, {static_cast<int16_t>(x + 100), 200}});
+    return zavi::pack::makeRulePacket(rules, timeStamp);
+}
+
+inline uint32_t TimeOfVideo(uint32_t video) { return kFirstTimeStamp + video * kFrameIntervalMs; }
+// The video frame number of a packet built from a plan (by its time stamp).
+inline uint32_t VideoNumber(const Bytes &packet)
+{
+    return (zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP) - kFirstTimeStamp) / kFrameIntervalMs;
+}
+inline uint16_t FrameType(const Bytes &packet) { return zavipkt_u16(packet.data() + ZAVIPKT_OFF_FRAME_TYPE); }
+inline bool IsVideoPacket(const Bytes &packet)
+{
+    const uint16_t type = FrameType(packet);
+    return type == ZAVIPKT_FRAME_A_KEY || type == ZAVIPKT_FRAME_A_P || type == ZAVIPKT_FRAME_A_B;
+}
 
 // A recording of `gops` groups of `framesPerGop` family-A video frames, 40 ms
 // apart. Before every picture: an audio packet and, in the groups listed, a
@@ -26,23 +71,41 @@ Bytes MakeRulePacket(uint32_t timeStamp, uint8_t subType, int16_t x);
 struct RecordingPlan {
     uint32_t gops = 4;
     uint32_t framesPerGop = 5;
-    bool audio = true;
     std::set<uint32_t> motionGops;
     std::set<uint32_t> alarmGops;
 };
-std::vector<Bytes> BuildPackets(const RecordingPlan &plan);
 
-uint32_t TimeOfVideo(uint32_t video);
-// The video frame number of a packet built from a plan (by its time stamp).
-uint32_t VideoNumber(const Bytes &packet);
-uint16_t FrameType(const Bytes &packet);
-bool IsVideoPacket(const Bytes &packet);
+inline std::vector<Bytes> BuildPackets(const RecordingPlan &plan)
+{
+    std::vector<Bytes> packets{MakeRulePacket(kFirstTimeStamp, ZAVIPKT_SUB_RULE_FIRST, 20)};
+    for (uint32_t video = 0; video < plan.gops * plan.framesPerGop; ++video) {
+        const uint32_t gop = video / plan.framesPerGop;
+        const uint32_t frame = video % plan.framesPerGop;
+        const auto seed = static_cast<uint8_t>(video);
+        packets.push_back(MakePacket(ZAVIPKT_FRAME_AUDIO, TimeOfVideo(video), 160, seed));
+        const bool motion = plan.motionGops.count(gop) != 0;
+        const bool alarm = plan.alarmGops.count(gop) != 0;
+        if (motion || alarm) packets.push_back(MakeMotionPacket(TimeOfVideo(video), alarm, motion ? 9 : 0));
+        if (frame == 0) packets.push_back(MakePacket(ZAVIPKT_FRAME_A_KEY, TimeOfVideo(video), 700, seed));
+        else packets.push_back(MakePacket(ZAVIPKT_FRAME_A_P, TimeOfVideo(video), 150 + frame, seed));
+    }
+    return packets;
+}
 
 // A fresh path in the temporary directory, removed by the destructor.
 class TempFile {
 public:
-    explicit TempFile(const std::string &name);
-    ~TempFile();
+    explicit TempFile(const std::string &name)
+    {
+        static std::atomic<uint32_t> counter{0};
+        const std::string unique = name + "_" + std::to_string(std::random_device()()) + "_" + std::to_string(counter++);
+        path_ = (std::filesystem::temp_directory_path() / ("zavifile_" + unique + ".zrec")).string();
+    }
+    ~TempFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
     const std::string &Path() const { return path_; }
 
 private:
@@ -50,10 +113,32 @@ private:
 };
 
 // Writes the packets as a recording; returns the writer's close status.
-int32_t WriteRecording(const std::string &path, const std::vector<Bytes> &packets);
-Bytes Concatenate(const std::vector<Bytes> &packets);
-Bytes ReadFileBytes(const std::string &path);
-void WriteFileBytes(const std::string &path, const Bytes &bytes);
+inline int32_t WriteRecording(const std::string &path, const std::vector<Bytes> &packets)
+{
+    ZAVIFILE_HANDLE writer = 0;
+    int32_t status = ZAVI_Write_Create(&writer, path.c_str(), 1700000000u);
+    if (status != ZAVIFILE_OK) return status;
+    for (const Bytes &packet : packets) {
+        status = ZAVI_Write_Packet(writer, packet.data(), static_cast<int32_t>(packet.size()));
+        if (status != ZAVIFILE_OK) break;
+    }
+    const int32_t closed = ZAVI_Write_Close(writer);
+    return status != ZAVIFILE_OK ? status : closed;
+}
+
+inline Bytes ReadFileBytes(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The bytes of a recording of `packets`, written through a temporary file.
+inline Bytes RecordingBytes(const std::vector<Bytes> &packets)
+{
+    TempFile file("bytes");
+    EXPECT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
+    return ReadFileBytes(file.Path());
+}
 
 struct Delivered {
     int32_t status;
@@ -61,13 +146,38 @@ struct Delivered {
     uint32_t position;
 };
 
-// A reader with one recording open; released by the destructor.
+inline bool GoesOn(const Delivered &d) { return d.status == ZAVIFILE_OK || d.status == ZAVIFILE_DECODE_ONLY; }
+
+// What a player shows and decodes from a run of deliveries, as video frame
+// numbers with 'D' (decode only) or 'S' (shown), e.g. "5D 6D 7S".
+inline std::string VideoTrace(const std::vector<Delivered> &delivered)
+{
+    std::string trace;
+    for (const Delivered &d : delivered) {
+        if (d.packet.empty() || !IsVideoPacket(d.packet)) continue;
+        if (!trace.empty()) trace += ' ';
+        trace += std::to_string(VideoNumber(d.packet)) + (d.status == ZAVIFILE_DECODE_ONLY ? 'D' : 'S');
+    }
+    return trace;
+}
+
+// A reader with one recording open, from a path or from bytes in memory
+// (which must outlive the reader); released by the destructor.
 class OpenReader {
 public:
-    OpenReader(const std::string &path, uint32_t flags = 0);
-    // Opens a recording held in memory (the bytes must outlive the reader).
-    explicit OpenReader(const Bytes &recording, uint32_t flags = 0);
-    ~OpenReader();
+    explicit OpenReader(const std::string &path, uint32_t flags = 0)
+    {
+        Open(reinterpret_cast<ZAVIFILE_ARG>(path.c_str()), flags);
+    }
+    explicit OpenReader(const Bytes &recording, uint32_t flags = 0)
+        : memory_{recording.data(), static_cast<uint32_t>(recording.size())}
+    {
+        Open(reinterpret_cast<ZAVIFILE_ARG>(&memory_), flags | ZAVIFILE_OPEN_MEMORY);
+    }
+    ~OpenReader()
+    {
+        if (handle_ != 0) ZAVI_Read_ReleaseReader(handle_);
+    }
     OpenReader(const OpenReader &) = delete;
     OpenReader &operator=(const OpenReader &) = delete;
 
@@ -75,22 +185,89 @@ public:
     uint32_t FrameCount() const { return frameCount_; }
     ZAVIFILE_HANDLE Handle() const { return handle_; }
 
-    Delivered Next();
+    Delivered Next()
+    {
+        const uint8_t *packet = nullptr;
+        uint32_t length = 0;
+        Delivered delivered{};
+        delivered.status = ZAVI_Read_GetNextFrame(handle_, &packet, &length, &delivered.position);
+        if (packet != nullptr) delivered.packet.assign(packet, packet + length);
+        return delivered;
+    }
+
     // Reads while the status is 0 or decode-only, at most `limit` packets;
     // the stopping call's result is the last element.
-    std::vector<Delivered> ReadToEnd(size_t limit = 100000);
+    std::vector<Delivered> ReadToEnd(size_t limit = 100000)
+    {
+        std::vector<Delivered> all;
+        while (all.size() < limit) {
+            all.push_back(Next());
+            if (!GoesOn(all.back())) break;
+        }
+        return all;
+    }
+
+    // Runs steps separated by ';': "position N", "order N", "keys N",
+    // "loop N", "seek F" (each must succeed), "at N" (the position), "end"
+    // (the next read ends), and "read N = trace" (N packets), "shown N =
+    // trace" (until N pictures were shown) or "all = trace" (to the end)
+    // with the trace the reads must give.
+    void Run(const std::string &steps)
+    {
+        std::istringstream all(steps);
+        for (std::string step; std::getline(all, step, ';');) {
+            SCOPED_TRACE(step);
+            std::istringstream words(step);
+            std::string verb;
+            std::string argument;
+            words >> verb >> argument;
+            const size_t equals = step.find('=');
+            const std::string trace = equals == std::string::npos ? "" : step.substr(equals + 2);
+            const bool counted = verb != "seek" && !argument.empty() && argument != "=";
+            const uint32_t n = counted ? static_cast<uint32_t>(std::stoul(argument)) : 0;
+            int32_t result = ZAVIFILE_OK;
+            if (verb == "position") result = ZAVI_Read_SetPosition(handle_, n);
+            if (verb == "order") result = ZAVI_Read_SetReadOrder(handle_, n);
+            if (verb == "keys") result = ZAVI_Read_SetReadKeyFrame(handle_, n);
+            if (verb == "loop") result = ZAVI_Read_SetLoop(handle_, n);
+            if (verb == "seek") result = ZAVI_Read_Seek(handle_, std::stof(argument));
+            ASSERT_EQ(result, ZAVIFILE_OK);
+            if (verb == "end") {
+                EXPECT_EQ(Next().status, ZAVIFILE_END);
+            }
+            if (verb == "at") {
+                uint32_t position = 0xDEADu;
+                EXPECT_EQ(ZAVI_Read_GetPosition(handle_, &position), ZAVIFILE_OK);
+                EXPECT_EQ(position, n);
+            }
+            std::vector<Delivered> delivered;
+            if (verb == "all") delivered = ReadToEnd();
+            for (size_t i = 0; verb == "read" && i < n; ++i) delivered.push_back(Next());
+            const auto goesOn = [&] { return delivered.empty() || GoesOn(delivered.back()); };
+            for (size_t seen = 0; verb == "shown" && seen < n && goesOn();) {
+                delivered.push_back(Next());
+                seen += delivered.back().status == ZAVIFILE_OK && IsVideoPacket(delivered.back().packet);
+            }
+            if (verb == "all") {
+                EXPECT_EQ(delivered.back().status, ZAVIFILE_END);
+            }
+            if (verb == "all" || verb == "read" || verb == "shown") {
+                EXPECT_EQ(VideoTrace(delivered), trace);
+            }
+        }
+    }
 
 private:
-    void Open(ZAVIFILE_ARG first, uint32_t flags);
+    void Open(ZAVIFILE_ARG first, uint32_t flags)
+    {
+        openStatus_ = ZAVI_Read_InitReader(&handle_, ZAVIFILE_KIND_RECORDING);
+        if (openStatus_ == ZAVIFILE_OK) openStatus_ = ZAVI_Read_OpenFile(handle_, first, flags, &frameCount_);
+    }
 
     ZAVIFILE_HANDLE handle_ = 0;
     ZAVIFILE_MEMORY memory_{};
     int32_t openStatus_ = 0;
     uint32_t frameCount_ = 0;
 };
-
-// What a player shows and decodes from a run of deliveries, as video frame
-// numbers with 'D' (decode only) or 'S' (shown), e.g. "5D 6D 7S".
-std::string VideoTrace(const std::vector<Delivered> &delivered);
 
 } // namespace zavifile::test
