@@ -1,5 +1,7 @@
 // Every vector kernel set of the codec against the scalar twin, bit for bit,
-// and the scalar arithmetic against the real-valued transforms it stands for.
+// and the encoder's scalar arithmetic against the real-valued transforms it
+// stands for. (The decoder's arithmetic is held to libjpeg-turbo's, bit for
+// bit, by the decode tests.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,29 +26,22 @@ std::vector<const jpeg::CodecKernels*> VectorSets() {
 
 const jpeg::CodecKernels& Scalar() { return jpeg::ScalarCodecKernels(); }
 
+std::vector<uint8_t> RandomBytes(int count, std::mt19937& random) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(count));
+  for (auto& v : bytes) v = static_cast<uint8_t>(random());
+  return bytes;
+}
+
 double Basis(int x, int u) {
   const double scale = u == 0 ? std::sqrt(0.5) : 1.0;
   return scale * std::cos((2 * x + 1) * u * std::numbers::pi / 16);
-}
-
-// The 2-D inverse DCT of T.81 A.3.3 in double precision, level-shifted and clamped.
-void ReferenceInverse(const int16_t* coefficients, uint8_t* out) {
-  for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 8; ++x) {
-      double sum = 0;
-      for (int v = 0; v < 8; ++v) {
-        for (int u = 0; u < 8; ++u) sum += Basis(x, u) * Basis(y, v) * coefficients[v * 8 + u];
-      }
-      out[y * 8 + x] = static_cast<uint8_t>(std::clamp(std::lround(sum / 4 + 128), 0L, 255L));
-    }
-  }
 }
 
 // A row of `blocks` blocks side by side, as the codec transforms them: the
 // vector sets take pairs and a lone last block differently.
 constexpr int kRowBlocks[] = {1, 2, 3, 5};
 
-TEST(JpegKernels, InverseDctTwinsAndAccuracy) {
+TEST(JpegKernels, InverseDctTwins) {
   std::mt19937 random(99);
   for (int trial = 0; trial < 1000; ++trial) {
     const int blocks = kRowBlocks[trial % 4];
@@ -64,15 +59,6 @@ TEST(JpegKernels, InverseDctTwinsAndAccuracy) {
     }
     std::vector<uint8_t> scalar(static_cast<size_t>(64 * blocks));
     Scalar().inverseDctRow(coefficients.data(), blocks, scalar.data(), stride);
-    if (!extreme) {
-      for (int b = 0; b < blocks; ++b) {
-        uint8_t reference[64];
-        ReferenceInverse(coefficients.data() + 64 * b, reference);
-        for (int i = 0; i < 64; ++i) {
-          ASSERT_LE(std::abs(scalar[(i / 8) * stride + 8 * b + i % 8] - reference[i]), 1) << trial << " at " << i;
-        }
-      }
-    }
     for (const auto* set : VectorSets()) {
       std::vector<uint8_t> vector(scalar.size());
       set->inverseDctRow(coefficients.data(), blocks, vector.data(), stride);
@@ -135,86 +121,65 @@ TEST(JpegKernels, ForwardDctTwinsAndAccuracy) {
   }
 }
 
-TEST(JpegKernels, ColourRowTwinsAndJfifFormulas) {
+TEST(JpegKernels, ColourRowTwinsAndTheJfifForwardFormula) {
   std::mt19937 random(17);
   for (int width = 1; width <= 150; ++width) {
-    std::vector<uint8_t> y(width), cb(width), cr(width), bgr(3 * width);
-    for (int i = 0; i < width; ++i) {
-      y[i] = static_cast<uint8_t>(random());
-      cb[i] = static_cast<uint8_t>(random());
-      cr[i] = static_cast<uint8_t>(random());
-    }
-    for (auto& v : bgr) v = static_cast<uint8_t>(random());
+    const auto y = RandomBytes(width, random), cb = RandomBytes(width, random), cr = RandomBytes(width, random);
+    const auto bgr = RandomBytes(3 * width, random);
     std::vector<uint8_t> scalarBgr(3 * width), sy(width), scb(width), scr(width);
     Scalar().yCbCrToBgr(y.data(), cb.data(), cr.data(), scalarBgr.data(), width);
     Scalar().bgrToYCbCr(bgr.data(), sy.data(), scb.data(), scr.data(), width);
-    for (int i = 0; i < width; ++i) {
-      // JFIF: R = Y + 1.402 (Cr - 128), G = Y - 0.34414 (Cb - 128) - 0.71414 (Cr - 128), B = Y + 1.772 (Cb - 128).
-      const double u = cb[i] - 128.0, v = cr[i] - 128.0;
-      const double expected[3] = {y[i] + 1.772 * u, y[i] - 0.34414 * u - 0.71414 * v, y[i] + 1.402 * v};
-      for (int c = 0; c < 3; ++c) ASSERT_LE(std::abs(scalarBgr[3 * i + c] - std::clamp(expected[c], 0.0, 255.0)), 0.5 + 1e-3);
+    for (int i = 0; i < width; ++i) {  // JFIF
       const double b = bgr[3 * i], g = bgr[3 * i + 1], r = bgr[3 * i + 2];
       ASSERT_LE(std::abs(sy[i] - (0.299 * r + 0.587 * g + 0.114 * b)), 0.51);
       ASSERT_LE(std::abs(scb[i] - (128 - 0.168736 * r - 0.331264 * g + 0.5 * b)), 0.51);
       ASSERT_LE(std::abs(scr[i] - (128 + 0.5 * r - 0.418688 * g - 0.081312 * b)), 0.51);
     }
     for (const auto* set : VectorSets()) {
+      SCOPED_TRACE(testing::Message() << set->name << " width " << width);
       std::vector<uint8_t> vectorBgr(3 * width), vy(width), vcb(width), vcr(width);
       set->yCbCrToBgr(y.data(), cb.data(), cr.data(), vectorBgr.data(), width);
       set->bgrToYCbCr(bgr.data(), vy.data(), vcb.data(), vcr.data(), width);
-      ASSERT_EQ(vectorBgr, scalarBgr) << set->name << " width " << width;
-      ASSERT_EQ(vy, sy) << set->name << " width " << width;
-      ASSERT_EQ(vcb, scb) << set->name << " width " << width;
-      ASSERT_EQ(vcr, scr) << set->name << " width " << width;
+      ASSERT_EQ(vectorBgr, scalarBgr);
+      ASSERT_EQ(vy, sy);
+      ASSERT_EQ(vcb, scb);
+      ASSERT_EQ(vcr, scr);
     }
   }
 }
 
-TEST(JpegKernels, ResamplingTwinsAndFilters) {
+TEST(JpegKernels, ResamplingTwinsAndTheBoxFilter) {
   std::mt19937 random(23);
   for (int width = 1; width <= 70; ++width) {
-    std::vector<uint8_t> row(width), nearRow(width), row0(2 * width), row1(2 * width);
-    for (int i = 0; i < width; ++i) {
-      row[i] = static_cast<uint8_t>(random());
-      nearRow[i] = static_cast<uint8_t>(random());
-    }
-    for (int i = 0; i < 2 * width; ++i) {
-      row0[i] = static_cast<uint8_t>(random());
-      row1[i] = static_cast<uint8_t>(random());
-    }
-    std::vector<uint16_t> sums(width + 2);
-    Scalar().columnSums(row.data(), nearRow.data(), sums.data() + 1, width);
-    sums[0] = sums[1];
-    sums[width + 1] = sums[width];
-    std::vector<uint8_t> upsampled(2 * width), downsampled(width);
-    Scalar().upsampleRow(sums.data() + 1, upsampled.data(), width, jpeg::kUpsampleBiasH2V2);
+    const auto row = RandomBytes(width, random), nearRow = RandomBytes(width, random);
+    const auto row0 = RandomBytes(2 * width, random), row1 = RandomBytes(2 * width, random);
+    std::vector<uint8_t> downsampled(width);
     Scalar().downsampleRows(row0.data(), row1.data(), downsampled.data(), width);
     for (int i = 0; i < width; ++i) {
-      // Triangle filter: 3/4 of the sample, 1/4 of its neighbour, both ways.
-      const double centre = (3.0 * row[i] + nearRow[i]) / 4;
-      const int left = std::max(i - 1, 0), right = std::min(i + 1, width - 1);
-      const double leftValue = (3.0 * row[left] + nearRow[left]) / 4;
-      const double rightValue = (3.0 * row[right] + nearRow[right]) / 4;
-      ASSERT_LE(std::abs(upsampled[2 * i] - (3 * centre + leftValue) / 4), 1.0);
-      ASSERT_LE(std::abs(upsampled[2 * i + 1] - (3 * centre + rightValue) / 4), 1.0);
       const double mean = (row0[2 * i] + row0[2 * i + 1] + row1[2 * i] + row1[2 * i + 1]) / 4.0;
       ASSERT_LE(std::abs(downsampled[i] - mean), 0.5);
     }
+    // Column sums with the edge sums repeated, as the upsampler reads them.
+    const auto sumsOf = [&](const jpeg::CodecKernels& set) {
+      std::vector<uint16_t> sums(width + 2);
+      set.columnSums(row.data(), nearRow.data(), sums.data() + 1, width);
+      sums[0] = sums[1];
+      sums[width + 1] = sums[width];
+      return sums;
+    };
+    const std::vector<uint16_t> sums = sumsOf(Scalar());
     for (const auto* set : VectorSets()) {
-      std::vector<uint16_t> vectorSums(width + 2);
-      set->columnSums(row.data(), nearRow.data(), vectorSums.data() + 1, width);
-      vectorSums[0] = vectorSums[1];
-      vectorSums[width + 1] = vectorSums[width];
-      ASSERT_EQ(vectorSums, sums) << set->name;
+      SCOPED_TRACE(testing::Message() << set->name << " width " << width);
+      ASSERT_EQ(sumsOf(*set), sums);
       for (jpeg::UpsampleBias bias : {jpeg::kUpsampleBiasH2V2, jpeg::kUpsampleBiasH2V1}) {
         std::vector<uint8_t> a(2 * width), b(2 * width);
         Scalar().upsampleRow(sums.data() + 1, a.data(), width, bias);
         set->upsampleRow(sums.data() + 1, b.data(), width, bias);
-        ASSERT_EQ(a, b) << set->name << " width " << width;
+        ASSERT_EQ(a, b);
       }
       std::vector<uint8_t> vectorDown(width);
       set->downsampleRows(row0.data(), row1.data(), vectorDown.data(), width);
-      ASSERT_EQ(vectorDown, downsampled) << set->name << " width " << width;
+      ASSERT_EQ(vectorDown, downsampled);
     }
   }
 }

@@ -57,50 +57,53 @@ inline double Psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
   return 10.0 * std::log10(255.0 * 255.0 * static_cast<double>(a.size()) / sum);
 }
 
+// One record of our codec, initialised at construction and released at the
+// end of its scope, with the stream and image sides set in one call each.
+struct Codec {
+  zavi::jpeg::CodecProperties p{};
+  Codec() { zavi::jpeg::Initialise(p); }
+  ~Codec() { zavi::jpeg::Release(p); }
+  Codec& Stream(const uint8_t* bytes, size_t size) {
+    p.jpegBuffer = const_cast<uint8_t*>(bytes);
+    p.jpegSize = static_cast<int32_t>(size);
+    return *this;
+  }
+  Codec& Stream(const std::vector<uint8_t>& stream) { return Stream(stream.data(), stream.size()); }
+  Codec& Image(const uint8_t* pixels, int width, int height, int channels = 3) {
+    p.imageBuffer = const_cast<uint8_t*>(pixels);
+    p.imageWidth = width;
+    p.imageHeight = height;
+    p.imageChannels = channels;
+    p.imageColour = channels == 3 ? zavi::jpeg::kColourBgr : zavi::jpeg::kColourGrey;
+    return *this;
+  }
+  int32_t Read(int32_t mode) { return zavi::jpeg::Read(p, mode); }
+  int32_t Write() { return zavi::jpeg::Write(p, zavi::jpeg::kWriteWholeImage); }
+};
+
 // Our codec: encode a picture (quality, subsampling code, stream channels).
 inline int32_t EncodeWithCodec(const Picture& picture, int quality, int subsampling,
                                std::vector<uint8_t>& stream, int jpegChannels = 3) {
-  zavi::jpeg::CodecProperties p;
-  if (zavi::jpeg::Initialise(p) != 0) return -1;
+  Codec codec;
   stream.assign(static_cast<size_t>(picture.width) * picture.height * 3 + 1024, 0);
-  p.imageBuffer = const_cast<uint8_t*>(picture.pixels.data());
-  p.imageWidth = picture.width;
-  p.imageHeight = picture.height;
-  p.imageChannels = picture.channels;
-  p.imageColour = picture.channels == 3 ? zavi::jpeg::kColourBgr : zavi::jpeg::kColourGrey;
-  p.jpegBuffer = stream.data();
-  p.jpegSize = static_cast<int32_t>(stream.size());
-  p.jpegWidth = picture.width;
-  p.jpegHeight = picture.height;
-  p.jpegChannels = jpegChannels;
-  p.jpegSubsampling = subsampling;
-  p.quality = quality;
-  const int32_t status = zavi::jpeg::Write(p, zavi::jpeg::kWriteWholeImage);
-  stream.resize(status == 0 ? static_cast<size_t>(p.jpegSize) : 0);
-  zavi::jpeg::Release(p);
+  codec.Stream(stream).Image(picture.pixels.data(), picture.width, picture.height, picture.channels);
+  codec.p.jpegChannels = jpegChannels;
+  codec.p.jpegSubsampling = subsampling;
+  codec.p.quality = quality;
+  const int32_t status = codec.Write();
+  stream.resize(status == 0 ? static_cast<size_t>(codec.p.jpegSize) : 0);
   return status;
 }
 
 // Our codec, as the image viewer calls it: parameters, then the whole image.
 inline int32_t DecodeWithCodec(const std::vector<uint8_t>& stream, Picture& out, int channels = 3) {
-  zavi::jpeg::CodecProperties p;
-  if (zavi::jpeg::Initialise(p) != 0) return -1;
-  p.jpegBuffer = const_cast<uint8_t*>(stream.data());
-  p.jpegSize = static_cast<int32_t>(stream.size());
-  int32_t status = zavi::jpeg::Read(p, zavi::jpeg::kReadParameters);
-  if (status == 0) {
-    out = Picture{p.jpegWidth, p.jpegHeight, channels,
-                  std::vector<uint8_t>(static_cast<size_t>(p.jpegWidth) * p.jpegHeight * channels)};
-    p.imageBuffer = out.pixels.data();
-    p.imageWidth = out.width;
-    p.imageHeight = out.height;
-    p.imageChannels = channels;
-    p.imageColour = channels == 3 ? zavi::jpeg::kColourBgr : zavi::jpeg::kColourGrey;
-    p.jpegColour = p.jpegChannels == 1 ? zavi::jpeg::kColourGrey : zavi::jpeg::kColourYCbCr;
-    status = zavi::jpeg::Read(p, zavi::jpeg::kReadWholeImage);
-  }
-  zavi::jpeg::Release(p);
-  return status;
+  Codec codec;
+  const int32_t status = codec.Stream(stream).Read(zavi::jpeg::kReadParameters);
+  if (status != 0) return status;
+  const auto& p = codec.p;
+  out = Picture{p.jpegWidth, p.jpegHeight, channels,
+                std::vector<uint8_t>(static_cast<size_t>(p.jpegWidth) * p.jpegHeight * channels)};
+  return codec.Image(out.pixels.data(), out.width, out.height, channels).Read(zavi::jpeg::kReadWholeImage);
 }
 
 // libjpeg-turbo: encode a BGR picture (TJSAMP_* subsampling, TJFLAG_* flags).
@@ -120,19 +123,30 @@ inline std::vector<uint8_t> TurboEncode(const Picture& picture, int tjSubsamplin
   return stream;
 }
 
+// libjpeg-turbo's reading of a stream's header.
+struct TurboHeader {
+  int width = 0, height = 0, subsampling = -1, colourspace = -1;
+  bool ok = false;
+};
+inline TurboHeader ReadTurboHeader(const std::vector<uint8_t>& stream) {
+  TurboHeader h;
+  tjhandle handle = tjInitDecompress();
+  h.ok = tjDecompressHeader3(handle, stream.data(), static_cast<unsigned long>(stream.size()), &h.width,
+                             &h.height, &h.subsampling, &h.colourspace) == 0;
+  tjDestroy(handle);
+  return h;
+}
+
 // libjpeg-turbo: decode to BGR (or grey) with its default (accurate) settings.
 inline bool TurboDecode(const std::vector<uint8_t>& stream, Picture& out, int channels = 3) {
+  const TurboHeader h = ReadTurboHeader(stream);
+  if (!h.ok) return false;
+  out = Picture{h.width, h.height, channels,
+                std::vector<uint8_t>(static_cast<size_t>(h.width) * h.height * channels)};
   tjhandle handle = tjInitDecompress();
-  int width = 0, height = 0, subsampling = 0, colourspace = 0;
-  bool ok = tjDecompressHeader3(handle, stream.data(), static_cast<unsigned long>(stream.size()),
-                                &width, &height, &subsampling, &colourspace) == 0;
-  if (ok) {
-    out = Picture{width, height, channels,
-                  std::vector<uint8_t>(static_cast<size_t>(width) * height * channels)};
-    ok = tjDecompress2(handle, stream.data(), static_cast<unsigned long>(stream.size()),
-                       out.pixels.data(), width, 0, height, channels == 3 ? TJPF_BGR : TJPF_GRAY,
-                       0) == 0;
-  }
+  const bool ok = tjDecompress2(handle, stream.data(), static_cast<unsigned long>(stream.size()),
+                                out.pixels.data(), h.width, 0, h.height,
+                                channels == 3 ? TJPF_BGR : TJPF_GRAY, 0) == 0;
   tjDestroy(handle);
   return ok;
 }
