@@ -4,7 +4,7 @@
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 
 zavi_add_test(snapshot_test
-  SOURCES snapshot_capture_test.cpp snapshot_buffers_test.cpp
+  SOURCES snapshot_capture_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::TURBOJPEG
   LABELS image)
 

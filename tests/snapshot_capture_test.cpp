@@ -2,13 +2,17 @@
 // into a paused player and stepped picture by picture, captured as a BMP
 // file image (read back field by field and pixel by pixel against the
 // decoder module's picture converted to BGR) and as a JPEG stream (read back
-// with libjpeg-turbo).
+// with libjpeg-turbo); and the snapshot's buffers and JPEG encoding on their
+// own, where the exports cannot reach their failures.
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "display/colour_convert.h"
+#include "image/grow_buffer.h"
+#include "image/snapshot_jpeg.h"
 #include "jpeg_test_support.h"
 #include "playback_fixture.h"
 
@@ -73,24 +77,6 @@ void ExpectBmpHeader(const uint8_t *bmp, int width, int height)
     for (const auto &f : fields)
         EXPECT_EQ(f.bytes == 2 ? Le16(bmp + f.offset) : Le32(bmp + f.offset), f.value) << "offset " << f.offset;
 }
-struct JpegInfo {
-    int width = 0;
-    int height = 0;
-    int subsampling = -1;
-    int colourspace = -1;
-};
-
-JpegInfo ReadJpegHeader(const std::vector<uint8_t> &stream)
-{
-    JpegInfo info;
-    tjhandle handle = tjInitDecompress();
-    EXPECT_EQ(tjDecompressHeader3(handle, stream.data(), static_cast<unsigned long>(stream.size()), &info.width,
-                                  &info.height, &info.subsampling, &info.colourspace),
-              0);
-    tjDestroy(handle);
-    return info;
-}
-
 class Snapshot : public ::testing::Test {
 protected:
     void SetUp() override
@@ -122,28 +108,24 @@ protected:
 // buffer.
 TEST_F(Snapshot, RefusalsClearTheSlotsAndAZeroHandleReachesNothing)
 {
-    for (int32_t format : {kBmp, kJpeg, 2}) {
+    const auto expectRefused = [&](int32_t format) {
         const Capture capture = Take(player_, format);
-        EXPECT_EQ(capture.result, ZAVI_ERR_FAIL);
+        EXPECT_EQ(capture.result, ZAVI_ERR_FAIL) << format;
         EXPECT_EQ(capture.data, nullptr);
         EXPECT_EQ(capture.size, 0u);
-    }
+    };
+    for (int32_t format : {kBmp, kJpeg, 2}) expectRefused(format);
     const auto stream = PatternStream(2, kWidth, kHeight, false);
     Queue(stream);
-    EXPECT_EQ(Take(player_, kBmp).result, ZAVI_ERR_FAIL);
+    expectRefused(kBmp);
     Step();
     const Capture first = Take(player_, kBmp);
     ASSERT_EQ(first.result, ZAVI_OK);
     Step();
-    for (int32_t format : {2, -1, 9}) {
-        const Capture refused = Take(player_, format);
-        EXPECT_EQ(refused.result, ZAVI_ERR_FAIL);
-        EXPECT_EQ(refused.data, nullptr);
-        EXPECT_EQ(refused.size, 0u);
-    }
+    for (int32_t format : {2, -1, 9}) expectRefused(format);
     int width = 0;
     int height = 0;
-    EXPECT_TRUE(first.BmpPixels() == ExpectedBgr(stream, 2, width, height));
+    EXPECT_EQ(first.BmpPixels(), ExpectedBgr(stream, 2, width, height));
 
     uint8_t *data = reinterpret_cast<uint8_t *>(0x1);
     uint32_t size = 7;
@@ -167,7 +149,7 @@ TEST_F(Snapshot, RefusalsClearTheSlotsAndAZeroHandleReachesNothing)
 TEST_F(Snapshot, BmpIsTheDecodedPictureAndJpegReadsBackCloseToIt)
 {
     const auto stream = PatternStream(2, kWidth, kHeight, false);
-    zavi::pack::StreamOptions options;
+    zavi::pack::StreamOptions options; // one larger picture, later than the first two
     options.video.width = 704;
     options.video.height = 576;
     options.pictures = 1;
@@ -177,58 +159,50 @@ TEST_F(Snapshot, BmpIsTheDecodedPictureAndJpegReadsBackCloseToIt)
     Step();
     const uint8_t *bmpBuffer = nullptr;
     const uint8_t *jpegBuffer = nullptr;
-    struct Case {
-        const std::vector<Packet> *stream;
-        size_t pictures;
-        int width, height;
-        uint32_t bmpSize;
-    };
-    for (const Case &c : {Case{&stream, 1, kWidth, kHeight, 304182}, Case{&stream, 2, kWidth, kHeight, 304182},
-                          Case{&large, 1, 704, 576, 1216566}}) {
-        SCOPED_TRACE(c.width);
-        if (c.pictures == 2) {
-            Step();
-        } else if (c.stream == &large) {
-            Queue(large);
-            Step();
-        }
+    for (int pictures : {1, 2, 0}) { // 0: the large picture
+        const bool isLarge = pictures == 0;
+        const int w = isLarge ? 704 : kWidth, h = isLarge ? 576 : kHeight;
+        SCOPED_TRACE(w);
+        if (isLarge) Queue(large);
+        if (pictures != 1) Step();
         int width = 0;
         int height = 0;
-        const auto expected = ExpectedBgr(*c.stream, c.pictures, width, height);
-        ASSERT_EQ(width, c.width);
+        const auto expected = isLarge ? ExpectedBgr(large, 1, width, height)
+                                      : ExpectedBgr(stream, static_cast<size_t>(pictures), width, height);
+        ASSERT_EQ(width, w);
         const Capture jpeg = Take(player_, kJpeg);
         ASSERT_EQ(jpeg.result, ZAVI_OK);
         const Capture bmp = Take(player_, kBmp);
         ASSERT_EQ(bmp.result, ZAVI_OK);
         EXPECT_EQ(Take(player_, kBmp).data, bmp.data);
         EXPECT_NE(jpeg.data, bmp.data);
-        if (c.stream == &stream) {
+        if (!isLarge) {
             EXPECT_TRUE(bmpBuffer == nullptr || bmpBuffer == bmp.data);
             EXPECT_TRUE(jpegBuffer == nullptr || jpegBuffer == jpeg.data);
         }
         bmpBuffer = bmp.data;
         jpegBuffer = jpeg.data;
-        EXPECT_EQ(bmp.size, c.bmpSize);
-        ExpectBmpHeader(bmp.data, c.width, c.height);
-        EXPECT_TRUE(bmp.BmpPixels() == expected);
+        EXPECT_EQ(bmp.size, isLarge ? 1216566u : 304182u);
+        ExpectBmpHeader(bmp.data, w, h);
+        EXPECT_EQ(bmp.BmpPixels(), expected);
         std::memset(bmp.data, 0, kHeaderBytes); // a JPEG leaves it alone; the next BMP writes it again
 
         const auto bytes = jpeg.Bytes();
         ASSERT_GT(bytes.size(), 4u);
-        EXPECT_EQ(bytes[0], 0xFF); // start of image ...
-        EXPECT_EQ(bytes[1], 0xD8);
-        EXPECT_EQ(bytes[bytes.size() - 2], 0xFF); // ... to end of image
-        EXPECT_EQ(bytes[bytes.size() - 1], 0xD9);
-        const JpegInfo info = ReadJpegHeader(bytes);
-        EXPECT_EQ(info.width, c.width);
-        EXPECT_EQ(info.height, c.height);
-        EXPECT_EQ(info.subsampling, TJSAMP_420);
-        EXPECT_EQ(info.colourspace, TJCS_YCbCr);
+        // Start of image to end of image.
+        EXPECT_EQ((std::vector<uint8_t>{bytes[0], bytes[1], bytes[bytes.size() - 2], bytes.back()}),
+                  (std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xD9}));
+        const jpeg_test::TurboHeader header = jpeg_test::ReadTurboHeader(bytes);
+        EXPECT_TRUE(header.ok);
+        EXPECT_EQ(header.width, w);
+        EXPECT_EQ(header.height, h);
+        EXPECT_EQ(header.subsampling, TJSAMP_420);
+        EXPECT_EQ(header.colourspace, TJCS_YCbCr);
         jpeg_test::Picture decoded;
         ASSERT_TRUE(jpeg_test::TurboDecode(bytes, decoded));
         jpeg_test::Picture turboRoundTrip;
         ASSERT_TRUE(jpeg_test::TurboDecode(
-            jpeg_test::TurboEncode(jpeg_test::Picture{c.width, c.height, 3, expected}, TJSAMP_420, 75), turboRoundTrip));
+            jpeg_test::TurboEncode(jpeg_test::Picture{w, h, 3, expected}, TJSAMP_420, 75), turboRoundTrip));
         const double turboPsnr = jpeg_test::Psnr(turboRoundTrip.pixels, expected);
         EXPECT_GE(jpeg_test::Psnr(decoded.pixels, expected), turboPsnr - kJpegPsnrMargin) << "libjpeg-turbo: " << turboPsnr;
     }
@@ -268,6 +242,42 @@ TEST_F(PlayingSnapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
         return queued == 0 && taken > 0;
     });
     EXPECT_TRUE(drained);
+}
+
+// The working buffers grow on demand and never shrink; a need beyond a 32-bit
+// size (65535 x 65535 x 3 + 64, the largest picture the decoder record can
+// name) fails and leaves the buffer empty, so the next snapshot tries again.
+TEST(SnapshotBuffer, GrowsOnlyWhenTheNeedExceedsTheRecordedSizeAndFailsBeyond32Bits)
+{
+    using zavi::image::GrowBuffer;
+    uint8_t *buffer = nullptr;
+    int32_t size = 0;
+    ASSERT_TRUE(GrowBuffer(buffer, size, 1000));
+    EXPECT_EQ(size, 1000);
+    buffer[1000 + 3] = 0xAB; // the block has a few bytes beyond its recorded size
+    uint8_t *const first = buffer;
+    EXPECT_TRUE(GrowBuffer(buffer, size, 1000));
+    EXPECT_TRUE(GrowBuffer(buffer, size, 10));
+    EXPECT_EQ(buffer, first);
+    EXPECT_EQ(size, 1000);
+    ASSERT_TRUE(GrowBuffer(buffer, size, 5000));
+    EXPECT_EQ(size, 5000);
+    buffer[4999] = 1;
+    EXPECT_FALSE(GrowBuffer(buffer, size, 65535LL * 65535 * 3 + 64));
+    EXPECT_EQ(buffer, nullptr);
+    EXPECT_EQ(size, 0);
+    EXPECT_TRUE(GrowBuffer(buffer, size, 64));
+    EXPECT_NE(buffer, nullptr);
+    std::free(buffer);
+}
+
+TEST(SnapshotJpeg, AnOutputBufferTooSmallFailsWithSizeZero)
+{
+    auto picture = jpeg_test::ScenePicture(64, 48);
+    std::vector<uint8_t> out(100);
+    uint32_t size = 12345;
+    EXPECT_EQ(zavi::image::EncodeSnapshotJpeg(picture.pixels.data(), 64, 48, out.data(), 100, size), ZAVI_ERR_FAIL);
+    EXPECT_EQ(size, 0u);
 }
 
 } // namespace
