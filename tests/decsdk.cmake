@@ -4,7 +4,6 @@
 set(DECSDK_TESTS ${CMAKE_CURRENT_LIST_DIR}/../companions/decsdk/tests)
 zavi_add_test(decsdk_tests
   SOURCES
-    ${DECSDK_TESTS}/stream_fixtures.cpp
     ${DECSDK_TESTS}/video_decode_test.cpp
     ${DECSDK_TESTS}/audio_test.cpp
     ${DECSDK_TESTS}/pick_mv_test.cpp

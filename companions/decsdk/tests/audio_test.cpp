@@ -43,24 +43,25 @@ public:
         av_frame_free(&frame_);
         avcodec_free_context(&context_);
     }
-    // Decodes one packet; S16 samples (all channels), or the first channel
-    // of planar float output.
-    std::vector<int16_t> decodeToS16(const std::vector<uint8_t> &bytes)
+    // Decodes one packet into samples on the 16-bit scale: S16 as they come
+    // (all channels), planar float of the first channel times 32768.
+    std::vector<float> decode(const std::vector<uint8_t> &bytes)
     {
-        std::vector<int16_t> out;
-        decode(bytes, [&] {
-            const auto *samples = reinterpret_cast<const int16_t *>(frame_->data[0]);
-            out.insert(out.end(), samples, samples + frame_->nb_samples * frame_->ch_layout.nb_channels);
-        });
-        return out;
-    }
-    std::vector<float> decodeFloat(const std::vector<uint8_t> &bytes)
-    {
+        std::vector<uint8_t> padded(bytes);
+        padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+        packet_->data = padded.data();
+        packet_->size = static_cast<int>(bytes.size());
         std::vector<float> out;
-        decode(bytes, [&] {
-            const auto *plane = reinterpret_cast<const float *>(frame_->extended_data[0]);
-            out.insert(out.end(), plane, plane + frame_->nb_samples);
-        });
+        if (avcodec_send_packet(context_, packet_) < 0) return out;
+        for (; avcodec_receive_frame(context_, frame_) == 0; av_frame_unref(frame_)) {
+            if (frame_->format == AV_SAMPLE_FMT_S16) {
+                const auto *samples = reinterpret_cast<const int16_t *>(frame_->data[0]);
+                out.insert(out.end(), samples, samples + frame_->nb_samples * frame_->ch_layout.nb_channels);
+            } else {
+                const auto *plane = reinterpret_cast<const float *>(frame_->extended_data[0]);
+                for (int i = 0; i < frame_->nb_samples; ++i) out.push_back(plane[i] * 32768.0f);
+            }
+        }
         return out;
     }
     // Encodes mono samples (S16 in one frame, or float frame by frame for
@@ -86,19 +87,6 @@ public:
         return packets;
     }
 private:
-    template <typename Take>
-    void decode(const std::vector<uint8_t> &bytes, Take take)
-    {
-        std::vector<uint8_t> padded(bytes);
-        padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-        packet_->data = padded.data();
-        packet_->size = static_cast<int>(bytes.size());
-        if (avcodec_send_packet(context_, packet_) < 0) return;
-        while (avcodec_receive_frame(context_, frame_) == 0) {
-            take();
-            av_frame_unref(frame_);
-        }
-    }
     void collect(std::vector<std::vector<uint8_t>> &packets)
     {
         while (avcodec_receive_packet(context_, packet_) == 0) {
@@ -196,7 +184,8 @@ TEST_F(DecSdkAudio, G711DecodesEveryCodeLikeLibavcodec)
         EXPECT_EQ(audio.bitsPerSample, 16);
         EXPECT_EQ(audio.formatTag, c.tag);
         EXPECT_EQ(audio.byteCount, 512u);
-        EXPECT_EQ(samplesOf(audio), AvCodec(c.reference, false).decodeToS16(allCodes()));
+        const auto samples = samplesOf(audio);
+        EXPECT_EQ(std::vector<float>(samples.begin(), samples.end()), AvCodec(c.reference, false).decode(allCodes()));
     }
 }
 
@@ -231,8 +220,8 @@ TEST_F(DecSdkAudio, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrip
         std::vector<uint8_t> reference;
         for (const auto &packet : AvCodec(c.reference, true).encode(samples))
             reference.insert(reference.end(), packet.begin(), packet.end());
-        const auto levels = AvCodec(c.reference, false).decodeToS16(allCodes());
-        std::vector<int16_t> sorted(levels);
+        const auto levels = AvCodec(c.reference, false).decode(allCodes());
+        std::vector<float> sorted(levels);
         std::sort(sorted.begin(), sorted.end());
         const auto rank = [&](uint8_t code) { return std::lower_bound(sorted.begin(), sorted.end(), levels[code]) - sorted.begin(); };
         size_t differing = 0;
@@ -314,7 +303,7 @@ TEST_F(DecSdkAudio, AacAdtsDecodesLikeLibavcodec)
     size_t decodedFrames = 0;
     for (const auto &raw : frames) {
         const auto frame = adts(raw);
-        const auto expected = reference.decodeFloat(frame);
+        const auto expected = reference.decode(frame);
         ZAVIDEC_AUDIO audio;
         const int32_t status = decode(audioPacket(ZAVIPKT_CODEC_AAC, frame, 16000, 1, 16), audio);
         if (expected.empty()) continue;
@@ -325,7 +314,7 @@ TEST_F(DecSdkAudio, AacAdtsDecodesLikeLibavcodec)
         EXPECT_EQ(audio.channels, 1);
         const auto samples = samplesOf(audio);
         ASSERT_EQ(samples.size(), expected.size());
-        for (size_t i = 0; i < samples.size(); ++i) ASSERT_NEAR(samples[i], expected[i] * 32768.0f, 1.0f) << i;
+        for (size_t i = 0; i < samples.size(); ++i) ASSERT_NEAR(samples[i], expected[i], 1.0f) << i;
     }
     EXPECT_GT(decodedFrames, 2u);
 }

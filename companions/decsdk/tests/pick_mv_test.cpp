@@ -15,13 +15,28 @@ using namespace zavi::pack;
 
 namespace {
 
-int32_t s32(const uint8_t *p) { return static_cast<int32_t>(zavipkt_u32(p)); }
-int16_t s16(const uint8_t *p) { return static_cast<int16_t>(zavipkt_u16(p)); }
-
 int32_t pick(const Packet &packet, ZAVIDEC_MVRESULT &result)
 {
     result = {};
     return ZAVI_PickMV(packet.data(), static_cast<int32_t>(packet.size()), &result);
+}
+
+// A little-endian field of a parsed block: offset, width in bytes (1 and 4
+// unsigned, 2 signed) and value.
+struct Field {
+    size_t at;
+    int bytes;
+    int64_t value;
+};
+
+void expectFields(const uint8_t *block, std::initializer_list<Field> fields)
+{
+    for (const Field &f : fields) {
+        const int64_t value = f.bytes == 1   ? int64_t{block[f.at]}
+                              : f.bytes == 2 ? int64_t{static_cast<int16_t>(zavipkt_u16(block + f.at))}
+                                             : int64_t{zavipkt_u32(block + f.at)};
+        EXPECT_EQ(value, f.value) << "at " << f.at;
+    }
 }
 
 RuleSet threeRegions()
@@ -37,6 +52,9 @@ RuleSet threeRegions()
 
 } // namespace
 
+// Regions: sub-type, kind 1, matching window and count, then records of 68
+// bytes (points after the first, then the points); unused bytes are zero.
+// The parsed block belongs to the calling thread.
 TEST(DecSdkPickMV, RegionRulesBecomeTheRuleBlockTheDrawingReads)
 {
     ZAVIDEC_MVRESULT result;
@@ -44,57 +62,42 @@ TEST(DecSdkPickMV, RegionRulesBecomeTheRuleBlockTheDrawingReads)
     ASSERT_EQ(result.length, 2056u);
     ASSERT_NE(result.data, nullptr);
     EXPECT_EQ(result.kind, ZAVIDEC_MV_KIND_RULES);
-    const uint8_t *block = result.data;
-    EXPECT_EQ(block[0], 87);
-    EXPECT_EQ(block[2], 1) << "kind: regions";
-    EXPECT_EQ(zavipkt_u32(block + 4), 40u) << "matching window";
-    EXPECT_EQ(s32(block + 8), 3);
-    const uint8_t *first = block + 12;
-    EXPECT_EQ(s32(first), 3) << "points after the first";
-    EXPECT_EQ(s16(first + 4), 10);
-    EXPECT_EQ(s16(first + 6), 20);
-    EXPECT_EQ(s16(first + 8 + 4 * 2), 10) << "last point x";
-    EXPECT_EQ(s16(first + 8 + 4 * 2 + 2), 90) << "last point y";
-    const uint8_t *second = first + 68;
-    EXPECT_EQ(s32(second), 0);
-    EXPECT_EQ(s16(second + 4), -5);
-    const uint8_t *third = second + 68;
-    EXPECT_EQ(s32(third), 5);
-    EXPECT_EQ(s16(third + 8 + 4 * 4), 305);
-    EXPECT_EQ(s16(third + 8 + 4 * 4 + 2), 360);
-    for (size_t at = 12 + 3 * 68; at < 2056; ++at) ASSERT_EQ(block[at], 0) << "unused bytes are zero, at " << at;
+    std::thread([] {
+        MotionFrame motion;
+        motion.alarmMask = 0xFFFFFFFFu;
+        ZAVIDEC_MVRESULT theirs;
+        EXPECT_EQ(pick(makeMotionPacket(motion, 0), theirs), ZAVIDEC_OK);
+    }).join();
+    expectFields(result.data, {{0, 1, 87}, {2, 1, 1}, {4, 4, 40}, {8, 4, 3},         // head
+                               {12, 4, 3}, {16, 2, 10}, {18, 2, 20}, {28, 2, 10}, {30, 2, 90}, // first region
+                               {80, 4, 0}, {84, 2, -5},                                // second
+                               {148, 4, 5}, {172, 2, 305}, {174, 2, 360}});            // third
+    for (size_t at = 12 + 3 * 68; at < 2056; ++at) ASSERT_EQ(result.data[at], 0) << "unused bytes are zero, at " << at;
 }
 
+// Lines: kind 2, a count of 16 bits, then records of 10 bytes (identifier,
+// start, end).
 TEST(DecSdkPickMV, LineRulesAndTheFullestBlocksFitExactly)
 {
     RuleSet lines;
     lines.subType = 95;
     lines.windowMs = 1000;
-    for (uint16_t i = 0; i < 204; ++i) lines.lines.push_back({static_cast<uint16_t>(i + 7), {static_cast<int16_t>(i), -1}, {3, static_cast<int16_t>(-i)}});
+    for (uint16_t i = 0; i < 204; ++i)
+        lines.lines.push_back({static_cast<uint16_t>(i + 7), {static_cast<int16_t>(i), -1}, {3, static_cast<int16_t>(-i)}});
     ZAVIDEC_MVRESULT result;
     ASSERT_EQ(pick(makeRulePacket(lines, 0), result), ZAVIDEC_OK);
     ASSERT_EQ(result.length, 2056u);
-    const uint8_t *block = result.data;
-    EXPECT_EQ(block[2], 2) << "kind: lines";
-    EXPECT_EQ(zavipkt_u16(block + 8), 204);
-    const uint8_t *last = block + 10 + 203 * 10;
-    EXPECT_EQ(zavipkt_u16(last), 210);
-    EXPECT_EQ(s16(last + 2), 203);
-    EXPECT_EQ(s16(last + 4), -1);
-    EXPECT_EQ(s16(last + 6), 3);
-    EXPECT_EQ(s16(last + 8), -203);
+    expectFields(result.data, {{2, 1, 2}, {8, 2, 204}, {2040, 2, 210}, {2042, 2, 203}, {2044, 2, -1}, {2046, 2, 3},
+                               {2048, 2, -203}});
 
     RuleSet regions;
     regions.regions.assign(30, std::vector<Point>(16, Point{1, 2}));
     regions.regions.back().back() = {-300, 299};
     ASSERT_EQ(pick(makeRulePacket(regions, 0), result), ZAVIDEC_OK);
-    EXPECT_EQ(s32(result.data + 8), 30);
-    const uint8_t *lastRegion = result.data + 12 + 29 * 68;
-    EXPECT_EQ(s32(lastRegion), 15);
-    EXPECT_EQ(s16(lastRegion + 8 + 4 * 14), -300);
-    EXPECT_EQ(s16(lastRegion + 8 + 4 * 14 + 2), 299);
+    expectFields(result.data, {{8, 4, 30}, {1984, 4, 15}, {2048, 2, -300}, {2050, 2, 299}});
 }
 
+// Motion: time stamp, alarm mask, columns, rows, then the cells.
 TEST(DecSdkPickMV, MotionPacketsCarryTheAlarmMaskInTheSecondWord)
 {
     TestPattern scene(704, 576);
@@ -103,10 +106,7 @@ TEST(DecSdkPickMV, MotionPacketsCarryTheAlarmMaskInTheSecondWord)
     ASSERT_EQ(pick(makeMotionPacket(motion, 123456), result), ZAVIDEC_OK);
     EXPECT_EQ(result.kind, ZAVIDEC_MV_KIND_MOTION);
     ASSERT_EQ(result.length, 12u + motion.cells.size());
-    EXPECT_EQ(zavipkt_u32(result.data), 123456u);
-    EXPECT_EQ(zavipkt_u32(result.data + 4), motion.alarmMask);
-    EXPECT_EQ(zavipkt_u16(result.data + 8), motion.columns);
-    EXPECT_EQ(zavipkt_u16(result.data + 10), motion.rows);
+    expectFields(result.data, {{0, 4, 123456}, {4, 4, motion.alarmMask}, {8, 2, motion.columns}, {10, 2, motion.rows}});
     EXPECT_EQ(0, std::memcmp(result.data + 12, motion.cells.data(), motion.cells.size()));
 
     // The scene's box crosses both regions over time, so alarms come and go.
@@ -118,22 +118,7 @@ TEST(DecSdkPickMV, MotionPacketsCarryTheAlarmMaskInTheSecondWord)
     all.alarmMask = 0x80000001u;
     ASSERT_EQ(pick(makeMotionPacket(all, 5), result), ZAVIDEC_OK) << "an empty grid still carries alarms";
     EXPECT_EQ(result.length, 12u);
-    EXPECT_EQ(zavipkt_u32(result.data + 4), 0x80000001u);
-}
-
-TEST(DecSdkPickMV, ParsedDataBelongsToTheCallingThread)
-{
-    ZAVIDEC_MVRESULT mine;
-    ASSERT_EQ(pick(makeRulePacket(threeRegions(), 0), mine), ZAVIDEC_OK);
-    std::thread other([] {
-        MotionFrame motion;
-        motion.alarmMask = 0xFFFFFFFFu;
-        ZAVIDEC_MVRESULT theirs;
-        EXPECT_EQ(pick(makeMotionPacket(motion, 0), theirs), ZAVIDEC_OK);
-    });
-    other.join();
-    EXPECT_EQ(s32(mine.data + 8), 3);
-    EXPECT_EQ(zavipkt_u32(mine.data + 4), 40u);
+    expectFields(result.data, {{4, 4, 0x80000001u}});
 }
 
 TEST(DecSdkPickMV, MalformedRuleAndMotionPayloadsAreRefused)
@@ -145,6 +130,15 @@ TEST(DecSdkPickMV, MalformedRuleAndMotionPayloadsAreRefused)
         return packet;
     };
     const auto payload = [](Packet &p) { return p.data() + ZAVIPKT_HEADER_SIZE; };
+    const auto motionClaiming = [&](uint16_t columns, uint16_t rows) { // a 4 x 4 grid claiming another size
+        MotionFrame motion;
+        motion.columns = motion.rows = 4;
+        motion.cells.assign(16, 1);
+        Packet packet = makeMotionPacket(motion, 0);
+        zavipkt_put16(payload(packet) + 4, columns);
+        zavipkt_put16(payload(packet) + 6, rows);
+        return packet;
+    };
     const struct {
         const char *what;
         Packet packet;
@@ -159,26 +153,8 @@ TEST(DecSdkPickMV, MalformedRuleAndMotionPayloadsAreRefused)
         {"payload shorter than the head", edited([&](Packet &p) { zavipkt_put32(p.data() + ZAVIPKT_OFF_PAYLOAD_LEN, 7); }), ZAVIDEC_ERR_PARSE},
         {"rule sub-type with the motion codec", edited([&](Packet &p) { zavipkt_put16(p.data() + ZAVIPKT_OFF_CODEC, ZAVIPKT_CODEC_MOTION); }), ZAVIDEC_ERR_CODEC},
         {"not frame type 80", edited([&](Packet &p) { zavipkt_put16(p.data() + ZAVIPKT_OFF_FRAME_TYPE, 33); }), ZAVIDEC_ERR_CODEC},
-        {"motion grid larger than its cells",
-         [] {
-             MotionFrame m;
-             m.columns = 4;
-             m.rows = 4;
-             m.cells.assign(16, 1);
-             Packet p = makeMotionPacket(m, 0);
-             zavipkt_put16(p.data() + ZAVIPKT_HEADER_SIZE + 6, 5);
-             return p;
-         }(),
-         ZAVIDEC_ERR_PARSE},
-        {"motion grid over 4096 cells",
-         [] {
-             MotionFrame m;
-             Packet p = makeMotionPacket(m, 0);
-             zavipkt_put16(p.data() + ZAVIPKT_HEADER_SIZE + 4, 65);
-             zavipkt_put16(p.data() + ZAVIPKT_HEADER_SIZE + 6, 64);
-             return p;
-         }(),
-         ZAVIDEC_ERR_PARSE},
+        {"motion grid larger than its cells", motionClaiming(4, 5), ZAVIDEC_ERR_PARSE},
+        {"motion grid over 4096 cells", motionClaiming(65, 64), ZAVIDEC_ERR_PARSE},
     };
     for (const auto &c : cases) {
         ZAVIDEC_MVRESULT result;

@@ -8,30 +8,109 @@
 #include "pattern_stream.h"
 
 #include <cstdint>
-#include <span>
+#include <stdexcept>
 #include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 namespace zavidec::test {
 
 using zavi::pack::Packet;
+using Pictures = std::vector<std::vector<uint8_t>>;
 
 // A pattern stream with video only.
-std::vector<Packet> videoStream(zavi::pack::VideoCodec codec, int width, int height, uint32_t pictures, int keyInterval = 25);
+inline std::vector<Packet> videoStream(zavi::pack::VideoCodec codec, int width, int height, uint32_t pictures,
+                                       int keyInterval = 25)
+{
+    zavi::pack::StreamOptions options;
+    options.video.codec = codec;
+    options.video.width = width;
+    options.video.height = height;
+    options.video.keyInterval = keyInterval;
+    options.video.bitrate = width * height * 2;
+    options.pictures = pictures;
+    return zavi::pack::makePatternStream(options);
+}
 
-bool isVideo(const Packet &packet);
-std::span<const uint8_t> payloadOf(const Packet &packet);
-// The video payloads of `packets` back to back: an Annex-B elementary stream.
-std::vector<uint8_t> elementaryStream(const std::vector<Packet> &packets);
-
-// Pictures as tightly packed I420, decoded by libavcodec straight from the
-// elementary stream (its own parser finds the access units).
-std::vector<std::vector<uint8_t>> referenceDecode(bool h265, std::span<const uint8_t> stream);
+inline bool isVideo(const Packet &packet)
+{
+    const uint16_t type = zavipkt_u16(packet.data() + ZAVIPKT_OFF_FRAME_TYPE);
+    return type == ZAVIPKT_FRAME_A_KEY || type == ZAVIPKT_FRAME_A_P || type == ZAVIPKT_FRAME_B_KEY || type == ZAVIPKT_FRAME_B_P;
+}
 
 // The decoded picture's bytes (Y, Cb, Cr).
-std::vector<uint8_t> pictureBytes(const ZAVIDEC_PICTURE &picture);
+inline std::vector<uint8_t> pictureBytes(const ZAVIDEC_PICTURE &picture)
+{
+    return {picture.buffer, picture.buffer + static_cast<size_t>(picture.width) * picture.height * 3 / 2};
+}
+
+// Pictures as tightly packed I420, decoded by libavcodec from the video
+// payloads of `packets` back to back (an Annex-B elementary stream; its own
+// parser finds the access units).
+inline Pictures referenceDecode(bool h265, const std::vector<Packet> &packets)
+{
+    std::vector<uint8_t> stream;
+    for (const Packet &packet : packets)
+        if (isVideo(packet))
+            stream.insert(stream.end(), packet.begin() + ZAVIPKT_HEADER_SIZE,
+                          packet.begin() + ZAVIPKT_HEADER_SIZE + zavipkt_u32(packet.data() + ZAVIPKT_OFF_PAYLOAD_LEN));
+    const AVCodecID id = h265 ? AV_CODEC_ID_HEVC : AV_CODEC_ID_H264;
+    const AVCodec *codec = avcodec_find_decoder(id);
+    AVCodecContext *context = avcodec_alloc_context3(codec);
+    AVCodecParserContext *parser = av_parser_init(id);
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    if (avcodec_open2(context, codec, nullptr) < 0) throw std::runtime_error("reference decoder did not open");
+    const size_t size = stream.size();
+    stream.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    Pictures pictures;
+    const auto receiveAll = [&] {
+        for (; avcodec_receive_frame(context, frame) == 0; av_frame_unref(frame)) {
+            std::vector<uint8_t> &bytes = pictures.emplace_back();
+            for (int plane = 0; plane < 3; ++plane)
+                for (int row = 0; row < (plane ? frame->height / 2 : frame->height); ++row) {
+                    const uint8_t *line = frame->data[plane] + static_cast<ptrdiff_t>(row) * frame->linesize[plane];
+                    bytes.insert(bytes.end(), line, line + (plane ? frame->width / 2 : frame->width));
+                }
+        }
+    };
+    const uint8_t *at = stream.data();
+    int left = static_cast<int>(size);
+    for (bool flushing = false; !flushing;) {
+        flushing = left == 0; // one last parser call with no input flushes it
+        const int used = av_parser_parse2(parser, context, &packet->data, &packet->size, at, left, AV_NOPTS_VALUE,
+                                          AV_NOPTS_VALUE, 0);
+        at += used;
+        left -= used;
+        if (packet->size > 0 && avcodec_send_packet(context, packet) == 0) receiveAll();
+    }
+    avcodec_send_packet(context, nullptr);
+    receiveAll();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    av_parser_close(parser);
+    avcodec_free_context(&context);
+    return pictures;
+}
 
 // Opens a video decoder, runs every video packet through it and collects the
 // pictures; statuses other than success are collected in `statuses`.
-std::vector<std::vector<uint8_t>> moduleDecode(const std::vector<Packet> &packets, std::vector<int32_t> *statuses = nullptr);
+inline Pictures moduleDecode(const std::vector<Packet> &packets, std::vector<int32_t> *statuses = nullptr)
+{
+    ZAVIDEC_HANDLE handle = 0;
+    if (ZAVI_VideoDec_Init(&handle) != ZAVIDEC_OK) throw std::runtime_error("video decoder did not open");
+    Pictures pictures;
+    for (const Packet &packet : packets) {
+        if (!isVideo(packet)) continue;
+        ZAVIDEC_PICTURE picture{};
+        const int32_t status = ZAVI_VideoDec_Decode(handle, packet.data(), static_cast<int32_t>(packet.size()), &picture);
+        if (status == ZAVIDEC_OK) pictures.push_back(pictureBytes(picture));
+        else if (statuses != nullptr) statuses->push_back(status);
+    }
+    ZAVI_VideoDec_Release(handle);
+    return pictures;
+}
 
 } // namespace zavidec::test
