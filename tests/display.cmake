@@ -1,9 +1,6 @@
 # Video display: the renderer, devices and monitors, window change and part
 # display, overlay drawing and the picture copy, on the virtual screen.
-set(display_test_sources
-  display_copy_test.cpp display_fallback_test.cpp display_monitors_test.cpp
-  display_present_test.cpp display_window_test.cpp
-  display_decoded_test.cpp display_allocation_test.cpp)
+set(display_test_sources display_copy_test.cpp display_present_test.cpp display_window_test.cpp)
 # Drawing over the picture is checked with cairo, in the native build.
 if(NOT WIN32)
   list(APPEND display_test_sources display_overlay_test.cpp)

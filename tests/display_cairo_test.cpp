@@ -12,6 +12,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -91,40 +92,32 @@ void ZAVI_CALL DrawWithCairo(uintptr_t context, int32_t width, int32_t height, u
 class ExpectedPicture {
 public:
     explicit ExpectedPicture(const WindowPixels &clean)
-        : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, clean.Width(), clean.Height())),
-          cairo_(cairo_create(surface_))
+        : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, clean.Width(), clean.Height()),
+                   cairo_surface_destroy),
+          cairo_(cairo_create(surface_.get()), cairo_destroy)
     {
         for (int y = 0; y < clean.Height(); ++y)
             for (int x = 0; x < clean.Width(); ++x) {
                 const Rgb c = clean.At(x, y);
                 Row(y)[x] = static_cast<uint32_t>(c.red << 16 | c.green << 8 | c.blue);
             }
-        cairo_surface_mark_dirty(surface_);
+        cairo_surface_mark_dirty(surface_.get());
     }
-    ~ExpectedPicture()
-    {
-        cairo_destroy(cairo_);
-        cairo_surface_destroy(surface_);
-    }
-    ExpectedPicture(const ExpectedPicture &) = delete;
-    ExpectedPicture &operator=(const ExpectedPicture &) = delete;
-
-    cairo_t *Cairo() const { return cairo_; }
+    cairo_t *Cairo() const { return cairo_.get(); }
 
     // Every pixel of the box as the window shows it, within the rounding
     // of laying a drawing over the picture.
     ::testing::AssertionResult ShownIn(const WindowPixels &shown, const Box &box)
     {
-        cairo_surface_flush(surface_);
+        cairo_surface_flush(surface_.get());
         for (int y = box.y0; y < box.y1; ++y)
             for (int x = box.x0; x < box.x1; ++x) {
                 const uint32_t p = Row(y)[x];
                 const Rgb expected{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
                                    static_cast<int>(p & 0xFF)};
                 if (!Near(shown.At(x, y), expected, 3))
-                    return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is "
-                                                         << Describe(shown.At(x, y)) << ", cairo drew "
-                                                         << Describe(expected);
+                    return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << shown.At(x, y)
+                                                         << ", cairo drew " << expected;
             }
         return ::testing::AssertionSuccess();
     }
@@ -132,40 +125,28 @@ public:
 private:
     uint32_t *Row(int y) const
     {
-        return reinterpret_cast<uint32_t *>(cairo_image_surface_get_data(surface_) +
-                                            static_cast<size_t>(cairo_image_surface_get_stride(surface_)) * y);
+        return reinterpret_cast<uint32_t *>(cairo_image_surface_get_data(surface_.get()) +
+                                            static_cast<size_t>(cairo_image_surface_get_stride(surface_.get())) * y);
     }
 
-    cairo_surface_t *surface_;
-    cairo_t *cairo_;
+    std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface_;
+    std::unique_ptr<cairo_t, decltype(&cairo_destroy)> cairo_;
 };
-
-// Twelve lines drawn right to left in two columns, each label right of and
-// below its line's start, clear of every other line; line 2 in alarm.
-struct LineRule {
-    zavi::pack::Point start;
-    Box label;
-};
-
-std::vector<LineRule> TwelveLines()
-{
-    std::vector<LineRule> lines;
-    for (int i = 0; i < 12; ++i) {
-        const int x = 100 + 170 * (i / 6), y = 14 + 40 * (i % 6);
-        lines.push_back({{static_cast<int16_t>(x), static_cast<int16_t>(y)}, {x + 2, y + 2, x + 30, y + 30}});
-    }
-    return lines;
-}
 
 class CairoDrawingTest : public DisplayTest {};
 
 TEST_F(CairoDrawingTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
 {
     UseMonitors({{0, 0, 640, 480}});
-    const std::vector<LineRule> lines = TwelveLines();
+    // Twelve lines drawn right to left in two columns, each label right of
+    // and below its line's start, clear of every other line; line 2 in alarm.
+    std::vector<Box> labels;
     zavi::pack::RuleSet rules;
-    for (const LineRule &line : lines)
-        rules.lines.push_back({0, line.start, {static_cast<int16_t>(line.start.x - 60), line.start.y}});
+    for (int i = 0; i < 12; ++i) {
+        const auto x = static_cast<int16_t>(100 + 170 * (i / 6)), y = static_cast<int16_t>(14 + 40 * (i % 6));
+        rules.lines.push_back({0, {x, y}, {static_cast<int16_t>(x - 60), y}});
+        labels.push_back({x + 2, y + 2, x + 30, y + 30});
+    }
     zavi::pack::MotionFrame motion;
     motion.alarmMask = 0x2;
     zavi::pack::StreamOptions options;
@@ -211,16 +192,17 @@ TEST_F(CairoDrawingTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
         DrawClientMarks(expected.Cairo());
         EXPECT_TRUE(expected.ShownIn(shown, kClientBox));
         EXPECT_TRUE(expected.ShownIn(shown, kClientTextBand));
-        for (size_t i = 0; i < lines.size(); ++i) {
+        for (size_t i = 0; i < labels.size(); ++i) {
             SCOPED_TRACE("rule " + std::to_string(i + 1));
-            EXPECT_TRUE(Near(shown.At(lines[i].start.x - 30, lines[i].start.y), i == 1 ? kAlarmRed : kCyan, 0));
-            DrawLabel(expected.Cairo(), lines[i].label, std::to_string(i + 1));
-            EXPECT_TRUE(expected.ShownIn(shown, lines[i].label));
+            const zavi::pack::Point start = rules.lines[i].from;
+            EXPECT_TRUE(Near(shown.At(start.x - 30, start.y), i == 1 ? kAlarmRed : kCyan, 0));
+            DrawLabel(expected.Cairo(), labels[i], std::to_string(i + 1));
+            EXPECT_TRUE(expected.ShownIn(shown, labels[i]));
         }
         for (const auto &wrong : wrongLabels) {
             ExpectedPicture mistaken(clean);
-            DrawLabel(mistaken.Cairo(), lines[wrong.rule].label, wrong.text);
-            EXPECT_FALSE(mistaken.ShownIn(shown, lines[wrong.rule].label)) << "label " << wrong.rule + 1;
+            DrawLabel(mistaken.Cairo(), labels[wrong.rule], wrong.text);
+            EXPECT_FALSE(mistaken.ShownIn(shown, labels[wrong.rule])) << "label " << wrong.rule + 1;
         }
     }
 }

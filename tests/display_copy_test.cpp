@@ -4,17 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 namespace {
 
-using zavi::display::CopyYV12;
-using zavi::display::PackYUY2;
-using zavi::display::PicturePlanes;
 using zavi::display::Stores;
-
-constexpr Stores kBothStores[] = {Stores::Cached, Stores::Streaming};
 
 constexpr uint8_t kGuard = 0xA5;
 
@@ -24,116 +20,75 @@ struct NumberedPicture {
     {
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
     }
-    PicturePlanes Planes() const
+    zavi::display::PicturePlanes Planes() const
     {
         const uint8_t *luma = bytes.data();
-        return PicturePlanes{luma, luma + width * height, luma + width * height * 5 / 4, width, height, width};
+        return {luma, luma + width * height, luma + width * height * 5 / 4, width, height, width};
     }
-    uint8_t Y(uint32_t x, uint32_t y) const { return bytes[y * width + x]; }
-    uint8_t Cb(uint32_t x, uint32_t y) const { return bytes[width * height + (y / 2) * (width / 2) + x / 2]; }
-    uint8_t Cr(uint32_t x, uint32_t y) const { return bytes[width * height * 5 / 4 + (y / 2) * (width / 2) + x / 2]; }
-
-    uint32_t width;
-    uint32_t height;
+    uint8_t Y(size_t x, size_t y) const { return bytes[y * width + x]; }
+    // Chroma of picture row y; an odd last row reuses the last chroma row.
+    uint8_t Chroma(int plane, size_t x, size_t y) const
+    {
+        const size_t row = std::min<size_t>(y / 2, height / 2 - 1);
+        return bytes[width * height * (plane == 0 ? 4 : 5) / 4 + row * (width / 2) + x / 2];
+    }
+    uint32_t width, height;
     std::vector<uint8_t> bytes;
 };
 
-// A surface buffer, 16-byte aligned like display memory, filled with a
-// guard value so that stray writes show.
-struct SurfaceBuffer {
-    explicit SurfaceBuffer(size_t size) : storage(size + 16, kGuard)
-    {
-        const auto address = reinterpret_cast<uintptr_t>(storage.data());
-        start = storage.data() + ((16 - address % 16) % 16);
-    }
-    std::vector<uint8_t> storage;
-    uint8_t *start;
-};
-
-struct Geometry {
-    uint32_t width, height;
-    int32_t pitch;
-};
-
-class Yv12CopyTest : public ::testing::TestWithParam<Geometry> {};
-
-TEST_P(Yv12CopyTest, PlanesLandInYv12OrderWithThePitch)
+// Every byte of the surface, and the one after it, as it must be after the copy.
+TEST(PictureCopyTest, PlanesLandInTheSurfaceFormatWithThePitch)
 {
-    const Geometry g = GetParam();
-    const NumberedPicture picture(g.width, g.height);
-    const size_t pitch = static_cast<size_t>(g.pitch);
-    const size_t lumaBytes = pitch * g.height;
-    const size_t chromaBytes = (pitch / 2) * (g.height / 2);
-    for (const Stores stores : kBothStores) {
-        SCOPED_TRACE(stores == Stores::Cached ? "cached stores" : "streaming stores");
-        SurfaceBuffer surface(lumaBytes + 2 * chromaBytes);
-        CopyYV12(surface.start, g.pitch, picture.Planes(), stores);
+    enum Format { Yv12, Yuy2 };
+    const struct {
+        Format format;
+        uint32_t width, height;
+        size_t pitch;
+    } cases[] = {{Yv12, 704, 576, 704},  // D1, pitch = width
+                 {Yv12, 352, 288, 384},  // CIF, wider pitch
+                 {Yv12, 40, 6, 64},      // chroma rows not a multiple of 16
+                 {Yv12, 18, 4, 36},      // pitch breaks the alignment
+                 {Yv12, 2, 2, 16},
+                 {Yuy2, 704, 576, 1408}, // D1
+                 {Yuy2, 64, 8, 160},     // wider pitch
+                 {Yuy2, 22, 6, 48},      // width not a multiple of 8
+                 {Yuy2, 24, 2, 64},      // one step of 16 columns, one of 8
+                 {Yuy2, 16, 4, 40},      // pitch breaks the alignment
+                 {Yuy2, 8, 3, 16}};      // odd height
+    for (const auto &c : cases)
+        for (const Stores stores : {Stores::Cached, Stores::Streaming}) {
+            SCOPED_TRACE(::testing::Message() << (c.format == Yv12 ? "YV12 " : "YUY2 ") << c.width << "x" << c.height
+                                              << " pitch " << c.pitch << (stores == Stores::Cached ? " cached" : ""));
+            const NumberedPicture picture(c.width, c.height);
+            const size_t lumaBytes = c.pitch * c.height, chromaBytes = (c.pitch / 2) * (c.height / 2);
+            const size_t size = c.format == Yv12 ? lumaBytes + 2 * chromaBytes : lumaBytes;
+            // 16-byte aligned like display memory, guards around the picture.
+            std::vector<uint8_t> storage(size + 17, kGuard);
+            uint8_t *surface = storage.data() + (16 - reinterpret_cast<uintptr_t>(storage.data()) % 16) % 16;
+            const auto pitch = static_cast<int32_t>(c.pitch);
+            if (c.format == Yv12)
+                zavi::display::CopyYV12(surface, pitch, picture.Planes(), stores);
+            else
+                zavi::display::PackYUY2(surface, pitch, picture.Planes(), stores);
 
-        for (uint32_t y = 0; y < g.height; ++y)
-            for (size_t x = 0; x < pitch; ++x) {
-                const uint8_t got = surface.start[y * pitch + x];
-                ASSERT_EQ(got, x < g.width ? picture.Y(static_cast<uint32_t>(x), y) : kGuard) << x << "," << y;
+            for (size_t at = 0; at < size; ++at) {
+                uint8_t expected = kGuard;
+                if (c.format == Yuy2) {
+                    const size_t y = at / c.pitch, x = (at % c.pitch) / 4 * 2, byte = at % c.pitch % 4;
+                    if (at % c.pitch < 2 * c.width)
+                        expected = byte % 2 == 0 ? picture.Y(x + byte / 2, y) : picture.Chroma(byte == 1 ? 0 : 1, x, y);
+                } else if (at < lumaBytes) {
+                    if (at % c.pitch < c.width) expected = picture.Y(at % c.pitch, at / c.pitch);
+                } else {
+                    // Cr rows, then Cb rows, half the pitch apart.
+                    const size_t plane = (at - lumaBytes) / chromaBytes, offset = (at - lumaBytes) % chromaBytes;
+                    const size_t x = offset % (c.pitch / 2), y = offset / (c.pitch / 2);
+                    if (x < c.width / 2) expected = picture.Chroma(plane == 0 ? 1 : 0, 2 * x, 2 * y);
+                }
+                ASSERT_EQ(surface[at], expected) << "byte " << at;
             }
-        const uint8_t *cr = surface.start + lumaBytes;
-        const uint8_t *cb = cr + chromaBytes;
-        for (uint32_t y = 0; y < g.height / 2; ++y)
-            for (size_t x = 0; x < pitch / 2; ++x) {
-                const bool inside = x < g.width / 2;
-                ASSERT_EQ(cr[y * (pitch / 2) + x], inside ? picture.Cr(static_cast<uint32_t>(x * 2), y * 2) : kGuard);
-                ASSERT_EQ(cb[y * (pitch / 2) + x], inside ? picture.Cb(static_cast<uint32_t>(x * 2), y * 2) : kGuard);
-            }
-        EXPECT_EQ(surface.start[lumaBytes + 2 * chromaBytes], kGuard);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, Yv12CopyTest,
-                         ::testing::Values(Geometry{704, 576, 704},  // D1, pitch = width
-                                           Geometry{352, 288, 384},  // CIF, wider pitch
-                                           Geometry{40, 6, 64},      // chroma rows not a multiple of 16
-                                           Geometry{18, 4, 36},      // pitch breaks the alignment
-                                           Geometry{2, 2, 16}));
-
-class Yuy2PackTest : public ::testing::TestWithParam<Geometry> {};
-
-TEST_P(Yuy2PackTest, EachChromaRowServesTwoPictureRows)
-{
-    const Geometry g = GetParam();
-    const NumberedPicture picture(g.width, g.height);
-    const size_t pitch = static_cast<size_t>(g.pitch);
-    for (const Stores stores : kBothStores) {
-        SCOPED_TRACE(stores == Stores::Cached ? "cached stores" : "streaming stores");
-        SurfaceBuffer surface(pitch * g.height);
-        PackYUY2(surface.start, g.pitch, picture.Planes(), stores);
-
-        for (uint32_t y = 0; y < g.height; ++y) {
-            const uint8_t *row = surface.start + y * pitch;
-            for (uint32_t x = 0; x + 1 < g.width; x += 2) {
-                ASSERT_EQ(row[x * 2 + 0], picture.Y(x, y)) << x << "," << y;
-                ASSERT_EQ(row[x * 2 + 1], picture.Cb(x, y)) << x << "," << y;
-                ASSERT_EQ(row[x * 2 + 2], picture.Y(x + 1, y)) << x << "," << y;
-                ASSERT_EQ(row[x * 2 + 3], picture.Cr(x, y)) << x << "," << y;
-            }
-            for (size_t x = static_cast<size_t>(g.width) * 2; x < pitch; ++x) ASSERT_EQ(row[x], kGuard) << x << "," << y;
+            EXPECT_EQ(surface[size], kGuard);
         }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, Yuy2PackTest,
-                         ::testing::Values(Geometry{704, 576, 1408}, // D1
-                                           Geometry{64, 8, 160},     // wider pitch
-                                           Geometry{22, 6, 48},      // width not a multiple of 8
-                                           Geometry{24, 2, 64},      // one step of 16 columns, one of 8
-                                           Geometry{16, 4, 40}));    // pitch breaks the alignment
-
-TEST(Yuy2PackEdgeTest, OddHeightReusesTheLastChromaRow)
-{
-    NumberedPicture picture(8, 3);
-    SurfaceBuffer surface(16 * 3);
-    PackYUY2(surface.start, 16, picture.Planes(), Stores::Cached);
-    const uint8_t *last = surface.start + 2 * 16;
-    EXPECT_EQ(last[0], picture.Y(0, 2));
-    EXPECT_EQ(last[1], picture.Cb(0, 0));
-    EXPECT_EQ(last[3], picture.Cr(0, 0));
 }
 
 } // namespace

@@ -19,173 +19,61 @@ namespace {
 
 using zavi::display::Display;
 
-const Rgb kLabelWhite{255, 255, 255};
-
 struct Pt {
     int16_t x, y;
 };
 
 class RuleBlock {
 public:
-    RuleBlock() : bytes_(zavi::display::kRuleBlockSize, 0) {}
-    const uint8_t *Data() const { return bytes_.data(); }
-
     // Regions: each given by its first point and the further ones.
     static RuleBlock Regions(std::initializer_list<std::initializer_list<Pt>> regions)
     {
-        RuleBlock block;
-        block.bytes_[2] = 1;
-        block.Put<int32_t>(8, static_cast<int32_t>(regions.size()));
+        RuleBlock block(1, static_cast<int32_t>(regions.size()));
         size_t record = 12;
         for (const auto &points : regions) {
-            block.Put<int32_t>(record, static_cast<int32_t>(points.size()) - (points.size() > 0 ? 1 : 0));
-            size_t at = record + 4;
-            for (const Pt &p : points) {
-                block.Put<int16_t>(at, p.x);
-                block.Put<int16_t>(at + 2, p.y);
-                at += 4;
-            }
+            block.Put<int32_t>(record, static_cast<int32_t>(points.size()) - 1);
+            block.PutPoints(record + 4, points);
             record += 68;
         }
         return block;
     }
-
     static RuleBlock Lines(const std::vector<std::pair<Pt, Pt>> &lines)
     {
-        RuleBlock block;
-        block.bytes_[2] = 2;
+        RuleBlock block(2, 0);
         block.Put<uint16_t>(8, static_cast<uint16_t>(lines.size()));
-        size_t record = 10;
-        for (const auto &[from, to] : lines) {
-            block.Put<int16_t>(record + 2, from.x);
-            block.Put<int16_t>(record + 4, from.y);
-            block.Put<int16_t>(record + 6, to.x);
-            block.Put<int16_t>(record + 8, to.y);
-            record += 10;
-        }
+        for (size_t i = 0; i < lines.size(); ++i) block.PutPoints(10 + 10 * i + 2, {lines[i].first, lines[i].second});
         return block;
     }
+    explicit RuleBlock(uint8_t kind = 0, int32_t count = 0) : bytes_(zavi::display::kRuleBlockSize, 0)
+    {
+        bytes_[2] = kind;
+        Put<int32_t>(8, count);
+    }
+    const uint8_t *Data() const { return bytes_.data(); }
 
 private:
     template <typename T> void Put(size_t offset, T value) { std::memcpy(&bytes_[offset], &value, sizeof value); }
+    void PutPoints(size_t at, std::initializer_list<Pt> points)
+    {
+        for (const Pt &p : points) {
+            Put<int16_t>(at, p.x);
+            Put<int16_t>(at + 2, p.y);
+            at += 4;
+        }
+    }
     std::vector<uint8_t> bytes_;
 };
 
 // The motion-vector result of a picture, with its alarm mask.
 class Motion {
 public:
-    explicit Motion(uint32_t alarms)
-    {
-        std::memcpy(data_ + 4, &alarms, sizeof alarms);
-        result_ = ZAVIDEC_MVRESULT{ZAVIDEC_MV_KIND_RULES, 0, sizeof data_, data_};
-    }
+    explicit Motion(uint32_t alarms) { std::memcpy(data_ + 4, &alarms, sizeof alarms); }
     const ZAVIDEC_MVRESULT *Get() const { return &result_; }
 
 private:
     uint8_t data_[16] = {};
-    ZAVIDEC_MVRESULT result_{};
+    ZAVIDEC_MVRESULT result_{ZAVIDEC_MV_KIND_RULES, 0, sizeof data_, data_};
 };
-
-bool AnyNear(const WindowPixels &shown, int32_t x0, int32_t y0, int32_t x1, int32_t y1, Rgb colour)
-{
-    for (int32_t y = y0; y < y1; ++y)
-        for (int32_t x = x0; x < x1; ++x)
-            if (Near(shown.At(x, y), colour, 0)) return true;
-    return false;
-}
-
-class OverlayTest : public DisplayTest {
-protected:
-    void SetUp() override
-    {
-        UseOneMonitor();
-        window_ = ZAVIVirtual_CreateWindow(0, 0, 160, 128, 1);
-        picture_.Fill(kGrey);
-        display_ = std::make_unique<Display>();
-        ASSERT_GE(display_->SetUp(window_, 32, 32), 0);
-    }
-
-    bool ShowWith(const RuleBlock &rules, const Motion *motion)
-    {
-        return display_->Present(picture_.Luma(), 32, 32, rules.Data(), motion != nullptr ? motion->Get() : nullptr);
-    }
-
-    ZAVI_HWND window_ = 0;
-    TestPicture picture_{32, 32};
-    std::unique_ptr<Display> display_;
-};
-
-TEST_F(OverlayTest, RegionIsAClosedOutlineAtClientCoordinatesWithItsLabel)
-{
-    const RuleBlock rules = RuleBlock::Regions({{{20, 20}, {100, 20}, {100, 100}, {20, 100}}});
-    ASSERT_TRUE(ShowWith(rules, std::make_unique<Motion>(0).get()));
-    const WindowPixels shown(window_);
-    EXPECT_TRUE(Near(shown.At(60, 20), kCyan, 0));  // top edge
-    EXPECT_TRUE(Near(shown.At(100, 60), kCyan, 0)); // right edge
-    EXPECT_TRUE(Near(shown.At(60, 100), kCyan, 0)); // bottom edge
-    EXPECT_TRUE(Near(shown.At(20, 60), kCyan, 0));  // closing edge back to the first point
-    EXPECT_TRUE(Near(shown.At(60, 60), Expected(kGrey)));
-}
-
-TEST_F(OverlayTest, RegionWithoutFurtherPointsIsSkippedAndNumbersKeepTheirPlace)
-{
-    const RuleBlock rules = RuleBlock::Regions({{{10, 10}, {40, 10}, {40, 40}}, {{60, 10}}, {{100, 10}, {140, 10}, {140, 40}}});
-    ASSERT_TRUE(ShowWith(rules, std::make_unique<Motion>(0).get()));
-    const WindowPixels shown(window_);
-    EXPECT_TRUE(Near(shown.At(25, 10), kCyan, 0));
-    EXPECT_TRUE(Near(shown.At(120, 10), kCyan, 0));
-    EXPECT_FALSE(AnyNear(shown, 58, 8, 92, 42, kLabelWhite)); // the second region: not drawn, no label
-    EXPECT_FALSE(AnyNear(shown, 58, 8, 92, 42, kCyan));
-}
-
-TEST_F(OverlayTest, AlarmBitTurnsItsLineRed)
-{
-    // Lines drawn right to left, so that each label sits right of the part
-    // of the line that is looked at.
-    const RuleBlock rules = RuleBlock::Lines({{{120, 10}, {10, 10}}, {{120, 30}, {10, 30}}, {{120, 50}, {10, 50}}});
-    ASSERT_TRUE(ShowWith(rules, std::make_unique<Motion>(0x2).get()));
-    const WindowPixels shown(window_);
-    EXPECT_TRUE(Near(shown.At(60, 10), kCyan, 0));
-    EXPECT_TRUE(Near(shown.At(60, 30), kAlarmRed, 0));
-    EXPECT_TRUE(Near(shown.At(60, 50), kCyan, 0));
-}
-
-TEST_F(OverlayTest, RuleNumbersCountAlarmBitsModulo32)
-{
-    std::vector<std::pair<Pt, Pt>> lines;
-    for (int16_t i = 0; i < 34; ++i) lines.push_back({{150, static_cast<int16_t>(3 * i + 1)}, {10, static_cast<int16_t>(3 * i + 1)}});
-    ASSERT_TRUE(ShowWith(RuleBlock::Lines(lines), std::make_unique<Motion>(0x2).get()));
-    const WindowPixels shown(window_);
-    EXPECT_TRUE(Near(shown.At(40, 3 * 1 + 1), kAlarmRed, 0));
-    EXPECT_TRUE(Near(shown.At(40, 3 * 32 + 1), kCyan, 0));
-    EXPECT_TRUE(Near(shown.At(40, 3 * 33 + 1), kAlarmRed, 0));
-}
-
-TEST_F(OverlayTest, PictureWithoutMotionResultDrawsNoRules)
-{
-    const RuleBlock rules = RuleBlock::Lines({{{120, 10}, {10, 10}}});
-    ASSERT_TRUE(ShowWith(rules, nullptr));
-    EXPECT_TRUE(Near(WindowPixels(window_).At(60, 10), Expected(kGrey)));
-}
-
-TEST_F(OverlayTest, MotionDataWithoutAddressDrawsWithoutAlarms)
-{
-    const RuleBlock rules = RuleBlock::Lines({{{120, 10}, {10, 10}}});
-    const ZAVIDEC_MVRESULT empty{ZAVIDEC_MV_KIND_RULES, 0, 0, nullptr};
-    ASSERT_TRUE(display_->Present(picture_.Luma(), 32, 32, rules.Data(), &empty));
-    EXPECT_TRUE(Near(WindowPixels(window_).At(60, 10), kCyan, 0));
-}
-
-TEST_F(OverlayTest, DrawModeOneScalesTheRulesWithThePicture)
-{
-    display_->SetDrawMode(1);
-    // Picture pixels: the window is 5 x 4 times the picture.
-    const RuleBlock rules = RuleBlock::Lines({{{30, 16}, {2, 16}}});
-    ASSERT_TRUE(ShowWith(rules, std::make_unique<Motion>(0x1).get()));
-    const WindowPixels shown(window_);
-    EXPECT_TRUE(Near(shown.At(50, 62), kAlarmRed, 0)); // picture row 15.5, scaled
-    EXPECT_TRUE(Near(shown.At(50, 16), Expected(kGrey)));
-}
 
 int callbackCalls = 0;
 int32_t callbackWidth = 0;
@@ -206,78 +94,118 @@ void ZAVI_CALL DrawRedBar(uintptr_t context, int32_t width, int32_t height, uint
     cairo_fill(cairo);
 }
 
-class DrawCallbackTest : public OverlayTest {
+// A 32 x 32 grey picture shown 5 x 4 times its size.
+class OverlayTest : public DisplayTest {
 protected:
     void SetUp() override
     {
-        OverlayTest::SetUp();
+        UseOneMonitor();
+        window_ = ZAVIVirtual_CreateWindow(0, 0, 160, 128, 1);
+        display_ = std::make_unique<Display>();
+        ASSERT_GE(display_->SetUp(window_, 32, 32), 0);
         callbackCalls = 0;
     }
+    bool ShowWith(const RuleBlock &rules, const ZAVIDEC_MVRESULT *motion)
+    {
+        return display_->Present(picture_.Luma(), 32, 32, rules.Data(), motion);
+    }
+
+    ZAVI_HWND window_ = 0;
+    TestPicture picture_ = TestPicture(32, 32).Bars({kGrey});
+    std::unique_ptr<Display> display_;
     const RuleBlock noRules_;
 };
 
-TEST_F(DrawCallbackTest, CallbackDrawsOnTheWindowAfterTheBlit)
+// Rules in client pixels after the blit (in picture pixels, scaled with the
+// picture, in draw mode 1), cyan or red by their alarm bit, and the client's
+// drawing: each case is a few pixels of the window, pens exactly.
+TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
 {
-    EXPECT_EQ(display_->RegisterDrawCallback(DrawRedBar, 11, 22), 0);
-    ASSERT_TRUE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(callbackCalls, 1);
-    EXPECT_EQ(callbackWidth, 32);
-    EXPECT_EQ(callbackHeight, 32);
-    EXPECT_EQ(callbackUser1, 11u);
-    EXPECT_EQ(callbackUser2, 22u);
-    const WindowPixels shown(window_);
-    EXPECT_TRUE(Near(shown.At(20, 6), kAlarmRed, 0)); // client pixels, unscaled
-    EXPECT_TRUE(Near(shown.At(60, 6), Expected(kGrey)));
+    const Rgb grey = Expected(kGrey);
+    const Motion calm(0), secondInAlarm(0x2), firstInAlarm(0x1);
+    const ZAVIDEC_MVRESULT noAddress{ZAVIDEC_MV_KIND_RULES, 0, 0, nullptr};
+    // Lines drawn right to left, so that each label sits right of the part
+    // of the line that is looked at.
+    const RuleBlock oneLine = RuleBlock::Lines({{{120, 10}, {10, 10}}});
+    std::vector<std::pair<Pt, Pt>> lines34;
+    for (int16_t y = 1; y <= 100; y += 3) lines34.push_back({{150, y}, {10, y}});
+    struct Pixel {
+        int32_t x, y;
+        Rgb colour;
+        int tolerance = 0;
+    };
+    const struct {
+        const char *what;
+        int32_t drawMode;
+        RuleBlock rules;
+        const ZAVIDEC_MVRESULT *motion;
+        bool callback;
+        std::vector<Pixel> pixels;
+    } cases[] = {
+        {"a region is a closed outline", 2, RuleBlock::Regions({{{20, 20}, {100, 20}, {100, 100}, {20, 100}}}),
+         calm.Get(), false, {{60, 20, kCyan}, {100, 60, kCyan}, {60, 100, kCyan}, {20, 60, kCyan}, {60, 60, grey, kTolerance}}},
+        {"the alarm bit turns its line red", 2,
+         RuleBlock::Lines({{{120, 10}, {10, 10}}, {{120, 30}, {10, 30}}, {{120, 50}, {10, 50}}}), secondInAlarm.Get(),
+         false, {{60, 10, kCyan}, {60, 30, kAlarmRed}, {60, 50, kCyan}}},
+        {"rule numbers count alarm bits modulo 32", 2, RuleBlock::Lines(lines34), secondInAlarm.Get(), false,
+         {{40, 4, kAlarmRed}, {40, 97, kCyan}, {40, 100, kAlarmRed}}},
+        {"no motion result: no rules", 2, oneLine, nullptr, false, {{60, 10, grey, kTolerance}}},
+        {"motion data without address: no alarms", 2, oneLine, &noAddress, false, {{60, 10, kCyan}}},
+        {"draw mode 1 scales the rules", 1, RuleBlock::Lines({{{30, 16}, {2, 16}}}), firstInAlarm.Get(), false,
+         {{50, 62, kAlarmRed}, {50, 16, grey, kTolerance}}}, // picture row 15.5, scaled
+        {"the callback draws on the window", 2, noRules_, nullptr, true, {{20, 6, kAlarmRed}, {60, 6, grey, kTolerance}}},
+        {"the callback draws on the picture in draw mode 1", 1, noRules_, nullptr, true,
+         {{100, 22, kAlarmRed}, {20, 6, grey, kTolerance}}}, // picture (20, 5.5) scaled
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        display_ = std::make_unique<Display>();
+        ASSERT_GE(display_->SetUp(window_, 32, 32), 0);
+        display_->SetDrawMode(c.drawMode);
+        callbackCalls = 0;
+        if (c.callback) {
+            EXPECT_EQ(display_->RegisterDrawCallback(DrawRedBar, 11, 22), 0);
+        }
+        ASSERT_TRUE(ShowWith(c.rules, c.motion));
+        EXPECT_EQ(callbackCalls, c.callback ? 1 : 0);
+        if (c.callback) {
+            EXPECT_EQ(callbackWidth, 32);
+            EXPECT_EQ(callbackHeight, 32);
+            EXPECT_EQ(callbackUser1, 11u);
+            EXPECT_EQ(callbackUser2, 22u);
+        }
+        const WindowPixels shown(window_);
+        for (const Pixel &p : c.pixels)
+            EXPECT_TRUE(Near(shown.At(p.x, p.y), p.colour, p.tolerance)) << p.x << "," << p.y << ": " << shown.At(p.x, p.y);
+    }
 }
 
-TEST_F(DrawCallbackTest, CallbackDrawingIsPartOfThePictureInDrawModeOne)
+TEST_F(OverlayTest, RegionWithoutFurtherPointsIsSkippedAndNumbersKeepTheirPlace)
 {
-    display_->SetDrawMode(1);
-    display_->RegisterDrawCallback(DrawRedBar, 0, 0);
-    ASSERT_TRUE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(callbackCalls, 1);
+    const RuleBlock rules = RuleBlock::Regions({{{10, 10}, {40, 10}, {40, 40}}, {{60, 10}}, {{100, 10}, {140, 10}, {140, 40}}});
+    ASSERT_TRUE(ShowWith(rules, Motion(0).Get()));
     const WindowPixels shown(window_);
-    EXPECT_TRUE(Near(shown.At(100, 22), kAlarmRed, 0)); // picture (20, 5.5) scaled by 5 x 4
-    EXPECT_TRUE(Near(shown.At(20, 6), Expected(kGrey)));
+    EXPECT_TRUE(Near(shown.At(25, 10), kCyan, 0));
+    EXPECT_TRUE(Near(shown.At(120, 10), kCyan, 0));
+    // The second region: not drawn, no label.
+    for (int32_t y = 8; y < 42; ++y)
+        for (int32_t x = 58; x < 92; ++x)
+            ASSERT_TRUE(!Near(shown.At(x, y), Rgb{255, 255, 255}, 0) && !Near(shown.At(x, y), kCyan, 0)) << x << "," << y;
 }
 
-TEST_F(DrawCallbackTest, CompositionSurfaceThatCannotBeMadeDropsThePicture)
+TEST_F(OverlayTest, CompositionSurfaceThatCannotBeMadeDropsThePicture)
 {
     display_->SetDrawMode(1);
     display_->RegisterDrawCallback(DrawRedBar, 0, 0);
     ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_RGB, 2);
     EXPECT_FALSE(ShowWith(noRules_, nullptr));
     EXPECT_EQ(callbackCalls, 0);
-    EXPECT_TRUE(WindowPixels(window_).AllNear(0, 0, 160, 128, kDesktop));
+    EXPECT_TRUE(WindowPixels(window_).AllNear(kDesktop));
     EXPECT_TRUE(ShowWith(noRules_, nullptr));
     EXPECT_EQ(callbackCalls, 1);
 }
 
-TEST_F(DrawCallbackTest, HiddenWindowIsNotDrawnOn)
-{
-    display_->RegisterDrawCallback(DrawRedBar, 0, 0);
-    ZAVIVirtual_ShowWindow(window_, 0);
-    EXPECT_TRUE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(display_->Repaint(), 0);
-    EXPECT_EQ(callbackCalls, 0);
-}
-
-TEST_F(DrawCallbackTest, NullCallbackStopsDrawingUntilRulesComeAgain)
-{
-    display_->RegisterDrawCallback(DrawRedBar, 0, 0);
-    ASSERT_TRUE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(display_->RegisterDrawCallback(nullptr, 0, 0), 0);
-    ZAVIVirtual_FillScreens(kDesktopColour);
-    ASSERT_TRUE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(callbackCalls, 1);
-    EXPECT_TRUE(Near(WindowPixels(window_).At(20, 6), Expected(kGrey)));
-
-    const RuleBlock rules = RuleBlock::Lines({{{120, 10}, {10, 10}}});
-    ASSERT_TRUE(ShowWith(rules, std::make_unique<Motion>(0).get()));
-    EXPECT_TRUE(Near(WindowPixels(window_).At(60, 10), kCyan, 0));
-}
-
-TEST_F(DrawCallbackTest, RepaintCallsTheCallbackWithTheSurfaceSize)
+TEST_F(OverlayTest, RepaintCallsTheCallbackButNotOnAHiddenWindow)
 {
     ASSERT_TRUE(ShowWith(noRules_, nullptr));
     display_->RegisterDrawCallback(DrawRedBar, 5, 6);
@@ -286,6 +214,23 @@ TEST_F(DrawCallbackTest, RepaintCallsTheCallbackWithTheSurfaceSize)
     EXPECT_EQ(callbackWidth, 32);
     EXPECT_EQ(callbackUser2, 6u);
     EXPECT_TRUE(Near(WindowPixels(window_).At(20, 6), kAlarmRed, 0));
+    ZAVIVirtual_ShowWindow(window_, 0);
+    EXPECT_TRUE(ShowWith(noRules_, nullptr));
+    EXPECT_EQ(display_->Repaint(), 0);
+    EXPECT_EQ(callbackCalls, 1);
+}
+
+TEST_F(OverlayTest, NullCallbackStopsDrawingUntilRulesComeAgain)
+{
+    display_->RegisterDrawCallback(DrawRedBar, 0, 0);
+    ASSERT_TRUE(ShowWith(noRules_, nullptr));
+    EXPECT_EQ(display_->RegisterDrawCallback(nullptr, 0, 0), 0);
+    ZAVIVirtual_FillScreens(kDesktopColour);
+    ASSERT_TRUE(ShowWith(noRules_, nullptr));
+    EXPECT_EQ(callbackCalls, 1);
+    EXPECT_TRUE(Near(WindowPixels(window_).At(20, 6), Expected(kGrey)));
+    ASSERT_TRUE(ShowWith(RuleBlock::Lines({{{120, 10}, {10, 10}}}), Motion(0).Get()));
+    EXPECT_TRUE(Near(WindowPixels(window_).At(60, 10), kCyan, 0));
 }
 
 } // namespace

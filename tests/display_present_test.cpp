@@ -1,8 +1,35 @@
-// The renderer on the virtual screen: stretching onto the window, hidden
-// and minimised windows, moves and resizes, size changes, repaint and clear.
-#include <memory>
-
+// The renderer on the virtual screen: hidden and minimised windows, moves
+// and resizes, size changes, repaint and clear; what it does when the driver
+// says no (the ladder of picture surface formats, set-up failures, the
+// restore path); and that pictures after the first allocate nothing.
 #include "display_test_scene.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<int> allocations{0};
+
+} // namespace
+
+// Counts the allocations of this test program while `counting` is on. The
+// replacements pair malloc with free, which GCC cannot see through once it
+// inlines them into this file's containers.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void *operator new(std::size_t size)
+{
+    if (counting.load()) ++allocations;
+    if (void *block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void *block) noexcept { std::free(block); }
+void operator delete(void *block, std::size_t) noexcept { std::free(block); }
 
 namespace display_test {
 namespace {
@@ -14,57 +41,20 @@ protected:
     void SetUp() override { UseOneMonitor(); }
 };
 
-TEST_F(PresentTest, PictureIsStretchedOntoTheWholeClientArea)
-{
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(40, 30, 200, 100, 1);
-    TestPicture picture(64, 32);
-    picture.Quadrants(kRed, kGreen, kBlue, kWhite);
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-
-    const WindowPixels shown(window);
-    EXPECT_TRUE(shown.AllNear(0, 0, 100, 50, Expected(kRed)));
-    EXPECT_TRUE(shown.AllNear(100, 0, 200, 50, Expected(kGreen)));
-    EXPECT_TRUE(shown.AllNear(0, 50, 100, 100, Expected(kBlue)));
-    EXPECT_TRUE(shown.AllNear(100, 50, 200, 100, Expected(kWhite)));
-    // Clipped to the window: the desktop around it is untouched.
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(39, 30))), kDesktop));
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(240, 129))), kDesktop));
-}
-
 // Presents that show nothing yet succeed: a hidden window (until it is
-// shown), a minimised one, a display not set up.
-TEST_F(PresentTest, HiddenMinimisedOrNotSetUpShowsNothingAndSucceeds)
+// shown), a minimised one, a display not set up. A moved and resized window
+// is filled at the next picture.
+TEST_F(PresentTest, PicturesFollowTheWindowAndHiddenOnesShowNothing)
 {
-    TestPicture picture(32, 32);
-    picture.Fill(kBlue);
-    const ZAVI_HWND hidden = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 0);
+    const TestPicture picture = TestPicture(32, 32).Bars({kRed, kGreen});
+    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 0);
     Display display;
-    ASSERT_GE(display.SetUp(hidden, 32, 32), 0);
+    ASSERT_GE(display.SetUp(window, 32, 32), 0);
     EXPECT_TRUE(Show(display, picture));
-    EXPECT_TRUE(WindowPixels(hidden).AllNear(0, 0, 64, 64, kDesktop));
-    ZAVIVirtual_ShowWindow(hidden, 1);
+    EXPECT_TRUE(WindowPixels(window).AllNear(kDesktop));
+    ZAVIVirtual_ShowWindow(window, 1);
     EXPECT_TRUE(Show(display, picture));
-    EXPECT_TRUE(WindowPixels(hidden).AllNear(0, 0, 64, 64, Expected(kBlue)));
-
-    ZAVIVirtual_FillScreens(kDesktopColour);
-    const ZAVI_HWND minimised = ZAVIVirtual_CreateWindow(100, 100, 0, 0, 1);
-    Display onMinimised;
-    ASSERT_GE(onMinimised.SetUp(minimised, 32, 32), 0);
-    EXPECT_TRUE(Show(onMinimised, picture));
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(100, 100))), kDesktop));
-    Display notSetUp;
-    EXPECT_TRUE(Show(notSetUp, picture));
-    EXPECT_TRUE(WindowPixels(hidden).AllNear(0, 0, 64, 64, kDesktop));
-}
-
-TEST_F(PresentTest, MovedAndResizedWindowIsFilledAtTheNextPicture)
-{
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 50, 50, 1);
-    TestPicture picture(32, 32);
-    picture.Bars({kRed, kGreen});
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
+    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 32, 64, Expected(kRed)));
 
     ZAVIVirtual_FillScreens(kDesktopColour);
     ZAVIVirtual_MoveWindow(window, 100, 60, 160, 80);
@@ -72,34 +62,46 @@ TEST_F(PresentTest, MovedAndResizedWindowIsFilledAtTheNextPicture)
     const WindowPixels shown(window);
     EXPECT_TRUE(shown.AllNear(0, 0, 80, 80, Expected(kRed)));
     EXPECT_TRUE(shown.AllNear(80, 0, 160, 80, Expected(kGreen)));
-    EXPECT_TRUE(Near(FromRgbValue(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(10, 10))), kDesktop));
+    EXPECT_TRUE(Near(ScreenAt(10, 10), kDesktop));
+
+    ZAVIVirtual_FillScreens(kDesktopColour);
+    const ZAVI_HWND minimised = ZAVIVirtual_CreateWindow(300, 200, 0, 0, 1);
+    Display onMinimised;
+    ASSERT_GE(onMinimised.SetUp(minimised, 32, 32), 0);
+    EXPECT_TRUE(Show(onMinimised, picture));
+    EXPECT_TRUE(Near(ScreenAt(300, 200), kDesktop));
+    Display notSetUp;
+    EXPECT_TRUE(Show(notSetUp, picture));
+    EXPECT_TRUE(WindowPixels(window).AllNear(kDesktop));
 }
 
 TEST_F(PresentTest, PictureOfAnotherSizeIsShownAfterSettingUpAgain)
 {
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 96, 48, 1);
-    auto owned = std::make_unique<Display>();
-    Display &display = *owned;
-    ASSERT_GE(display.SetUp(window, 64, 32), 0);
-    EXPECT_EQ(display.SurfaceWidth(), 64);
-    EXPECT_EQ(display.SurfaceHeight(), 32u);
+    auto display = std::make_unique<Display>();
+    ASSERT_GE(display->SetUp(window, 64, 32), 0);
+    EXPECT_EQ(display->SurfaceWidth(), 64);
+    EXPECT_EQ(display->SurfaceHeight(), 32u);
     const int32_t surfaces = ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE);
+    // Larger than the surfaces: only its top left 64 x 32 land in them.
+    const TestPicture larger = TestPicture(128, 96).Bars({kBlue, kGrey, kRed});
+    EXPECT_TRUE(Show(*display, larger));
+    EXPECT_TRUE(WindowPixels(window).AllNear(2, 2, 60, 46, Expected(kBlue)));
+    EXPECT_TRUE(WindowPixels(window).AllNear(66, 2, 94, 46, Expected(kGrey)));
 
-    TestPicture larger(128, 96);
-    larger.Bars({kBlue, kGrey, kRed});
-    ASSERT_GE(display.SetUp(window, 128, 96), 0);
-    EXPECT_EQ(display.SurfaceWidth(), 128);
-    EXPECT_EQ(display.SurfaceHeight(), 96u);
+    ASSERT_GE(display->SetUp(window, 128, 96), 0);
+    EXPECT_EQ(display->SurfaceWidth(), 128);
+    EXPECT_EQ(display->SurfaceHeight(), 96u);
     // The old surfaces and clippers were released, not piled up.
     EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), surfaces);
     EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), 1);
     EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 1);
-    ASSERT_TRUE(Show(display, larger));
+    ASSERT_TRUE(Show(*display, larger));
     const WindowPixels shown(window);
     EXPECT_TRUE(shown.AllNear(2, 2, 30, 46, Expected(kBlue)));
     EXPECT_TRUE(shown.AllNear(34, 2, 62, 46, Expected(kGrey)));
     EXPECT_TRUE(shown.AllNear(66, 2, 94, 46, Expected(kRed)));
-    owned.reset();
+    display.reset();
     for (int32_t kind : {ZAVIVIRTUAL_OBJECT_SURFACE, ZAVIVIRTUAL_OBJECT_CLIPPER, ZAVIVIRTUAL_OBJECT_DRIVER})
         EXPECT_EQ(ZAVIVirtual_LiveObjects(kind), 0) << "destruction releases every object";
 }
@@ -121,7 +123,6 @@ TEST_F(PresentTest, RepaintShowsTheLastPictureAndClearShowsAtTheNextRepaint)
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
     Display display;
     EXPECT_EQ(display.Repaint(), 0);
-    repaintCalls = 0;
     display.RegisterDrawCallback(CountRepaint, 0, 0);
     EXPECT_EQ(display.Repaint(), 0);
     EXPECT_EQ(repaintCalls, 0);
@@ -131,28 +132,135 @@ TEST_F(PresentTest, RepaintShowsTheLastPictureAndClearShowsAtTheNextRepaint)
     EXPECT_EQ(repaintWidth, 48);
 
     Display shown;
-    TestPicture picture(32, 32);
-    picture.Fill(kGreen);
-    ASSERT_TRUE(SetUpAndShow(shown, window, picture));
+    ASSERT_TRUE(SetUpAndShow(shown, window, TestPicture(32, 32).Bars({kGreen})));
     ZAVIVirtual_FillScreens(kDesktopColour);
     EXPECT_EQ(shown.Repaint(), 0);
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kGreen)));
+    EXPECT_TRUE(WindowPixels(window).AllNear(Expected(kGreen)));
     shown.Clear(0);
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(kGreen))); // nothing presented yet
+    EXPECT_TRUE(WindowPixels(window).AllNear(Expected(kGreen))); // nothing presented yet
     EXPECT_EQ(shown.Repaint(), 0);
     // Every byte of a cleared YUV surface is 0: the colour of Y = Cb = Cr = 0.
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 64, 64, Expected(Yuv{0, 0, 0})));
+    EXPECT_TRUE(WindowPixels(window).AllNear(Expected(Yuv{0, 0, 0})));
 }
 
-TEST_F(PresentTest, PictureLargerThanItsSurfacesIsCutToThem)
+class AllocationTest : public DisplayTest {};
+
+TEST_F(AllocationTest, PicturesAfterTheFirstAllocateNothing)
 {
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 32, 32, 1);
-    TestPicture picture(64, 64);
-    picture.Quadrants(kRed, kGreen, kBlue, kWhite);
+    UseMonitors({{0, 0, 320, 240}, {-320, 0, 320, 240, ZAVIVIRTUAL_MONITOR_NO_YV12}});
+    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(-100, 10, 200, 150, 1);
+    const TestPicture picture = TestPicture(64, 48).Bars({kRed, kGreen});
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
-    EXPECT_TRUE(Show(display, picture)); // only the top-left 32 x 32 land in the surface
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 32, 32, Expected(kRed)));
+    ASSERT_TRUE(SetUpAndShow(display, window, picture)); // YV12 on one device, YUY2 on the other
+    counting = true;
+    for (int n = 0; n < 10; ++n) Show(display, picture);
+    display.Repaint();
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+}
+
+class FallbackTest : public PresentTest {
+protected:
+    void UseMonitorWith(uint32_t capabilities)
+    {
+        UseOneMonitor(capabilities);
+        window_ = ZAVIVirtual_CreateWindow(0, 0, 64, 32, 1);
+    }
+    void SetUp() override { UseMonitorWith(ZAVIVIRTUAL_MONITOR_DEFAULT); }
+
+    // True when the window shows the picture's two bars.
+    ::testing::AssertionResult Shows(Yuv left = kRed, Yuv right = kBlue) const
+    {
+        const WindowPixels shown(window_);
+        auto result = shown.AllNear(0, 0, 32, 32, Expected(left));
+        return result ? shown.AllNear(32, 0, 64, 32, Expected(right)) : result;
+    }
+    ::testing::AssertionResult ShowsAfterSetUp(Display &display)
+    {
+        auto shown = SetUpAndShow(display, window_, picture_);
+        return shown ? Shows() : shown;
+    }
+
+    ZAVI_HWND window_ = 0;
+    TestPicture picture_ = TestPicture(32, 16).Bars({kRed, kBlue});
+};
+
+// The ladder of picture surfaces: YV12 in video memory, then in system
+// memory, then packed YUY2; a device without YV12 or without video memory
+// starts further down. Every rung shows the picture, and the next pictures
+// keep the rung's packing.
+TEST_F(FallbackTest, EveryRungOfTheSurfaceLadderShowsThePicture)
+{
+    const struct {
+        const char *name;
+        uint32_t capabilities;
+        int yv12Refusals;
+    } rungs[] = {{"YV12 from the other memory", ZAVIVIRTUAL_MONITOR_DEFAULT, 1},
+                 {"YUY2 after both memories refused YV12", ZAVIVIRTUAL_MONITOR_DEFAULT, 2},
+                 {"device without YV12", ZAVIVIRTUAL_MONITOR_NO_YV12, 0},
+                 {"device without video memory", ZAVIVIRTUAL_MONITOR_NO_HW_STRETCH | ZAVIVIRTUAL_MONITOR_NO_YV12, 0}};
+    for (const auto &rung : rungs) {
+        SCOPED_TRACE(rung.name);
+        UseMonitorWith(rung.capabilities);
+        if (rung.yv12Refusals > 0) ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_YV12, rung.yv12Refusals);
+        Display display;
+        EXPECT_TRUE(ShowsAfterSetUp(display));
+        ASSERT_TRUE(Show(display, TestPicture(32, 16).Bars({kGreen, kWhite})));
+        EXPECT_TRUE(Shows(kGreen, kWhite));
+    }
+}
+
+// A failing set-up step, or no YUV format at all, fails the set-up and
+// leaves nothing to show on (a picture then shows nothing and fails
+// nothing); the next set-up retries.
+TEST_F(FallbackTest, AFailedSetUpStepFailsTheSetUpAndTheNextOneRetries)
+{
+    const std::vector<std::pair<int32_t, int32_t>> failures[] = {
+        {{ZAVIVIRTUAL_CALL_CREATE_DRIVER, 1}}, {{ZAVIVIRTUAL_CALL_COOPERATIVE_LEVEL, 1}},
+        {{ZAVIVIRTUAL_CALL_CREATE_PRIMARY, 1}}, {{ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1}},
+        {{ZAVIVIRTUAL_CALL_BIND_CLIPPER, 1}}, {{ZAVIVIRTUAL_CALL_SET_CLIPPER, 1}},
+        {{ZAVIVIRTUAL_CALL_CREATE_YV12, 2}, {ZAVIVIRTUAL_CALL_CREATE_YUY2, 2}}};
+    for (const auto &calls : failures) {
+        SCOPED_TRACE(calls.front().first);
+        ZAVIVirtual_FillScreens(kDesktopColour);
+        Display display;
+        for (const auto &[call, count] : calls) ZAVIVirtual_FailNext(call, count);
+        EXPECT_LT(display.SetUp(window_, 32, 16), 0);
+        EXPECT_EQ(display.SurfaceWidth(), 0);
+        EXPECT_EQ(display.SurfaceHeight(), 0u);
+        EXPECT_TRUE(Show(display, picture_));
+        EXPECT_TRUE(WindowPixels(window_).AllNear(kDesktop));
+        EXPECT_TRUE(ShowsAfterSetUp(display));
+    }
+}
+
+// A failed lock, unlock, clipper attach or blit, or surfaces found lost at
+// the lock, drop the picture (the lost ones are restored). Then (but after a
+// failed unlock) surfaces lost make the repaint restore them and fail; the
+// next repaint shows the last picture, and the next picture is shown.
+TEST_F(FallbackTest, AFailedPresentDropsThePictureAndTheNextOneIsShown)
+{
+    for (const int32_t call : {ZAVIVIRTUAL_CALL_LOCK, -1, ZAVIVIRTUAL_CALL_UNLOCK, ZAVIVIRTUAL_CALL_SET_CLIPPER,
+                               ZAVIVIRTUAL_CALL_BLT}) {
+        SCOPED_TRACE(call < 0 ? "lost surfaces" : "failed call " + std::to_string(call));
+        Display display;
+        ASSERT_TRUE(ShowsAfterSetUp(display));
+        ZAVIVirtual_FillScreens(kDesktopColour);
+        if (call < 0)
+            ZAVIVirtual_LoseSurfaces();
+        else
+            ZAVIVirtual_FailNext(call, 1);
+        EXPECT_FALSE(Show(display, picture_));
+        EXPECT_TRUE(WindowPixels(window_).AllNear(kDesktop));
+        if (call == ZAVIVIRTUAL_CALL_UNLOCK) continue; // the surface stays locked
+        ZAVIVirtual_LoseSurfaces();
+        EXPECT_EQ(display.Repaint(), -1);
+        EXPECT_EQ(display.Repaint(), 0);
+        EXPECT_TRUE(Shows());
+        ZAVIVirtual_FillScreens(kDesktopColour);
+        ASSERT_TRUE(Show(display, picture_));
+        EXPECT_TRUE(Shows());
+    }
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include "platform/backend.h"
 #include "platform/canvas.h"
 
-#include "display_decoded_picture.h"
 #include "display_test_scene.h"
 
 #include <X11/Xlib.h>
@@ -130,88 +129,26 @@ protected:
         return window;
     }
 
-    Rgb PixelAt(::Window window, int x, int y)
+    static Rgb FromPixel(unsigned long pixel)
     {
-        XSync(x11_, False);
-        XImage *image = XGetImage(x11_, window, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (image == nullptr) return Rgb{-1, -1, -1};
-        const unsigned long pixel = XGetPixel(image, 0, 0);
-        XDestroyImage(image);
         return Rgb{static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
                    static_cast<int>(pixel & 0xFF)};
     }
 
     ::testing::AssertionResult Shows(::Window window, int x, int y, Rgb expected)
     {
-        const Rgb got = PixelAt(window, x, y);
+        XSync(x11_, False);
+        XImage *image = XGetImage(x11_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (image == nullptr) return ::testing::AssertionFailure() << "window unreadable";
+        const Rgb got = FromPixel(XGetPixel(image, 0, 0));
+        XDestroyImage(image);
         if (Near(got, expected, kSdlTolerance)) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << x << "," << y << " shows " << Describe(got) << ", expected "
-                                             << Describe(expected);
+        return ::testing::AssertionFailure() << x << "," << y << " shows " << got << ", expected " << expected;
     }
 
     ::Display *x11_ = nullptr;
     std::vector<::Window> windows_;
 };
-
-TEST_F(SdlDisplayTest, PictureIsStretchedOntoARealWindow)
-{
-    const ::Window window = MakeWindow(20, 20, 320, 240);
-    TestPicture picture(64, 48);
-    picture.Bars({kRed, kGreen, kBlue, kWhite});
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-    EXPECT_TRUE(Shows(window, 40, 120, Expected(kRed)));
-    EXPECT_TRUE(Shows(window, 120, 120, Expected(kGreen)));
-    EXPECT_TRUE(Shows(window, 200, 120, Expected(kBlue)));
-    EXPECT_TRUE(Shows(window, 280, 120, Expected(kWhite)));
-}
-
-// The renderer converts on its own (on the GPU where there is one, with
-// chroma filtered between samples): nearly every pixel matches the decoder's
-// picture closely, and none is far off.
-TEST_F(SdlDisplayTest, DecodedFrameMatchesTheDecodersPicture)
-{
-    const DecodedPicture picture;
-    const ::Window window = MakeWindow(0, 0, kPictureWidth, kPictureHeight);
-    Display display;
-    ASSERT_GE(display.SetUp(window, kPictureWidth, kPictureHeight), 0);
-    ASSERT_TRUE(display.Present(picture.Get().buffer, kPictureWidth, kPictureHeight, nullptr, nullptr));
-    XSync(x11_, False);
-    XImage *image = XGetImage(x11_, window, 0, 0, kPictureWidth, kPictureHeight, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    int close = 0;
-    int worst = 0;
-    for (int y = 0; y < kPictureHeight; ++y)
-        for (int x = 0; x < kPictureWidth; ++x) {
-            const unsigned long pixel = XGetPixel(image, x, y);
-            const Rgb shown{static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
-                            static_cast<int>(pixel & 0xFF)};
-            const Rgb expected = picture.At(x, y);
-            const int difference = std::max({std::abs(shown.red - expected.red), std::abs(shown.green - expected.green),
-                                             std::abs(shown.blue - expected.blue)});
-            worst = std::max(worst, difference);
-            close += difference <= kSdlTolerance ? 1 : 0;
-        }
-    XDestroyImage(image);
-    std::printf("decoded frame on the SDL window: %d of %d pixels within %d, worst difference %d\n", close,
-                kPictureWidth * kPictureHeight, kSdlTolerance, worst);
-    EXPECT_GE(close, kPictureWidth * kPictureHeight * kCloseShare / 100);
-    EXPECT_LE(worst, kFarOff);
-}
-
-TEST_F(SdlDisplayTest, ResizedWindowIsFilledAtTheNextPicture)
-{
-    const ::Window window = MakeWindow(0, 0, 100, 100);
-    TestPicture picture(32, 32);
-    picture.Bars({kBlue, kGrey});
-    Display display;
-    ASSERT_TRUE(SetUpAndShow(display, window, picture));
-    XResizeWindow(x11_, window, 300, 200);
-    XSync(x11_, False);
-    ASSERT_TRUE(Show(display, picture));
-    EXPECT_TRUE(Shows(window, 70, 100, Expected(kBlue)));
-    EXPECT_TRUE(Shows(window, 230, 180, Expected(kGrey)));
-}
 
 void ZAVI_CALL DrawWhiteLine(uintptr_t context, int32_t, int32_t, uintptr_t, uintptr_t)
 {
@@ -224,17 +161,53 @@ void ZAVI_CALL DrawWhiteLine(uintptr_t context, int32_t, int32_t, uintptr_t, uin
     platform::DeletePen(pen);
 }
 
-TEST_F(SdlDisplayTest, DrawCallbackDrawsOverThePicture)
+// Pictures stretched onto a real window, filling it again after a resize,
+// with the client's drawing over them.
+TEST_F(SdlDisplayTest, PicturesFillARealWindowWithTheDrawingOverThem)
 {
-    const ::Window window = MakeWindow(0, 0, 200, 100);
-    TestPicture picture(32, 32);
-    picture.Fill(kBlue);
+    const ::Window window = MakeWindow(20, 20, 320, 240);
+    const Yuv bars[] = {kRed, kGreen, kBlue, kWhite};
+    const TestPicture picture = TestPicture(64, 48).Bars({kRed, kGreen, kBlue, kWhite});
     Display display;
-    ASSERT_GE(display.SetUp(window, 32, 32), 0);
+    ASSERT_TRUE(SetUpAndShow(display, window, picture));
+    for (int bar = 0; bar < 4; ++bar) EXPECT_TRUE(Shows(window, 40 + 80 * bar, 120, Expected(bars[bar])));
+    XResizeWindow(x11_, window, 480, 200);
+    XSync(x11_, False);
     display.RegisterDrawCallback(DrawWhiteLine, 0, 0);
     ASSERT_TRUE(Show(display, picture));
+    for (int bar = 0; bar < 4; ++bar) EXPECT_TRUE(Shows(window, 60 + 120 * bar, 150, Expected(bars[bar])));
     EXPECT_TRUE(Shows(window, 100, 50, Rgb{255, 255, 255}));
-    EXPECT_TRUE(Shows(window, 100, 80, Expected(kBlue)));
+}
+
+// The renderer converts on its own (on the GPU where there is one, with
+// chroma filtered between samples): nearly every pixel matches the decoder's
+// picture closely, and none is far off.
+TEST_F(SdlDisplayTest, DecodedFrameMatchesTheDecodersPicture)
+{
+    const DecodedPicture picture;
+    constexpr int kWidth = DecodedPicture::kWidth, kHeight = DecodedPicture::kHeight;
+    const ::Window window = MakeWindow(0, 0, kWidth, kHeight);
+    Display display;
+    ASSERT_GE(display.SetUp(window, kWidth, kHeight), 0);
+    ASSERT_TRUE(picture.ShowOn(display));
+    XSync(x11_, False);
+    XImage *image = XGetImage(x11_, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    int close = 0;
+    int worst = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const Rgb shown = FromPixel(XGetPixel(image, x, y)), expected = picture.At(x, y);
+            const int difference = std::max({std::abs(shown.red - expected.red), std::abs(shown.green - expected.green),
+                                             std::abs(shown.blue - expected.blue)});
+            worst = std::max(worst, difference);
+            close += difference <= kSdlTolerance ? 1 : 0;
+        }
+    XDestroyImage(image);
+    std::printf("decoded frame on the SDL window: %d of %d pixels within %d, worst difference %d\n", close,
+                kWidth * kHeight, kSdlTolerance, worst);
+    EXPECT_GE(close, kWidth * kHeight * kCloseShare / 100);
+    EXPECT_LE(worst, kFarOff);
 }
 
 TEST_F(SdlDisplayTest, ManyPlayersRenderAtOnceFromTheirOwnThreads)
@@ -246,8 +219,7 @@ TEST_F(SdlDisplayTest, ManyPlayersRenderAtOnceFromTheirOwnThreads)
     std::vector<std::thread> players;
     for (int i = 0; i < kPlayers; ++i)
         players.emplace_back([&, i] {
-            TestPicture picture(64, 48);
-            picture.Fill(colours[i]);
+            const TestPicture picture = TestPicture(64, 48).Bars({colours[i]});
             Display display;
             if (display.SetUp(windows[static_cast<size_t>(i)], 64, 48) < 0) return;
             for (int n = 0; n < 20; ++n) Show(display, picture);

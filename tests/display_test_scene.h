@@ -1,18 +1,19 @@
 // Shared ground of the display tests: a virtual scene set up per test,
-// synthetic 4:2:0 pictures of known colours, and reading back what the
-// virtual screen shows.
+// synthetic 4:2:0 pictures of known colours, a real decoded picture, and
+// reading back what the virtual screen shows.
 #pragma once
 
+#include "ZAVIDecSDK.h"
 #include "ZAVIVirtualDisplay.h"
 #include "display/display.h"
+#include "pattern_stream.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
-#include <sstream>
-#include <string>
+#include <ostream>
 #include <vector>
 
 namespace display_test {
@@ -25,13 +26,16 @@ struct Rgb {
     int red, green, blue;
 };
 
+inline std::ostream &operator<<(std::ostream &out, Rgb c)
+{
+    return out << '(' << c.red << ',' << c.green << ',' << c.blue << ')';
+}
+
 // BT.601 limited range, in floating point: what a picture colour should
 // look like on the screen, whoever converts it.
 inline Rgb Expected(Yuv c)
 {
-    const double y = 1.164 * (c.y - 16);
-    const double u = c.cb - 128.0;
-    const double v = c.cr - 128.0;
+    const double y = 1.164 * (c.y - 16), u = c.cb - 128.0, v = c.cr - 128.0;
     auto clamp = [](double value) { return static_cast<int>(std::lround(std::fmin(255.0, std::fmax(0.0, value)))); };
     return Rgb{clamp(y + 1.596 * v), clamp(y - 0.391 * u - 0.813 * v), clamp(y + 2.018 * u)};
 }
@@ -46,11 +50,7 @@ inline constexpr int kTolerance = 4;
 inline constexpr Rgb kCyan{0, 255, 255};
 inline constexpr Rgb kAlarmRed{255, 0, 0};
 inline constexpr uint32_t kDesktopColour = 0xFF00FF; // magenta: nothing was drawn here
-
-inline Rgb FromRgbValue(uint32_t rgb)
-{
-    return Rgb{static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)};
-}
+inline constexpr Rgb kDesktop{255, 0, 255};
 
 inline bool Near(Rgb a, Rgb b, int tolerance = kTolerance)
 {
@@ -58,11 +58,10 @@ inline bool Near(Rgb a, Rgb b, int tolerance = kTolerance)
            std::abs(a.blue - b.blue) <= tolerance;
 }
 
-inline std::string Describe(Rgb c)
+inline Rgb ScreenAt(int32_t x, int32_t y)
 {
-    std::ostringstream text;
-    text << '(' << c.red << ',' << c.green << ',' << c.blue << ')';
-    return text.str();
+    const auto rgb = static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(x, y));
+    return Rgb{static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)};
 }
 
 // A decoded picture as the decoder module lays it out: Y, then Cb at
@@ -74,7 +73,6 @@ public:
     uint32_t Width() const { return width_; }
     uint32_t Height() const { return height_; }
     const uint8_t *Luma() const { return bytes_.data(); }
-    uint8_t *Bytes() { return bytes_.data(); }
 
     // Paints the rectangle [x0, x1) x [y0, y1) (even coordinates) in one colour.
     TestPicture &Paint(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, Yuv colour)
@@ -88,9 +86,8 @@ public:
             }
         return *this;
     }
-    TestPicture &Fill(Yuv colour) { return Paint(0, 0, width_, height_, colour); }
 
-    // Vertical bars of equal width, left to right.
+    // Vertical bars of equal width, left to right (one bar fills the picture).
     TestPicture &Bars(std::initializer_list<Yuv> colours)
     {
         uint32_t x = 0;
@@ -138,10 +135,11 @@ public:
         for (int32_t y = y0; y < y1; ++y)
             for (int32_t x = x0; x < x1; ++x)
                 if (!Near(At(x, y), colour))
-                    return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << Describe(At(x, y))
-                                                         << ", expected " << Describe(colour);
+                    return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << At(x, y)
+                                                         << ", expected " << colour;
         return ::testing::AssertionSuccess();
     }
+    ::testing::AssertionResult AllNear(Rgb colour) const { return AllNear(0, 0, width_, height_, colour); }
 
 private:
     int32_t width_ = 0;
@@ -149,10 +147,9 @@ private:
     std::vector<uint8_t> bgr_;
 };
 
-inline bool Show(zavi::display::Display &display, const TestPicture &picture, const uint8_t *ruleBlock = nullptr,
-                 const ZAVIDEC_MVRESULT *motion = nullptr)
+inline bool Show(zavi::display::Display &display, const TestPicture &picture)
 {
-    return display.Present(picture.Luma(), picture.Width(), picture.Height(), ruleBlock, motion);
+    return display.Present(picture.Luma(), picture.Width(), picture.Height(), nullptr, nullptr);
 }
 
 // Sets the display up for the picture's size in `window` and shows it.
@@ -165,6 +162,49 @@ inline ::testing::AssertionResult SetUpAndShow(zavi::display::Display &display, 
     return ::testing::AssertionSuccess();
 }
 
+// Picture 0 of the test pattern, a one-picture H.264 stream of
+// zavi_packmaker's, decoded by the decoder module (libavcodec).
+class DecodedPicture {
+public:
+    static constexpr int kWidth = 176;
+    static constexpr int kHeight = 144;
+
+    DecodedPicture()
+    {
+        zavi::pack::StreamOptions options;
+        options.video.width = kWidth;
+        options.video.height = kHeight;
+        options.video.keyInterval = 1;
+        options.video.bitrate = 4'000'000;
+        options.pictures = 1;
+        EXPECT_EQ(ZAVI_VideoDec_Init(&decoder_), ZAVIDEC_OK);
+        for (const auto &packet : zavi::pack::makePatternStream(options))
+            if (ZAVI_VideoDec_Decode(decoder_, packet.data(), static_cast<int32_t>(packet.size()), &picture_) ==
+                ZAVIDEC_OK)
+                break;
+        EXPECT_EQ(picture_.width, static_cast<uint32_t>(kWidth));
+        EXPECT_EQ(picture_.height, static_cast<uint32_t>(kHeight));
+    }
+    ~DecodedPicture() { ZAVI_VideoDec_Release(decoder_); }
+
+    bool ShowOn(zavi::display::Display &display) const
+    {
+        return display.Present(picture_.buffer, kWidth, kHeight, nullptr, nullptr);
+    }
+
+    // The picture's colour at (x, y) by the floating-point formula.
+    Rgb At(int x, int y) const
+    {
+        const size_t w = kWidth, h = kHeight, chroma = (y / 2) * (w / 2) + x / 2;
+        const uint8_t *luma = picture_.buffer;
+        return Expected(Yuv{luma[y * w + x], luma[w * h + chroma], luma[w * h * 5 / 4 + chroma]});
+    }
+
+private:
+    ZAVIDEC_HANDLE decoder_ = 0;
+    ZAVIDEC_PICTURE picture_{};
+};
+
 struct MonitorSpec {
     int32_t x, y, width, height;
     uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT;
@@ -176,7 +216,7 @@ class DisplayTest : public ::testing::Test {
 protected:
     void TearDown() override { ZAVIVirtual_ResetScene(); }
 
-    std::vector<uintptr_t> UseMonitors(std::initializer_list<MonitorSpec> monitors)
+    static std::vector<uintptr_t> UseMonitors(std::initializer_list<MonitorSpec> monitors)
     {
         ZAVIVirtual_ResetScene();
         std::vector<uintptr_t> handles;
@@ -188,14 +228,10 @@ protected:
         return handles;
     }
 
-    void UseOneMonitor(uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT)
+    static void UseOneMonitor(uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT)
     {
         UseMonitors({{0, 0, 320, 240, capabilities}});
     }
-
-    static const Rgb kDesktop;
 };
-
-inline const Rgb DisplayTest::kDesktop = FromRgbValue(kDesktopColour);
 
 } // namespace display_test

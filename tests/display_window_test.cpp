@@ -1,7 +1,13 @@
-// Moving the output to another window, and the part display: a chosen
-// rectangle of the picture stretched onto a second window.
+// Windows and monitors: the device table, the mapping of a window onto each
+// monitor, pictures stretched over windows spanning monitors of any geometry
+// (negative coordinates included), moving the output to another window, and
+// the part display (a chosen rectangle of the picture on a second window).
 #include "display_test_scene.h"
 
+#include "display/display_devices.h"
+#include "display/monitor_mapping.h"
+
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -9,6 +15,150 @@ namespace display_test {
 namespace {
 
 using zavi::display::Display;
+using zavi::display::DisplayDevices;
+using zavi::display::MapToMonitor;
+using zavi::platform::Rect;
+
+class MonitorTest : public DisplayTest {};
+
+// One monitor leaves the table empty (the default driver serves it);
+// several are an entry each, in order, up to fifteen.
+TEST_F(MonitorTest, TheDeviceTableHoldsEveryMonitorInOrderUpToFifteen)
+{
+    UseOneMonitor();
+    EXPECT_EQ(DisplayDevices().count, 0);
+    const auto monitors = UseMonitors({{0, 0, 64, 64}, {-64, 0, 64, 64}, {0, -64, 64, 64}});
+    const auto table = DisplayDevices();
+    ASSERT_EQ(table.count, 3);
+    for (size_t i = 0; i < monitors.size(); ++i) EXPECT_EQ(table.entries[i].monitor, monitors[i]);
+    ZAVIVirtual_ResetScene();
+    for (int i = 0; i < 17; ++i) ZAVIVirtual_AddMonitor(i * 8, 0, 8, 8, i * 8, 0, 8, 8, 0);
+    ZAVIVirtual_RegatherDisplayDevices();
+    EXPECT_EQ(DisplayDevices().count, 15);
+}
+
+TEST_F(MonitorTest, MappingGivesTheWholeWindowInTheMonitorsCoordinates)
+{
+    const auto monitors = UseMonitors({{0, 0, 320, 240}, {-320, -100, 320, 240}});
+    Rect mapped;
+    // Straddling: each monitor gets the whole window at its own place.
+    ASSERT_TRUE(MapToMonitor(Rect{-50, 10, 50, 60}, monitors[0], mapped));
+    EXPECT_EQ(mapped.left, -50);
+    EXPECT_EQ(mapped.right, 50);
+    ASSERT_TRUE(MapToMonitor(Rect{-50, 10, 50, 60}, monitors[1], mapped));
+    EXPECT_EQ(mapped.left, 270);
+    EXPECT_EQ(mapped.top, 110);
+    EXPECT_EQ(mapped.right, 370);
+    EXPECT_EQ(mapped.bottom, 160);
+    // Entirely elsewhere, or empty: no match.
+    EXPECT_FALSE(MapToMonitor(Rect{10, 10, 50, 60}, monitors[1], mapped));
+    EXPECT_FALSE(MapToMonitor(Rect{10, 10, 10, 10}, monitors[0], mapped));
+    // Monitor 0 stands for the primary screen.
+    ASSERT_TRUE(MapToMonitor(Rect{300, 200, 400, 300}, 0, mapped));
+    EXPECT_EQ(mapped.left, 300);
+    EXPECT_FALSE(MapToMonitor(Rect{-50, 10, -1, 60}, 0, mapped));
+    // A monitor that is gone maps nothing.
+    EXPECT_FALSE(MapToMonitor(Rect{0, 0, 50, 50}, monitors[1] + 1000, mapped));
+}
+
+// A 64 x 32 picture stretched onto windows over monitors of any geometry
+// (negative coordinates, gaps in the desktop, a device refusing YV12 that
+// gets its own YUY2 packing): each part lands on its monitor, and nothing
+// outside the window is drawn.
+TEST_F(MonitorTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
+{
+    struct Region {
+        int32_t left, top, right, bottom;
+        Yuv colour;
+    };
+    const TestPicture quadrants = TestPicture(64, 32).Quadrants(kRed, kGreen, kBlue, kWhite);
+    const struct Layout {
+        const char *what;
+        std::function<void()> monitors;
+        int32_t x, y, width, height;
+        TestPicture picture;
+        std::vector<Region> shown;
+        std::vector<std::pair<int32_t, int32_t>> desktop; // screen points left alone
+    } layouts[] = {
+        {"one monitor", [] { UseOneMonitor(); }, 40, 30, 200, 100, quadrants,
+         {{0, 0, 100, 50, kRed}, {100, 0, 200, 50, kGreen}, {0, 50, 100, 100, kBlue}, {100, 50, 200, 100, kWhite}},
+         {{39, 30}, {240, 129}}},
+        {"straddling a monitor at negative x", [] { UseMonitors({{0, 0, 320, 240}, {-320, 0, 320, 240}}); },
+         -160, 40, 320, 160, TestPicture(64, 32).Bars({kRed, kGreen, kBlue, kWhite}),
+         {{0, 0, 80, 160, kRed}, {80, 0, 160, 160, kGreen}, {160, 0, 240, 160, kBlue}, {240, 0, 320, 160, kWhite}},
+         {{-161, 100}, {160, 100}, {0, 39}}},
+        {"three monitors and a gap", [] { UseMonitors({{0, 0, 200, 150}, {-200, 0, 200, 150}, {-200, -150, 200, 150}}); },
+         -100, -60, 200, 120, quadrants,
+         {{0, 0, 100, 60, kRed}, {0, 60, 100, 120, kBlue}, {100, 60, 200, 120, kWhite}}, {}},
+        {"entirely on the second monitor", [] { UseMonitors({{0, 0, 160, 120}, {160, -40, 160, 200}}); },
+         200, -20, 80, 60, TestPicture(64, 32).Bars({kBlue}), {{0, 0, 80, 60, kBlue}}, {{199, 0}}},
+        {"a device without YV12", [] { UseMonitors({{0, 0, 160, 120}, {-160, 0, 160, 120, ZAVIVIRTUAL_MONITOR_NO_YV12}}); },
+         -64, 0, 128, 64, TestPicture(64, 32).Bars({kRed, kGreen, kBlue, kGrey}),
+         {{0, 0, 32, 64, kRed}, {32, 0, 64, 64, kGreen}, {64, 0, 96, 64, kBlue}, {96, 0, 128, 64, kGrey}}, {}},
+    };
+    for (const Layout &layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        layout.monitors();
+        const ZAVI_HWND window = ZAVIVirtual_CreateWindow(layout.x, layout.y, layout.width, layout.height, 1);
+        Display display;
+        ASSERT_TRUE(SetUpAndShow(display, window, layout.picture));
+        const WindowPixels shown(window);
+        for (const Region &r : layout.shown) EXPECT_TRUE(shown.AllNear(r.left, r.top, r.right, r.bottom, Expected(r.colour)));
+        for (const auto &[x, y] : layout.desktop) EXPECT_TRUE(Near(ScreenAt(x, y), kDesktop)) << x << "," << y;
+    }
+    EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(50, -10), -1) << "nobody's screen";
+}
+
+TEST_F(MonitorTest, PlayersBuiltBeforeARegatheringKeepTheirDevices)
+{
+    UseOneMonitor();
+    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
+    Display before;
+    ZAVIVirtual_AddMonitor(320, 0, 320, 240, 320, 0, 320, 240, 0);
+    ZAVIVirtual_RegatherDisplayDevices();
+    Display after;
+    ASSERT_GE(before.SetUp(window, 32, 32), 0);
+    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 1);
+    ASSERT_GE(after.SetUp(window, 32, 32), 0);
+    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 3);
+}
+
+// Nearest-neighbour scaling sampled at pixel centres; a pixel may also
+// match a source neighbour, which leaves a scaler its own rounding.
+::testing::AssertionResult MatchesReferenceScaling(const WindowPixels &shown, const DecodedPicture &picture)
+{
+    const int w = DecodedPicture::kWidth, h = DecodedPicture::kHeight;
+    for (int y = 0; y < shown.Height(); ++y)
+        for (int x = 0; x < shown.Width(); ++x) {
+            const int sx = static_cast<int>((2 * static_cast<int64_t>(x) + 1) * w / (2 * shown.Width()));
+            const int sy = static_cast<int>((2 * static_cast<int64_t>(y) + 1) * h / (2 * shown.Height()));
+            bool matched = false;
+            for (int dy = -1; dy <= 1 && !matched; ++dy)
+                for (int dx = -1; dx <= 1 && !matched; ++dx)
+                    matched = Near(shown.At(x, y), picture.At(std::clamp(sx + dx, 0, w - 1), std::clamp(sy + dy, 0, h - 1)));
+            if (!matched)
+                return ::testing::AssertionFailure() << "window pixel " << x << "," << y << " is " << shown.At(x, y)
+                                                     << ", the picture at " << sx << "," << sy << " is "
+                                                     << picture.At(sx, sy);
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// A real decoded picture in a window 1.5 times its size, two thirds of it
+// on a left monitor that refuses YV12, then shrunk onto the primary one.
+TEST_F(MonitorTest, DecodedPictureLandsScaledOnBothMonitorsTheWindowSpans)
+{
+    UseMonitors({{0, 0, 400, 300}, {-400, -50, 400, 300, ZAVIVIRTUAL_MONITOR_NO_YV12}});
+    const DecodedPicture picture;
+    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(-176, 20, 264, 216, 1);
+    Display display;
+    ASSERT_GE(display.SetUp(window, DecodedPicture::kWidth, DecodedPicture::kHeight), 0);
+    ASSERT_TRUE(picture.ShowOn(display));
+    EXPECT_TRUE(MatchesReferenceScaling(WindowPixels(window), picture));
+    ZAVIVirtual_MoveWindow(window, 10, 10, 120, 90);
+    ASSERT_TRUE(picture.ShowOn(display));
+    EXPECT_TRUE(MatchesReferenceScaling(WindowPixels(window), picture));
+}
 
 class WindowTest : public DisplayTest {
 protected:
@@ -17,26 +167,29 @@ protected:
         UseOneMonitor();
         main_ = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
         second_ = ZAVIVirtual_CreateWindow(100, 100, 80, 60, 1);
-        picture_.Quadrants(kRed, kGreen, kBlue, kWhite);
         display_ = std::make_unique<Display>(); // built on this test's monitors
     }
 
     ZAVI_HWND main_ = 0;
     ZAVI_HWND second_ = 0;
-    TestPicture picture_{32, 32};
+    TestPicture picture_ = TestPicture(32, 32).Quadrants(kRed, kGreen, kBlue, kWhite);
     std::unique_ptr<Display> display_;
 };
 
+// Before a set-up the set-up's window is used; after it the output moves.
 TEST_F(WindowTest, ChangeWindowMovesTheOutput)
 {
+    EXPECT_EQ(display_->ChangeWindow(second_), 0);
     ASSERT_TRUE(SetUpAndShow(*display_, main_, picture_));
+    EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 32, 32, Expected(kRed)));
+    EXPECT_TRUE(WindowPixels(second_).AllNear(kDesktop));
     ZAVIVirtual_FillScreens(kDesktopColour);
     EXPECT_EQ(display_->ChangeWindow(second_), 0);
     ASSERT_TRUE(Show(*display_, picture_));
     const WindowPixels shown(second_);
     EXPECT_TRUE(shown.AllNear(0, 0, 40, 30, Expected(kRed)));
     EXPECT_TRUE(shown.AllNear(40, 30, 80, 60, Expected(kWhite)));
-    EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 64, 64, kDesktop));
+    EXPECT_TRUE(WindowPixels(main_).AllNear(kDesktop));
 }
 
 // A change to the same window makes no clipper (a failing one would show);
@@ -54,21 +207,13 @@ TEST_F(WindowTest, ChangeWindowMakesAClipperOnlyForANewWindow)
     EXPECT_EQ(display_->ChangeWindow(second_), 0);
 }
 
-TEST_F(WindowTest, ChangeBeforeSetUpLeavesTheWindowToTheSetUp)
-{
-    EXPECT_EQ(display_->ChangeWindow(second_), 0);
-    ASSERT_TRUE(SetUpAndShow(*display_, main_, picture_));
-    EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 32, 32, Expected(kRed)));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
-}
-
 TEST_F(WindowTest, PartDisplayShowsTheChosenRectangleStretched)
 {
     ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
     const ZAVI_RECT topRight{16, 0, 32, 16};
     EXPECT_EQ(display_->SetPartDisplay(second_, &topRight), 0);
     ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, Expected(kGreen)));
+    EXPECT_TRUE(WindowPixels(second_).AllNear(Expected(kGreen)));
     EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 32, 32, Expected(kRed))); // the main window as ever
 
     // Only the rectangle changes for the same window.
@@ -80,28 +225,22 @@ TEST_F(WindowTest, PartDisplayShowsTheChosenRectangleStretched)
     EXPECT_TRUE(shown.AllNear(40, 0, 80, 60, Expected(kWhite)));
 }
 
-TEST_F(WindowTest, PartDisplayRectangleMustLieInsideThePicture)
+// -1 for a rectangle outside the picture (any, before the first picture),
+// -2 and -3 for a clipper that cannot be made or bound.
+TEST_F(WindowTest, PartDisplayRefusalsHaveTheirCodes)
 {
     const ZAVI_RECT whole{0, 0, 32, 32};
-    EXPECT_EQ(display_->SetPartDisplay(second_, &whole), -1); // before the first picture: size 0 x 0
+    EXPECT_EQ(display_->SetPartDisplay(second_, &whole), -1);
     ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1);
+    EXPECT_EQ(display_->SetPartDisplay(second_, &whole), -2);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BIND_CLIPPER, 1);
+    EXPECT_EQ(display_->SetPartDisplay(ZAVIVirtual_CreateWindow(200, 0, 20, 20, 1), &whole), -3);
     EXPECT_EQ(display_->SetPartDisplay(second_, &whole), 0);
     for (const ZAVI_RECT bad : {ZAVI_RECT{0, 0, 33, 32}, ZAVI_RECT{0, 0, 32, 33}, ZAVI_RECT{-1, 0, 16, 16},
                                 ZAVI_RECT{0, -1, 16, 16}, ZAVI_RECT{8, 0, 8, 16}, ZAVI_RECT{0, 8, 16, 8},
-                                ZAVI_RECT{9, 0, 8, 16}}) {
+                                ZAVI_RECT{9, 0, 8, 16}})
         EXPECT_EQ(display_->SetPartDisplay(second_, &bad), -1);
-    }
-}
-
-TEST_F(WindowTest, PartDisplayClipperFailuresHaveTheirCodes)
-{
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
-    const ZAVI_RECT whole{0, 0, 32, 32};
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1);
-    EXPECT_EQ(display_->SetPartDisplay(second_, &whole), -2);
-    const ZAVI_HWND third = ZAVIVirtual_CreateWindow(200, 0, 20, 20, 1);
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BIND_CLIPPER, 1);
-    EXPECT_EQ(display_->SetPartDisplay(third, &whole), -3);
 }
 
 // Part display that draws nothing in the second window: switched off by a
@@ -134,7 +273,7 @@ TEST_F(WindowTest, PartDisplayThatIsOffHiddenOrDroppedDrawsNothing)
         c.change(display);
         ZAVIVirtual_FillScreens(kDesktopColour);
         ASSERT_TRUE(Show(display, picture_));
-        EXPECT_TRUE(WindowPixels(second_).AllNear(0, 0, 80, 60, kDesktop));
+        EXPECT_TRUE(WindowPixels(second_).AllNear(kDesktop));
         ZAVIVirtual_ShowWindow(second_, 1);
     }
     const ZAVI_RECT bottomRight{16, 16, 32, 32};

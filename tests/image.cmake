@@ -9,6 +9,6 @@ zavi_add_test(snapshot_test
   LABELS image)
 
 zavi_add_test(image_viewer_test
-  SOURCES image_viewer_show_test.cpp image_viewer_faults_test.cpp image_viewer_packet_test.cpp
+  SOURCES image_viewer_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::TURBOJPEG
   LABELS image)

@@ -1,0 +1,432 @@
+// The image viewer through the exports on the virtual screen: JPEG pictures
+// (made with libjpeg-turbo, which also says what they must look like) and
+// uncompressed pictures in image packets as devices send them, shown
+// stretched and clipped in virtual windows; the code of every packet it
+// cannot show; and what each failing DirectDraw call gives and leaves.
+//
+// An image packet: the bytes 00 00 01 71, the offset of the first chunk at
+// byte 6, then chunks of a 4-byte header (payload length << 8) and a
+// payload, one of which holds the picture after the marker 00 00 01 <tag
+// with 24 in its low bits> <kind>.
+#include <algorithm> // before the JPEG test support, which uses std::clamp
+
+#include "ZAVIVirtualDisplay.h"
+#include "jpeg_test_support.h"
+#include "playback_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using zavi_test::VirtualWindow;
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint8_t kKindJpeg = 0x80;
+constexpr uint8_t kKindBitmap = 0x81;
+constexpr uint8_t kMarkerTag = 0x38; // low five bits 24, the others set as devices send them
+constexpr uint8_t kFirstChunk = 32;  // the chunks follow a 32-byte stream packet header
+constexpr double kDecodePsnrFloor = 38.0; // our decoder against libjpeg-turbo's on the same stream
+
+void PutLe32(Bytes &bytes, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A payload holding `picture` of `kind` after some leading bytes.
+Bytes PicturePayload(uint8_t kind, const Bytes &picture)
+{
+    Bytes payload = {0x11, 0x00, 0x00, 0x02, 0x00, 0x00, 0x01, kMarkerTag, kind};
+    payload.insert(payload.end(), picture.begin(), picture.end());
+    return payload;
+}
+
+// The packet header (byte 4 is not read by the viewer), then the chunks.
+Bytes ImagePacket(const std::vector<Bytes> &payloads)
+{
+    Bytes packet{0x00, 0x00, 0x01, 0x71, 0x99, 0x00, kFirstChunk, 0x00};
+    packet.resize(kFirstChunk);
+    for (const Bytes &payload : payloads) {
+        const size_t at = packet.size();
+        packet.resize(at + 4);
+        PutLe32(packet, at, static_cast<uint32_t>(payload.size()) << 8 | 0x5A);
+        packet.insert(packet.end(), payload.begin(), payload.end());
+    }
+    return packet;
+}
+
+// A leading chunk of other data, then the picture's chunk.
+Bytes PicturePacket(uint8_t kind, const Bytes &picture)
+{
+    return ImagePacket({Bytes(24, 0x42), PicturePayload(kind, picture)});
+}
+
+// An uncompressed picture: BITMAPINFOHEADER, `paletteEntries` entries of 4
+// bytes, then rows of width x bytesPerPixel bytes in the order given.
+Bytes BitmapPicture(int32_t width, int32_t height, uint16_t bitCount, uint32_t paletteEntries, const Bytes &pixels)
+{
+    Bytes picture(40, 0);
+    PutLe32(picture, 0, 40);
+    PutLe32(picture, 4, static_cast<uint32_t>(width));
+    PutLe32(picture, 8, static_cast<uint32_t>(height));
+    picture[12] = 1;
+    picture[14] = static_cast<uint8_t>(bitCount);
+    picture[15] = static_cast<uint8_t>(bitCount >> 8);
+    PutLe32(picture, 32, paletteEntries);
+    picture.resize(40 + paletteEntries * 4, 0xEE);
+    picture.insert(picture.end(), pixels.begin(), pixels.end());
+    return picture;
+}
+
+// Four flat quadrants (BGR): any stretch keeps each quadrant's colour at its
+// centre.
+constexpr uint8_t kQuadrants[4][3] = {{200, 40, 30}, {30, 200, 40}, {40, 30, 200}, {220, 220, 60}};
+
+jpeg_test::Picture QuadrantPicture(int width, int height)
+{
+    jpeg_test::Picture picture{width, height, 3, Bytes(static_cast<size_t>(width) * height * 3)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                picture.pixels[(static_cast<size_t>(y) * width + x) * 3 + c] =
+                    kQuadrants[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)][c];
+    return picture;
+}
+
+Bytes JpegOf(const jpeg_test::Picture &picture) { return jpeg_test::TurboEncode(picture, TJSAMP_420, 90); }
+
+Bytes QuadrantJpegPacket(int width, int height) { return PicturePacket(kKindJpeg, JpegOf(QuadrantPicture(width, height))); }
+
+// Largest per-channel difference between a window pixel and a quadrant's colour.
+int Distance(const Bytes &bgr, int width, int x, int y, int quadrant)
+{
+    int worst = 0;
+    for (int c = 0; c < 3; ++c)
+        worst = std::max(worst, std::abs(bgr[(static_cast<size_t>(y) * width + x) * 3 + c] - kQuadrants[quadrant][c]));
+    return worst;
+}
+
+// An image viewer on a fresh scene with one 1024 x 768 primary monitor.
+class ViewerTest : public ::testing::Test {
+protected:
+    static constexpr uint32_t kBackground = 0x102030; // 0x00RRGGBB
+
+    // Before the tests' own windows are made.
+    ViewerTest()
+    {
+        ZAVIVirtual_ResetScene();
+        EXPECT_NE(ZAVIVirtual_AddMonitor(0, 0, 1024, 768, 0, 0, 1024, 728, ZAVIVIRTUAL_MONITOR_DEFAULT), 0u);
+        ZAVIVirtual_FillScreens(kBackground);
+    }
+    void TearDown() override
+    {
+        for (ZAVI_HANDLE viewer : viewers_) EXPECT_EQ(ZAVI_Play_ReleaseImage(viewer), ZAVI_OK);
+        ZAVIVirtual_ResetScene();
+        ZAVIVirtual_AddMonitor(0, 0, 1024, 768, 0, 0, 1024, 768, ZAVIVIRTUAL_MONITOR_DEFAULT);
+    }
+
+    ZAVI_HANDLE NewViewer(ZAVI_HWND window)
+    {
+        ZAVI_HANDLE viewer = 0;
+        EXPECT_EQ(ZAVI_Play_InitImage(window, &viewer), ZAVI_OK);
+        EXPECT_NE(viewer, 0u);
+        viewers_.push_back(viewer);
+        return viewer;
+    }
+    void Release(ZAVI_HANDLE viewer)
+    {
+        EXPECT_EQ(ZAVI_Play_ReleaseImage(viewer), ZAVI_OK);
+        std::erase(viewers_, viewer);
+    }
+    static int32_t Input(ZAVI_HANDLE viewer, const Bytes &packet)
+    {
+        return ZAVI_Play_InputImage(viewer, packet.data(), static_cast<int32_t>(packet.size()));
+    }
+    static bool ShowsBackground(const Bytes &bgr)
+    {
+        for (size_t i = 0; i < bgr.size(); i += 3)
+            if (bgr[i] != 0x30 || bgr[i + 1] != 0x20 || bgr[i + 2] != 0x10) return false;
+        return true;
+    }
+
+private:
+    std::vector<ZAVI_HANDLE> viewers_;
+};
+
+TEST_F(ViewerTest, JpegPictureFillsAWindowOfItsSize)
+{
+    // 150 pixels a row: 450 bytes, padded to 452 in the decoded picture.
+    for (const auto &size : {std::pair{320, 240}, std::pair{150, 100}}) {
+        VirtualWindow window(size.first, size.second);
+        const ZAVI_HANDLE viewer = NewViewer(window.Handle());
+        const Bytes jpeg = JpegOf(jpeg_test::ScenePicture(size.first, size.second));
+        ASSERT_EQ(Input(viewer, PicturePacket(kKindJpeg, jpeg)), ZAVI_OK);
+        jpeg_test::Picture expected;
+        ASSERT_TRUE(jpeg_test::TurboDecode(jpeg, expected));
+        EXPECT_GE(jpeg_test::Psnr(window.Pixels(), expected.pixels), kDecodePsnrFloor) << size.first;
+    }
+}
+
+// A window half off the screen gets the picture over its whole client area
+// (its right half shows the picture's right half); a window off the primary
+// screen, or no window, shows nothing and succeeds, until the window is
+// moved onto the primary screen.
+TEST_F(ViewerTest, OnlyThePartOfTheWindowOnThePrimaryScreenShows)
+{
+    VirtualWindow halfOff(352, 288);
+    ASSERT_EQ(ZAVIVirtual_MoveWindow(halfOff.Handle(), -176, 100, 352, 288), 0);
+    ASSERT_EQ(Input(NewViewer(halfOff.Handle()), QuadrantJpegPacket(352, 288)), ZAVI_OK);
+    const Bytes shown = halfOff.Pixels();
+    EXPECT_EQ(shown[(72 * 352 + 40) * 3], 0);
+    EXPECT_LE(Distance(shown, 352, 264, 72, 1), 6);
+    EXPECT_LE(Distance(shown, 352, 264, 216, 3), 6);
+    EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(200, 50), static_cast<int32_t>(kBackground));
+
+    EXPECT_EQ(Input(NewViewer(0), QuadrantJpegPacket(64, 48)), ZAVI_OK);
+    EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(10, 10), static_cast<int32_t>(kBackground));
+
+    ASSERT_NE(ZAVIVirtual_AddMonitor(1024, 0, 800, 600, 1024, 0, 800, 600, ZAVIVIRTUAL_MONITOR_DEFAULT), 0u);
+    ZAVIVirtual_FillScreens(kBackground);
+    VirtualWindow window(320, 240);
+    ASSERT_EQ(ZAVIVirtual_MoveWindow(window.Handle(), 1200, 100, 320, 240), 0);
+    const ZAVI_HANDLE viewer = NewViewer(window.Handle());
+    EXPECT_EQ(Input(viewer, QuadrantJpegPacket(320, 240)), ZAVI_OK);
+    EXPECT_TRUE(ShowsBackground(window.Pixels()));
+    ASSERT_EQ(ZAVIVirtual_MoveWindow(window.Handle(), 100, 100, 320, 240), 0);
+    EXPECT_EQ(Input(viewer, QuadrantJpegPacket(320, 240)), ZAVI_OK);
+    EXPECT_LE(Distance(window.Pixels(), 320, 80, 60, 0), 6);
+}
+
+TEST_F(ViewerTest, SurfacesAreMadeOncePerPictureSize)
+{
+    VirtualWindow window(320, 240);
+    const ZAVI_HANDLE viewer = NewViewer(window.Handle());
+    const Bytes first = QuadrantJpegPacket(320, 240), other = QuadrantJpegPacket(160, 120);
+    ASSERT_EQ(Input(viewer, first), ZAVI_OK);
+    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 1);
+    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 2);
+    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), 1);
+    // A second picture of the same size makes nothing: a driver that could
+    // not be made would not matter.
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_DRIVER, 1);
+    EXPECT_EQ(Input(viewer, first), ZAVI_OK);
+    // A picture of another size builds everything again, and here fails.
+    EXPECT_EQ(Input(viewer, other), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0);
+    // The failed set-up left no surfaces, so the next picture tries again.
+    EXPECT_EQ(Input(viewer, other), ZAVI_OK);
+    EXPECT_LE(Distance(window.Pixels(), 320, 240, 180, 3), 6);
+    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 2);
+    // Release drops every DirectDraw object.
+    Release(viewer);
+    for (int32_t kind : {ZAVIVIRTUAL_OBJECT_DRIVER, ZAVIVIRTUAL_OBJECT_SURFACE, ZAVIVIRTUAL_OBJECT_CLIPPER})
+        EXPECT_EQ(ZAVIVirtual_LiveObjects(kind), 0) << kind;
+}
+
+// A picture larger than the window is shrunk to the client area, also on
+// a display without hardware stretch (served from system memory).
+TEST_F(ViewerTest, LargePicturesAreShrunkToTheClientArea)
+{
+    for (const uint32_t capabilities : {ZAVIVIRTUAL_MONITOR_DEFAULT, ZAVIVIRTUAL_MONITOR_NO_HW_STRETCH}) {
+        ZAVIVirtual_ResetScene();
+        ASSERT_NE(ZAVIVirtual_AddMonitor(0, 0, 800, 600, 0, 0, 800, 600, capabilities), 0u);
+        VirtualWindow window(352, 288);
+        const ZAVI_HANDLE viewer = NewViewer(window.Handle());
+        ASSERT_EQ(Input(viewer, QuadrantJpegPacket(704, 576)), ZAVI_OK);
+        const Bytes shown = window.Pixels();
+        for (int quadrant = 0; quadrant < 4; ++quadrant)
+            EXPECT_LE(Distance(shown, 352, quadrant % 2 ? 264 : 88, quadrant / 2 ? 216 : 72, quadrant), 6)
+                << capabilities << " " << quadrant;
+        Release(viewer);
+    }
+}
+
+// What each failing DirectDraw call gives, on a first picture (the set-up)
+// or on one after a shown picture; whether the objects are released; and
+// that the next picture shows. Failed pictures draw nothing.
+TEST_F(ViewerTest, EachFailingCallHasItsResultAndTheNextPictureShows)
+{
+    constexpr int kWidth = 160;
+    constexpr int kHeight = 120;
+    constexpr int32_t kLost = -1;
+    constexpr int32_t kLockResult = 1; // the failed lock's own (negative) result
+    const Bytes packet = QuadrantJpegPacket(kWidth, kHeight);
+    VirtualWindow window(kWidth, kHeight);
+    auto shown = [&] { return Distance(window.Pixels(), kWidth, 120, 90, 3) <= 6; };
+    const struct {
+        int32_t call, count;
+        bool afterAPicture;
+        int32_t result, surfaces; // surfaces left, -1: not looked at
+        bool nextShows = true;
+    } cases[] = {
+        {ZAVIVIRTUAL_CALL_CREATE_DRIVER, 1, false, ZAVI_ERR_FAIL, 0},
+        {ZAVIVIRTUAL_CALL_COOPERATIVE_LEVEL, 1, false, ZAVI_ERR_FAIL, 0},
+        {ZAVIVIRTUAL_CALL_CREATE_PRIMARY, 1, false, ZAVI_ERR_FAIL, 0},
+        {ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1, false, ZAVI_ERR_FAIL, 0},
+        {ZAVIVIRTUAL_CALL_BIND_CLIPPER, 1, false, ZAVI_ERR_FAIL, 0},
+        {ZAVIVIRTUAL_CALL_SET_CLIPPER, 1, false, ZAVI_ERR_FAIL, 0},
+        {ZAVIVIRTUAL_CALL_CREATE_RGB, 1, false, ZAVI_OK, 2},          // tried again in system memory
+        {ZAVIVIRTUAL_CALL_CREATE_RGB, 2, false, ZAVI_ERR_FAIL, 0},
+        {ZAVIVIRTUAL_CALL_LOCK, 1, false, kLockResult, 2},            // reading the surface's format
+        {ZAVIVIRTUAL_CALL_LOCK, 1, true, ZAVI_ERR_FAIL, -1},
+        {ZAVIVIRTUAL_CALL_BLT, 1, true, ZAVI_ERR_FAIL, -1},
+        {kLost, 0, true, ZAVI_ERR_FAIL, -1},                         // restored for the next picture
+        {ZAVIVIRTUAL_CALL_UNLOCK, 1, true, ZAVI_ERR_FAIL, -1, false}, // refused before the blit
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::testing::Message() << "call " << c.call << (c.afterAPicture ? " after a picture" : ""));
+        const ZAVI_HANDLE viewer = NewViewer(window.Handle());
+        if (c.afterAPicture) {
+            ASSERT_EQ(Input(viewer, packet), ZAVI_OK);
+        }
+        ZAVIVirtual_FillScreens(kBackground);
+        if (c.call == kLost)
+            ZAVIVirtual_LoseSurfaces();
+        else
+            ZAVIVirtual_FailNext(c.call, c.count);
+        const int32_t result = Input(viewer, packet);
+        if (c.result == kLockResult) {
+            EXPECT_LT(result, 0);
+            EXPECT_NE(result, ZAVI_ERR_FAIL);
+        } else {
+            EXPECT_EQ(result, c.result);
+        }
+        EXPECT_TRUE(c.result == ZAVI_OK ? shown() : ShowsBackground(window.Pixels()));
+        if (c.surfaces >= 0) {
+            EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), c.surfaces);
+        }
+        if (c.surfaces == 0) {
+            // A failed set-up releases everything it made.
+            EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 0);
+            EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), 0);
+        }
+        if (c.nextShows) {
+            EXPECT_EQ(Input(viewer, packet), ZAVI_OK);
+            EXPECT_TRUE(shown());
+        }
+        Release(viewer);
+    }
+}
+
+// Packets of 32 x 24 pictures.
+class ViewerPackets : public ViewerTest {
+protected:
+    void SetUp() override { viewer_ = NewViewer(window_.Handle()); }
+
+    static constexpr int kWidth = 32;
+    static constexpr int kHeight = 24;
+    VirtualWindow window_{kWidth, kHeight};
+    ZAVI_HANDLE viewer_ = 0;
+    jpeg_test::Picture scene_ = jpeg_test::ScenePicture(kWidth, kHeight);
+    Bytes bitmap_ = BitmapPicture(kWidth, kHeight, 24, 0, scene_.pixels);
+};
+
+// 24 or 32 bits a pixel (the fourth byte not shown, after a palette), and
+// a negative height naming the same rows in the same order.
+TEST_F(ViewerPackets, UncompressedPicturesShowAsStoredTopRowFirst)
+{
+    Bytes wide;
+    for (size_t i = 0; i < scene_.pixels.size(); i += 3) {
+        wide.insert(wide.end(), scene_.pixels.begin() + static_cast<ptrdiff_t>(i),
+                    scene_.pixels.begin() + static_cast<ptrdiff_t>(i) + 3);
+        wide.push_back(0x77);
+    }
+    for (const Bytes &picture : {bitmap_, BitmapPicture(kWidth, kHeight, 32, 3, wide),
+                                 BitmapPicture(kWidth, -kHeight, 24, 0, scene_.pixels)}) {
+        ZAVIVirtual_FillScreens(kBackground);
+        ASSERT_EQ(Input(viewer_, PicturePacket(kKindBitmap, picture)), ZAVI_OK);
+        EXPECT_TRUE(window_.Pixels() == scene_.pixels);
+    }
+}
+
+// Every packet the viewer cannot show, and the code it gives: -980 for a
+// packet not starting with the image bytes, -1 for a packet too short, a
+// chunk past the length, an unknown kind or a picture it cannot decode, and
+// success without drawing for a packet without a picture. None draws.
+TEST_F(ViewerPackets, EveryPacketWithoutAShowablePictureHasItsCodeAndDrawsNothing)
+{
+    auto with = [](Bytes bytes, auto change) {
+        change(bytes);
+        return bytes;
+    };
+    const Bytes good = PicturePacket(kKindBitmap, bitmap_);
+    const Bytes jpeg = JpegOf(scene_);
+    const uint8_t tail[] = {0x00, 0x00, 0x01, kMarkerTag, kKindBitmap};
+    Bytes markerAtTheEnd(35, 0x42), markerSplit(33, 0x42);
+    std::copy(std::begin(tail), std::end(tail), markerAtTheEnd.end() - 5);
+    std::copy(std::begin(tail), std::begin(tail) + 3, markerSplit.end() - 3);
+    // Four components (CMYK): neither grey nor YCbCr.
+    tjhandle handle = tjInitCompress();
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    const Bytes cmykPixels(static_cast<size_t>(kWidth) * kHeight * 4, 0x80);
+    ASSERT_EQ(tjCompress2(handle, cmykPixels.data(), kWidth, 0, kHeight, TJPF_CMYK, &buffer, &size, TJSAMP_444, 90, 0), 0);
+    const Bytes cmyk(buffer, buffer + size);
+    tjFree(buffer);
+    tjDestroy(handle);
+    auto bitmap = [&](int32_t width, int32_t height, uint16_t bits) {
+        return PicturePacket(kKindBitmap, BitmapPicture(width, height, bits, 0, Bytes(size_t{kWidth} * kHeight * 6, 0x33)));
+    };
+    const struct {
+        const char *what;
+        Bytes packet;
+        int32_t result;
+    } cases[] = {
+        {"shorter than a header", Bytes(good.begin(), good.begin() + 32), ZAVI_ERR_FAIL},
+        {"no image bytes", Bytes(33, 0), ZAVI_ERR_INVALID_ARG},
+        {"wrong fourth image byte", with(good, [](Bytes &b) { b[3] = 0x70; }), ZAVI_ERR_INVALID_ARG},
+        {"no marker (tag without 24)", ImagePacket({Bytes(40, 0x42), Bytes{0, 0, 1, 0x19, kKindBitmap, 1, 2, 3, 4, 5, 6}}), ZAVI_OK},
+        {"marker in a chunk's last five bytes", ImagePacket({markerAtTheEnd}), ZAVI_OK},
+        {"marker split over two chunks", ImagePacket({markerSplit, Bytes{kMarkerTag, kKindBitmap, 9, 9, 9, 9}}), ZAVI_OK},
+        {"first chunk beyond the packet", with(good, [](Bytes &b) { b[6] = b[7] = 0xFF; }), ZAVI_OK},
+        {"chunk running past the length", Bytes(good.begin(), good.end() - 1), ZAVI_ERR_FAIL},
+        {"chunk header cut in two", with(ImagePacket({Bytes(40, 0x42)}), [](Bytes &b) { b.resize(b.size() + 2, 0); }), ZAVI_ERR_FAIL},
+        {"unknown kind 0x82", PicturePacket(0x82, bitmap_), ZAVI_ERR_FAIL},
+        {"unknown kind 0x00", PicturePacket(0x00, bitmap_), ZAVI_ERR_FAIL},
+        {"half a JPEG", PicturePacket(kKindJpeg, Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)), ZAVI_ERR_FAIL},
+        {"JPEG of garbage", PicturePacket(kKindJpeg, Bytes(200, 0x5A)), ZAVI_ERR_FAIL},
+        {"CMYK JPEG", PicturePacket(kKindJpeg, cmyk), ZAVI_ERR_FAIL},
+        {"bitmap header cut", PicturePacket(kKindBitmap, Bytes(bitmap_.begin(), bitmap_.begin() + 39)), ZAVI_ERR_FAIL},
+        {"bitmap pixels past the packet", PicturePacket(kKindBitmap, Bytes(bitmap_.begin(), bitmap_.end() - 1)), ZAVI_ERR_FAIL},
+        {"bitmap palette past the packet", PicturePacket(kKindBitmap, with(bitmap_, [](Bytes &b) { PutLe32(b, 32, 0x40000000u); })), ZAVI_ERR_FAIL},
+        {"1-bit bitmap", bitmap(kWidth, kHeight, 1), ZAVI_ERR_FAIL},
+        {"8-bit bitmap", bitmap(kWidth, kHeight, 8), ZAVI_ERR_FAIL},
+        {"16-bit bitmap", bitmap(kWidth, kHeight, 16), ZAVI_ERR_FAIL},
+        {"48-bit bitmap", bitmap(kWidth, kHeight, 48), ZAVI_ERR_FAIL},
+        {"bitmap of width 0", bitmap(0, kHeight, 24), ZAVI_ERR_FAIL},
+        {"bitmap of height 0", bitmap(kWidth, 0, 24), ZAVI_ERR_FAIL},
+        {"bitmap of negative width", bitmap(-kWidth, kHeight, 24), ZAVI_ERR_FAIL},
+    };
+    for (const auto &c : cases) {
+        ZAVIVirtual_FillScreens(kBackground);
+        EXPECT_EQ(Input(viewer_, c.packet), c.result) << c.what;
+        EXPECT_TRUE(ShowsBackground(window_.Pixels())) << c.what;
+        if (c.result == ZAVI_OK) {
+            EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0) << c.what;
+        }
+    }
+    EXPECT_EQ(ZAVI_Play_InputImage(viewer_, nullptr, 100), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVI_Play_InputImage(viewer_, good.data(), -5), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVI_Play_InputImage(0, good.data(), static_cast<int32_t>(good.size())), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVI_Play_ReleaseImage(0), ZAVI_OK);
+    // The viewer is not harmed: a good picture follows, found in any chunk.
+    ASSERT_EQ(Input(viewer_, ImagePacket({Bytes(40, 0x42), Bytes(7, 0x01), PicturePayload(kKindBitmap, bitmap_)})), ZAVI_OK);
+    EXPECT_TRUE(window_.Pixels() == scene_.pixels);
+    EXPECT_EQ(Input(viewer_, PicturePacket(kKindJpeg, jpeg)), ZAVI_OK);
+}
+
+TEST_F(ViewerPackets, ImageHandlesAreIndependent)
+{
+    VirtualWindow second(kWidth, kHeight);
+    ASSERT_EQ(ZAVIVirtual_MoveWindow(second.Handle(), 500, 300, kWidth, kHeight), 0);
+    const ZAVI_HANDLE other = NewViewer(second.Handle());
+    const auto quadrants = QuadrantPicture(kWidth, kHeight);
+    ASSERT_EQ(Input(viewer_, PicturePacket(kKindBitmap, bitmap_)), ZAVI_OK);
+    ASSERT_EQ(Input(other, PicturePacket(kKindBitmap, BitmapPicture(kWidth, kHeight, 24, 0, quadrants.pixels))), ZAVI_OK);
+    EXPECT_TRUE(window_.Pixels() == scene_.pixels);
+    EXPECT_TRUE(second.Pixels() == quadrants.pixels);
+}
+
+} // namespace
