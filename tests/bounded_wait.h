@@ -40,15 +40,4 @@ Result AwaitOrEnd(std::future<Result> &done, const std::string &what)
     return done.get();
 }
 
-// Runs `work` on a thread of its own and waits for it to return.
-template <typename Work>
-void ReturnsWithinPatience(const std::string &what, Work work)
-{
-    std::packaged_task<void()> task(std::move(work));
-    std::future<void> done = task.get_future();
-    std::thread runner(std::move(task));
-    AwaitOrEnd(done, what);
-    runner.join();
-}
-
 } // namespace zavi_test

@@ -5,7 +5,6 @@
 // picture of that frame; from a damage to the next key frame the window keeps
 // the last clean picture) and on the player's threads (play goes on to the
 // last picture, none of the waits runs out).
-#include <cstring>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -21,7 +20,6 @@ using zavi::pack::VideoCodec;
 
 constexpr int kWidth = 352;
 constexpr int kHeight = 288;
-constexpr int kKeyInterval = 10;
 constexpr int kTolerance = 8; // colour conversion rounding, BGR levels
 constexpr uint32_t kHour = 3'600'000;
 
@@ -67,9 +65,9 @@ std::vector<Picture> CleanPictures(const std::vector<Packet> &stream)
 }
 
 struct Segment {
-    VideoCodec codec;
     int width;
     int height;
+    VideoCodec codec;
 };
 
 enum class Damage { None, Drop, CutPacket, CutPayload, Garbage, StampsFrom, SwapStamps, PauseAndStampsFrom };
@@ -95,14 +93,9 @@ std::vector<Packet> SourceStream(const std::vector<Segment> &segments)
 {
     std::vector<Packet> stream;
     for (const auto &segment : segments) {
-        zavi::pack::StreamOptions options;
-        options.video.codec = segment.codec;
-        options.video.width = segment.width;
-        options.video.height = segment.height;
-        options.video.keyInterval = kKeyInterval;
-        options.pictures = 20;
-        options.firstTimeStamp = stream.empty() ? 0 : TimeStampOf(stream.back()) + 40;
-        for (auto &packet : zavi::pack::makePatternStream(options)) stream.push_back(std::move(packet));
+        const uint32_t first = stream.empty() ? 0 : TimeStampOf(stream.back()) + 40;
+        for (auto &packet : PatternStream(20, segment.width, segment.height, false, false, first, segment.codec))
+            stream.push_back(std::move(packet));
     }
     return stream;
 }
@@ -153,46 +146,35 @@ std::vector<Fed> Damaged(const std::vector<Packet> &source, const Fault &fault)
     return fed;
 }
 
-bool Shows(const std::vector<uint8_t> &window, const Picture &picture)
-{
-    return WorstDifference(window.data(), picture.i420, kWidth, kHeight, 3) <= kTolerance;
-}
-
 class FaultStreams : public ::testing::TestWithParam<Fault> {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(window_.Handle(), 0u);
-        source_ = SourceStream(GetParam().segments);
-        clean_ = CleanPictures(source_);
-        fed_ = Damaged(source_, GetParam());
+        const std::vector<Packet> source = SourceStream(GetParam().segments);
+        clean_ = CleanPictures(source);
+        fed_ = Damaged(source, GetParam());
         ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
     }
     void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
 
     void Feed(size_t from, size_t to)
     {
-        for (size_t i = from; i < to; ++i)
-            EXPECT_EQ(ZAVI_Play_InputStream(player_, fed_[i].bytes.data(), static_cast<int32_t>(fed_[i].bytes.size()), 1, 1), ZAVI_OK)
-                << "packet " << i;
+        for (size_t i = from; i < to; ++i) EXPECT_EQ(Input(player_, fed_[i].bytes), ZAVI_OK) << "packet " << i;
     }
     bool Played(size_t upTo)
     {
-        uint32_t stamp = 0;
-        uint32_t queued = 1;
-        ZAVI_Play_GetPlayTimeStamp(player_, &stamp);
-        ZAVI_Play_GetVideoFrameCount(player_, &queued);
-        return queued == 0 && stamp == TimeStampOf(fed_[upTo - 1].bytes);
+        return Get(ZAVI_Play_GetVideoFrameCount, player_) == 0 &&
+               Get(ZAVI_Play_GetPlayTimeStamp, player_) == TimeStampOf(fed_[upTo - 1].bytes);
     }
     bool ShowsClean(const Fed &fed) const
     {
         const Picture &picture = clean_[static_cast<size_t>(fed.clean)];
-        return picture.width != kWidth || picture.height != kHeight || Shows(window_.Pixels(), picture);
+        return picture.width != kWidth || picture.height != kHeight ||
+               WorstDifference(window_.Pixels().data(), picture.i420, kWidth, kHeight, 3) <= kTolerance;
     }
 
     VirtualWindow window_{kWidth, kHeight};
     ZAVI_HANDLE player_ = 0;
-    std::vector<Packet> source_;
     std::vector<Picture> clean_;
     std::vector<Fed> fed_;
 };
@@ -211,9 +193,7 @@ TEST_P(FaultStreams, ShowsOnlyCleanPicturesFrameByFrame)
             EXPECT_EQ(shown, before) << "packet " << i << " changed the window before the next key frame";
         before = shown;
     }
-    uint32_t queued = 1;
-    ZAVI_Play_GetVideoFrameCount(player_, &queued);
-    EXPECT_EQ(queued, 0u);
+    EXPECT_EQ(Get(ZAVI_Play_GetVideoFrameCount, player_), 0u);
 }
 
 TEST_P(FaultStreams, PlaysOnToTheLastPictureOnItsThreads)
@@ -231,9 +211,9 @@ TEST_P(FaultStreams, PlaysOnToTheLastPictureOnItsThreads)
     ASSERT_TRUE(Eventually([&] { return Played(fed_.size()) && ShowsClean(fed_.back()); }));
 }
 
-const Segment kCif{VideoCodec::H264, kWidth, kHeight};
-const Segment kHevcCif{VideoCodec::H265, kWidth, kHeight};
-const Segment kQcif{VideoCodec::H264, kWidth / 2, kHeight / 2};
+const Segment kCif{kWidth, kHeight, VideoCodec::H264};
+const Segment kHevcCif{kWidth, kHeight, VideoCodec::H265};
+const Segment kQcif{kWidth / 2, kHeight / 2, VideoCodec::H264};
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, FaultStreams,

@@ -2,13 +2,10 @@
 // module's writer from a real stream is opened, played, stepped and queried
 // through the player's file exports.
 #include <atomic>
-#include <cstdio>
 #include <functional>
-#include <mutex>
-#include <random>
+#include <future>
 #include <string>
 
-#include "ZAVIFileSDK.h"
 #include "playback_fixture.h"
 
 #ifndef _WIN32
@@ -39,6 +36,7 @@ extern "C" int32_t ZAVI_Read_GetNextFrame(ZAVIFILE_HANDLE reader, const uint8_t 
 namespace {
 
 using namespace zavi_test;
+using StatusLog = SharedLog<int32_t>;
 
 constexpr int kWidth = 176;
 constexpr int kHeight = 144;
@@ -48,104 +46,43 @@ constexpr uint32_t kLastKeyFrame = 20; // a key frame every 10 pictures
 // reader that steps without end gives in the time a test waits.
 constexpr size_t kFewReports = 4 * kPictures;
 
-struct StatusLog {
-    std::mutex mutex;
-    std::vector<int32_t> statuses;
-    std::vector<uint32_t> positions;
-
-    size_t Count(int32_t status)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return static_cast<size_t>(std::count(statuses.begin(), statuses.end(), status));
-    }
-    size_t Size()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return statuses.size();
-    }
-};
-
-void ZAVI_CALL RecordStatus(int32_t status, uint32_t position, uintptr_t user1, uintptr_t user2)
+void ZAVI_CALL RecordStatus(int32_t status, uint32_t, uintptr_t log, uintptr_t user2)
 {
-    auto *log = reinterpret_cast<StatusLog *>(user1);
     EXPECT_EQ(user2, 77u);
-    std::lock_guard<std::mutex> lock(log->mutex);
-    log->statuses.push_back(status);
-    log->positions.push_back(position);
+    reinterpret_cast<StatusLog *>(log)->Add(status);
 }
 
 class FilePlayback : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    // Made once: encoding is the slow part.
+    static const Recording &TheRecording()
     {
-        stream_ = new std::vector<zavi::pack::Packet>(PatternStream(kPictures, kWidth, kHeight, true, true));
-        // Each test runs in a process of its own, several at once: each
-        // writes a recording of its own.
-        path_ = new std::string(::testing::TempDir() + "zavi_file_playback_" + std::to_string(std::random_device{}()) +
-                                ".zvr");
-        ZAVIFILE_HANDLE writer = 0;
-        ASSERT_EQ(ZAVI_Write_Create(&writer, path_->c_str(), 0), ZAVIFILE_OK);
-        for (const auto &packet : *stream_)
-            ASSERT_EQ(ZAVI_Write_Packet(writer, packet.data(), static_cast<int32_t>(packet.size())), ZAVIFILE_OK);
-        ASSERT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_OK);
-    }
-    static void TearDownTestSuite()
-    {
-        std::remove(path_->c_str());
-        delete stream_;
-        delete path_;
+        static const Recording recording(PatternStream(kPictures, kWidth, kHeight, true, true));
+        return recording;
     }
 
-    void SetUp() override { ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK); }
+    // The log is the fixture's: releasing the player wakes the parked reader,
+    // which may report one more step while the player goes away.
+    void SetUp() override { StartPlayer(statusLog_); }
     void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
 
-    int32_t Open(uint32_t &frames)
+    void StartPlayer(StatusLog &log)
     {
-        return ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(path_->c_str()), 0, &frames,
-                                  ZAVIFILE_KIND_RECORDING);
+        ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, &RecordStatus, reinterpret_cast<uintptr_t>(&log), 77), ZAVI_OK);
     }
-    uint32_t VideoStamp(uint32_t index) const
+    int32_t Open(const std::string &path = TheRecording().path, uint8_t kind = ZAVIFILE_KIND_RECORDING)
     {
-        uint32_t seen = 0;
-        for (const auto &packet : *stream_)
-            if (IsVideo(packet) && seen++ == index) return TimeStampOf(packet);
-        return 0;
+        return ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(path.c_str()), 0, &openedFrames_, kind);
     }
-    uint32_t PlayTimeStamp() const
-    {
-        uint32_t stamp = 0;
-        EXPECT_EQ(ZAVI_Play_GetPlayTimeStamp(player_, &stamp), ZAVI_OK);
-        return stamp;
-    }
-    uint32_t VideoCount() const
-    {
-        uint32_t count = 0;
-        EXPECT_EQ(ZAVI_Play_GetVideoFrameCount(player_, &count), ZAVI_OK);
-        return count;
-    }
+    static uint32_t VideoStamp(uint32_t index) { return VideoStamps(TheRecording().stream).at(index); }
+    uint32_t PlayTimeStamp() const { return Get(ZAVI_Play_GetPlayTimeStamp, player_); }
 
-    // Key frames only from the last key frame, with a pre-cache count the one
-    // frame read there never reaches; returns once the reader read it.
-    void ReachEndBelowPreCache(StatusLog &log)
-    {
-        ASSERT_EQ(ZAVI_Play_SetPreCacheCount(player_, 3), ZAVI_OK);
-        ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, kLastKeyFrame), ZAVI_OK);
-        // Meanwhile the video thread finds the cache empty and closes its gate.
-        std::this_thread::sleep_for(100ms);
-        ASSERT_EQ(ZAVI_Play_FastPlay(player_, 4), ZAVI_OK);
-        ASSERT_TRUE(Eventually([&] { return log.Count(0) == 1; }));
-        std::this_thread::sleep_for(50ms); // on to the end of the recording
-    }
-
-    static std::vector<zavi::pack::Packet> *stream_;
-    static std::string *path_;
     StatusLog statusLog_;
     VirtualWindow window_{kWidth, kHeight};
     ZAVI_HANDLE player_ = 0;
+    uint32_t openedFrames_ = 0;
 };
-
-std::vector<zavi::pack::Packet> *FilePlayback::stream_ = nullptr;
-std::string *FilePlayback::path_ = nullptr;
 
 // Every file command in every state an open or an earlier command can leave
 // the reader in: each returns 0, no reader or the file module's own code;
@@ -165,76 +102,73 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
         {"SetPlayPosition", [](ZAVI_HANDLE p) { return ZAVI_Play_SetPlayPosition(p, 0); }},
         {"Stop", [](ZAVI_HANDLE p) { return ZAVI_Play_Stop(p); }},
     };
-    const std::string missing = ::testing::TempDir() + "no_such_recording.zvr";
-    const auto open = [&](const std::string &path, uint8_t kind) {
-        uint32_t frames = 0;
-        return ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(path.c_str()), 0, &frames, kind);
+    const auto openAndPlay = [&] {
+        ASSERT_EQ(Open(), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
     };
-    struct State {
-        const char *name;
-        std::function<void(StatusLog &)> reach;
-        bool readerLeft;
-    };
-    const State states[] = {
-        {"never opened", [](StatusLog &) {}, false},
+    const std::pair<const char *, std::function<void(StatusLog &)>> states[] = {
+        {"never opened", [](StatusLog &) {}},
         {"first open failed",
-         [&](StatusLog &) { ASSERT_EQ(open(missing, ZAVIFILE_KIND_RECORDING), ZAVIFILE_ERR_OPEN); },
-         true},
+         [&](StatusLog &) { ASSERT_EQ(Open("/no/such/recording.zvr"), ZAVIFILE_ERR_OPEN); }},
         {"open of another kind failed",
          [&](StatusLog &) {
-             ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
-             ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
-             ASSERT_EQ(open(*path_, 9), ZAVIFILE_ERR_KIND);
-         },
-         true},
+             openAndPlay();
+             ASSERT_EQ(Open(TheRecording().path, 9), ZAVIFILE_ERR_KIND);
+         }},
         {"file closed while playing",
          [&](StatusLog &) {
-             ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
-             ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
+             openAndPlay();
              ASSERT_EQ(ZAVI_Play_CloseFile(player_), ZAVI_OK);
-         },
-         true},
+         }},
+        // Key frames only from the last key frame, with a pre-cache count the
+        // one frame read there never reaches: no frame follows the end, so
+        // the frames queued there play below the pre-cache count.
         {"end reached with fewer frames queued than the pre-cache count",
          [&](StatusLog &log) {
-             ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
-             ReachEndBelowPreCache(log);
-         },
-         true},
+             ASSERT_EQ(Open(), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_SetPreCacheCount(player_, 3), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, kLastKeyFrame), ZAVI_OK);
+             // Meanwhile the video thread finds the cache empty and closes its gate.
+             std::this_thread::sleep_for(100ms);
+             ASSERT_EQ(ZAVI_Play_FastPlay(player_, 4), ZAVI_OK);
+             ASSERT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 1; }));
+             EXPECT_EQ(log.Count(0), 1u);
+             EXPECT_EQ(PlayTimeStamp(), VideoStamp(kLastKeyFrame));
+         }},
 #ifndef _WIN32
         // The step stops at an end or error status even with a packet
         // too short for its header, which is no sound to read on past.
         {"short packet with the end or an error status",
          [&](StatusLog &log) {
-             ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
+             ASSERT_EQ(Open(), ZAVI_OK);
              for (const int32_t status : {ZAVIFILE_END, ZAVIFILE_ERR_CORRUPT}) {
                  shortPacketStatus = status;
                  ASSERT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_OK);
                  EXPECT_EQ(log.Count(status), 1u) << status;
              }
              EXPECT_EQ(log.Count(0), 0u) << "no frame read past the status";
-         },
-         true},
+         }},
 #endif
     };
     // Each state gets a player and a status log of its own.
     ZAVI_Play_ReleasePlayer(player_);
-    for (const State &state : states) {
-        SCOPED_TRACE(state.name);
+    for (const auto &[state, reach] : states) {
+        SCOPED_TRACE(state);
+        // Only a player never opened (the first state) has no reader.
+        const bool readerLeft = state != states[0].first;
         StatusLog log;
-        ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
-        ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, &RecordStatus, reinterpret_cast<uintptr_t>(&log), 77), ZAVI_OK);
-        state.reach(log);
+        StartPlayer(log);
+        reach(log);
         for (const auto &[name, command] : commands) {
-            ReturnsWithinPatience(name, [&, command = command, name = name] {
-                const int32_t result = command(player_);
-                const bool answered = result == ZAVI_ERR_NO_READER ||
-                                      (state.readerLeft && (result == ZAVI_OK || result == ZAVIFILE_ERR_NOT_OPEN));
-                EXPECT_TRUE(answered) << state.name << ": " << name << " gave " << result;
-            });
+            auto done = std::async(std::launch::async, command, player_);
+            const int32_t result = AwaitOrEnd(done, name);
+            const bool answered = result == ZAVI_ERR_NO_READER ||
+                                  (readerLeft && (result == ZAVI_OK || result == ZAVIFILE_ERR_NOT_OPEN));
+            EXPECT_TRUE(answered) << name << " gave " << result;
         }
         // A reader left reading on its own would fill the log meanwhile.
         std::this_thread::sleep_for(50ms);
-        ASSERT_EQ(open(*path_, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
+        ASSERT_EQ(Open(), ZAVI_OK);
         const size_t beforePlay = log.Size();
         // The commands above may have read to the end already, as often as
         // the reader thread got to read between them.
@@ -252,13 +186,8 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
 
 TEST_F(FilePlayback, PlaysToTheEndAndReportsEveryStepThenTheEndAfterTheCacheDrained)
 {
-    // The log is the fixture's: releasing the player wakes the parked reader,
-    // which may report one more step while the player goes away.
-    StatusLog &log = statusLog_;
-    ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, &RecordStatus, reinterpret_cast<uintptr_t>(&log), 77), ZAVI_OK);
-    uint32_t frames = 0;
-    ASSERT_EQ(Open(frames), ZAVI_OK);
-    EXPECT_EQ(frames, kPictures);
+    ASSERT_EQ(Open(), ZAVI_OK);
+    EXPECT_EQ(openedFrames_, kPictures);
     uint32_t duration = 0;
     uint32_t frameCount = 0;
     ASSERT_EQ(ZAVI_Play_GetFileInfo(player_, &duration, &frameCount), ZAVI_OK);
@@ -267,47 +196,32 @@ TEST_F(FilePlayback, PlaysToTheEndAndReportsEveryStepThenTheEndAfterTheCacheDrai
 
     // Open reads nothing; play starts the reader.
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(log.Count(0), 0u);
+    EXPECT_EQ(statusLog_.Count(0), 0u);
     ASSERT_EQ(ZAVI_Play_FastPlay(player_, 3), ZAVI_OK); // three times as fast, paced by time stamps
-    ASSERT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 1; }));
-    EXPECT_EQ(VideoCount(), 0u); // the end is told only once the last picture was taken
-    EXPECT_EQ(log.Count(0), kPictures);
+    ASSERT_TRUE(Eventually([&] { return statusLog_.Count(ZAVIFILE_END) == 1; }));
+    // The end is told only once the last picture was taken.
+    EXPECT_EQ(Get(ZAVI_Play_GetVideoFrameCount, player_), 0u);
+    EXPECT_EQ(statusLog_.Count(0), kPictures);
     EXPECT_EQ(PlayTimeStamp(), VideoStamp(kPictures - 1));
-    {
-        std::lock_guard<std::mutex> lock(log.mutex);
-        EXPECT_EQ(log.statuses.back(), ZAVIFILE_END);
-    }
+    EXPECT_EQ(statusLog_.Since().back(), ZAVIFILE_END);
 
     // Stop rewinds; play reads on from the start.
     ASSERT_EQ(ZAVI_Play_Stop(player_), ZAVI_OK);
     ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
-    ASSERT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 2; }));
-    EXPECT_EQ(log.Count(0), 2 * kPictures);
-}
+    ASSERT_TRUE(Eventually([&] { return statusLog_.Count(ZAVIFILE_END) == 2; }));
+    EXPECT_EQ(statusLog_.Count(0), 2 * kPictures);
 
-// No frame follows the end of the recording, so the frames queued there play
-// below the pre-cache count; and once unregistering has returned, the
-// callback is not called again.
-TEST_F(FilePlayback, TheEndPlaysOutTheCacheAndUnregisteringIsFinal)
-{
-    StatusLog &log = statusLog_;
-    ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, &RecordStatus, reinterpret_cast<uintptr_t>(&log), 77), ZAVI_OK);
-    uint32_t frames = 0;
-    ASSERT_EQ(Open(frames), ZAVI_OK);
-    ReachEndBelowPreCache(log);
-    EXPECT_TRUE(Eventually([&] { return log.Count(ZAVIFILE_END) == 1; }));
-    EXPECT_EQ(PlayTimeStamp(), VideoStamp(kLastKeyFrame));
+    // Once unregistering has returned, the callback is not called again.
     ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, nullptr, 0, 0), ZAVI_OK);
-    const size_t reported = log.Size();
+    const size_t reported = statusLog_.Size();
     ASSERT_EQ(ZAVI_Play_ClearCache(player_), ZAVI_OK); // nothing left to drain
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(log.Size(), reported);
+    EXPECT_EQ(statusLog_.Size(), reported);
 }
 
 TEST_F(FilePlayback, FrameStepsShowOneFrameForwardAndBackward)
 {
-    uint32_t frames = 0;
-    ASSERT_EQ(Open(frames), ZAVI_OK);
+    ASSERT_EQ(Open(), ZAVI_OK);
     for (uint32_t index = 0; index < 5; ++index) {
         ASSERT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_OK);
         EXPECT_EQ(PlayTimeStamp(), VideoStamp(index)) << index;
@@ -315,10 +229,9 @@ TEST_F(FilePlayback, FrameStepsShowOneFrameForwardAndBackward)
     // Backward from frame 4: frame 3 is shown, after decoding frames 0-2
     // (from its key frame) for decoding only.
     ASSERT_EQ(ZAVI_Play_FrameBack(player_), ZAVI_OK);
-    ASSERT_TRUE(Eventually([&] { return VideoCount() == 0 && PlayTimeStamp() == VideoStamp(3); }));
-    uint32_t position = 0;
-    ASSERT_EQ(ZAVI_Play_GetPlayPosition(player_, &position), ZAVI_OK);
-    EXPECT_EQ(position, 3u);
+    ASSERT_TRUE(Eventually(
+        [&] { return Get(ZAVI_Play_GetVideoFrameCount, player_) == 0 && PlayTimeStamp() == VideoStamp(3); }));
+    EXPECT_EQ(Get(ZAVI_Play_GetPlayPosition, player_), 3u);
 
     // A seek clears the caches and moves reading; playing goes on from there.
     ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, 20), ZAVI_OK);

@@ -2,7 +2,6 @@
 # frames, media clock, play control and pacing.
 zavi_add_test(thread_frames_test SOURCES thread_frames_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> LABELS threads)
-zavi_add_test(pacing_test SOURCES pacing_test.cpp LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core>)
 zavi_add_test(intake_test SOURCES intake_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> LABELS concurrency)
 zavi_add_test(exports_test SOURCES exports_test.cpp

@@ -3,7 +3,5 @@ zavi_add_test(live_playback_test SOURCES live_playback_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker LABELS threads)
 zavi_add_test(playback_steps_test SOURCES playback_steps_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker LABELS threads)
-zavi_add_test(live_control_test SOURCES live_control_test.cpp
-  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker LABELS threads concurrency)
 zavi_add_test(fault_streams_test SOURCES fault_streams_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::AVCODEC LABELS threads)

@@ -3,30 +3,36 @@
 // whose thread steps can be replaced by steps the test runs itself.
 #pragma once
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ZAVIDecSDK.h"
-#include "ZAVIPacket.h"
-#include "ZAVIPlaySDK.h"
+#include "ZAVIFileSDK.h"
 #include "ZAVIVirtualDisplay.h"
 #include "bounded_wait.h"
 #include "idle_player.h"
 #include "pattern_stream.h"
+#include "test_packets.h"
 
 namespace zavi_test {
 
 using namespace std::chrono_literals;
 
 inline std::vector<zavi::pack::Packet> PatternStream(uint32_t pictures, int width, int height, bool audio,
-                                                     bool overlay = false)
+                                                     bool overlay = false, uint32_t firstTimeStamp = 0,
+                                                     zavi::pack::VideoCodec codec = zavi::pack::VideoCodec::H264)
 {
     zavi::pack::StreamOptions options;
+    options.video.codec = codec;
     options.video.width = width;
     options.video.height = height;
     options.video.keyInterval = 10;
@@ -34,12 +40,71 @@ inline std::vector<zavi::pack::Packet> PatternStream(uint32_t pictures, int widt
     options.audio = audio ? zavi::pack::AudioCoding::G711A : zavi::pack::AudioCoding::None;
     options.rules = overlay;
     options.motion = overlay;
+    options.firstTimeStamp = firstTimeStamp;
     return zavi::pack::makePatternStream(options);
 }
 
 inline uint16_t FrameTypeOf(const zavi::pack::Packet &packet) { return zavipkt_u16(packet.data() + 4); }
 inline uint32_t TimeStampOf(const zavi::pack::Packet &packet) { return zavipkt_u32(packet.data() + 12); }
 inline bool IsVideo(const zavi::pack::Packet &packet) { return FrameTypeOf(packet) >= 33 && FrameTypeOf(packet) <= 35; }
+
+inline std::vector<uint32_t> VideoStamps(const std::vector<zavi::pack::Packet> &stream)
+{
+    std::vector<uint32_t> stamps;
+    for (const auto &packet : stream)
+        if (IsVideo(packet)) stamps.push_back(TimeStampOf(packet));
+    return stamps;
+}
+
+inline void Feed(ZAVI_HANDLE player, const std::vector<zavi::pack::Packet> &stream)
+{
+    for (const auto &packet : stream) Input(player, packet);
+}
+
+// A stream and its recording, a file of its own (test processes run side by
+// side) removed again with this object.
+struct Recording {
+    explicit Recording(std::vector<zavi::pack::Packet> made)
+        : stream(std::move(made)),
+          path(::testing::TempDir() + "zavi_" + std::to_string(std::random_device{}()) + ".zvr")
+    {
+        ZAVIFILE_HANDLE writer = 0;
+        EXPECT_EQ(ZAVI_Write_Create(&writer, path.c_str(), 0), ZAVIFILE_OK);
+        for (const auto &packet : stream)
+            EXPECT_EQ(ZAVI_Write_Packet(writer, packet.data(), static_cast<int32_t>(packet.size())), ZAVIFILE_OK);
+        EXPECT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_OK);
+    }
+    ~Recording() { std::remove(path.c_str()); }
+
+    const std::vector<zavi::pack::Packet> stream;
+    const std::string path;
+};
+
+// What a callback reports from the player's threads, read from the test's.
+template <typename Value>
+class SharedLog {
+public:
+    void Add(Value value)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        values_.push_back(value);
+    }
+    std::vector<Value> Since(size_t start = 0)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return {values_.begin() + static_cast<std::ptrdiff_t>(std::min(start, values_.size())), values_.end()};
+    }
+    size_t Size() { return Since().size(); }
+    size_t Count(Value value)
+    {
+        const std::vector<Value> all = Since();
+        return static_cast<size_t>(std::count(all.begin(), all.end(), value));
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<Value> values_;
+};
 
 // The BGR colour BT.601 gives a Y'CbCr sample (what a display shows for it).
 inline void Bt601ToBgr(int y, int cb, int cr, int bgr[3])

@@ -1,9 +1,10 @@
 // The playback steps run on the test's own thread against real decoded
-// frames: the video step keeping in step with the sound, decode-only frames,
-// picture size changes and the pairing of motion-vector frames that makes the
-// rules appear; the audio step parking after a run of empty ticks.
+// frames: the video step keeping in step with the sound, decode-only frames
+// and the pairing of motion-vector frames that makes the rules appear; the
+// audio step parking after a run of empty ticks.
 #include <chrono>
 #include <future>
+#include <string>
 #include <thread>
 
 #include "extra_packets.h"
@@ -29,26 +30,11 @@ protected:
         handle_ = reinterpret_cast<ZAVI_HANDLE>(&player_);
     }
 
-    void Input(const zavi::pack::Packet &packet, uint8_t displayFlag = 1)
+    static std::vector<zavi::pack::Packet> Video(uint32_t pictures, uint32_t firstStamp)
     {
-        ZAVI_Play_InputStream(handle_, packet.data(), static_cast<int32_t>(packet.size()), 1, displayFlag);
+        return PatternStream(pictures, kWidth, kHeight, false, false, firstStamp);
     }
-    static std::vector<zavi::pack::Packet> Video(uint32_t pictures, int width, int height, uint32_t firstStamp)
-    {
-        zavi::pack::StreamOptions options;
-        options.video.width = width;
-        options.video.height = height;
-        options.video.keyInterval = 10;
-        options.pictures = pictures;
-        options.firstTimeStamp = firstStamp;
-        return zavi::pack::makePatternStream(options);
-    }
-    uint32_t VideoCount()
-    {
-        uint32_t count = 0;
-        ZAVI_Play_GetVideoFrameCount(handle_, &count);
-        return count;
-    }
+    uint32_t VideoCount() { return Get(ZAVI_Play_GetVideoFrameCount, handle_); }
     uint32_t PixelAt(int x, int y)
     {
         const auto bgr = window_.Pixels();
@@ -60,12 +46,10 @@ protected:
     void SoundLeadsAt(uint32_t stamp)
     {
         ZAVI_Play_SetAdjustPri(handle_, 1);
-        Input(Video(1, kWidth, kHeight, stamp)[0]);
+        Input(handle_, Video(1, stamp)[0]);
         player_.RunVideoStep();
         ZAVI_Play_SetAdjustPri(handle_, 0);
-        uint32_t now = 0;
-        ZAVI_Play_GetPlayTimeStamp(handle_, &now);
-        ASSERT_EQ(now, stamp);
+        ASSERT_EQ(Get(ZAVI_Play_GetPlayTimeStamp, handle_), stamp);
         ZAVIVirtual_FillScreens(kBackdrop);
     }
 
@@ -78,7 +62,7 @@ TEST_F(VideoStep, PictureLaggingTheSoundDropsToTheNextKeyFrameWithoutShowing)
 {
     SoundLeadsAt(5000);
     // Frames from 4500 ms, key frames at pictures 0 and 10: 500 ms behind.
-    for (const auto &packet : Video(13, kWidth, kHeight, 4500)) Input(packet);
+    Feed(handle_, Video(13, 4500));
     ASSERT_EQ(VideoCount(), 13u);
     player_.RunVideoStep();
     EXPECT_EQ(VideoCount(), 3u);                  // the next key frame leads the cache now
@@ -87,17 +71,15 @@ TEST_F(VideoStep, PictureLaggingTheSoundDropsToTheNextKeyFrameWithoutShowing)
 
 TEST_F(VideoStep, DecodeOnlyFramesAreNotDrawnAndShownFramesAre)
 {
-    const auto frames = Video(3, kWidth, kHeight, 0);
-    Input(frames[0], 0);
+    const auto frames = Video(3, 0);
+    Input(handle_, frames[0], 1, 0);
     player_.RunVideoStep();
     EXPECT_EQ(PixelAt(kWidth / 2, kHeight / 2), kBackdrop);
-    Input(frames[1], 1);
+    Input(handle_, frames[1]);
     player_.RunVideoStep();
     EXPECT_NE(PixelAt(kWidth / 2, kHeight / 2), kBackdrop);
     // With the video leading, every frame taken sets the play time stamp.
-    uint32_t stamp = 0;
-    ZAVI_Play_GetPlayTimeStamp(handle_, &stamp);
-    EXPECT_EQ(stamp, TimeStampOf(frames[1]));
+    EXPECT_EQ(Get(ZAVI_Play_GetPlayTimeStamp, handle_), TimeStampOf(frames[1]));
     // An empty cache closes the gate.
     ZAVI_Play_PlayStream(handle_, 1);
     ASSERT_TRUE(player_.VideoGateOpen());
@@ -108,7 +90,7 @@ TEST_F(VideoStep, DecodeOnlyFramesAreNotDrawnAndShownFramesAre)
 TEST_F(VideoStep, PictureAheadOfTheSoundWaitsThenShows)
 {
     SoundLeadsAt(5000);
-    for (const auto &packet : Video(2, kWidth, kHeight, 5500)) Input(packet);
+    Feed(handle_, Video(2, 5500));
     const auto before = Clock::now();
     player_.RunVideoStep();
     EXPECT_GE(Clock::now() - before, 460ms); // 500 ms ahead, less the 30 ms margin
@@ -123,26 +105,13 @@ TEST_F(VideoStep, SingleFramePlayCutsAWaitForTheSoundShort)
     // from a command must not wait that out behind it.
     SoundLeadsAt(5000);
     ZAVI_Play_ClearCache(handle_);
-    for (const auto &packet : Video(2, kWidth, kHeight, 20000)) Input(packet);
+    Feed(handle_, Video(2, 20000));
     auto step = std::async(std::launch::async, [this] { player_.RunVideoStep(); });
     std::this_thread::sleep_for(100ms);
     auto command = std::async(std::launch::async, [this] { return ZAVI_Play_PlayStream(handle_, 2); });
-    ASSERT_EQ(command.wait_for(10s), std::future_status::ready);
-    EXPECT_EQ(command.get(), ZAVI_OK);
-    ASSERT_EQ(step.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(AwaitOrEnd(command, "single-frame play"), ZAVI_OK);
+    AwaitOrEnd(step, "the video step");
     EXPECT_EQ(VideoCount(), 0u);
-}
-
-TEST_F(VideoStep, SizeChangeSetsTheDisplayUpAgain)
-{
-    for (const auto &packet : Video(1, 96, 64, 0)) Input(packet);
-    player_.RunVideoStep();
-    EXPECT_EQ(player_.DisplayObject().SurfaceWidth(), 96);
-    ZAVI_Play_ClearCache(handle_);
-    for (const auto &packet : Video(1, kWidth, kHeight, 40)) Input(packet);
-    player_.RunVideoStep();
-    EXPECT_EQ(player_.DisplayObject().SurfaceWidth(), kWidth);
-    EXPECT_EQ(player_.DisplayObject().SurfaceHeight(), static_cast<uint32_t>(kHeight));
 }
 
 TEST_F(VideoStep, AudioStepParksOnTheTwentySixthEmptyTick)
@@ -156,63 +125,53 @@ TEST_F(VideoStep, AudioStepParksOnTheTwentySixthEmptyTick)
     player_.RunAudioStep();
     EXPECT_FALSE(player_.AudioGateOpen());
     // An audio frame arriving while playing opens it again.
-    zavi::pack::StreamOptions options;
-    options.video.width = kWidth;
-    options.video.height = kHeight;
-    options.pictures = 1;
-    options.audio = zavi::pack::AudioCoding::G711A;
-    for (const auto &packet : zavi::pack::makePatternStream(options))
-        if (FrameTypeOf(packet) == 1) Input(packet);
+    for (const auto &packet : PatternStream(1, kWidth, kHeight, true))
+        if (FrameTypeOf(packet) == 1) Input(handle_, packet);
     EXPECT_TRUE(player_.AudioGateOpen());
 }
 
-// A square rule from (20,20) to (100,100); its top edge is drawn in the
-// normal colour, or in the alarm colour while bit 0 of the alarm mask is set.
-class RulePairing : public VideoStep {
-protected:
-    void ShowWith(uint32_t windowMs, uint32_t motionStamp, uint32_t alarmMask)
-    {
-        zavi::pack::RuleSet rules;
-        rules.windowMs = windowMs;
-        rules.regions = {{{20, 20}, {100, 20}, {100, 100}, {20, 100}}};
-        const auto rulePacket = zavi::pack::makeRulePacket(rules, 0);
-        Input(rulePacket);
-        zavi::pack::MotionFrame motion;
-        motion.alarmMask = alarmMask;
-        Input(zavi::pack::makeMotionPacket(motion, motionStamp));
-        Input(Video(1, kWidth, kHeight, 1000)[0]);
-        player_.RunVideoStep();
-    }
-    uint32_t TopEdge() { return PixelAt(60, 20); }
-};
-
 constexpr uint32_t kCyan = 0x00FFFF;
 constexpr uint32_t kRed = 0xFF0000;
+constexpr uint32_t kNeitherColour = 0;
 
-TEST_F(RulePairing, MotionFrameInsideTheWindowDrawsTheRules)
+// A square rule from (20,20) to (100,100) and a motion frame of time stamp T
+// before the picture at 1000 ms, which pairs with it when it falls in
+// [T, T + W) (W the rules' window): the rule's top edge is then drawn in the
+// normal colour, or in the alarm colour while bit 0 of the alarm mask is set.
+struct Pairing {
+    const char *name;
+    uint32_t windowMs;
+    uint32_t motionStamp;
+    uint32_t alarmMask;
+    uint32_t topEdge;
+};
+
+class RulePairing : public VideoStep, public ::testing::WithParamInterface<Pairing> {};
+
+TEST_P(RulePairing, MotionFrameInsideTheWindowDrawsTheRules)
 {
-    ShowWith(40, 990, 0);
-    EXPECT_EQ(TopEdge(), kCyan);
+    const Pairing &c = GetParam();
+    zavi::pack::RuleSet rules;
+    rules.windowMs = c.windowMs;
+    rules.regions = {{{20, 20}, {100, 20}, {100, 100}, {20, 100}}};
+    Input(handle_, zavi::pack::makeRulePacket(rules, 0));
+    zavi::pack::MotionFrame motion;
+    motion.alarmMask = c.alarmMask;
+    Input(handle_, zavi::pack::makeMotionPacket(motion, c.motionStamp));
+    Input(handle_, Video(1, 1000)[0]);
+    player_.RunVideoStep();
+    if (c.topEdge == kNeitherColour) {
+        EXPECT_NE(PixelAt(60, 20), kRed);
+        EXPECT_NE(PixelAt(60, 20), kCyan);
+    } else {
+        EXPECT_EQ(PixelAt(60, 20), c.topEdge);
+    }
 }
 
-TEST_F(RulePairing, AlarmBitDrawsTheRuleInRed)
-{
-    ShowWith(40, 1000, 1);
-    EXPECT_EQ(TopEdge(), kRed);
-}
-
-TEST_F(RulePairing, ZeroWindowNeverPairs)
-{
-    ShowWith(0, 1000, 1);
-    EXPECT_NE(TopEdge(), kRed);
-    EXPECT_NE(TopEdge(), kCyan);
-}
-
-TEST_F(RulePairing, MotionFrameFromAfterThePictureDoesNotPair)
-{
-    ShowWith(40, 1040, 1); // T > F: F < T is outside [T, T + W)
-    EXPECT_NE(TopEdge(), kRed);
-    EXPECT_NE(TopEdge(), kCyan);
-}
+INSTANTIATE_TEST_SUITE_P(Rows, RulePairing,
+                         ::testing::Values(Pairing{"Inside", 40, 990, 0, kCyan}, Pairing{"Alarm", 40, 1000, 1, kRed},
+                                           Pairing{"ZeroWindowNeverPairs", 0, 1000, 1, kNeitherColour},
+                                           Pairing{"FromAfterThePicture", 40, 1040, 1, kNeitherColour}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

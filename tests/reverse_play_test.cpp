@@ -1,15 +1,10 @@
-// Reverse play and exact frame-back of ZAVIPlaySDKEx.h on a recording made
-// here from a real H.264 stream (a key frame every 10 pictures). Every
-// picture the window shows is named by the draw callback: the window's
-// pixels are matched against the decoder module's own decode of each
-// picture of the stream. Which pictures show, and in which order, decides
-// the tests; their timing never does.
-#include <mutex>
-#include <ostream>
-#include <random>
+// Reverse play and exact frame-back of ZAVIPlaySDKEx.h on a recording of a
+// real H.264 stream. The draw callback names every picture the window shows
+// by matching it against the decoder module's decode of each picture: which
+// pictures show, and in which order, decides the tests, never their timing.
+#include <cstdio>
 #include <string>
 
-#include "ZAVIFileSDK.h"
 #include "ZAVIPlaySDKEx.h"
 #include "playback_fixture.h"
 
@@ -22,98 +17,43 @@ constexpr int kWidth = 176;
 constexpr int kHeight = 144;
 constexpr uint32_t kPictures = 35; // key frames at 0, 10, 20 and 30
 constexpr uint32_t kPictureBytes = kWidth * kHeight * 3 / 2;
-// Mean per-channel distance from the BT.601 colours of the picture shown:
-// conversion rounding, never a different picture.
-constexpr double kSamePicture = 3.0;
+constexpr int kSamePicture = 8; // colour conversion rounding, BGR levels
 
-// The stream, its recording and the oracle's pictures (as the window shows
-// them), made once: encoding is the slow part.
-struct Recording {
-    Recording()
-    {
-        stream = PatternStream(kPictures, kWidth, kHeight, true);
-        path = ::testing::TempDir() + "zavi_reverse_" + std::to_string(std::random_device{}()) + ".zvr";
-        ZAVIFILE_HANDLE writer = 0;
-        EXPECT_EQ(ZAVI_Write_Create(&writer, path.c_str(), 0), ZAVIFILE_OK);
+// Made once: encoding is the slow part.
+const Recording &TheRecording()
+{
+    static const Recording recording(PatternStream(kPictures, kWidth, kHeight, true));
+    return recording;
+}
+
+// The decoder module's decode of each picture (I420), by position.
+const std::vector<std::vector<uint8_t>> &Pictures()
+{
+    static const auto pictures = [] {
+        std::vector<std::vector<uint8_t>> decoded;
         std::vector<const Packet *> video;
-        for (const Packet &packet : stream) {
-            EXPECT_EQ(ZAVI_Write_Packet(writer, packet.data(), static_cast<int32_t>(packet.size())), ZAVIFILE_OK);
+        for (const Packet &packet : TheRecording().stream) {
             if (!IsVideo(packet)) continue;
             video.push_back(&packet);
             int width = 0;
             int height = 0;
-            shown.push_back(ToBgr(DecodeLast(video, width, height)));
+            decoded.push_back(DecodeLast(video, width, height));
         }
-        EXPECT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_OK);
-    }
-    ~Recording() { std::remove(path.c_str()); }
-
-    static std::vector<uint8_t> ToBgr(const std::vector<uint8_t> &i420)
-    {
-        std::vector<uint8_t> bgr(static_cast<size_t>(kWidth) * kHeight * 3);
-        const size_t area = static_cast<size_t>(kWidth) * kHeight;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                const size_t chroma = static_cast<size_t>(y / 2) * (kWidth / 2) + x / 2;
-                int colour[3];
-                Bt601ToBgr(i420[y * kWidth + x], i420[area + chroma], i420[area * 5 / 4 + chroma], colour);
-                for (int c = 0; c < 3; ++c) bgr[(static_cast<size_t>(y) * kWidth + x) * 3 + c] = static_cast<uint8_t>(colour[c]);
-            }
-        }
-        return bgr;
-    }
-
-    std::vector<Packet> stream;
-    std::string path;
-    std::vector<std::vector<uint8_t>> shown; // by position
-};
-
-const Recording &TheRecording()
-{
-    static const Recording recording;
-    return recording;
+        return decoded;
+    }();
+    return pictures;
 }
 
-// The positions of the pictures the window showed, in order.
-struct ShownLog {
-    VirtualWindow *window;
-    std::mutex mutex;
-    std::vector<int> positions;
-
-    size_t Size()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return positions.size();
-    }
-    std::vector<int> Since(size_t start)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return {positions.begin() + static_cast<std::ptrdiff_t>(std::min(start, positions.size())), positions.end()};
-    }
-};
-
-int NearestPicture(const std::vector<uint8_t> &bgr)
+// Logs the position of each picture the window shows (-1: none of them).
+void ZAVI_CALL NameShownPicture(uintptr_t, int32_t, int32_t, uintptr_t log, uintptr_t window)
 {
-    const auto &pictures = TheRecording().shown;
-    int best = -1;
-    double bestDistance = 1e9;
-    for (size_t p = 0; p < pictures.size(); ++p) {
-        double sum = 0;
-        for (size_t i = 0; i < bgr.size(); ++i) sum += std::abs(int(bgr[i]) - int(pictures[p][i]));
-        if (sum / static_cast<double>(bgr.size()) < bestDistance) {
-            bestDistance = sum / static_cast<double>(bgr.size());
-            best = static_cast<int>(p);
-        }
-    }
-    return bestDistance < kSamePicture ? best : -1;
-}
-
-void ZAVI_CALL NameShownPicture(uintptr_t, int32_t, int32_t, uintptr_t user1, uintptr_t)
-{
-    auto *log = reinterpret_cast<ShownLog *>(user1);
-    const int position = NearestPicture(log->window->Pixels());
-    std::lock_guard<std::mutex> lock(log->mutex);
-    log->positions.push_back(position);
+    const std::vector<uint8_t> bgr = reinterpret_cast<VirtualWindow *>(window)->Pixels();
+    const auto &pictures = Pictures();
+    int position = -1;
+    for (size_t p = 0; p < pictures.size() && position < 0; ++p)
+        if (WorstDifference(bgr.data(), pictures[p], kWidth, kHeight, 2) <= kSamePicture)
+            position = static_cast<int>(p);
+    reinterpret_cast<SharedLog<int> *>(log)->Add(position);
 }
 
 std::vector<int> Descending(int from, int to)
@@ -127,20 +67,19 @@ class ReversePlay : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(TheRecording().shown.empty());
-        log_.window = &window_;
+        ASSERT_EQ(Pictures().size(), kPictures);
         ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
-        ASSERT_EQ(ZAVI_Play_RegOnDrawCallBack(player_, NameShownPicture, reinterpret_cast<uintptr_t>(&log_), 0),
+        ASSERT_EQ(ZAVI_Play_RegOnDrawCallBack(player_, NameShownPicture, reinterpret_cast<uintptr_t>(&log_),
+                                              reinterpret_cast<uintptr_t>(&window_)),
                   ZAVI_OK);
     }
     void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
 
     void Open()
     {
+        const auto path = reinterpret_cast<ZAVI_UINTARG>(TheRecording().path.c_str());
         uint32_t frames = 0;
-        ASSERT_EQ(ZAVI_Play_OpenFile(player_, reinterpret_cast<ZAVI_UINTARG>(TheRecording().path.c_str()), 0, &frames,
-                                     ZAVIFILE_KIND_RECORDING),
-                  ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_OpenFile(player_, path, 0, &frames, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
         ASSERT_EQ(frames, kPictures);
     }
     // Nothing shown yet: the frame the reader stands on counts as shown, so
@@ -159,7 +98,7 @@ protected:
 
     VirtualWindow window_{kWidth, kHeight};
     ZAVI_HANDLE player_ = 0;
-    ShownLog log_;
+    SharedLog<int> log_;
 };
 
 struct ReverseCase {
@@ -168,8 +107,6 @@ struct ReverseCase {
     uint32_t cacheBytes; // 0: the default bound
     uint32_t from;       // reverse play starts on the picture before this one
 };
-
-void PrintTo(const ReverseCase &c, std::ostream *out) { *out << c.name; }
 
 // Two pictures a bank: the groups of ten are shown in parts of two, each
 // part decoded again from its key frame.
@@ -255,10 +192,7 @@ TEST_F(ReversePlay, FrameBackAfterForwardPlayAndAJumpShowsThePicturesBefore)
     ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
     AwaitShown(0, 2);
     ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, 25), ZAVI_OK);
-    EXPECT_TRUE(Eventually([&] {
-        const std::vector<int> shown = log_.Since(0);
-        return !shown.empty() && shown.back() >= 25;
-    }));
+    EXPECT_TRUE(Eventually([&] { return !log_.Since().empty() && log_.Since().back() >= 25; }));
     ASSERT_EQ(ZAVI_Play_Pause(player_), ZAVI_OK);
     uint32_t cacheBytes = 0;
     ASSERT_EQ(ZAVI_PlayEx_GetReverseState(player_, nullptr, &cacheBytes), ZAVI_OK);

@@ -1,11 +1,15 @@
 // Stream packets for tests: a well-formed header of the devices' format with
-// a chosen frame type, time stamp and payload size.
+// a chosen frame type, time stamp and payload size; and the exports that take
+// packets in and report what the player holds.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "ZAVIPacket.h"
+#include "ZAVIPlaySDK.h"
 
 namespace zavi_test {
 
@@ -23,6 +27,21 @@ inline std::vector<uint8_t> MakePacket(uint16_t frameType, uint32_t timeStamp, u
     zavipkt_put32(p + ZAVIPKT_OFF_TIME_STAMP, timeStamp);
     p[ZAVIPKT_OFF_SUB_TYPE] = subType;
     return packet;
+}
+
+inline int32_t Input(ZAVI_HANDLE player, const std::vector<uint8_t> &packet, uint8_t timeStampFlag = 1,
+                     uint8_t displayFlag = 1)
+{
+    return ZAVI_Play_InputStream(player, packet.data(), static_cast<int32_t>(packet.size()), timeStampFlag,
+                                 displayFlag);
+}
+
+// What a getter export reports (a frame count, the play time stamp).
+inline uint32_t Get(int32_t(ZAVI_CALL *getter)(ZAVI_HANDLE, uint32_t *), ZAVI_HANDLE player)
+{
+    uint32_t value = 0;
+    EXPECT_EQ(getter(player, &value), ZAVI_OK);
+    return value;
 }
 
 } // namespace zavi_test

@@ -1,5 +1,7 @@
-// The thread frames and the media clock: gates hold threads, timers pace
-// them, stop always wakes a parked thread, and the clock wraps safely.
+// The thread frames, the media clock and the pacing rules: gates hold
+// threads, timers pace them, stop always wakes a parked thread, the clock
+// wraps safely, and the waits the playback threads choose between frames
+// follow the worked examples of the player's pacing rules.
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -8,6 +10,7 @@
 
 #include "bounded_wait.h"
 #include "engine/media_clock.h"
+#include "engine/pacing.h"
 #include "engine/x_play_thread.h"
 #include "engine/zavi_thread.h"
 
@@ -33,7 +36,7 @@ protected:
     void AudioStep() override { ++audioSteps; }
 };
 
-TEST(PacedThreads, ClosedGateNeverStepsAndOpenGateStepsOncePerTimerExpiry)
+TEST(PacedThreads, GatesHoldTheStepsAndTimersReleaseThemOneAtATime)
 {
     CountingPlayer player;
     ASSERT_TRUE(player.Start());
@@ -63,22 +66,18 @@ TEST(PacedThreads, ClosedGateNeverStepsAndOpenGateStepsOncePerTimerExpiry)
     const int parkedAt = player.videoSteps;
     std::this_thread::sleep_for(50ms);
     EXPECT_LE(player.videoSteps - parkedAt, 1);
-    EXPECT_TRUE(player.Stop());
-}
 
-TEST(PacedThreads, ArmedTimerHoldsTheStepUntilItExpires)
-{
-    CountingPlayer player;
-    ASSERT_TRUE(player.Start());
-    player.ArmAudioTimer(60000.0f); // replaces the start-up firing
+    // An armed timer holds the step until it expires (arming replaces the
+    // start-up firing); zero and negative waits fire at once.
+    player.ArmAudioTimer(60000.0f);
     player.SetAudioGate(true);
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(player.audioSteps, 0);
-    // Zero and negative waits fire at once.
     player.ArmAudioTimer(-5.0f);
     ASSERT_TRUE(Eventually([&] { return player.audioSteps == 1; }));
     player.ArmAudioTimer(0.0f);
     ASSERT_TRUE(Eventually([&] { return player.audioSteps == 2; }));
+    EXPECT_TRUE(player.Stop());
 }
 
 TEST(PacedThreads, StopWakesThreadsParkedOnGateOrTimerAndIsRepeatable)
@@ -168,6 +167,78 @@ TEST(MediaClock, WrapSafeComparisonsAndAdvance)
     std::this_thread::sleep_for(20ms);
     EXPECT_GE(ClockElapsed(first, Now()), 19u);
     EXPECT_GE(TimerPeriod(), 1u);
+}
+
+using zavi::pacing::AudioNextStep;
+using zavi::pacing::PlaySettings;
+using zavi::pacing::VideoNextStep;
+
+constexpr PlaySettings kNormal{1.0f, 40.0f, true};
+constexpr PlaySettings kHalfTime{0.5f, 40.0f, true}; // speed 2
+constexpr float kFire = 0.0f;
+
+TEST(Pacing, CatchUpLaddersShortenTheGapLeft)
+{
+    // Frames 40 ms apart, 10 ms spent: 30 ms left, times the factor for the
+    // frames waiting; beyond 15 waiting the video steps run back to back.
+    const struct {
+        uint16_t waiting;
+        float video;
+        float audio;
+    } ladder[] = {
+        {1, 1.0f, 1.0f},   {2, 0.95f, 0.95f}, {3, 0.85f, 0.85f}, {5, 0.85f, 0.85f}, {6, 0.7f, 0.7f},
+        {8, 0.7f, 0.7f},   {9, 0.5f, 0.7f},   {10, 0.5f, 0.7f},  {11, 0.5f, 0.5f},  {15, 0.5f, 0.5f},
+        {16, kFire, 0.5f}, {1000, kFire, 0.5f},
+    };
+    for (const auto &step : ladder) {
+        const zavi::pacing::FramePacing frame{1, step.waiting, 1000, 1040};
+        for (const auto &[next, factor] : {std::pair(VideoNextStep(frame, 10, kNormal), step.video),
+                                           std::pair(AudioNextStep(frame, 10, kNormal), step.audio)}) {
+            EXPECT_EQ(next.fireNow, factor == kFire) << step.waiting;
+            if (!next.fireNow) {
+                EXPECT_EQ(next.waitMs, static_cast<float>(30.0 * factor)) << step.waiting;
+            }
+        }
+    }
+    // Without catch-up the backlog does not matter; at speed 2 the gap
+    // becomes 20 ms before the time spent is taken off; time spent beyond
+    // the gap fires at once.
+    EXPECT_EQ(VideoNextStep({1, 16, 1000, 1040}, 10, {1.0f, 40.0f, false}).waitMs, 30.0f);
+    EXPECT_EQ(VideoNextStep({1, 1, 1000, 1040}, 10, kHalfTime).waitMs, 10.0f);
+    EXPECT_TRUE(VideoNextStep({1, 1, 1000, 1040}, 40, kNormal).fireNow);
+}
+
+TEST(Pacing, UnusableTimeStampsFallBackToTheFrameInterval)
+{
+    // Flag off, nothing waiting, a gap of 10 s, a next stamp earlier (a huge
+    // unsigned gap): 40 ms x 0.5 - 10 ms.
+    const zavi::pacing::FramePacing unusable[] = {{0, 2, 1000, 1040}, {1, 0, 1000, 0}, {1, 2, 1000, 11000},
+                                                  {1, 2, 1040, 1000}};
+    for (const auto &frame : unusable) {
+        const auto next = VideoNextStep(frame, 10, kHalfTime);
+        EXPECT_FALSE(next.fireNow);
+        EXPECT_EQ(next.waitMs, 10.0f);
+    }
+    EXPECT_TRUE(VideoNextStep({0, 2, 1000, 1040}, 20, kHalfTime).fireNow);
+    EXPECT_EQ(VideoNextStep({1, 2, 1000, 10999}, 0, {1.0f, 40.0f, false}).waitMs, 9999.0f);
+    // Audio with no successor (next stamp 0), or a frame moved up to the play
+    // time stamp by lip-sync: the next tick follows at once. Flag off or a
+    // 10 s gap: the frame interval scaled by speed.
+    EXPECT_TRUE(AudioNextStep({1, 0, 1000, 0}, 0, kNormal).fireNow);
+    EXPECT_TRUE(AudioNextStep({1, 3, 10000, 9040}, 0, kNormal).fireNow);
+    EXPECT_EQ(AudioNextStep({0, 3, 1000, 1040}, 5, {2.0f, 40.0f, true}).waitMs, 75.0f);
+    EXPECT_EQ(AudioNextStep({1, 3, 1000, 11000}, 5, kNormal).waitMs, 35.0f);
+}
+
+TEST(Pacing, SkipCoversTheLagWithoutWrapping)
+{
+    using zavi::pacing::SkipBytesForLag;
+    // 1000 ms of 8 kHz 16-bit mono.
+    EXPECT_EQ(SkipBytesForLag(1000, 8000, 1, 16), 16000u);
+    // 49 s of 44.1 kHz stereo overflows 32 bits in the middle of the product.
+    EXPECT_EQ(SkipBytesForLag(49000, 44100, 2, 16), 49000ull * 44100 * 2 / 1000 * 2);
+    // The integer division by 1000 happens before the byte width is applied.
+    EXPECT_EQ(SkipBytesForLag(401, 11025, 1, 8), 401ull * 11025 / 1000);
 }
 
 } // namespace
