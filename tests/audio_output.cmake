@@ -1,10 +1,8 @@
 # The sound output (AudioOutput) and the platform's sound devices: ring,
 # pre-roll, cursor correction, reset and clear, volume, refusals, the virtual
 # device's cursors and capture notifications, and the SDL backend.
-foreach(subject ring format reset sound_device)
-  zavi_add_test(audio_output_${subject}_test SOURCES audio_output_${subject}_test.cpp
-    LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> LABELS audio)
-endforeach()
+zavi_add_test(audio_output_test SOURCES audio_output_test.cpp audio_output_sound_device_test.cpp
+  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> LABELS audio)
 if(SDL2_FOUND)
   zavi_add_test(audio_output_sdl_test SOURCES audio_output_sdl_test.cpp
     LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> LABELS audio sdl)

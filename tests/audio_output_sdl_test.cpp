@@ -21,10 +21,7 @@ namespace {
 using namespace zavi::sound;
 
 constexpr uintptr_t kWindow = 0x7001;
-constexpr uint32_t kWaitStepMs = 10;
-constexpr uint32_t kWaitLimitMs = 10000;
-
-WaveFormat Pcm8000Mono16() { return WaveFormat{kWaveFormatPcm, 1, 8000, 16000, 2, 16, 0}; }
+const WaveFormat kFormat{kWaveFormatPcm, 1, 8000, 16000, 2, 16, 0};
 
 using zavi_test::Eventually;
 
@@ -46,13 +43,12 @@ TEST_F(SdlSound, TheDummyDriverConsumesALoopingBuffer)
     std::unique_ptr<sound::SoundDevice> device;
     ASSERT_EQ(sdl_backend::CreateDevice(&device), kOk);
     ASSERT_EQ(device->SetCooperativeLevel(kWindow, kCooperativeNormal), kOk);
-    const WaveFormat format = Pcm8000Mono16();
     std::unique_ptr<SoundBuffer> buffer;
-    ASSERT_EQ(device->CreateSoundBuffer({kBufferDescriptionSize, kBufferCtrlVolume, 64000, 0, &format}, &buffer), kOk);
+    ASSERT_EQ(device->CreateSoundBuffer({kBufferDescriptionSize, kBufferCtrlVolume, 64000, 0, &kFormat}, &buffer), kOk);
 
     uint32_t play = 0;
     uint32_t write = 0;
-    kernel::Sleep(5 * kWaitStepMs);
+    kernel::Sleep(50);
     ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), kOk);
     EXPECT_EQ(play, 0u) << "a stopped buffer is not consumed";
     EXPECT_EQ(write, play);
@@ -104,15 +100,14 @@ TEST_F(SdlSound, TheDummyDriverCapturesAndNotifies)
 {
     std::unique_ptr<CaptureDevice> device;
     ASSERT_EQ(sdl_backend::CreateCaptureDevice(&device), kOk);
-    const WaveFormat format = Pcm8000Mono16();
     std::unique_ptr<CaptureBuffer> buffer;
-    ASSERT_EQ(device->CreateCaptureBuffer({kCaptureBufferDescriptionSize, 0, 25600, 0, &format, 0, nullptr}, &buffer),
+    ASSERT_EQ(device->CreateCaptureBuffer({kCaptureBufferDescriptionSize, 0, 25600, 0, &kFormat, 0, nullptr}, &buffer),
               kOk);
     auto event = kernel::Event::Create(false, false);
     const PositionNotify position{1023, event.get()};
     ASSERT_EQ(buffer->SetNotificationPositions(1, &position), kOk);
     ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
-    EXPECT_EQ(event->Wait(kWaitLimitMs), kernel::WaitResult::Signalled);
+    EXPECT_EQ(event->Wait(10000), kernel::WaitResult::Signalled);
     EXPECT_EQ(buffer->Stop(), kOk);
 }
 

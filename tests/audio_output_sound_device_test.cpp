@@ -9,11 +9,8 @@ namespace {
 
 using namespace zavi::sound;
 
-WaveFormat Pcm(uint16_t channels, uint16_t bits, uint32_t rate)
-{
-    const auto align = static_cast<uint16_t>(bits / 8 * channels);
-    return WaveFormat{kWaveFormatPcm, channels, rate, align * rate, align, bits, 0};
-}
+// The 8000 Hz, 16-bit mono format of the tests.
+const WaveFormat kFormat{kWaveFormatPcm, kChannels, kRate, kBytesPerSecond, 2, kBits, 0};
 
 class SoundDevice : public VirtualSoundTest {
 protected:
@@ -24,32 +21,14 @@ protected:
         ASSERT_EQ(device_->SetCooperativeLevel(window_, kCooperativeNormal), kOk);
     }
 
-    BufferDescription Description(uint32_t bytes, uint32_t flags = kBufferCtrlVolume)
-    {
-        return BufferDescription{kBufferDescriptionSize, flags, bytes, 0, &format_};
-    }
-
     std::unique_ptr<SoundBuffer> Make(uint32_t bytes)
     {
         std::unique_ptr<SoundBuffer> buffer;
-        EXPECT_EQ(device_->CreateSoundBuffer(Description(bytes), &buffer), kOk);
+        EXPECT_EQ(device_->CreateSoundBuffer({kBufferDescriptionSize, kBufferCtrlVolume, bytes, 0, &kFormat}, &buffer),
+                  kOk);
         return buffer;
     }
 
-    void Fill(SoundBuffer &buffer, uint32_t offset, uint32_t bytes, uint64_t first)
-    {
-        void *part1 = nullptr;
-        void *part2 = nullptr;
-        uint32_t bytes1 = 0;
-        uint32_t bytes2 = 0;
-        ASSERT_EQ(buffer.Lock(offset, bytes, &part1, &bytes1, &part2, &bytes2), kOk);
-        const std::vector<uint8_t> pattern = Pattern(first, bytes);
-        std::copy_n(pattern.begin(), bytes1, static_cast<uint8_t *>(part1));
-        if (part2 != nullptr) std::copy_n(pattern.begin() + bytes1, bytes2, static_cast<uint8_t *>(part2));
-        ASSERT_EQ(buffer.Unlock(part1, bytes1, part2, bytes2), kOk);
-    }
-
-    WaveFormat format_ = Pcm(kChannels, kBits, kRate);
     std::unique_ptr<sound::SoundDevice> device_;
 };
 
@@ -82,7 +61,12 @@ TEST_F(SoundDevice, LocksComeInOneOrTwoPiecesAndStayInsideTheBuffer)
 TEST_F(SoundDevice, ThePlayCursorMovesWithTheClockLoopsAndStops)
 {
     auto buffer = Make(kRingBytes);
-    Fill(*buffer, 0, kRingBytes, 0);
+    void *ring = nullptr;
+    uint32_t bytes = 0;
+    ASSERT_EQ(buffer->Lock(0, kRingBytes, &ring, &bytes, nullptr, nullptr), kOk);
+    const std::vector<uint8_t> pattern = Pattern(0, kRingBytes);
+    std::copy(pattern.begin(), pattern.end(), static_cast<uint8_t *>(ring));
+    ASSERT_EQ(buffer->Unlock(ring, bytes, nullptr, 0), kOk);
     ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
     ZAVIVirtual_SoundAdvance(1000);
     uint32_t play = 0;
@@ -105,58 +89,38 @@ TEST_F(SoundDevice, ThePlayCursorMovesWithTheClockLoopsAndStops)
     EXPECT_EQ(write, kBytesPerSecond / 2);
 }
 
-// ---- Capture ---------------------------------------------------------------
-
-class Capture : public VirtualSoundTest {
-protected:
-    static constexpr uint32_t kStep = 1024;
-    static constexpr uint32_t kPositions = 25;
-
-    void SetUp() override
-    {
-        VirtualSoundTest::SetUp();
-        ASSERT_EQ(DirectSoundCaptureCreate(&device_), kOk);
-        event_ = kernel::Event::Create(false, false);
-        for (uint32_t i = 0; i < kPositions; ++i) positions_[i] = {kStep * i + kStep - 1, event_.get()};
-    }
-
-    std::unique_ptr<CaptureBuffer> Make()
-    {
-        const CaptureBufferDescription description{kCaptureBufferDescriptionSize, 0, kStep * kPositions, 0,
-                                                   &format_, 0, nullptr};
-        std::unique_ptr<CaptureBuffer> buffer;
-        EXPECT_EQ(device_->CreateCaptureBuffer(description, &buffer), kOk);
-        return buffer;
-    }
-
-    WaveFormat format_ = Pcm(kChannels, kBits, kRate);
-    std::unique_ptr<CaptureDevice> device_;
-    std::unique_ptr<kernel::Event> event_;
-    PositionNotify positions_[kPositions] = {};
-};
-
 // Each notification position passed sets its event; the cursor loops round
 // the buffer and the microphone is silent; positions are set only while
 // stopped and inside the buffer; a stopped buffer captures nothing.
-TEST_F(Capture, PositionsPassedSetTheirEventsAndTheCursorLoops)
+TEST_F(VirtualSoundTest, CapturePositionsPassedSetTheirEventsAndTheCursorLoops)
 {
-    auto buffer = Make();
-    PositionNotify outside{kStep * kPositions, event_.get()};
+    constexpr uint32_t kStep = 1024;
+    constexpr uint32_t kPositions = 25;
+    std::unique_ptr<CaptureDevice> device;
+    ASSERT_EQ(DirectSoundCaptureCreate(&device), kOk);
+    std::unique_ptr<CaptureBuffer> buffer;
+    ASSERT_EQ(device->CreateCaptureBuffer(
+                  {kCaptureBufferDescriptionSize, 0, kStep * kPositions, 0, &kFormat, 0, nullptr}, &buffer),
+              kOk);
+    auto event = kernel::Event::Create(false, false);
+    PositionNotify positions[kPositions] = {};
+    for (uint32_t i = 0; i < kPositions; ++i) positions[i] = {kStep * i + kStep - 1, event.get()};
+    PositionNotify outside{kStep * kPositions, event.get()};
     EXPECT_EQ(buffer->SetNotificationPositions(1, &outside), kErrInvalidParam);
-    ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
+    ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions), kOk);
     ZAVIVirtual_SoundAdvance(1000);
-    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut) << "stopped";
+    EXPECT_EQ(event->Wait(0), kernel::WaitResult::TimedOut) << "stopped";
     uint32_t capture = 1;
     uint32_t read = 0;
     ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), kOk);
     EXPECT_EQ(capture, 0u);
 
     ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
-    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kErrInvalidCall);
+    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions), kErrInvalidCall);
     ZAVIVirtual_SoundAdvance(63); // 1008 bytes: short of offset 1023
-    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::TimedOut);
+    EXPECT_EQ(event->Wait(0), kernel::WaitResult::TimedOut);
     ZAVIVirtual_SoundAdvance(1); // 1024 bytes
-    EXPECT_EQ(event_->Wait(0), kernel::WaitResult::Signalled);
+    EXPECT_EQ(event->Wait(0), kernel::WaitResult::Signalled);
     ASSERT_EQ(buffer->GetCurrentPosition(&capture, &read), kOk);
     EXPECT_EQ(capture, kStep);
     EXPECT_EQ(read, kStep);
@@ -174,7 +138,7 @@ TEST_F(Capture, PositionsPassedSetTheirEventsAndTheCursorLoops)
     EXPECT_EQ(static_cast<const uint8_t *>(part1)[0], 0);
     ASSERT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), kOk);
     ASSERT_EQ(buffer->Stop(), kOk);
-    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions_), kOk);
+    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions), kOk);
 }
 
 } // namespace

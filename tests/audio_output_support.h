@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "ZAVIVirtualSound.h"
-#include "audio/audio_output.h"
 
 namespace zavi::audio_output_test {
 
@@ -37,10 +36,14 @@ inline std::vector<uint8_t> Pattern(uint64_t first, uint32_t length)
     return bytes;
 }
 
-// Success when `bytes` are the pattern from index `first` on; otherwise
-// names the first position that differs.
-inline ::testing::AssertionResult IsPatternFrom(const std::vector<uint8_t> &bytes, uint64_t first)
+// Success when `bytes` are the pattern from index `first` on (and, if
+// given, `length` bytes long); otherwise names the first position that differs.
+inline ::testing::AssertionResult IsPatternFrom(const std::vector<uint8_t> &bytes, uint64_t first,
+                                                size_t length = SIZE_MAX)
 {
+    if (length != SIZE_MAX && bytes.size() != length) {
+        return ::testing::AssertionFailure() << bytes.size() << " bytes where " << length << " were expected";
+    }
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != PatternByte(first + i)) {
             return ::testing::AssertionFailure() << "byte " << i << " of " << bytes.size() << " is "
@@ -49,14 +52,6 @@ inline ::testing::AssertionResult IsPatternFrom(const std::vector<uint8_t> &byte
         }
     }
     return ::testing::AssertionSuccess();
-}
-
-inline ::testing::AssertionResult IsPatternFrom(const std::vector<uint8_t> &bytes, uint64_t first, size_t length)
-{
-    if (bytes.size() != length) {
-        return ::testing::AssertionFailure() << bytes.size() << " bytes where " << length << " were expected";
-    }
-    return IsPatternFrom(bytes, first);
 }
 
 inline ZAVI_HWND NextWindow()
@@ -90,34 +85,6 @@ protected:
     }
 
     ZAVI_HWND window_ = 0;
-};
-
-// A test with an output bound to its window, in the 8000 Hz format.
-class OutputTest : public VirtualSoundTest {
-protected:
-    void SetUp() override
-    {
-        VirtualSoundTest::SetUp();
-        output_.SetWindow(window_);
-        ASSERT_TRUE(output_.SetFormat(kChannels, kBits, kRate));
-    }
-
-    // Writes the next `length` bytes of the pattern.
-    void WriteNext(uint32_t length)
-    {
-        const std::vector<uint8_t> bytes = Pattern(written_, length);
-        output_.Write(bytes.data(), length);
-        written_ += length;
-    }
-
-    // Writes blocks until playback has started (eight 320-byte blocks).
-    void StartPlayback()
-    {
-        while (!output_.IsPlaying()) WriteNext(kBlockBytes);
-    }
-
-    AudioOutput output_;
-    uint64_t written_ = 0;
 };
 
 } // namespace zavi::audio_output_test

@@ -1,0 +1,408 @@
+// The sound output (AudioOutput) on the virtual device with a manual clock:
+// pre-roll, wrap-around, the once-per-lap cursor correction and what comes
+// out of the device; the buffer built from the blocks' format and the
+// refusals of a missing window or a failing device (the volume: talkback_test,
+// through the exports); stopping and recovering: Reset, Clear, the stall
+// check before every block, the run-dry check after a dropped frame, and
+// device calls that fail.
+#include <algorithm>
+#include <array>
+
+#include "audio/audio_output.h"
+#include "audio_output_support.h"
+
+namespace zavi::audio_output_test {
+namespace {
+
+// A test with an output bound to its window, in the 8000 Hz format.
+class SoundOutput : public VirtualSoundTest {
+protected:
+    void SetUp() override
+    {
+        VirtualSoundTest::SetUp();
+        output_.SetWindow(window_);
+        ASSERT_TRUE(output_.SetFormat(kChannels, kBits, kRate));
+    }
+
+    // Writes the next `length` bytes of the pattern.
+    void WriteNext(uint32_t length)
+    {
+        const std::vector<uint8_t> bytes = Pattern(written_, length);
+        output_.Write(bytes.data(), length);
+        written_ += length;
+    }
+
+    // Writes blocks until playback has started (eight 320-byte blocks).
+    void StartPlayback()
+    {
+        while (!output_.IsPlaying()) WriteNext(kBlockBytes);
+    }
+
+    // Resets the output, drops what the device played and starts playback
+    // again from the pattern's first byte.
+    void Restart()
+    {
+        output_.Reset();
+        Played();
+        written_ = 0;
+        StartPlayback();
+    }
+
+    AudioOutput output_;
+    uint64_t written_ = 0;
+};
+
+TEST_F(SoundOutput, PlaybackStartsWithTheBlockThatCrossesTheThresholdFromOffsetZero)
+{
+    for (int block = 1; block <= 7; ++block) {
+        WriteNext(kBlockBytes);
+        ZAVIVirtual_SoundAdvance(kBlockMs);
+        EXPECT_FALSE(output_.IsPlaying()) << "block " << block;
+        EXPECT_EQ(State().playCursor, 0u) << "the cursor is held at 0 during pre-roll";
+    }
+    WriteNext(kBlockBytes);
+    EXPECT_TRUE(output_.IsPlaying());
+    EXPECT_EQ(output_.PreRollAmount(), kPreRoll);
+    EXPECT_EQ(State().looping, 1);
+    EXPECT_EQ(State().bytesPlayed, 0u) << "nothing played before Play";
+    ZAVIVirtual_SoundAdvance(100);
+    EXPECT_TRUE(IsPatternFrom(Played(), 0, 1600));
+
+    // Blocks that do not end on the threshold: the crossing one sets the amount.
+    output_.Reset();
+    for (int block = 0; block < 3; ++block) {
+        EXPECT_FALSE(output_.IsPlaying());
+        WriteNext(1000);
+    }
+    EXPECT_TRUE(output_.IsPlaying());
+    EXPECT_EQ(output_.PreRollAmount(), 3000u);
+}
+
+// Blocks paced exactly at the device's rate for laps on end: every byte comes
+// out once, in order, and the play cursor stays the pre-roll amount behind
+// the writer. 2400-byte blocks do not divide the ring: the block at the end
+// is split into a tail piece and a head piece.
+TEST_F(SoundOutput, EveryByteIsPlayedInOrderAcrossLapsWhateverTheBlockSize)
+{
+    for (const uint32_t block : {kBlockBytes, 2400u}) {
+        SCOPED_TRACE(block);
+        Restart();
+        std::vector<uint8_t> played;
+        while (written_ < 3 * kRingBytes) {
+            WriteNext(block);
+            ASSERT_LE(output_.WriteOffset(), kRingBytes);
+            ZAVIVirtual_SoundAdvance(block * 1000 / kBytesPerSecond);
+            const std::vector<uint8_t> more = Played();
+            played.insert(played.end(), more.begin(), more.end());
+            ASSERT_EQ(State().playCursor, (output_.WriteOffset() + kRingBytes - kPreRoll) % kRingBytes);
+        }
+        EXPECT_TRUE(IsPatternFrom(played, 0, written_ - kPreRoll));
+        EXPECT_EQ(State().bytesLost, 0u);
+    }
+}
+
+TEST_F(SoundOutput, AFullRingWrapsWithAnEmptyTailPieceAndALargerBlockIsDropped)
+{
+    WriteNext(kRingBytes + 2);
+    EXPECT_EQ(output_.WriteOffset(), 0u);
+    EXPECT_FALSE(output_.IsPlaying());
+    written_ = 0;
+
+    WriteNext(kRingBytes);
+    EXPECT_TRUE(output_.IsPlaying());
+    EXPECT_EQ(output_.WriteOffset(), kRingBytes);
+    EXPECT_EQ(output_.PreRollAmount(), kRingBytes);
+    WriteNext(kBlockBytes);
+    EXPECT_EQ(output_.WriteOffset(), kBlockBytes);
+    EXPECT_EQ(State().playCursor, 0u) << "cursor set to write offset - pre-roll amount = 0";
+    ZAVIVirtual_SoundAdvance(kBlockMs);
+    EXPECT_TRUE(IsPatternFrom(Played(), kRingBytes, kBlockBytes)) << "the head piece, at the start of the ring";
+    ZAVIVirtual_SoundAdvance(kBlockMs);
+    EXPECT_TRUE(IsPatternFrom(Played(), kBlockBytes, kBlockBytes)) << "then the rest of the last lap";
+
+    const std::vector<uint8_t> huge = Pattern(0, kRingBytes + 2);
+    output_.Write(huge.data(), kRingBytes + 2);
+    EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "dropped while playing too";
+}
+
+// Once per lap the cursor is put back the pre-roll amount behind the write
+// offset as it was before the wrapping block: a slow card skips ahead, a
+// fast one goes back, and what follows is the rest of the lap, then the
+// block's head piece.
+TEST_F(SoundOutput, TheCursorIsCorrectedOncePerLapBeforeThePiecesAreWritten)
+{
+    struct Case {
+        const char *name;
+        uint32_t cardMs; // device time after each block; 0: one block that wraps with a tail piece
+    };
+    for (const Case &c : {Case{"slow card", kBlockMs - 1}, Case{"fast card", kBlockMs + 1}, Case{"tail piece", 0}}) {
+        SCOPED_TRACE(c.name);
+        Restart();
+        uint32_t before = 0;
+        std::vector<uint8_t> lap;
+        if (c.cardMs == 0) {
+            WriteNext(kRingBytes - output_.WriteOffset() - 100);
+            before = output_.WriteOffset();
+            WriteNext(kBlockBytes);
+            EXPECT_EQ(output_.WriteOffset(), kBlockBytes - 100);
+        } else {
+            for (;;) {
+                before = output_.WriteOffset();
+                WriteNext(kBlockBytes);
+                if (output_.WriteOffset() < before) break;
+                ZAVIVirtual_SoundAdvance(c.cardMs);
+            }
+            lap = Played();
+            if (c.cardMs < kBlockMs) {
+                EXPECT_LT(lap.size(), before - kPreRoll) << "the card had fallen behind";
+                EXPECT_TRUE(IsPatternFrom(lap, 0));
+            } else {
+                EXPECT_GT(lap.size(), before) << "the card had overtaken the writer";
+            }
+        }
+        EXPECT_EQ(State().playCursor, before - kPreRoll);
+        ZAVIVirtual_SoundAdvance((kPreRoll + kBlockBytes) * 1000 / kBytesPerSecond);
+        EXPECT_TRUE(IsPatternFrom(Played(), before - kPreRoll, kPreRoll + kBlockBytes));
+    }
+}
+
+class Format : public VirtualSoundTest {
+protected:
+    void FillPreRoll()
+    {
+        const std::vector<uint8_t> block = Pattern(0, kPreRoll);
+        output_.Write(block.data(), kPreRoll);
+    }
+    AudioOutput output_;
+};
+
+// The first format builds a four-second ring; the same format again does
+// nothing; any changed value rebuilds it (with the stored volume) and starts
+// a new pre-roll; a format the device cannot play is refused.
+TEST_F(Format, EachNewFormatBuildsAFourSecondRingAndStartsANewPreRoll)
+{
+    output_.SetWindow(window_);
+    ASSERT_TRUE(output_.SetVolume(-1500));
+    ASSERT_TRUE(output_.SetFormat(2, 16, 44100));
+    EXPECT_EQ(State().bufferBytes, 4u * 4 * 44100);
+    EXPECT_EQ(State().channels, 2);
+    EXPECT_EQ(State().bitsPerSample, 16);
+    EXPECT_EQ(State().sampleRate, 44100u);
+    EXPECT_EQ(output_.BufferSize(), State().bufferBytes);
+    const uint16_t formats[][3] = {{1, 16, 8000}, {2, 16, 8000}, {2, 8, 8000}, {2, 8, 16000}};
+    uint32_t created = 1;
+    for (const auto &format : formats) {
+        ASSERT_TRUE(output_.SetFormat(format[0], format[1], format[2]));
+        EXPECT_EQ(State().buffersCreated, ++created);
+        EXPECT_EQ(State().playing, 0);
+        EXPECT_FALSE(output_.IsPlaying());
+        EXPECT_EQ(output_.WriteOffset(), 0u);
+        EXPECT_EQ(State().volume, -1500) << "the stored volume is applied to every new buffer";
+        FillPreRoll();
+        EXPECT_TRUE(output_.IsPlaying());
+        EXPECT_TRUE(output_.SetFormat(format[0], format[1], format[2]));
+        EXPECT_EQ(State().buffersCreated, created) << "the same format again does nothing";
+        EXPECT_TRUE(output_.IsPlaying());
+    }
+    EXPECT_FALSE(output_.Create(0)) << "a window of 0 keeps the buffer";
+    EXPECT_TRUE(output_.HasBuffer());
+    output_.Release();
+    EXPECT_FALSE(output_.HasBuffer());
+    EXPECT_EQ(State().exists, 0);
+    EXPECT_TRUE(output_.Create(window_));
+    EXPECT_EQ(State().buffersCreated, created + 1);
+    output_.Release();
+    for (const auto &bad : {std::array<uint16_t, 3>{1, 24, 8000}, {0, 16, 8000}, {1, 16, 0}})
+        EXPECT_FALSE(output_.SetFormat(bad[0], bad[1], bad[2]));
+    EXPECT_FALSE(output_.HasBuffer());
+    EXPECT_TRUE(output_.SetFormat(1, 8, 8000));
+}
+
+// Without a window or with a device that cannot be opened nothing is built,
+// the refusal is not retried while the format stays, and every block is
+// dropped; a new format tries again.
+TEST_F(Format, WithoutAWindowOrADeviceNothingIsBuiltUntilTheFormatChanges)
+{
+    ASSERT_FALSE(output_.SetFormat(kChannels, kBits, kRate));
+    EXPECT_TRUE(output_.SetFormat(kChannels, kBits, kRate)) << "the stored format already matches";
+    FillPreRoll();
+    EXPECT_FALSE(output_.IsPlaying());
+    EXPECT_EQ(output_.WriteOffset(), 0u);
+
+    output_.SetWindow(window_);
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CREATE, 1);
+    EXPECT_FALSE(output_.SetFormat(kChannels, kBits, 16000));
+    EXPECT_TRUE(output_.SetFormat(kChannels, kBits, 16000));
+    FillPreRoll();
+    EXPECT_FALSE(output_.IsPlaying());
+    ZAVIVIRTUAL_SOUND_STATE state = {};
+    EXPECT_EQ(ZAVIVirtual_SoundGetState(window_, &state), ZAVI_ERR_FAIL) << "no buffer was ever made";
+    EXPECT_TRUE(output_.SetFormat(kChannels, kBits, kRate)) << "a new format tries again";
+    EXPECT_TRUE(output_.HasBuffer());
+
+    uint32_t rate = 9000;
+    for (uint32_t fault : {ZAVIVIRTUAL_SOUND_FAULT_CREATE, ZAVIVIRTUAL_SOUND_FAULT_COOPERATIVE_LEVEL,
+                           ZAVIVIRTUAL_SOUND_FAULT_CREATE_BUFFER}) {
+        ASSERT_TRUE(output_.SetFormat(kChannels, kBits, rate += 1000));
+        ZAVIVirtual_SoundInjectFault(fault, 1);
+        EXPECT_FALSE(output_.Create(window_)) << "fault " << fault;
+        EXPECT_FALSE(output_.HasBuffer()) << "fault " << fault;
+    }
+}
+
+// Reset stops, rewinds, forgets the pre-roll and keeps the buffer, which then
+// holds only silence: once the new pre-roll has played, zeros follow rather
+// than the sound of before. A reset during pre-roll drops what was queued.
+TEST_F(SoundOutput, ResetStopsRewindsForgetsThePreRollAndLeavesSilence)
+{
+    AudioOutput bare;
+    bare.Clear();
+    bare.Reset();
+    EXPECT_FALSE(bare.HasBuffer());
+    EXPECT_FALSE(bare.IsPlaying());
+
+    WriteNext(kBlockBytes);
+    output_.Reset();
+    EXPECT_EQ(output_.WriteOffset(), 0u);
+    StartPlayback();
+    EXPECT_EQ(output_.WriteOffset(), kPreRoll) << "a full new pre-roll from offset 0";
+    for (int block = 0; block < 50; ++block) WriteNext(kBlockBytes);
+    ZAVIVirtual_SoundAdvance(50);
+    output_.Reset();
+    EXPECT_FALSE(output_.IsPlaying());
+    EXPECT_EQ(output_.WriteOffset(), 0u);
+    EXPECT_EQ(output_.PreRollAmount(), 0u);
+    EXPECT_EQ(State().playing, 0);
+    EXPECT_EQ(State().playCursor, 0u);
+    EXPECT_EQ(State().buffersCreated, 1u) << "the buffer is kept";
+    Played();
+
+    const uint64_t firstAfterReset = written_;
+    StartPlayback();
+    ZAVIVirtual_SoundAdvance(1000);
+    const std::vector<uint8_t> played = Played();
+    ASSERT_EQ(played.size(), kBytesPerSecond);
+    EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin(), played.begin() + kPreRoll), firstAfterReset));
+    EXPECT_EQ(std::count(played.begin() + kPreRoll, played.end(), 0), kBytesPerSecond - kPreRoll);
+}
+
+TEST_F(SoundOutput, ClearKeepsThePreRollAmountAndRestartsFromZero)
+{
+    WriteNext(3000);
+    ASSERT_EQ(output_.PreRollAmount(), 3000u);
+    output_.Clear();
+    EXPECT_FALSE(output_.IsPlaying());
+    EXPECT_EQ(output_.WriteOffset(), 0u);
+    EXPECT_EQ(output_.PreRollAmount(), 3000u);
+    EXPECT_EQ(State().playing, 0);
+    EXPECT_EQ(State().playCursor, 0u);
+    StartPlayback();
+    EXPECT_EQ(output_.PreRollAmount(), kPreRoll) << "the next start sets it anew";
+}
+
+// A stalled device: its play cursor stands still while the writer gets
+// three seconds ahead. The check needs the play cursor past the device's
+// write cursor, which the injected fault reports as 0. A healthy device
+// never trips it.
+TEST_F(SoundOutput, AWriterThreeSecondsAheadOfAStuckCursorStartsAFreshPreRoll)
+{
+    StartPlayback();
+    for (int block = 0; block < 3 * 200; ++block) {
+        WriteNext(kBlockBytes);
+        ASSERT_TRUE(output_.IsPlaying()) << "block " << block;
+    }
+    output_.Reset();
+    StartPlayback();
+    ZAVIVirtual_SoundAdvance(kBlockMs);
+    const uint32_t play = State().playCursor;
+    ASSERT_GT(play, 0u);
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_STALE_WRITE_CURSOR, ZAVIVIRTUAL_SOUND_FAULT_ALWAYS);
+    while (static_cast<int64_t>(play) >= static_cast<int64_t>(output_.WriteOffset()) - 3 * kBytesPerSecond) {
+        WriteNext(kBlockBytes);
+        ASSERT_TRUE(output_.IsPlaying());
+    }
+    WriteNext(kBlockBytes);
+    EXPECT_FALSE(output_.IsPlaying());
+    EXPECT_EQ(State().playing, 0);
+    EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "the block went down the pre-roll path from 0";
+    EXPECT_EQ(output_.PreRollAmount(), kPreRoll) << "kept until the next start";
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_STALE_WRITE_CURSOR, 0);
+    StartPlayback();
+    EXPECT_EQ(State().playCursor, 0u);
+}
+
+// The run-dry check: nothing to check without playback; a cursor behind the
+// data or a second or more past it leaves playback alone; a cursor just past
+// the data resets to pre-roll.
+TEST_F(SoundOutput, RunDryResetsOnlyACursorJustPastTheData)
+{
+    AudioOutput bare;
+    EXPECT_TRUE(bare.CheckRunDry());
+    WriteNext(kBlockBytes);
+    EXPECT_TRUE(output_.CheckRunDry()) << "in pre-roll";
+    EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "and nothing was reset";
+
+    struct Case {
+        uint32_t advanceMs;
+        bool runDry;
+    };
+    for (const Case &c : {Case{100, false}, Case{kPreRoll * 1000 / kBytesPerSecond + 1000, false},
+                          Case{kPreRoll * 1000 / kBytesPerSecond + 500, true}}) {
+        output_.Reset();
+        StartPlayback();
+        ZAVIVirtual_SoundAdvance(c.advanceMs);
+        EXPECT_EQ(output_.CheckRunDry(), c.runDry) << c.advanceMs << " ms";
+        EXPECT_EQ(output_.IsPlaying(), !c.runDry) << c.advanceMs << " ms";
+        EXPECT_EQ(State().playing, c.runDry ? 0 : 1);
+    }
+    EXPECT_EQ(output_.WriteOffset(), 0u);
+}
+
+TEST_F(SoundOutput, AFailedLockStillAdvancesTheWriter)
+{
+    StartPlayback();
+    const uint32_t offset = output_.WriteOffset();
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK, 1);
+    WriteNext(kBlockBytes);
+    EXPECT_EQ(output_.WriteOffset(), offset + kBlockBytes);
+    WriteNext(kBlockBytes);
+    ZAVIVirtual_SoundAdvance((kPreRoll + 2 * kBlockBytes) * 1000 / kBytesPerSecond);
+    const std::vector<uint8_t> played = Played();
+    ASSERT_EQ(played.size(), kPreRoll + 2 * kBlockBytes);
+    EXPECT_EQ(std::count(played.begin() + kPreRoll, played.begin() + kPreRoll + kBlockBytes, 0), kBlockBytes)
+        << "the lost block's place holds silence";
+    EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin() + kPreRoll + kBlockBytes, played.end()),
+                              kPreRoll + kBlockBytes));
+}
+
+// A first piece shorter than asked: the rest of the block is dropped (with
+// a wrap, the head piece too); in pre-roll the buffer is restored as well.
+TEST_F(SoundOutput, AShortPieceDropsTheRestAndRestoresOnlyInPreRoll)
+{
+    WriteNext(kBlockBytes);
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK_SHORT, 1);
+    WriteNext(kBlockBytes);
+    EXPECT_EQ(output_.WriteOffset(), kBlockBytes + kBlockBytes / 2);
+    EXPECT_EQ(State().restores, 1u);
+
+    StartPlayback();
+    const uint32_t offset = output_.WriteOffset();
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK_SHORT, 1);
+    WriteNext(kBlockBytes);
+    EXPECT_EQ(output_.WriteOffset(), offset + kBlockBytes / 2);
+    EXPECT_EQ(State().restores, 1u);
+}
+
+TEST_F(SoundOutput, AShortTailPieceDropsTheHeadPieceToo)
+{
+    StartPlayback();
+    WriteNext(kRingBytes - output_.WriteOffset() - 100);
+    const uint32_t before = output_.WriteOffset();
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK_SHORT, 1);
+    WriteNext(kBlockBytes);
+    EXPECT_EQ(output_.WriteOffset(), before + 50);
+    EXPECT_EQ(State().playCursor, before - kPreRoll) << "the cursor was set before the pieces";
+}
+
+} // namespace
+} // namespace zavi::audio_output_test
