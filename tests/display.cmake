@@ -1,20 +1,13 @@
 # Video display: the renderer, devices and monitors, window change and part
 # display, overlay drawing and the picture copy, on the virtual screen.
-set(display_test_sources display_copy_test.cpp display_present_test.cpp display_window_test.cpp)
-# Drawing over the picture is checked with cairo, in the native build.
-if(NOT WIN32)
-  list(APPEND display_test_sources display_overlay_test.cpp)
-endif()
 zavi_add_test(display_test
-  SOURCES ${display_test_sources}
+  SOURCES display_copy_test.cpp display_present_test.cpp display_window_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker
   LABELS display)
+# Drawing over the picture is checked with cairo, in the native build.
 if(NOT WIN32)
-  target_link_libraries(display_test PRIVATE PkgConfig::CAIRO)
-  # A program of its own: it plays through the exports, which the
-  # allocation counting of display_test does not expect.
-  zavi_add_test(display_cairo_test
-    SOURCES display_cairo_test.cpp
+  zavi_add_test(display_overlay_test
+    SOURCES display_overlay_test.cpp
     LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::CAIRO
     LABELS display)
 endif()

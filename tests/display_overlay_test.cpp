@@ -1,17 +1,23 @@
 // Drawing over the picture: the stream's rules (regions, lines, alarm
-// colours) and the client's draw callback, which draws with cairo on the
-// device context it is given, on the window after the blit (draw mode 2) or
-// on the picture before it (draw mode 1). Native build only: device
-// contexts are cairo's there. The labels' text is read back in
-// display_cairo_test.cpp.
+// colours, numbered labels) and the client's draw callback, which draws with
+// cairo on the device context it is given, on the window after the blit
+// (draw mode 2) or on the picture before it (draw mode 1). Native build
+// only: device contexts are cairo's there. A program of its own: it plays
+// through the exports, which the allocation counting of display_test does
+// not expect.
 #include "display_test_scene.h"
 
+#include "ZAVIPlaySDK.h"
 #include "display/display_constants.h"
+#include "extra_packets.h"
 
 #include <cairo.h>
 
+#include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace display_test {
@@ -75,23 +81,120 @@ private:
     ZAVIDEC_MVRESULT result_{ZAVIDEC_MV_KIND_RULES, 0, sizeof data_, data_};
 };
 
-int callbackCalls = 0;
-int32_t callbackWidth = 0;
-int32_t callbackHeight = 0;
-uintptr_t callbackUser1 = 0;
-uintptr_t callbackUser2 = 0;
+// The window is the picture's size, so that draw mode 1 scales by 1 and both
+// modes show the same pixels.
+constexpr int kPictureWidth = 352;
+constexpr int kPictureHeight = 288;
+
+struct Box {
+    int x0, y0, x1, y1;
+};
+
+void UseGreyText(cairo_t *cairo)
+{
+    cairo_font_options_t *options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_set_font_options(cairo, options);
+    cairo_font_options_destroy(options);
+}
+
+// A rule label as the library documents it: fontconfig's "sans" at 14
+// pixels, grey antialiasing, white, the text's top at the box's top (the
+// baseline one rounded ascent lower), clipped to the box.
+void DrawLabel(cairo_t *cairo, const Box &box, const std::string &text)
+{
+    cairo_save(cairo);
+    UseGreyText(cairo);
+    cairo_select_font_face(cairo, "sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cairo, 14);
+    cairo_font_extents_t font;
+    cairo_font_extents(cairo, &font);
+    cairo_rectangle(cairo, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
+    cairo_clip(cairo);
+    cairo_set_source_rgb(cairo, 1, 1, 1);
+    cairo_move_to(cairo, box.x0, box.y0 + std::round(font.ascent));
+    cairo_show_text(cairo, text.c_str());
+    cairo_restore(cairo);
+}
+
+// What the client draws in its callback: a filled box and a line of text.
+const Box kClientBox{140, 20, 190, 50};
+const Box kClientTextBand{0, 250, kPictureWidth, kPictureHeight};
+
+void DrawClientMarks(cairo_t *cairo)
+{
+    cairo_set_source_rgb(cairo, 0, 0, 1);
+    cairo_rectangle(cairo, kClientBox.x0, kClientBox.y0, kClientBox.x1 - kClientBox.x0, kClientBox.y1 - kClientBox.y0);
+    cairo_fill(cairo);
+    UseGreyText(cairo);
+    cairo_select_font_face(cairo, "sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cairo, 18);
+    cairo_set_source_rgb(cairo, 1, 1, 0);
+    cairo_move_to(cairo, 20, 276);
+    cairo_show_text(cairo, "Gate 7: \xC3\x84rger? {ok} #42");
+}
+
+// What a draw callback was called with; its first user value points here.
+struct CallbackSeen {
+    int calls = 0;
+    int32_t width = 0, height = 0;
+    uintptr_t user2 = 0;
+};
+
+void Record(uintptr_t user1, int32_t width, int32_t height, uintptr_t user2)
+{
+    auto *seen = reinterpret_cast<CallbackSeen *>(user1);
+    *seen = {seen->calls + 1, width, height, user2};
+}
 
 void ZAVI_CALL DrawRedBar(uintptr_t context, int32_t width, int32_t height, uintptr_t user1, uintptr_t user2)
 {
-    ++callbackCalls;
-    callbackWidth = width;
-    callbackHeight = height;
-    callbackUser1 = user1;
-    callbackUser2 = user2;
+    Record(user1, width, height, user2);
     cairo_t *cairo = reinterpret_cast<cairo_t *>(context);
     cairo_set_source_rgb(cairo, 1, 0, 0);
     cairo_rectangle(cairo, 0, 5, 30, 2);
     cairo_fill(cairo);
+}
+
+void ZAVI_CALL DrawWithCairo(uintptr_t context, int32_t width, int32_t height, uintptr_t user1, uintptr_t user2)
+{
+    Record(user1, width, height, user2);
+    DrawClientMarks(reinterpret_cast<cairo_t *>(context));
+}
+
+// The window's picture as cairo sees it, with `draw` done over it by cairo
+// directly.
+std::vector<uint32_t> DrawnOver(const WindowPixels &clean, const std::function<void(cairo_t *)> &draw)
+{
+    const int w = clean.Width(), h = clean.Height();
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const Rgb c = clean.At(x, y);
+            pixels[static_cast<size_t>(y) * w + x] = static_cast<uint32_t>(c.red << 16 | c.green << 8 | c.blue);
+        }
+    cairo_surface_t *surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char *>(pixels.data()),
+                                                                   CAIRO_FORMAT_RGB24, w, h, w * 4);
+    cairo_t *cairo = cairo_create(surface);
+    draw(cairo);
+    cairo_destroy(cairo);
+    cairo_surface_destroy(surface);
+    return pixels;
+}
+
+// Every pixel of the box as cairo drew it, within the rounding of laying a
+// drawing over the picture.
+::testing::AssertionResult Matches(const WindowPixels &shown, const std::vector<uint32_t> &expected, const Box &box)
+{
+    for (int y = box.y0; y < box.y1; ++y)
+        for (int x = box.x0; x < box.x1; ++x) {
+            const uint32_t p = expected[static_cast<size_t>(y) * shown.Width() + x];
+            const Rgb drawn{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+            if (!Near(shown.At(x, y), drawn, 3))
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << shown.At(x, y)
+                                                     << ", cairo drew " << drawn;
+        }
+    return ::testing::AssertionSuccess();
 }
 
 // A 32 x 32 grey picture shown 5 x 4 times its size.
@@ -103,7 +206,10 @@ protected:
         window_ = ZAVIVirtual_CreateWindow(0, 0, 160, 128, 1);
         display_ = std::make_unique<Display>();
         ASSERT_GE(display_->SetUp(window_, 32, 32), 0);
-        callbackCalls = 0;
+    }
+    int32_t Register(int32_t user2 = 22)
+    {
+        return display_->RegisterDrawCallback(DrawRedBar, reinterpret_cast<uintptr_t>(&seen_), user2);
     }
     bool ShowWith(const RuleBlock &rules, const ZAVIDEC_MVRESULT *motion)
     {
@@ -114,6 +220,7 @@ protected:
     TestPicture picture_ = TestPicture(32, 32).Bars({kGrey});
     std::unique_ptr<Display> display_;
     const RuleBlock noRules_;
+    CallbackSeen seen_;
 };
 
 // Rules in client pixels after the blit (in picture pixels, scaled with the
@@ -162,17 +269,16 @@ TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
         display_ = std::make_unique<Display>();
         ASSERT_GE(display_->SetUp(window_, 32, 32), 0);
         display_->SetDrawMode(c.drawMode);
-        callbackCalls = 0;
+        seen_ = {};
         if (c.callback) {
-            EXPECT_EQ(display_->RegisterDrawCallback(DrawRedBar, 11, 22), 0);
+            EXPECT_EQ(Register(), 0);
         }
         ASSERT_TRUE(ShowWith(c.rules, c.motion));
-        EXPECT_EQ(callbackCalls, c.callback ? 1 : 0);
+        EXPECT_EQ(seen_.calls, c.callback ? 1 : 0);
         if (c.callback) {
-            EXPECT_EQ(callbackWidth, 32);
-            EXPECT_EQ(callbackHeight, 32);
-            EXPECT_EQ(callbackUser1, 11u);
-            EXPECT_EQ(callbackUser2, 22u);
+            EXPECT_EQ(seen_.width, 32);
+            EXPECT_EQ(seen_.height, 32);
+            EXPECT_EQ(seen_.user2, 22u);
         }
         const WindowPixels shown(window_);
         for (const Pixel &p : c.pixels)
@@ -196,41 +302,115 @@ TEST_F(OverlayTest, RegionWithoutFurtherPointsIsSkippedAndNumbersKeepTheirPlace)
 TEST_F(OverlayTest, CompositionSurfaceThatCannotBeMadeDropsThePicture)
 {
     display_->SetDrawMode(1);
-    display_->RegisterDrawCallback(DrawRedBar, 0, 0);
+    Register();
     ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_RGB, 2);
     EXPECT_FALSE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(callbackCalls, 0);
+    EXPECT_EQ(seen_.calls, 0);
     EXPECT_TRUE(WindowPixels(window_).AllNear(kDesktop));
     EXPECT_TRUE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(callbackCalls, 1);
+    EXPECT_EQ(seen_.calls, 1);
 }
 
 TEST_F(OverlayTest, RepaintCallsTheCallbackButNotOnAHiddenWindow)
 {
     ASSERT_TRUE(ShowWith(noRules_, nullptr));
-    display_->RegisterDrawCallback(DrawRedBar, 5, 6);
+    Register(6);
     EXPECT_EQ(display_->Repaint(), 0);
-    EXPECT_EQ(callbackCalls, 1);
-    EXPECT_EQ(callbackWidth, 32);
-    EXPECT_EQ(callbackUser2, 6u);
+    EXPECT_EQ(seen_.calls, 1);
+    EXPECT_EQ(seen_.width, 32);
+    EXPECT_EQ(seen_.user2, 6u);
     EXPECT_TRUE(Near(WindowPixels(window_).At(20, 6), kAlarmRed, 0));
     ZAVIVirtual_ShowWindow(window_, 0);
     EXPECT_TRUE(ShowWith(noRules_, nullptr));
     EXPECT_EQ(display_->Repaint(), 0);
-    EXPECT_EQ(callbackCalls, 1);
+    EXPECT_EQ(seen_.calls, 1);
 }
 
 TEST_F(OverlayTest, NullCallbackStopsDrawingUntilRulesComeAgain)
 {
-    display_->RegisterDrawCallback(DrawRedBar, 0, 0);
+    Register();
     ASSERT_TRUE(ShowWith(noRules_, nullptr));
     EXPECT_EQ(display_->RegisterDrawCallback(nullptr, 0, 0), 0);
     ZAVIVirtual_FillScreens(kDesktopColour);
     ASSERT_TRUE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(callbackCalls, 1);
+    EXPECT_EQ(seen_.calls, 1);
     EXPECT_TRUE(Near(WindowPixels(window_).At(20, 6), Expected(kGrey)));
     ASSERT_TRUE(ShowWith(RuleBlock::Lines({{{120, 10}, {10, 10}}}), Motion(0).Get()));
     EXPECT_TRUE(Near(WindowPixels(window_).At(60, 10), kCyan, 0));
+}
+
+class CairoDrawingTest : public DisplayTest {};
+
+TEST_F(CairoDrawingTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
+{
+    UseMonitors({{0, 0, 640, 480}});
+    // Twelve lines drawn right to left in two columns, each label right of
+    // and below its line's start, clear of every other line; line 2 in alarm.
+    std::vector<Box> labels;
+    zavi::pack::RuleSet rules;
+    for (int i = 0; i < 12; ++i) {
+        const auto x = static_cast<int16_t>(100 + 170 * (i / 6)), y = static_cast<int16_t>(14 + 40 * (i % 6));
+        rules.lines.push_back({0, {x, y}, {static_cast<int16_t>(x - 60), y}});
+        labels.push_back({x + 2, y + 2, x + 30, y + 30});
+    }
+    zavi::pack::MotionFrame motion;
+    motion.alarmMask = 0x2;
+    zavi::pack::StreamOptions options;
+    options.video.width = kPictureWidth;
+    options.video.height = kPictureHeight;
+    options.video.keyInterval = 1;
+    options.pictures = 1;
+    std::vector<zavi::pack::Packet> stream{zavi::pack::makeRulePacket(rules, 0), zavi::pack::makeMotionPacket(motion, 0)};
+    for (auto &packet : zavi::pack::makePatternStream(options)) stream.push_back(std::move(packet));
+
+    // A wrong or missing character in a label must show: these labels are
+    // compared with the wrong text too.
+    const struct {
+        size_t rule;
+        const char *text;
+    } wrongLabels[] = {{11, "21"}, {9, "1"}, {5, "9"}};
+
+    for (const int32_t drawMode : {2, 1}) {
+        SCOPED_TRACE("draw mode " + std::to_string(drawMode));
+        const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, kPictureWidth, kPictureHeight, 1);
+        ZAVI_HANDLE player = 0;
+        ASSERT_EQ(ZAVI_Play_InitPlayer(window, &player), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_SetDrawMode(player, drawMode), ZAVI_OK);
+        CallbackSeen seen;
+        ASSERT_EQ(ZAVI_Play_RegOnDrawCallBack(player, DrawWithCairo, reinterpret_cast<uintptr_t>(&seen), 0), ZAVI_OK);
+        for (const auto &packet : stream)
+            ASSERT_EQ(ZAVI_Play_InputStream(player, packet.data(), static_cast<int32_t>(packet.size()), 1, 1), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_SINGLE_FRAME), ZAVI_OK); // shown on this thread
+        const WindowPixels shown(window);
+        // The same picture without any drawing: the ground cairo draws the
+        // expected overlay on.
+        ASSERT_EQ(ZAVI_Play_RegOnDrawCallBack(player, nullptr, 0, 0), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_RepaintWindow(player), ZAVI_OK);
+        const WindowPixels clean(window);
+        EXPECT_EQ(ZAVI_Play_ReleasePlayer(player), ZAVI_OK);
+        ZAVIVirtual_DestroyWindow(window);
+
+        EXPECT_EQ(seen.calls, 1);
+        EXPECT_EQ(seen.width, kPictureWidth);
+        EXPECT_EQ(seen.height, kPictureHeight);
+        const auto expected = DrawnOver(clean, [&](cairo_t *cairo) {
+            DrawClientMarks(cairo);
+            for (size_t i = 0; i < labels.size(); ++i) DrawLabel(cairo, labels[i], std::to_string(i + 1));
+        });
+        EXPECT_TRUE(Matches(shown, expected, kClientBox));
+        EXPECT_TRUE(Matches(shown, expected, kClientTextBand));
+        for (size_t i = 0; i < labels.size(); ++i) {
+            SCOPED_TRACE("rule " + std::to_string(i + 1));
+            const zavi::pack::Point start = rules.lines[i].from;
+            EXPECT_TRUE(Near(shown.At(start.x - 30, start.y), i == 1 ? kAlarmRed : kCyan, 0));
+            EXPECT_TRUE(Matches(shown, expected, labels[i]));
+        }
+        for (const auto &wrong : wrongLabels) {
+            const auto mistaken = DrawnOver(clean, [&](cairo_t *cairo) { DrawLabel(cairo, labels[wrong.rule], wrong.text); });
+            EXPECT_FALSE(Matches(shown, mistaken, labels[wrong.rule])) << "label " << wrong.rule + 1;
+        }
+    }
 }
 
 } // namespace

@@ -41,72 +41,55 @@ constexpr int kSdlTolerance = 10; // the renderer's own YUV conversion
 constexpr int kCloseShare = 95;   // percent of pixels within the tolerance...
 constexpr int kFarOff = 128;      // ...and none differing more than this
 
+pid_t server = -1;
+std::string serverName = ":"; // and the number the server names
+
 // One Xvfb for the whole test program, on a display number the server
 // picks itself (so that test programs running side by side never share one).
-class XServer {
-public:
-    bool Start()
-    {
-        int pipeEnds[2];
-        if (pipe(pipeEnds) != 0) return false;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(pipeEnds[0]);
-            const std::string fd = std::to_string(pipeEnds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                   nullptr);
-            _exit(127);
-        }
-        close(pipeEnds[1]);
-        std::string number;
-        pollfd ready{pipeEnds[0], POLLIN, 0};
-        char digit = 0;
-        while (poll(&ready, 1, kStartTimeoutMs) == 1 && read(pipeEnds[0], &digit, 1) == 1 && digit != '\n')
-            number += digit;
-        close(pipeEnds[0]);
-        if (number.empty()) {
-            Stop();
-            return false;
-        }
-        name_ = ":" + number;
-        return true;
+bool StartServer()
+{
+    int ends[2];
+    if (pipe(ends) != 0) return false;
+    server = fork();
+    if (server == 0) {
+        close(ends[0]);
+        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ends[1]).c_str(), "-screen", "0", "640x480x24",
+               "-nolisten", "tcp", nullptr);
+        _exit(127);
     }
+    close(ends[1]);
+    pollfd ready{ends[0], POLLIN, 0};
+    char digit = 0;
+    while (poll(&ready, 1, kStartTimeoutMs) == 1 && read(ends[0], &digit, 1) == 1 && digit != '\n')
+        serverName += digit;
+    close(ends[0]);
+    return serverName.size() > 1;
+}
 
-    void Stop()
-    {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-    const std::string &Name() const { return name_; }
-
-private:
-    std::string name_;
-    pid_t pid_ = -1;
-};
-
-XServer server;
 bool serverUp = false;
 
 class SdlDisplayTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        serverUp = server.Start();
+        serverUp = StartServer();
         if (!serverUp) return;
-        setenv("DISPLAY", server.Name().c_str(), 1);
+        setenv("DISPLAY", serverName.c_str(), 1);
         setenv("ZAVI_PLATFORM", "sdl", 1);
         zavi::platform::SelectBackend();
         zavi::display::GatherDisplayDevices();
     }
-    static void TearDownTestSuite() { server.Stop(); }
+    static void TearDownTestSuite()
+    {
+        if (server <= 0) return;
+        kill(server, SIGTERM);
+        waitpid(server, nullptr, 0);
+    }
 
     void SetUp() override
     {
         if (!serverUp) GTEST_SKIP() << "Xvfb could not be started";
-        x11_ = XOpenDisplay(server.Name().c_str());
+        x11_ = XOpenDisplay(serverName.c_str());
         ASSERT_NE(x11_, nullptr);
     }
     void TearDown() override
