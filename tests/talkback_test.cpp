@@ -1,32 +1,223 @@
-// Talkback, device to PC and lifecycle: the device's audio decoded and
-// played in the virtual sound buffer, the pre-roll restarted by a change of
-// format, audio that does not decode, the volume codes, and create/release.
-#include "talkback_support.h"
+// Talkback through its exports on the virtual sound backend with the manual
+// clock. Device to PC: the device's audio decoded and played, the pre-roll
+// restarted by a change of format, audio that does not decode, the volume
+// codes, create and release. PC to device: the capture buffer and its block
+// size by coding, following the device's format, start and stop, and the
+// capture thread reading, encoding and delivering every block of the virtual
+// microphone to the capture-data callback. Expected packets and PCM come from
+// the decoder module's encoder and decoder.
+#include <atomic>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "ZAVIDecSDK.h"
+#include "ZAVIPacket.h"
+#include "ZAVIPlaySDK.h"
+#include "audio/talkback.h"
+#include "audio_output_support.h"
+#include "audio_packer.h"
+#include "bounded_wait.h"
 
 namespace zavi::talkback_test {
 namespace {
 
-using TalkbackDeviceToPc = TalkbackTest;
+using Bytes = std::vector<uint8_t>;
 
-TEST_F(TalkbackDeviceToPc, DeviceAudioPlaysAfterThePreRollByteForByte)
+using audio_output_test::NextWindow;
+
+constexpr uint32_t kCaptureBufferBytes = 25600;
+// What the microphone records: 16-bit samples that differ from their
+// neighbours, and a length that is no multiple of the capture buffer or of
+// any block, so a block read from the wrong place shows.
+constexpr uint32_t kSignalBytes = 30000;
+
+int16_t SignalSample(uint32_t index) { return static_cast<int16_t>((index * 2654435761u) >> 16); }
+
+// `bytes` of the endlessly repeated signal, from byte `first` on.
+Bytes SignalBytes(uint64_t first, uint32_t bytes)
 {
-    const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 20);
-    for (int i = 0; i < 7; ++i) Send(audio.packets[i]);
-    EXPECT_EQ(State().exists, 1);
-    EXPECT_EQ(State().playing, 0) << "seven blocks of 320 bytes stay below the pre-roll";
-    Send(audio.packets[7]);
-    EXPECT_EQ(State().playing, 1);
-    for (int i = 8; i < 20; ++i) Send(audio.packets[i]);
-
-    ZAVIVirtual_SoundAdvance(300);
-    const Bytes played = Played();
-    ASSERT_EQ(played.size(), 4800u);
-    EXPECT_TRUE(std::equal(played.begin(), played.end(), audio.decoded.begin()));
+    Bytes out(bytes);
+    for (uint32_t i = 0; i < bytes; ++i) {
+        const uint64_t at = (first + i) % kSignalBytes;
+        const auto sample = static_cast<uint16_t>(SignalSample(static_cast<uint32_t>(at / 2)));
+        out[i] = static_cast<uint8_t>(at % 2 == 0 ? sample & 0xFF : sample >> 8);
+    }
+    return out;
 }
+
+// Talkback start parameters; only the tag, channels, rate and bits count.
+ZAVI_WAVEFORMAT Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits = 16)
+{
+    return {tag, channels, rate, 0, 0, bits, 0};
+}
+
+// The packet the decoder module's encoder makes of `pcm` (time stamp and
+// sequence aside, what the talkback must deliver for that block).
+Bytes EncodePayload(const ZAVI_WAVEFORMAT &format, const Bytes &pcm)
+{
+    ZAVIDEC_HANDLE encoder = 0;
+    EXPECT_EQ(ZAVI_AudioEnc_Init(&encoder), ZAVIDEC_OK);
+    ZAVIDEC_AUDIO record = {format.nSamplesPerSec, static_cast<uint8_t>(format.nChannels),
+                            static_cast<uint8_t>(format.wBitsPerSample), format.wFormatTag,
+                            static_cast<uint32_t>(pcm.size()), const_cast<uint8_t *>(pcm.data())};
+    const uint8_t *data = nullptr;
+    uint32_t length = 0;
+    EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder, &record, 0, &data, &length), ZAVIDEC_OK);
+    Bytes payload(data + ZAVIPKT_HEADER_SIZE, data + length);
+    ZAVI_AudioEnc_Release(encoder);
+    return payload;
+}
+
+// Device audio: `count` packets of 20 ms of the signal in one coding, and the
+// PCM the decoder module makes of them (what the output must play).
+struct DeviceAudio {
+    std::vector<pack::Packet> packets;
+    Bytes decoded;
+};
+
+DeviceAudio MakeDeviceAudio(pack::AudioCoding coding, uint32_t rate, uint8_t channels, int count)
+{
+    DeviceAudio audio;
+    pack::AudioPacker packer(coding, rate, channels);
+    const uint32_t frames = rate / 50;
+    std::vector<int16_t> pcm(frames * channels);
+    for (int p = 0; p < count; ++p) {
+        for (uint32_t i = 0; i < pcm.size(); ++i) pcm[i] = SignalSample(static_cast<uint32_t>(p * pcm.size() + i));
+        packer.encode(pcm.data(), frames, static_cast<uint32_t>(p * 20), pack::collectInto(audio.packets));
+    }
+    ZAVIDEC_HANDLE decoder = 0;
+    EXPECT_EQ(ZAVI_AudioDec_Init(&decoder), ZAVIDEC_OK);
+    for (const pack::Packet &packet : audio.packets) {
+        ZAVIDEC_AUDIO record = {};
+        EXPECT_EQ(ZAVI_AudioDec_Decode(decoder, packet.data(), static_cast<int32_t>(packet.size()), &record),
+                  ZAVIDEC_OK);
+        audio.decoded.insert(audio.decoded.end(), record.samples, record.samples + record.byteCount);
+    }
+    ZAVI_AudioDec_Release(decoder);
+    return audio;
+}
+
+// Device audio in AAC, which the decoder module decodes and its encoder does
+// not make: a silent frame of 16 kHz mono, as a device sends while nobody
+// speaks (an ADTS header of AAC LC, 11 bytes, and an empty spectrum).
+pack::Packet SilentAacPacket()
+{
+    static constexpr uint8_t kFrame[] = {0xFF, 0xF1, 0x60, 0x40, 0x01, 0x7F, 0xFC, 0x01, 0x18, 0x20, 0x07};
+    pack::Packet packet(ZAVIPKT_HEADER_SIZE);
+    zavipkt_put_header(packet.data(), ZAVIPKT_FRAME_AUDIO, ZAVIPKT_CODEC_AAC, sizeof kFrame, 0);
+    zavipkt_put16(packet.data() + ZAVIPKT_OFF_SAMPLE_RATE, 16000);
+    packet[ZAVIPKT_OFF_CHANNELS] = 1;
+    packet[ZAVIPKT_OFF_BITS] = 16;
+    packet.insert(packet.end(), std::begin(kFrame), std::end(kFrame));
+    return packet;
+}
+
+// One delivery of the capture-data callback.
+struct Delivery {
+    Bytes packet;
+    uintptr_t user2;
+
+    uint16_t Codec() const { return zavipkt_u16(packet.data() + ZAVIPKT_OFF_CODEC); }
+    uint32_t SampleRate() const { return zavipkt_u16(packet.data() + ZAVIPKT_OFF_SAMPLE_RATE); }
+    uint8_t Channels() const { return packet[ZAVIPKT_OFF_CHANNELS]; }
+    uint32_t TimeStamp() const { return zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP); }
+    Bytes Payload() const { return Bytes(packet.begin() + ZAVIPKT_HEADER_SIZE, packet.end()); }
+};
+
+// Collects deliveries; user value 1 is the sink's address. An action set
+// before capture runs after every delivery, on the capture thread.
+class CaptureSink {
+public:
+    static void ZAVI_CALL OnData(const uint8_t *data, uint32_t length, uintptr_t user1, uintptr_t user2)
+    {
+        auto *sink = reinterpret_cast<CaptureSink *>(user1);
+        {
+            std::lock_guard lock(sink->mutex_);
+            sink->deliveries_.push_back({Bytes(data, data + length), user2});
+        }
+        if (sink->onDelivery) sink->onDelivery();
+    }
+
+    uintptr_t User1() { return reinterpret_cast<uintptr_t>(this); }
+    // True once `count` deliveries have arrived in all.
+    bool WaitFor(size_t count)
+    {
+        return zavi_test::Eventually([&] { return Count() >= count; });
+    }
+    std::vector<Delivery> Deliveries()
+    {
+        std::lock_guard lock(mutex_);
+        return deliveries_;
+    }
+    size_t Count() { return Deliveries().size(); }
+
+    std::function<void()> onDelivery;
+
+private:
+    std::mutex mutex_;
+    std::vector<Delivery> deliveries_;
+};
+
+// A talkback bound to a window of its own, the manual sound clock, the
+// signal in the microphone and the sink registered with user value 2 = 7.
+class Talkback : public audio_output_test::VirtualSoundTest {
+protected:
+    static constexpr uintptr_t kUser2 = 7;
+
+    void SetUp() override
+    {
+        VirtualSoundTest::SetUp();
+        const Bytes signal = SignalBytes(0, kSignalBytes);
+        ZAVIVirtual_SoundSetMicrophone(signal.data(), kSignalBytes);
+        ASSERT_EQ(ZAVI_Play_TKInit(window_, &talkback_), ZAVI_OK);
+        ASSERT_NE(talkback_, 0u);
+        ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), kUser2), ZAVI_OK);
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(ZAVI_Play_TKRelease(talkback_), ZAVI_OK);
+        VirtualSoundTest::TearDown();
+        ZAVIDec_TestFailInit(0);
+    }
+
+    TalkBack::CaptureView View() const { return reinterpret_cast<const TalkBack *>(talkback_)->DescribeCapture(); }
+
+    void Send(const pack::Packet &packet)
+    {
+        ASSERT_EQ(ZAVI_Play_TKSendToPCData(talkback_, packet.data(), static_cast<int32_t>(packet.size())), ZAVI_OK);
+    }
+
+    void SendAll(const DeviceAudio &audio)
+    {
+        for (const pack::Packet &packet : audio.packets) Send(packet);
+    }
+
+    // Moves the clock on by one block of the running capture at a time and
+    // waits for each block to arrive, so the reader never falls a lap behind.
+    void CaptureBlocks(size_t blocks)
+    {
+        const TalkBack::CaptureView view = View();
+        const uint32_t bytesPerSecond = view.format.sampleRate * view.format.channels * view.format.bitsPerSample / 8;
+        const uint32_t blockMs = view.blockSize * 1000 / bytesPerSecond;
+        ASSERT_EQ(blockMs * bytesPerSecond, view.blockSize * 1000) << "a block is a whole number of milliseconds";
+        for (size_t i = 0; i < blocks; ++i) {
+            const size_t expected = sink_.Count() + 1;
+            ZAVIVirtual_SoundAdvance(blockMs);
+            ASSERT_TRUE(sink_.WaitFor(expected)) << "block " << i;
+        }
+    }
+
+    ZAVI_HANDLE talkback_ = 0;
+    CaptureSink sink_;
+};
 
 // Data that does not decode is dropped quietly; a decoder that does not
 // open is asked for again with the next packet.
-TEST_F(TalkbackDeviceToPc, AudioThatDoesNotDecodeIsDroppedUntilItDoes)
+TEST_F(Talkback, AudioThatDoesNotDecodeIsDroppedUntilItDoes)
 {
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711A, 8000, 1, 8);
     const Bytes garbage(64, 0x5A);
@@ -43,11 +234,20 @@ TEST_F(TalkbackDeviceToPc, AudioThatDoesNotDecodeIsDroppedUntilItDoes)
     EXPECT_EQ(State().playing, 1);
 }
 
-TEST_F(TalkbackDeviceToPc, AChangeOfFormatRestartsThePreRollInTheNewFormat)
+// The device's audio plays byte for byte once eight blocks of 320 bytes
+// filled the pre-roll; a change of format restarts the pre-roll in the new one.
+TEST_F(Talkback, DeviceAudioPlaysAfterThePreRollAndAgainAfterAChangeOfFormat)
 {
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
-    SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10));
-    ASSERT_EQ(State().playing, 1);
+    const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 20);
+    for (int i = 0; i < 7; ++i) Send(audio.packets[i]);
+    EXPECT_EQ(State().exists, 1);
+    EXPECT_EQ(State().playing, 0) << "seven blocks of 320 bytes stay below the pre-roll";
+    Send(audio.packets[7]);
+    EXPECT_EQ(State().playing, 1);
+    for (int i = 8; i < 20; ++i) Send(audio.packets[i]);
+    ZAVIVirtual_SoundAdvance(300);
+    EXPECT_EQ(Played(), Bytes(audio.decoded.begin(), audio.decoded.begin() + 4800));
 
     const DeviceAudio wide = MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 4);
     Send(wide.packets[0]);
@@ -60,29 +260,28 @@ TEST_F(TalkbackDeviceToPc, AChangeOfFormatRestartsThePreRollInTheNewFormat)
     EXPECT_EQ(Played(), wide.decoded);
 }
 
-TEST_F(TalkbackDeviceToPc, VolumeCodesFollowTheOutput)
+TEST_F(Talkback, VolumeCodesFollowTheOutput)
 {
-    int32_t volume = 1;
+    // Sets `value` expecting `result`, then reads the volume back.
+    const auto setThenGet = [&](int32_t value, int32_t result) {
+        EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, value), result) << value;
+        int32_t volume = 1;
+        EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
+        return volume;
+    };
     EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, nullptr), ZAVI_ERR_FAIL);
-    EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, 100), ZAVI_OK) << "kept while there is no buffer";
-    EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
-    EXPECT_EQ(volume, 100);
-    EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -2000), ZAVI_OK);
-    EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
-    EXPECT_EQ(volume, -2000);
-
+    EXPECT_EQ(setThenGet(100, ZAVI_OK), 100) << "kept while there is no buffer";
+    EXPECT_EQ(setThenGet(-2000, ZAVI_OK), -2000);
     SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 2));
     EXPECT_EQ(State().volume, -2000) << "the new buffer takes the kept volume";
-    EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, 100), ZAVI_ERR_FAIL) << "the buffer refuses it";
-    EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
-    EXPECT_EQ(volume, -2000);
-    EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -10001), ZAVI_ERR_FAIL) << "below silence";
-    EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -10000), ZAVI_OK);
+    EXPECT_EQ(setThenGet(100, ZAVI_ERR_FAIL), -2000) << "the buffer refuses it";
+    EXPECT_EQ(setThenGet(-10001, ZAVI_ERR_FAIL), -2000) << "below silence";
+    EXPECT_EQ(setThenGet(-10000, ZAVI_OK), -10000);
     EXPECT_EQ(State().volume, -10000);
-
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_SET_VOLUME, 1);
-    EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, 0), ZAVI_ERR_FAIL);
+    EXPECT_EQ(setThenGet(0, ZAVI_ERR_FAIL), -10000);
     EXPECT_EQ(State().volume, -10000);
+    int32_t volume = 1;
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_GET_VOLUME, 1);
     EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_ERR_FAIL);
     EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
@@ -98,19 +297,9 @@ TEST_F(TalkbackDeviceToPc, VolumeCodesFollowTheOutput)
     EXPECT_EQ(volume, 0);
 }
 
-class TalkbackLifecycle : public ::testing::Test {
-protected:
-    void SetUp() override { ZAVIVirtual_SoundSetManualClock(1); }
-    void TearDown() override
-    {
-        ZAVIVirtual_SoundReset();
-        ZAVIDec_TestFailInit(0);
-    }
-};
-
 // Every cycle opens a decoder (device audio) and an encoder (a captured
 // block), and the release gives both back.
-TEST_F(TalkbackLifecycle, CreateAndReleaseCyclesLeaveNoModuleHandleBehind)
+TEST_F(Talkback, CreateAndReleaseCyclesLeaveNoModuleHandleBehind)
 {
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1);
     const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
@@ -133,24 +322,312 @@ TEST_F(TalkbackLifecycle, CreateAndReleaseCyclesLeaveNoModuleHandleBehind)
 
 // Without a capture device no handle is made. Window 0 is accepted: the
 // device's audio is not played, yet the capture follows it all the same.
-TEST_F(TalkbackLifecycle, WithoutACaptureDeviceOrAWindow)
+TEST_F(Talkback, WithoutACaptureDeviceOrAWindow)
 {
+    EXPECT_EQ(ZAVI_Play_TKRelease(talkback_), ZAVI_OK);
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_CREATE, 1);
-    ZAVI_HANDLE talkback = 0xDEAD;
-    EXPECT_EQ(ZAVI_Play_TKInit(NextWindow(), &talkback), ZAVI_ERR_FAIL);
-    EXPECT_EQ(talkback, 0xDEADu);
+    talkback_ = 0xDEAD;
+    EXPECT_EQ(ZAVI_Play_TKInit(NextWindow(), &talkback_), ZAVI_ERR_FAIL);
+    EXPECT_EQ(std::exchange(talkback_, 0), 0xDEADu);
     EXPECT_EQ(ZAVI_Play_TKRelease(0), ZAVI_OK);
-    ASSERT_EQ(ZAVI_Play_TKInit(0, &talkback), ZAVI_OK) << "the fault was used up";
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback, nullptr), ZAVI_OK);
-    const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 2, 10);
-    for (const pack::Packet &packet : audio.packets)
-        EXPECT_EQ(ZAVI_Play_TKSendToPCData(talkback, packet.data(), int32_t(packet.size())), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_TKInit(0, &talkback_), ZAVI_OK) << "the fault was used up";
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
+    SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 2, 10));
     ZAVIVIRTUAL_SOUND_STATE state = {};
     EXPECT_EQ(ZAVIVirtual_SoundGetState(0, &state), ZAVI_ERR_FAIL);
-    const TalkBack::CaptureView view = reinterpret_cast<const TalkBack *>(talkback)->DescribeCapture();
-    EXPECT_TRUE(view.capturing);
-    EXPECT_EQ(view.format, (TalkBack::CaptureFormat{2, 16, 8000}));
-    EXPECT_EQ(ZAVI_Play_TKRelease(talkback), ZAVI_OK);
+    EXPECT_TRUE(View().capturing);
+    EXPECT_EQ(View().format, (TalkBack::CaptureFormat{2, 16, 8000}));
+}
+
+uint16_t CodecOfTag(uint16_t tag)
+{
+    switch (tag) {
+    case ZAVIDEC_FORMAT_G711A: return ZAVIPKT_CODEC_G711A;
+    case ZAVIDEC_FORMAT_G711U: return ZAVIPKT_CODEC_G711U;
+    default: return ZAVIPKT_CODEC_PCM16;
+    }
+}
+
+// Success when the deliveries from `first` on are the blocks of the
+// microphone's signal, in order from the buffer's first byte, in `format`.
+::testing::AssertionResult AreSignalBlocks(const std::vector<Delivery> &deliveries, size_t first,
+                                           const ZAVI_WAVEFORMAT &format, uint32_t blockSize)
+{
+    for (size_t j = first; j < deliveries.size(); ++j) {
+        const Delivery &d = deliveries[j];
+        const uint64_t from = (j - first) * blockSize;
+        if (d.Codec() != CodecOfTag(format.wFormatTag) || d.SampleRate() != format.nSamplesPerSec ||
+            d.Channels() != format.nChannels)
+            return ::testing::AssertionFailure() << "delivery " << j << " is not in the capture's format";
+        if (d.Payload() != EncodePayload(format, SignalBytes(from, blockSize)))
+            return ::testing::AssertionFailure() << "delivery " << j << " is not the signal from byte " << from;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// An explicit format stands against the device's audio, which plays in its
+// own format meanwhile.
+TEST_F(Talkback, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
+{
+    // Blocks of 2048 bytes cross the end of the 25600-byte buffer, so reads
+    // in two pieces are among them.
+    const DeviceAudio deviceAudio = MakeDeviceAudio(pack::AudioCoding::G711U, 16000, 2, 4);
+    struct Case {
+        ZAVI_WAVEFORMAT format;
+        uint32_t blockSize;
+        size_t blocks;
+    };
+    const Case cases[] = {{Format(ZAVIDEC_FORMAT_G711U, 1, 8000), 2048, 30},
+                          {Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024, 30},
+                          {Format(ZAVIDEC_FORMAT_PCM16, 2, 8000), 2048, 16}};
+    for (const Case &c : cases) {
+        const size_t first = sink_.Count();
+        ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &c.format), ZAVI_OK);
+        const TalkBack::CaptureView view = View();
+        EXPECT_TRUE(view.capturing);
+        EXPECT_FALSE(view.following);
+        EXPECT_EQ(view.formatTag, c.format.wFormatTag);
+        EXPECT_EQ(view.format, (TalkBack::CaptureFormat{c.format.nChannels, 16, c.format.nSamplesPerSec}));
+        EXPECT_EQ(view.blockSize, c.blockSize) << "1024 bytes for A-law, 2048 for the others";
+        EXPECT_EQ(view.bufferSize, kCaptureBufferBytes);
+        SendAll(deviceAudio);
+        EXPECT_EQ(State().channels, 2);
+        CaptureBlocks(c.blocks);
+        const std::vector<Delivery> deliveries = sink_.Deliveries();
+        ASSERT_EQ(deliveries.size(), first + c.blocks);
+        EXPECT_TRUE(AreSignalBlocks(deliveries, first, c.format, c.blockSize)) << c.format.wFormatTag;
+        for (size_t j = first; j < deliveries.size(); ++j) {
+            EXPECT_EQ(deliveries[j].user2, kUser2);
+            if (j > first) {
+                EXPECT_GE(deliveries[j].TimeStamp(), deliveries[j - 1].TimeStamp());
+            }
+        }
+    }
+}
+
+// Without parameters the first packet builds the buffer in its format and
+// the capture follows the device: the same format does not rebuild, a change
+// does. A start with the running format keeps the buffer and follows too.
+TEST_F(Talkback, FollowingTheDevicesFormatBuildsAndRebuildsTheBuffer)
+{
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
+    EXPECT_FALSE(View().capturing);
+    EXPECT_TRUE(View().following);
+    ZAVIVirtual_SoundAdvance(1000);
+    const DeviceAudio narrow = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 2);
+    SendAll(narrow);
+    EXPECT_TRUE(View().capturing);
+    EXPECT_EQ(View().format, (TalkBack::CaptureFormat{1, 16, 8000}));
+    CaptureBlocks(2);
+    ASSERT_EQ(sink_.Count(), 2u) << "nothing was captured before the packet";
+    Send(narrow.packets[0]);
+    CaptureBlocks(1);
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    EXPECT_TRUE(View().following) << "the running format keeps the buffer";
+    CaptureBlocks(1);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, format, 2048)) << "the same format does not rebuild";
+    Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 2, 1).packets[0]);
+    EXPECT_EQ(View().formatTag, ZAVIDEC_FORMAT_G711A);
+    EXPECT_EQ(View().format, (TalkBack::CaptureFormat{2, 16, 16000}));
+    CaptureBlocks(2);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 4, Format(ZAVIDEC_FORMAT_G711A, 2, 16000), 1024));
+}
+// A capture that cannot start (no microphone to open) leaves it to the
+// device's audio, which plays meanwhile: the capture is tried again with the
+// next change of its format, not with every packet.
+TEST_F(Talkback, ACaptureThatCannotStartLeavesItToTheDevicesAudio)
+{
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, ZAVIVIRTUAL_SOUND_FAULT_ALWAYS);
+    const ZAVI_WAVEFORMAT refused = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &refused), ZAVI_OK);
+    EXPECT_FALSE(View().capturing);
+    EXPECT_TRUE(View().following);
+    const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 8);
+    SendAll(audio);
+    EXPECT_FALSE(View().capturing);
+    EXPECT_EQ(State().playing, 1) << "eight packets fill the pre-roll";
+    ZAVIVirtual_SoundAdvance(160);
+    EXPECT_EQ(Played(), audio.decoded);
+
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, 0);
+    Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1).packets[0]);
+    EXPECT_TRUE(View().capturing);
+    CaptureBlocks(1);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
+}
+
+// Formats no packet can be encoded in are refused and change nothing: given
+// to the start, or heard from the device while following it.
+TEST_F(Talkback, FormatsTheEncoderCannotMakePacketsOfAreRefused)
+{
+    const ZAVI_WAVEFORMAT running = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &running), ZAVI_OK);
+    const ZAVI_WAVEFORMAT refused[] = {Format(1, 1, 8000),                         // plain PCM
+                                       Format(ZAVIDEC_FORMAT_PCM16, 1, 8000, 8),   // 8-bit samples
+                                       Format(ZAVIDEC_FORMAT_G711A, 1, 8000, 24),  // 24-bit samples
+                                       Format(ZAVIDEC_FORMAT_AAC, 1, 16000),       // decoded only
+                                       Format(ZAVIDEC_FORMAT_G711A, 1, 96000)};    // rate beyond the header
+    for (const ZAVI_WAVEFORMAT &format : refused) {
+        EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_ERR_CAPTURE_FORMAT) << format.wFormatTag;
+        EXPECT_EQ(View().formatTag, ZAVIDEC_FORMAT_G711U);
+        EXPECT_FALSE(View().following);
+    }
+    CaptureBlocks(2);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, running, 2048));
+
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
+    for (int i = 0; i < 4; ++i) Send(SilentAacPacket());
+    EXPECT_FALSE(View().capturing) << "no capture in a coding without packets";
+    EXPECT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_ERR_CAPTURE_FORMAT);
+}
+
+TEST_F(Talkback, StopEndsTheCaptureAndCutsTheDevicesAudio)
+{
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10));
+    ASSERT_EQ(State().playing, 1);
+    CaptureBlocks(2);
+
+    EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+    TalkBack::CaptureView view = View();
+    EXPECT_FALSE(view.capturing);
+    EXPECT_EQ(view.format, TalkBack::CaptureFormat{});
+    EXPECT_EQ(view.formatTag, ZAVIDEC_FORMAT_G711U) << "the tag is kept";
+    EXPECT_FALSE(view.following) << "and so is the following flag";
+    EXPECT_EQ(State().playing, 0);
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+
+    // A new start gives a new buffer: its first block is the next delivery.
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    CaptureBlocks(1);
+    ASSERT_EQ(sink_.Count(), 3u);
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 2, format, 2048));
+}
+
+// Blocks read without a callback, or while the encoder does not open, are
+// dropped; the next block after is delivered.
+TEST_F(Talkback, BlocksThatCannotBeDeliveredAreDroppedAndTheNextOneGoesOut)
+{
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+    for (const bool noCallback : {false, true}) {
+        SCOPED_TRACE(noCallback ? "no callback" : "no encoder");
+        ASSERT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+        const size_t first = sink_.Count();
+        if (noCallback)
+            ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, nullptr, 0, 0), ZAVI_OK);
+        else
+            ZAVIDec_TestFailInit(ZAVIDEC_FAIL_ENCODER_INIT);
+        ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+        ZAVIVirtual_SoundAdvance(256);
+        ASSERT_TRUE(zavi_test::Eventually([&] { return View().readOffset == 4096; }));
+        ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), 9), ZAVI_OK);
+        ZAVIDec_TestFailInit(0);
+        CaptureBlocks(1);
+        const std::vector<Delivery> deliveries = sink_.Deliveries();
+        ASSERT_EQ(deliveries.size(), first + 1);
+        EXPECT_EQ(deliveries[first].user2, 9u);
+        EXPECT_EQ(deliveries[first].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
+    }
+}
+
+// A callback in progress holds up neither the device's audio nor the
+// commands; a release from another thread waits for it, and nothing is
+// delivered after.
+TEST_F(Talkback, ASlowCallbackHoldsUpNoCommandAndReleaseWaitsForIt)
+{
+    std::atomic<bool> mayLeave = false;
+    sink_.onDelivery = [&] {
+        while (!mayLeave) std::this_thread::yield();
+    };
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ZAVIVirtual_SoundAdvance(32);
+    const bool arrived = sink_.WaitFor(1);
+
+    const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1);
+    std::future<void> commands = std::async(std::launch::async, [&] {
+        Send(audio.packets[0]);
+        EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -100), ZAVI_OK);
+        EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+    });
+    const bool passed = commands.wait_for(zavi_test::kPatience) == std::future_status::ready;
+    if (!passed) mayLeave = true; // lets the waiting commands go on
+    commands.wait();
+    EXPECT_TRUE(passed) << "the commands waited for the callback";
+
+    std::thread releaser([this] { EXPECT_EQ(ZAVI_Play_TKRelease(talkback_), ZAVI_OK); });
+    mayLeave = true;
+    releaser.join();
+    talkback_ = 0;
+    ASSERT_TRUE(arrived);
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(sink_.Count(), 1u);
+}
+
+// The callback may release its own talkback: the release takes effect once
+// the callback has returned, and nothing is delivered after it.
+TEST_F(Talkback, TheCallbackMayReleaseItsOwnTalkback)
+{
+    const int32_t openBefore = ZAVIDec_TestOpenHandles();
+    std::promise<int32_t> released;
+    sink_.onDelivery = [&] { released.set_value(ZAVI_Play_TKRelease(talkback_)); };
+    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ZAVIVirtual_SoundAdvance(32);
+    std::future<int32_t> result = released.get_future();
+    EXPECT_EQ(zavi_test::AwaitOrEnd(result, "a release from the callback"), ZAVI_OK);
+    talkback_ = 0;
+    EXPECT_TRUE(zavi_test::Eventually([&] { return ZAVIDec_TestOpenHandles() == openBefore; }))
+        << "the encoder went with the talkback";
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(sink_.Count(), 1u);
+}
+
+// Device audio in two formats, commands and the clock from three threads at
+// once: every delivery is still a whole packet of one of the formats.
+TEST_F(Talkback, CommandsDeviceAudioAndCaptureRunTogether)
+{
+    const DeviceAudio formats[] = {MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10),
+                                   MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 10)};
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
+    std::atomic<bool> done = false;
+    std::thread sender([&] {
+        for (int round = 0; round < 40; ++round) SendAll(formats[round % 2]);
+    });
+    std::thread commander([&] {
+        const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+        int32_t volume = 0;
+        for (int round = 0; round < 300; ++round) {
+            EXPECT_EQ(ZAVI_Play_TKStart(talkback_, round % 3 == 0 ? nullptr : &format), ZAVI_OK);
+            if (round % 5 == 0) {
+                EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
+            }
+            EXPECT_EQ(ZAVI_Play_TKSetVolume(talkback_, -round), ZAVI_OK);
+            EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
+            EXPECT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), round), ZAVI_OK);
+        }
+    });
+    std::thread clock([&] {
+        while (!done) {
+            ZAVIVirtual_SoundAdvance(16);
+            std::this_thread::yield();
+        }
+    });
+    sender.join();
+    commander.join();
+    done = true;
+    clock.join();
+
+    for (const Delivery &d : sink_.Deliveries()) {
+        ASSERT_TRUE(zavipkt_is_whole(d.packet.data(), static_cast<uint32_t>(d.packet.size())));
+        const bool muLaw = d.Codec() == ZAVIPKT_CODEC_G711U && d.SampleRate() == 8000;
+        const bool aLaw = d.Codec() == ZAVIPKT_CODEC_G711A && d.SampleRate() == 16000;
+        ASSERT_TRUE(muLaw || aLaw) << d.Codec() << " at " << d.SampleRate();
+        EXPECT_EQ(d.Payload().size(), muLaw ? 1024u : 512u);
+    }
 }
 
 } // namespace
