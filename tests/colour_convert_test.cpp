@@ -44,9 +44,9 @@ Picture RandomPicture(int width, int height, int extraStride, std::mt19937& rand
     p.cr.resize(p.cb.size());
   }
   std::uniform_int_distribution<int> byte(0, 255);
-  for (auto& v : p.y) v = static_cast<uint8_t>(byte(random));
-  for (auto& v : p.cb) v = static_cast<uint8_t>(byte(random));
-  for (auto& v : p.cr) v = static_cast<uint8_t>(byte(random));
+  for (auto* plane : {&p.y, &p.cb, &p.cr}) {
+    for (auto& v : *plane) v = static_cast<uint8_t>(byte(random));
+  }
   return p;
 }
 
@@ -78,31 +78,25 @@ std::vector<KernelSet> KernelSets() {
   return sets;
 }
 
-// Converts p with the kernel set and checks every pixel and every guard byte.
+// Converts p with the kernel set and checks every pixel and the guard bytes
+// before the first row and after every row.
 void CheckConversion(const KernelSet& set, const Picture& p, int bytesPerPixel, bool flip) {
-  const int rowBytes = p.width * bytesPerPixel;
-  const int pitch = rowBytes + kGuardBytes;
-  std::vector<uint8_t> out(static_cast<size_t>(kGuardBytes + p.height * pitch), kGuard);
-  uint8_t* first = out.data() + kGuardBytes;
-  zavi::display::ConvertWith(set.kernels, bytesPerPixel, first, pitch, p.y.data(),
-                             p.cb.empty() ? nullptr : p.cb.data(),
-                             p.cr.empty() ? nullptr : p.cr.data(), p.lumaStride, p.chromaStride,
-                             p.width, p.height, flip ? 1 : 0);
+  const int pitch = p.width * bytesPerPixel + kGuardBytes;
+  std::vector<uint8_t> out(static_cast<size_t>(kGuardBytes + p.height * pitch), kGuard), expected(out);
   for (int y = 0; y < p.height; ++y) {
-    const uint8_t* row = first + (flip ? p.height - 1 - y : y) * pitch;
     for (int x = 0; x < p.width; ++x) {
       const Bgr want = Expected(p, x, y);
-      const uint8_t* px = row + x * bytesPerPixel;
-      ASSERT_TRUE(px[0] == want.b && px[1] == want.g && px[2] == want.r)
-          << set.name << " " << p.width << "x" << p.height << " bpp " << bytesPerPixel
-          << " at (" << x << "," << y << ")";
-      if (bytesPerPixel == 4) {
-        ASSERT_EQ(px[3], 0);
-      }
+      uint8_t* px = expected.data() + kGuardBytes + (flip ? p.height - 1 - y : y) * pitch + x * bytesPerPixel;
+      px[0] = want.b;
+      px[1] = want.g;
+      px[2] = want.r;
+      if (bytesPerPixel == 4) px[3] = 0;
     }
-    for (int g = 0; g < kGuardBytes; ++g) ASSERT_EQ(row[rowBytes + g], kGuard) << set.name;
   }
-  for (int g = 0; g < kGuardBytes; ++g) ASSERT_EQ(out[static_cast<size_t>(g)], kGuard);
+  zavi::display::ConvertWith(set.kernels, bytesPerPixel, out.data() + kGuardBytes, pitch, p.y.data(),
+                             p.cb.empty() ? nullptr : p.cb.data(), p.cr.empty() ? nullptr : p.cr.data(),
+                             p.lumaStride, p.chromaStride, p.width, p.height, flip ? 1 : 0);
+  ASSERT_EQ(out, expected) << set.name << " " << p.width << "x" << p.height << " bpp " << bytesPerPixel;
 }
 
 TEST(ColourConvert, EveryKernelMatchesTheFormulaOnOddAndEvenSizes) {

@@ -287,26 +287,20 @@ TEST(JpegCodec, PropertiesLifecycleAndRefusals) {
 
   // Progressive streams are refused with their own code, in both read modes.
   const Bytes progressive = TurboEncode(ScenePicture(40, 30), TJSAMP_420, 75, TJFLAG_PROGRESSIVE);
-  p.jpegBuffer = const_cast<uint8_t*>(progressive.data());
-  p.jpegSize = static_cast<int32_t>(progressive.size());
-  EXPECT_EQ(jpeg::Read(p, jpeg::kReadParameters), jpeg::kProgressiveStream);
-  EXPECT_EQ(jpeg::Read(p, jpeg::kReadWholeImage), jpeg::kProgressiveStream);
+  Codec codec;
+  EXPECT_EQ(codec.Stream(progressive).Read(jpeg::kReadParameters), jpeg::kProgressiveStream);
+  EXPECT_EQ(codec.Read(jpeg::kReadWholeImage), jpeg::kProgressiveStream);
 
   // A stream of "other" colour fails to decode; image size must match.
   const Bytes baseline = TurboEncode(ScenePicture(40, 30), TJSAMP_420, 75);
   Bytes image(40 * 30 * 3);
-  p.jpegBuffer = const_cast<uint8_t*>(baseline.data());
-  p.jpegSize = static_cast<int32_t>(baseline.size());
-  p.imageBuffer = image.data();
-  p.imageWidth = 40;
-  p.imageHeight = 30;
-  p.jpegColour = jpeg::kColourOther;
-  EXPECT_LT(jpeg::Read(p, jpeg::kReadWholeImage), 0);
-  p.jpegColour = jpeg::kColourYCbCr;
-  p.imageWidth = 39;
-  EXPECT_LT(jpeg::Read(p, jpeg::kReadWholeImage), 0);
-  p.imageWidth = 40;
-  EXPECT_EQ(jpeg::Read(p, jpeg::kReadWholeImage), 0);
+  codec.Stream(baseline).Image(image.data(), 40, 30).p.jpegColour = jpeg::kColourOther;
+  EXPECT_EQ(codec.Read(jpeg::kReadWholeImage), jpeg::kImageMismatch);
+  codec.p.jpegColour = jpeg::kColourYCbCr;
+  codec.p.imageWidth = 39;
+  EXPECT_EQ(codec.Read(jpeg::kReadWholeImage), jpeg::kImageMismatch);
+  codec.p.imageWidth = 40;
+  EXPECT_EQ(codec.Read(jpeg::kReadWholeImage), 0);
 
   // Release always succeeds and leaves the record without state.
   EXPECT_EQ(jpeg::Release(p), 0);

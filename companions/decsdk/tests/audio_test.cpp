@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -151,58 +152,37 @@ protected:
     ZAVIDEC_HANDLE encoder_ = 0;
 };
 
-std::vector<uint8_t> allCodes()
-{
-    std::vector<uint8_t> codes(256);
-    for (int i = 0; i < 256; ++i) codes[i] = static_cast<uint8_t>(i);
-    return codes;
-}
-
-std::vector<int16_t> allSamples()
-{
-    std::vector<int16_t> samples(65536);
-    for (int i = 0; i < 65536; ++i) samples[i] = static_cast<int16_t>(i - 32768);
-    return samples;
-}
-
 } // namespace
 
-TEST_F(DecSdkAudio, G711DecodesEveryCodeLikeLibavcodec)
+// Every code decodes to libavcodec's sample; every 16-bit sample encodes to
+// the code libavcodec chooses or a neighbouring level, full scale and
+// silence give the ITU-T G.711 tables' codes, and a decoded code encodes
+// back to itself.
+TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
 {
     const struct {
-        uint16_t codec;
+        uint16_t codec, tag;
         AVCodecID reference;
-        uint16_t tag;
-    } cases[] = {{ZAVIPKT_CODEC_G711A, AV_CODEC_ID_PCM_ALAW, ZAVIDEC_FORMAT_G711A},
-                 {ZAVIPKT_CODEC_G711U, AV_CODEC_ID_PCM_MULAW, ZAVIDEC_FORMAT_G711U}};
+        uint8_t top, bottom, zero; // positive full scale, negative full scale, zero
+    } cases[] = {{ZAVIPKT_CODEC_G711A, ZAVIDEC_FORMAT_G711A, AV_CODEC_ID_PCM_ALAW, 0xAA, 0x2A, 0xD5},
+                 {ZAVIPKT_CODEC_G711U, ZAVIDEC_FORMAT_G711U, AV_CODEC_ID_PCM_MULAW, 0x80, 0x00, 0xFF}};
+    std::vector<uint8_t> allCodes(256);
+    std::vector<int16_t> samples(65536);
+    for (int i = 0; i < 65536; ++i) samples[i] = static_cast<int16_t>(i - 32768);
+    for (int i = 0; i < 256; ++i) allCodes[i] = static_cast<uint8_t>(i);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.tag);
         ZAVIDEC_AUDIO audio;
-        ASSERT_EQ(decode(audioPacket(c.codec, allCodes()), audio), ZAVIDEC_OK);
+        ASSERT_EQ(decode(audioPacket(c.codec, allCodes), audio), ZAVIDEC_OK);
         EXPECT_EQ(audio.sampleRate, kRate);
         EXPECT_EQ(audio.channels, 1);
         EXPECT_EQ(audio.bitsPerSample, 16);
         EXPECT_EQ(audio.formatTag, c.tag);
         EXPECT_EQ(audio.byteCount, 512u);
-        const auto samples = samplesOf(audio);
-        EXPECT_EQ(std::vector<float>(samples.begin(), samples.end()), AvCodec(c.reference, false).decode(allCodes()));
-    }
-}
+        const auto decoded = samplesOf(audio);
+        const auto levels = AvCodec(c.reference, false).decode(allCodes);
+        EXPECT_EQ(std::vector<float>(decoded.begin(), decoded.end()), levels);
 
-TEST_F(DecSdkAudio, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrips)
-{
-    // Extremes and silence from the ITU-T G.711 tables: positive full scale,
-    // negative full scale, zero.
-    const struct {
-        uint16_t tag;
-        AVCodecID reference;
-        uint16_t codec;
-        uint8_t top, bottom, zero;
-    } cases[] = {{ZAVIDEC_FORMAT_G711A, AV_CODEC_ID_PCM_ALAW, ZAVIPKT_CODEC_G711A, 0xAA, 0x2A, 0xD5},
-                 {ZAVIDEC_FORMAT_G711U, AV_CODEC_ID_PCM_MULAW, ZAVIPKT_CODEC_G711U, 0x80, 0x00, 0xFF}};
-    const auto samples = allSamples();
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.tag);
         const auto packet = encode(c.tag, samples, 4321);
         ASSERT_EQ(packet.size(), ZAVIPKT_HEADER_SIZE + samples.size());
         EXPECT_EQ(zavipkt_u16(packet.data() + ZAVIPKT_OFF_FRAME_TYPE), ZAVIPKT_FRAME_AUDIO);
@@ -210,17 +190,13 @@ TEST_F(DecSdkAudio, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrip
         EXPECT_EQ(zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP), 4321u);
         EXPECT_EQ(packet[ZAVIPKT_OFF_BITS], 8);
         const uint8_t *codes = packet.data() + ZAVIPKT_HEADER_SIZE;
-        EXPECT_EQ(codes[65535], c.top);
-        EXPECT_EQ(codes[0], c.bottom);
-        EXPECT_EQ(codes[32768], c.zero);
+        EXPECT_EQ((std::array<int, 3>{codes[65535], codes[0], codes[32768]}), (std::array<int, 3>{c.top, c.bottom, c.zero}));
 
         // libavcodec quantises from a table of its own that places a few
-        // decision points differently; both coders must pick the same level
-        // or the neighbouring one.
+        // decision points differently.
         std::vector<uint8_t> reference;
         for (const auto &packet : AvCodec(c.reference, true).encode(samples))
             reference.insert(reference.end(), packet.begin(), packet.end());
-        const auto levels = AvCodec(c.reference, false).decode(allCodes());
         std::vector<float> sorted(levels);
         std::sort(sorted.begin(), sorted.end());
         const auto rank = [&](uint8_t code) { return std::lower_bound(sorted.begin(), sorted.end(), levels[code]) - sorted.begin(); };
@@ -232,20 +208,17 @@ TEST_F(DecSdkAudio, G711EncodesEverySampleToTheStepLibavcodecChoosesAndRoundTrip
         }
         EXPECT_LT(differing, samples.size() / 50);
 
-        // Decoding a code and encoding the result gives the code back.
-        ZAVIDEC_AUDIO audio;
-        ASSERT_EQ(decode(audioPacket(c.codec, allCodes()), audio), ZAVIDEC_OK);
-        const auto back = encode(c.tag, samplesOf(audio), 0);
+        const auto back = encode(c.tag, decoded, 0);
         for (int code = 0; code < 256; ++code) {
             const bool negativeZero = c.codec == ZAVIPKT_CODEC_G711U && code == 0x7F; // decodes to 0, which encodes as 0xFF
-            if (!negativeZero) {
-                EXPECT_EQ(back[ZAVIPKT_HEADER_SIZE + code], code);
-            }
+            EXPECT_EQ(back[ZAVIPKT_HEADER_SIZE + code], negativeZero ? 0xFF : code);
         }
     }
 }
 
-TEST_F(DecSdkAudio, Pcm16RoundTripsStereoWithSequenceNumbers)
+// PCM16 round-trips in stereo with sequence numbers; the encoder refuses
+// what it cannot pack.
+TEST_F(DecSdkAudio, Pcm16RoundTripsAndTheEncoderRefusesWhatItCannotPack)
 {
     std::vector<int16_t> pcm(2 * 160);
     zavi::pack::sineTone(pcm, 2, kRate, 0);
@@ -259,11 +232,7 @@ TEST_F(DecSdkAudio, Pcm16RoundTripsStereoWithSequenceNumbers)
     EXPECT_EQ(audio.channels, 2);
     EXPECT_EQ(audio.formatTag, ZAVIDEC_FORMAT_PCM16);
     EXPECT_EQ(samplesOf(audio), pcm);
-}
 
-TEST_F(DecSdkAudio, EncoderRefusesWhatItCannotPack)
-{
-    std::vector<int16_t> pcm(160, 0);
     const uint8_t *data = nullptr;
     uint32_t length = 0;
     ZAVIDEC_AUDIO good{kRate, 1, 16, ZAVIDEC_FORMAT_G711A, 320, reinterpret_cast<uint8_t *>(pcm.data())};
