@@ -1,15 +1,10 @@
 // Streams with faults, pushed through the exports: lost, cut and garbage
 // packets, clock resets and jumps, stamps out of order, resolution and codec
 // changes, a stream that stops and resumes. Each row is checked twice: frame
-// by frame in single-frame mode (every picture shown is libavcodec's clean
-// picture of that frame; from a damage to the next key frame the window keeps
-// the last clean picture) and on the player's threads (play goes on to the
-// last picture, none of the waits runs out).
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
+// by frame in single-frame mode (every picture shown is the clean picture of
+// that frame; from a damage to the next key frame the window keeps the last
+// clean picture) and on the player's threads (play goes on to the last
+// picture, none of the waits runs out).
 #include "playback_fixture.h"
 
 namespace {
@@ -29,38 +24,21 @@ struct Picture {
     std::vector<uint8_t> i420;
 };
 
-// libavcodec's own decode of the undamaged packets, one picture per packet.
+// The decoder module's decode of the undamaged packets, one picture per
+// packet (its own tests hold it bit-exact with libavcodec).
 std::vector<Picture> CleanPictures(const std::vector<Packet> &stream)
 {
     std::vector<Picture> pictures;
-    AVCodecContext *context = nullptr;
-    uint16_t codec = 0;
-    AVPacket *packet = av_packet_alloc();
-    AVFrame *frame = av_frame_alloc();
-    for (const auto &bytes : stream) {
-        if (context == nullptr || zavipkt_u16(bytes.data() + ZAVIPKT_OFF_CODEC) != codec) {
-            codec = zavipkt_u16(bytes.data() + ZAVIPKT_OFF_CODEC);
-            avcodec_free_context(&context);
-            context = avcodec_alloc_context3(avcodec_find_decoder(codec == ZAVIPKT_CODEC_H265 ? AV_CODEC_ID_HEVC : AV_CODEC_ID_H264));
-            context->flags |= AV_CODEC_FLAG_LOW_DELAY;
-            EXPECT_EQ(avcodec_open2(context, nullptr, nullptr), 0);
-        }
-        std::vector<uint8_t> payload(bytes.begin() + bytes[ZAVIPKT_OFF_HEADER_LEN], bytes.end());
-        packet->size = static_cast<int>(payload.size());
-        payload.resize(payload.size() + AV_INPUT_BUFFER_PADDING_SIZE);
-        packet->data = payload.data();
-        EXPECT_EQ(avcodec_send_packet(context, packet), 0);
-        EXPECT_EQ(avcodec_receive_frame(context, frame), 0);
-        Picture &picture = pictures.emplace_back(Picture{frame->width, frame->height, {}});
-        for (int plane = 0; plane < 3; ++plane)
-            for (int row = 0; row < frame->height >> (plane ? 1 : 0); ++row) {
-                const uint8_t *from = frame->data[plane] + static_cast<ptrdiff_t>(row) * frame->linesize[plane];
-                picture.i420.insert(picture.i420.end(), from, from + (frame->width >> (plane ? 1 : 0)));
-            }
+    ZAVIDEC_HANDLE decoder = 0;
+    EXPECT_EQ(ZAVI_VideoDec_Init(&decoder), ZAVIDEC_OK);
+    for (const auto &packet : stream) {
+        ZAVIDEC_PICTURE decoded{};
+        EXPECT_EQ(ZAVI_VideoDec_Decode(decoder, packet.data(), static_cast<int32_t>(packet.size()), &decoded),
+                  ZAVIDEC_OK);
+        const size_t bytes = static_cast<size_t>(decoded.width) * decoded.height * 3 / 2;
+        pictures.push_back({decoded.width, decoded.height, {decoded.buffer, decoded.buffer + bytes}});
     }
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&context);
+    ZAVI_VideoDec_Release(decoder);
     return pictures;
 }
 

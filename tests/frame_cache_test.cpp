@@ -74,21 +74,18 @@ void RunScript(Cache &cache, const std::string &script)
         if (numbers.peek() == '-' && numbers.get()) numbers >> last;
         if (numbers.peek() == ':' && numbers.get()) numbers >> length;
         if (numbers.peek() == '/' && numbers.get()) numbers >> flag;
-        if (kind == '=') {
-            EXPECT_EQ(cache.Count(), static_cast<int32_t>(first));
-        } else if (kind == 'E') {
-            cache.Empty();
-        } else if (kind == 'R') {
+        switch (kind) {
+        case '=': EXPECT_EQ(cache.Count(), static_cast<int32_t>(first)); continue;
+        case 'E': cache.Empty(); continue;
+        case 'M': cache.MarkQueued(0); continue;
+        case 'X': cache.Release(); continue;
+        case 'P': ASSERT_TRUE(cache.Prepare()); continue;
+        case 'S': ASSERT_TRUE(cache.Resize(std::stoi(step.substr(1)))); continue;
+        case 'R':
             if constexpr (std::is_same_v<Cache, VideoFrameCache>) cache.DropToNextKeyFrame();
-        } else if (kind == 'M') {
-            cache.MarkQueued(0);
-        } else if (kind == 'X') {
-            cache.Release();
-        } else if (kind == 'P') {
-            ASSERT_TRUE(cache.Prepare());
-        } else if (kind == 'S') {
-            ASSERT_TRUE(cache.Resize(std::stoi(step.substr(1))));
-        } else if (kind == 't') {
+            continue;
+        }
+        if (kind == 't') {
             for (uint32_t id = first; id <= last; ++id) {
                 const TakenFrame frame = ExpectTake(cache, id, stored[id].first, stored[id].second);
                 if (flag != kAnyFlag) {

@@ -106,28 +106,22 @@ private:
     std::vector<Value> values_;
 };
 
-// The BGR colour BT.601 gives a Y'CbCr sample (what a display shows for it).
-inline void Bt601ToBgr(int y, int cb, int cr, int bgr[3])
-{
-    const double c = 1.164 * (y - 16);
-    auto clamp = [](double v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v + 0.5); };
-    bgr[2] = clamp(c + 1.596 * (cr - 128));
-    bgr[1] = clamp(c - 0.392 * (cb - 128) - 0.813 * (cr - 128));
-    bgr[0] = clamp(c + 2.017 * (cb - 128));
-}
-
 // Largest per-channel distance between BGR rows and the BT.601 colours of an
-// I420 picture of the same size, at every `step`-th row and column.
+// I420 picture of the same size (what a display shows for it), at every
+// `step`-th row and column.
 inline int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420, int width, int height, int step = 1)
 {
     const size_t area = static_cast<size_t>(width) * height;
+    auto clamp = [](double v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v + 0.5); };
     int worst = 0;
     for (int y = step / 2; y < height; y += step)
         for (int x = step / 2; x < width; x += step) {
             const size_t at = static_cast<size_t>(y) * width + x;
             const size_t chroma = static_cast<size_t>(y / 2) * (width / 2) + x / 2;
-            int expected[3];
-            Bt601ToBgr(i420[at], i420[area + chroma], i420[area * 5 / 4 + chroma], expected);
+            const double c = 1.164 * (i420[at] - 16);
+            const int cb = i420[area + chroma] - 128;
+            const int cr = i420[area * 5 / 4 + chroma] - 128;
+            const int expected[3] = {clamp(c + 2.017 * cb), clamp(c - 0.392 * cb - 0.813 * cr), clamp(c + 1.596 * cr)};
             for (int k = 0; k < 3; ++k) worst = std::max(worst, std::abs(expected[k] - bgr[at * 3 + k]));
         }
     return worst;

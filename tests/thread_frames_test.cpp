@@ -236,9 +236,9 @@ TEST(Pacing, SkipCoversTheLagWithoutWrapping)
     // 1000 ms of 8 kHz 16-bit mono.
     EXPECT_EQ(SkipBytesForLag(1000, 8000, 1, 16), 16000u);
     // 49 s of 44.1 kHz stereo overflows 32 bits in the middle of the product.
-    EXPECT_EQ(SkipBytesForLag(49000, 44100, 2, 16), 49000ull * 44100 * 2 / 1000 * 2);
-    // The integer division by 1000 happens before the byte width is applied.
-    EXPECT_EQ(SkipBytesForLag(401, 11025, 1, 8), 401ull * 11025 / 1000);
+    EXPECT_EQ(SkipBytesForLag(49000, 44100, 2, 16), 8643600u);
+    // The division by 1000 (749.7 samples) truncates before the byte width.
+    EXPECT_EQ(SkipBytesForLag(17, 44100, 1, 16), 1498u);
 }
 
 } // namespace
