@@ -134,19 +134,6 @@ void DrawClientMarks(cairo_t *cairo)
     cairo_show_text(cairo, "Gate 7: \xC3\x84rger? {ok} #42");
 }
 
-// What a draw callback was called with; its first user value points here.
-struct CallbackSeen {
-    int calls = 0;
-    int32_t width = 0, height = 0;
-    uintptr_t user2 = 0;
-};
-
-void Record(uintptr_t user1, int32_t width, int32_t height, uintptr_t user2)
-{
-    auto *seen = reinterpret_cast<CallbackSeen *>(user1);
-    *seen = {seen->calls + 1, width, height, user2};
-}
-
 void ZAVI_CALL DrawRedBar(uintptr_t context, int32_t width, int32_t height, uintptr_t user1, uintptr_t user2)
 {
     Record(user1, width, height, user2);
@@ -189,7 +176,8 @@ std::vector<uint32_t> DrawnOver(const WindowPixels &clean, const std::function<v
     for (int y = box.y0; y < box.y1; ++y)
         for (int x = box.x0; x < box.x1; ++x) {
             const uint32_t p = expected[static_cast<size_t>(y) * shown.Width() + x];
-            const Rgb drawn{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+            const Rgb drawn{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+                            static_cast<int>(p & 0xFF)};
             if (!Near(shown.At(x, y), drawn, 3))
                 return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << shown.At(x, y)
                                                      << ", cairo drew " << drawn;
@@ -250,7 +238,8 @@ TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
         std::vector<Pixel> pixels;
     } cases[] = {
         {"a region is a closed outline", 2, RuleBlock::Regions({{{20, 20}, {100, 20}, {100, 100}, {20, 100}}}),
-         calm.Get(), false, {{60, 20, kCyan}, {100, 60, kCyan}, {60, 100, kCyan}, {20, 60, kCyan}, {60, 60, grey, kTolerance}}},
+         calm.Get(), false,
+         {{60, 20, kCyan}, {100, 60, kCyan}, {60, 100, kCyan}, {20, 60, kCyan}, {60, 60, grey, kTolerance}}},
         {"the alarm bit turns its line red", 2,
          RuleBlock::Lines({{{120, 10}, {10, 10}}, {{120, 30}, {10, 30}}, {{120, 50}, {10, 50}}}), secondInAlarm.Get(),
          false, {{60, 10, kCyan}, {60, 30, kAlarmRed}, {60, 50, kCyan}}},
@@ -260,7 +249,8 @@ TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
         {"motion data without address: no alarms", 2, oneLine, &noAddress, false, {{60, 10, kCyan}}},
         {"draw mode 1 scales the rules", 1, RuleBlock::Lines({{{30, 16}, {2, 16}}}), firstInAlarm.Get(), false,
          {{50, 62, kAlarmRed}, {50, 16, grey, kTolerance}}}, // picture row 15.5, scaled
-        {"the callback draws on the window", 2, noRules_, nullptr, true, {{20, 6, kAlarmRed}, {60, 6, grey, kTolerance}}},
+        {"the callback draws on the window", 2, noRules_, nullptr, true,
+         {{20, 6, kAlarmRed}, {60, 6, grey, kTolerance}}},
         {"the callback draws on the picture in draw mode 1", 1, noRules_, nullptr, true,
          {{100, 22, kAlarmRed}, {20, 6, grey, kTolerance}}}, // picture (20, 5.5) scaled
     };
@@ -282,13 +272,15 @@ TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
         }
         const WindowPixels shown(window_);
         for (const Pixel &p : c.pixels)
-            EXPECT_TRUE(Near(shown.At(p.x, p.y), p.colour, p.tolerance)) << p.x << "," << p.y << ": " << shown.At(p.x, p.y);
+            EXPECT_TRUE(Near(shown.At(p.x, p.y), p.colour, p.tolerance))
+                << p.x << "," << p.y << ": " << shown.At(p.x, p.y);
     }
 }
 
 TEST_F(OverlayTest, RegionWithoutFurtherPointsIsSkippedAndNumbersKeepTheirPlace)
 {
-    const RuleBlock rules = RuleBlock::Regions({{{10, 10}, {40, 10}, {40, 40}}, {{60, 10}}, {{100, 10}, {140, 10}, {140, 40}}});
+    const RuleBlock rules =
+        RuleBlock::Regions({{{10, 10}, {40, 10}, {40, 40}}, {{60, 10}}, {{100, 10}, {140, 10}, {140, 40}}});
     ASSERT_TRUE(ShowWith(rules, Motion(0).Get()));
     const WindowPixels shown(window_);
     EXPECT_TRUE(Near(shown.At(25, 10), kCyan, 0));
@@ -296,7 +288,8 @@ TEST_F(OverlayTest, RegionWithoutFurtherPointsIsSkippedAndNumbersKeepTheirPlace)
     // The second region: not drawn, no label.
     for (int32_t y = 8; y < 42; ++y)
         for (int32_t x = 58; x < 92; ++x)
-            ASSERT_TRUE(!Near(shown.At(x, y), Rgb{255, 255, 255}, 0) && !Near(shown.At(x, y), kCyan, 0)) << x << "," << y;
+            ASSERT_TRUE(!Near(shown.At(x, y), Rgb{255, 255, 255}, 0) && !Near(shown.At(x, y), kCyan, 0))
+                << x << "," << y;
 }
 
 TEST_F(OverlayTest, CompositionSurfaceThatCannotBeMadeDropsThePicture)
@@ -339,9 +332,7 @@ TEST_F(OverlayTest, NullCallbackStopsDrawingUntilRulesComeAgain)
     EXPECT_TRUE(Near(WindowPixels(window_).At(60, 10), kCyan, 0));
 }
 
-class CairoDrawingTest : public DisplayTest {};
-
-TEST_F(CairoDrawingTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
+TEST_F(DisplayTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
 {
     UseMonitors({{0, 0, 640, 480}});
     // Twelve lines drawn right to left in two columns, each label right of
@@ -407,7 +398,8 @@ TEST_F(CairoDrawingTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
             EXPECT_TRUE(Matches(shown, expected, labels[i]));
         }
         for (const auto &wrong : wrongLabels) {
-            const auto mistaken = DrawnOver(clean, [&](cairo_t *cairo) { DrawLabel(cairo, labels[wrong.rule], wrong.text); });
+            const auto mistaken =
+                DrawnOver(clean, [&](cairo_t *cairo) { DrawLabel(cairo, labels[wrong.rule], wrong.text); });
             EXPECT_FALSE(Matches(shown, mistaken, labels[wrong.rule])) << "label " << wrong.rule + 1;
         }
     }

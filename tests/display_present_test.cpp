@@ -106,13 +106,10 @@ TEST_F(PresentTest, PictureOfAnotherSizeIsShownAfterSettingUpAgain)
         EXPECT_EQ(ZAVIVirtual_LiveObjects(kind), 0) << "destruction releases every object";
 }
 
-int repaintCalls = 0;
-int32_t repaintWidth = -1;
-void ZAVI_CALL CountRepaint(uintptr_t context, int32_t width, int32_t, uintptr_t, uintptr_t)
+void ZAVI_CALL CountRepaint(uintptr_t context, int32_t width, int32_t height, uintptr_t user1, uintptr_t user2)
 {
     EXPECT_NE(context, 0u);
-    ++repaintCalls;
-    repaintWidth = width;
+    Record(user1, width, height, user2);
 }
 
 // Repaint before any picture only calls the draw callback (and without a
@@ -123,13 +120,14 @@ TEST_F(PresentTest, RepaintShowsTheLastPictureAndClearShowsAtTheNextRepaint)
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
     Display display;
     EXPECT_EQ(display.Repaint(), 0);
-    display.RegisterDrawCallback(CountRepaint, 0, 0);
+    CallbackSeen seen;
+    display.RegisterDrawCallback(CountRepaint, reinterpret_cast<uintptr_t>(&seen), 0);
     EXPECT_EQ(display.Repaint(), 0);
-    EXPECT_EQ(repaintCalls, 0);
+    EXPECT_EQ(seen.calls, 0);
     ASSERT_GE(display.SetUp(window, 48, 32), 0);
     EXPECT_EQ(display.Repaint(), 0);
-    EXPECT_EQ(repaintCalls, 1);
-    EXPECT_EQ(repaintWidth, 48);
+    EXPECT_EQ(seen.calls, 1);
+    EXPECT_EQ(seen.width, 48);
 
     Display shown;
     ASSERT_TRUE(SetUpAndShow(shown, window, TestPicture(32, 32).Bars({kGreen})));
@@ -143,9 +141,7 @@ TEST_F(PresentTest, RepaintShowsTheLastPictureAndClearShowsAtTheNextRepaint)
     EXPECT_TRUE(WindowPixels(window).AllNear(Expected(Yuv{0, 0, 0})));
 }
 
-class AllocationTest : public DisplayTest {};
-
-TEST_F(AllocationTest, PicturesAfterTheFirstAllocateNothing)
+TEST_F(DisplayTest, PicturesAfterTheFirstAllocateNothing)
 {
     UseMonitors({{0, 0, 320, 240}, {-320, 0, 320, 240, ZAVIVIRTUAL_MONITOR_NO_YV12}});
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(-100, 10, 200, 150, 1);

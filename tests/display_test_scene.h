@@ -205,6 +205,19 @@ private:
     ZAVIDEC_PICTURE picture_{};
 };
 
+// What a draw callback was called with; its first user value points here.
+struct CallbackSeen {
+    int calls = 0;
+    int32_t width = 0, height = 0;
+    uintptr_t user2 = 0;
+};
+
+inline void Record(uintptr_t user1, int32_t width, int32_t height, uintptr_t user2)
+{
+    auto *seen = reinterpret_cast<CallbackSeen *>(user1);
+    *seen = {seen->calls + 1, width, height, user2};
+}
+
 struct MonitorSpec {
     int32_t x, y, width, height;
     uint32_t capabilities = ZAVIVIRTUAL_MONITOR_DEFAULT;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 namespace display_test {
 namespace {
@@ -19,11 +20,9 @@ using zavi::display::DisplayDevices;
 using zavi::display::MapToMonitor;
 using zavi::platform::Rect;
 
-class MonitorTest : public DisplayTest {};
-
 // One monitor leaves the table empty (the default driver serves it);
 // several are an entry each, in order, up to fifteen.
-TEST_F(MonitorTest, TheDeviceTableHoldsEveryMonitorInOrderUpToFifteen)
+TEST_F(DisplayTest, TheDeviceTableHoldsEveryMonitorInOrderUpToFifteen)
 {
     UseOneMonitor();
     EXPECT_EQ(DisplayDevices().count, 0);
@@ -37,35 +36,41 @@ TEST_F(MonitorTest, TheDeviceTableHoldsEveryMonitorInOrderUpToFifteen)
     EXPECT_EQ(DisplayDevices().count, 15);
 }
 
-TEST_F(MonitorTest, MappingGivesTheWholeWindowInTheMonitorsCoordinates)
+// Each monitor gets the whole window at its own place (0 stands for the
+// primary screen); a window elsewhere, an empty one or a monitor that is
+// gone maps nothing.
+TEST_F(DisplayTest, MappingGivesTheWholeWindowInTheMonitorsCoordinates)
 {
     const auto monitors = UseMonitors({{0, 0, 320, 240}, {-320, -100, 320, 240}});
-    Rect mapped;
-    // Straddling: each monitor gets the whole window at its own place.
-    ASSERT_TRUE(MapToMonitor(Rect{-50, 10, 50, 60}, monitors[0], mapped));
-    EXPECT_EQ(mapped.left, -50);
-    EXPECT_EQ(mapped.right, 50);
-    ASSERT_TRUE(MapToMonitor(Rect{-50, 10, 50, 60}, monitors[1], mapped));
-    EXPECT_EQ(mapped.left, 270);
-    EXPECT_EQ(mapped.top, 110);
-    EXPECT_EQ(mapped.right, 370);
-    EXPECT_EQ(mapped.bottom, 160);
-    // Entirely elsewhere, or empty: no match.
-    EXPECT_FALSE(MapToMonitor(Rect{10, 10, 50, 60}, monitors[1], mapped));
-    EXPECT_FALSE(MapToMonitor(Rect{10, 10, 10, 10}, monitors[0], mapped));
-    // Monitor 0 stands for the primary screen.
-    ASSERT_TRUE(MapToMonitor(Rect{300, 200, 400, 300}, 0, mapped));
-    EXPECT_EQ(mapped.left, 300);
-    EXPECT_FALSE(MapToMonitor(Rect{-50, 10, -1, 60}, 0, mapped));
-    // A monitor that is gone maps nothing.
-    EXPECT_FALSE(MapToMonitor(Rect{0, 0, 50, 50}, monitors[1] + 1000, mapped));
+    const struct {
+        Rect window;
+        uintptr_t monitor;
+        bool mapped;
+        Rect expected;
+    } cases[] = {{{-50, 10, 50, 60}, monitors[0], true, {-50, 10, 50, 60}},
+                 {{-50, 10, 50, 60}, monitors[1], true, {270, 110, 370, 160}},
+                 {{300, 200, 400, 300}, 0, true, {300, 200, 400, 300}},
+                 {{10, 10, 50, 60}, monitors[1], false, {}},
+                 {{10, 10, 10, 10}, monitors[0], false, {}},
+                 {{-50, 10, -1, 60}, 0, false, {}},
+                 {{0, 0, 50, 50}, monitors[1] + 1000, false, {}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::testing::Message() << "window at " << c.window.left << "," << c.window.top);
+        Rect mapped;
+        ASSERT_EQ(MapToMonitor(c.window, c.monitor, mapped), c.mapped);
+        if (c.mapped) {
+            const Rect &e = c.expected;
+            EXPECT_EQ(std::tie(mapped.left, mapped.top, mapped.right, mapped.bottom),
+                      std::tie(e.left, e.top, e.right, e.bottom));
+        }
+    }
 }
 
 // A 64 x 32 picture stretched onto windows over monitors of any geometry
 // (negative coordinates, gaps in the desktop, a device refusing YV12 that
 // gets its own YUY2 packing): each part lands on its monitor, and nothing
 // outside the window is drawn.
-TEST_F(MonitorTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
+TEST_F(DisplayTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
 {
     struct Region {
         int32_t left, top, right, bottom;
@@ -109,7 +114,7 @@ TEST_F(MonitorTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
     EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(50, -10), -1) << "nobody's screen";
 }
 
-TEST_F(MonitorTest, PlayersBuiltBeforeARegatheringKeepTheirDevices)
+TEST_F(DisplayTest, PlayersBuiltBeforeARegatheringKeepTheirDevices)
 {
     UseOneMonitor();
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
@@ -135,7 +140,8 @@ TEST_F(MonitorTest, PlayersBuiltBeforeARegatheringKeepTheirDevices)
             bool matched = false;
             for (int dy = -1; dy <= 1 && !matched; ++dy)
                 for (int dx = -1; dx <= 1 && !matched; ++dx)
-                    matched = Near(shown.At(x, y), picture.At(std::clamp(sx + dx, 0, w - 1), std::clamp(sy + dy, 0, h - 1)));
+                    matched = Near(shown.At(x, y),
+                                   picture.At(std::clamp(sx + dx, 0, w - 1), std::clamp(sy + dy, 0, h - 1)));
             if (!matched)
                 return ::testing::AssertionFailure() << "window pixel " << x << "," << y << " is " << shown.At(x, y)
                                                      << ", the picture at " << sx << "," << sy << " is "
@@ -146,7 +152,7 @@ TEST_F(MonitorTest, PlayersBuiltBeforeARegatheringKeepTheirDevices)
 
 // A real decoded picture in a window 1.5 times its size, two thirds of it
 // on a left monitor that refuses YV12, then shrunk onto the primary one.
-TEST_F(MonitorTest, DecodedPictureLandsScaledOnBothMonitorsTheWindowSpans)
+TEST_F(DisplayTest, DecodedPictureLandsScaledOnBothMonitorsTheWindowSpans)
 {
     UseMonitors({{0, 0, 400, 300}, {-400, -50, 400, 300, ZAVIVIRTUAL_MONITOR_NO_YV12}});
     const DecodedPicture picture;
@@ -192,21 +198,6 @@ TEST_F(WindowTest, ChangeWindowMovesTheOutput)
     EXPECT_TRUE(WindowPixels(main_).AllNear(kDesktop));
 }
 
-// A change to the same window makes no clipper (a failing one would show);
-// a new window's clipper that cannot be made or bound is reported.
-TEST_F(WindowTest, ChangeWindowMakesAClipperOnlyForANewWindow)
-{
-    ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
-    const int32_t clippers = ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER);
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1);
-    EXPECT_EQ(display_->ChangeWindow(main_), 0);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), clippers);
-    EXPECT_LT(display_->ChangeWindow(second_), 0);
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BIND_CLIPPER, 1);
-    EXPECT_LT(display_->ChangeWindow(second_), 0);
-    EXPECT_EQ(display_->ChangeWindow(second_), 0);
-}
-
 TEST_F(WindowTest, PartDisplayShowsTheChosenRectangleStretched)
 {
     ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
@@ -225,22 +216,33 @@ TEST_F(WindowTest, PartDisplayShowsTheChosenRectangleStretched)
     EXPECT_TRUE(shown.AllNear(40, 0, 80, 60, Expected(kWhite)));
 }
 
-// -1 for a rectangle outside the picture (any, before the first picture),
-// -2 and -3 for a clipper that cannot be made or bound.
-TEST_F(WindowTest, PartDisplayRefusalsHaveTheirCodes)
+// A change to the same window makes no clipper (a failing one would show);
+// a new window's clipper that cannot be made or bound is reported, by the
+// part display as -2 and -3. A part rectangle outside the picture (any,
+// before the first picture) gives -1.
+TEST_F(WindowTest, ClipperFailuresAndRectanglesOutsideThePictureAreReported)
 {
     const ZAVI_RECT whole{0, 0, 32, 32};
     EXPECT_EQ(display_->SetPartDisplay(second_, &whole), -1);
     ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
+    const int32_t clippers = ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER);
     ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1);
-    EXPECT_EQ(display_->SetPartDisplay(second_, &whole), -2);
+    EXPECT_EQ(display_->ChangeWindow(main_), 0);
+    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), clippers);
+    EXPECT_LT(display_->ChangeWindow(second_), 0);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BIND_CLIPPER, 1);
+    EXPECT_LT(display_->ChangeWindow(second_), 0);
+    EXPECT_EQ(display_->ChangeWindow(second_), 0);
+
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_CLIPPER, 1);
+    EXPECT_EQ(display_->SetPartDisplay(main_, &whole), -2);
     ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BIND_CLIPPER, 1);
     EXPECT_EQ(display_->SetPartDisplay(ZAVIVirtual_CreateWindow(200, 0, 20, 20, 1), &whole), -3);
-    EXPECT_EQ(display_->SetPartDisplay(second_, &whole), 0);
+    EXPECT_EQ(display_->SetPartDisplay(main_, &whole), 0);
     for (const ZAVI_RECT bad : {ZAVI_RECT{0, 0, 33, 32}, ZAVI_RECT{0, 0, 32, 33}, ZAVI_RECT{-1, 0, 16, 16},
                                 ZAVI_RECT{0, -1, 16, 16}, ZAVI_RECT{8, 0, 8, 16}, ZAVI_RECT{0, 8, 16, 8},
                                 ZAVI_RECT{9, 0, 8, 16}})
-        EXPECT_EQ(display_->SetPartDisplay(second_, &bad), -1);
+        EXPECT_EQ(display_->SetPartDisplay(main_, &bad), -1);
 }
 
 // Part display that draws nothing in the second window: switched off by a

@@ -97,7 +97,10 @@ jpeg_test::Picture QuadrantPicture(int width, int height)
 
 Bytes JpegOf(const jpeg_test::Picture &picture) { return jpeg_test::TurboEncode(picture, TJSAMP_420, 90); }
 
-Bytes QuadrantJpegPacket(int width, int height) { return PicturePacket(kKindJpeg, JpegOf(QuadrantPicture(width, height))); }
+Bytes QuadrantJpegPacket(int width, int height)
+{
+    return PicturePacket(kKindJpeg, JpegOf(QuadrantPicture(width, height)));
+}
 
 // Largest per-channel difference between a window pixel and a quadrant's colour.
 int Distance(const Bytes &bgr, int width, int x, int y, int quadrant)
@@ -108,41 +111,33 @@ int Distance(const Bytes &bgr, int width, int x, int y, int quadrant)
     return worst;
 }
 
-// An image viewer on a fresh scene with one 1024 x 768 primary monitor.
+// An image viewer, released when it goes.
+struct Viewer {
+    explicit Viewer(ZAVI_HWND window)
+    {
+        EXPECT_EQ(ZAVI_Play_InitImage(window, &handle), ZAVI_OK);
+        EXPECT_NE(handle, 0u);
+    }
+    Viewer(const Viewer &) = delete;
+    ~Viewer() { EXPECT_EQ(ZAVI_Play_ReleaseImage(handle), ZAVI_OK); }
+    int32_t Input(const Bytes &packet) const
+    {
+        return ZAVI_Play_InputImage(handle, packet.data(), static_cast<int32_t>(packet.size()));
+    }
+    ZAVI_HANDLE handle = 0;
+};
+
+// Each test on a fresh scene with one 1024 x 768 primary monitor, made
+// before the test's own windows.
 class ViewerTest : public ::testing::Test {
 protected:
     static constexpr uint32_t kBackground = 0x102030; // 0x00RRGGBB
 
-    // Before the tests' own windows are made.
     ViewerTest()
     {
         ZAVIVirtual_ResetScene();
         EXPECT_NE(ZAVIVirtual_AddMonitor(0, 0, 1024, 768, 0, 0, 1024, 728, ZAVIVIRTUAL_MONITOR_DEFAULT), 0u);
         ZAVIVirtual_FillScreens(kBackground);
-    }
-    void TearDown() override
-    {
-        for (ZAVI_HANDLE viewer : viewers_) EXPECT_EQ(ZAVI_Play_ReleaseImage(viewer), ZAVI_OK);
-        ZAVIVirtual_ResetScene();
-        ZAVIVirtual_AddMonitor(0, 0, 1024, 768, 0, 0, 1024, 768, ZAVIVIRTUAL_MONITOR_DEFAULT);
-    }
-
-    ZAVI_HANDLE NewViewer(ZAVI_HWND window)
-    {
-        ZAVI_HANDLE viewer = 0;
-        EXPECT_EQ(ZAVI_Play_InitImage(window, &viewer), ZAVI_OK);
-        EXPECT_NE(viewer, 0u);
-        viewers_.push_back(viewer);
-        return viewer;
-    }
-    void Release(ZAVI_HANDLE viewer)
-    {
-        EXPECT_EQ(ZAVI_Play_ReleaseImage(viewer), ZAVI_OK);
-        std::erase(viewers_, viewer);
-    }
-    static int32_t Input(ZAVI_HANDLE viewer, const Bytes &packet)
-    {
-        return ZAVI_Play_InputImage(viewer, packet.data(), static_cast<int32_t>(packet.size()));
     }
     static bool ShowsBackground(const Bytes &bgr)
     {
@@ -150,9 +145,6 @@ protected:
             if (bgr[i] != 0x30 || bgr[i + 1] != 0x20 || bgr[i + 2] != 0x10) return false;
         return true;
     }
-
-private:
-    std::vector<ZAVI_HANDLE> viewers_;
 };
 
 TEST_F(ViewerTest, JpegPictureFillsAWindowOfItsSize)
@@ -160,9 +152,9 @@ TEST_F(ViewerTest, JpegPictureFillsAWindowOfItsSize)
     // 150 pixels a row: 450 bytes, padded to 452 in the decoded picture.
     for (const auto &size : {std::pair{320, 240}, std::pair{150, 100}}) {
         VirtualWindow window(size.first, size.second);
-        const ZAVI_HANDLE viewer = NewViewer(window.Handle());
+        const Viewer viewer(window.Handle());
         const Bytes jpeg = JpegOf(jpeg_test::ScenePicture(size.first, size.second));
-        ASSERT_EQ(Input(viewer, PicturePacket(kKindJpeg, jpeg)), ZAVI_OK);
+        ASSERT_EQ(viewer.Input(PicturePacket(kKindJpeg, jpeg)), ZAVI_OK);
         jpeg_test::Picture expected;
         ASSERT_TRUE(jpeg_test::TurboDecode(jpeg, expected));
         EXPECT_GE(jpeg_test::Psnr(window.Pixels(), expected.pixels), kDecodePsnrFloor) << size.first;
@@ -177,50 +169,51 @@ TEST_F(ViewerTest, OnlyThePartOfTheWindowOnThePrimaryScreenShows)
 {
     VirtualWindow halfOff(352, 288);
     ASSERT_EQ(ZAVIVirtual_MoveWindow(halfOff.Handle(), -176, 100, 352, 288), 0);
-    ASSERT_EQ(Input(NewViewer(halfOff.Handle()), QuadrantJpegPacket(352, 288)), ZAVI_OK);
+    ASSERT_EQ(Viewer(halfOff.Handle()).Input(QuadrantJpegPacket(352, 288)), ZAVI_OK);
     const Bytes shown = halfOff.Pixels();
     EXPECT_EQ(shown[(72 * 352 + 40) * 3], 0);
     EXPECT_LE(Distance(shown, 352, 264, 72, 1), 6);
     EXPECT_LE(Distance(shown, 352, 264, 216, 3), 6);
     EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(200, 50), static_cast<int32_t>(kBackground));
 
-    EXPECT_EQ(Input(NewViewer(0), QuadrantJpegPacket(64, 48)), ZAVI_OK);
+    EXPECT_EQ(Viewer(0).Input(QuadrantJpegPacket(64, 48)), ZAVI_OK);
     EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(10, 10), static_cast<int32_t>(kBackground));
 
     ASSERT_NE(ZAVIVirtual_AddMonitor(1024, 0, 800, 600, 1024, 0, 800, 600, ZAVIVIRTUAL_MONITOR_DEFAULT), 0u);
     ZAVIVirtual_FillScreens(kBackground);
     VirtualWindow window(320, 240);
     ASSERT_EQ(ZAVIVirtual_MoveWindow(window.Handle(), 1200, 100, 320, 240), 0);
-    const ZAVI_HANDLE viewer = NewViewer(window.Handle());
-    EXPECT_EQ(Input(viewer, QuadrantJpegPacket(320, 240)), ZAVI_OK);
+    const Viewer viewer(window.Handle());
+    EXPECT_EQ(viewer.Input(QuadrantJpegPacket(320, 240)), ZAVI_OK);
     EXPECT_TRUE(ShowsBackground(window.Pixels()));
     ASSERT_EQ(ZAVIVirtual_MoveWindow(window.Handle(), 100, 100, 320, 240), 0);
-    EXPECT_EQ(Input(viewer, QuadrantJpegPacket(320, 240)), ZAVI_OK);
+    EXPECT_EQ(viewer.Input(QuadrantJpegPacket(320, 240)), ZAVI_OK);
     EXPECT_LE(Distance(window.Pixels(), 320, 80, 60, 0), 6);
 }
 
 TEST_F(ViewerTest, SurfacesAreMadeOncePerPictureSize)
 {
     VirtualWindow window(320, 240);
-    const ZAVI_HANDLE viewer = NewViewer(window.Handle());
-    const Bytes first = QuadrantJpegPacket(320, 240), other = QuadrantJpegPacket(160, 120);
-    ASSERT_EQ(Input(viewer, first), ZAVI_OK);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 1);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 2);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), 1);
-    // A second picture of the same size makes nothing: a driver that could
-    // not be made would not matter.
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_DRIVER, 1);
-    EXPECT_EQ(Input(viewer, first), ZAVI_OK);
-    // A picture of another size builds everything again, and here fails.
-    EXPECT_EQ(Input(viewer, other), ZAVI_ERR_FAIL);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0);
-    // The failed set-up left no surfaces, so the next picture tries again.
-    EXPECT_EQ(Input(viewer, other), ZAVI_OK);
-    EXPECT_LE(Distance(window.Pixels(), 320, 240, 180, 3), 6);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 2);
+    {
+        const Viewer viewer(window.Handle());
+        const Bytes first = QuadrantJpegPacket(320, 240), other = QuadrantJpegPacket(160, 120);
+        ASSERT_EQ(viewer.Input(first), ZAVI_OK);
+        EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 1);
+        EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 2);
+        EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), 1);
+        // A second picture of the same size makes nothing: a driver that
+        // could not be made would not matter.
+        ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_DRIVER, 1);
+        EXPECT_EQ(viewer.Input(first), ZAVI_OK);
+        // A picture of another size builds everything again, and here fails.
+        EXPECT_EQ(viewer.Input(other), ZAVI_ERR_FAIL);
+        EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0);
+        // The failed set-up left no surfaces, so the next picture tries again.
+        EXPECT_EQ(viewer.Input(other), ZAVI_OK);
+        EXPECT_LE(Distance(window.Pixels(), 320, 240, 180, 3), 6);
+        EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 2);
+    }
     // Release drops every DirectDraw object.
-    Release(viewer);
     for (int32_t kind : {ZAVIVIRTUAL_OBJECT_DRIVER, ZAVIVIRTUAL_OBJECT_SURFACE, ZAVIVIRTUAL_OBJECT_CLIPPER})
         EXPECT_EQ(ZAVIVirtual_LiveObjects(kind), 0) << kind;
 }
@@ -233,13 +226,12 @@ TEST_F(ViewerTest, LargePicturesAreShrunkToTheClientArea)
         ZAVIVirtual_ResetScene();
         ASSERT_NE(ZAVIVirtual_AddMonitor(0, 0, 800, 600, 0, 0, 800, 600, capabilities), 0u);
         VirtualWindow window(352, 288);
-        const ZAVI_HANDLE viewer = NewViewer(window.Handle());
-        ASSERT_EQ(Input(viewer, QuadrantJpegPacket(704, 576)), ZAVI_OK);
+        const Viewer viewer(window.Handle());
+        ASSERT_EQ(viewer.Input(QuadrantJpegPacket(704, 576)), ZAVI_OK);
         const Bytes shown = window.Pixels();
         for (int quadrant = 0; quadrant < 4; ++quadrant)
             EXPECT_LE(Distance(shown, 352, quadrant % 2 ? 264 : 88, quadrant / 2 ? 216 : 72, quadrant), 6)
                 << capabilities << " " << quadrant;
-        Release(viewer);
     }
 }
 
@@ -277,16 +269,16 @@ TEST_F(ViewerTest, EachFailingCallHasItsResultAndTheNextPictureShows)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(::testing::Message() << "call " << c.call << (c.afterAPicture ? " after a picture" : ""));
-        const ZAVI_HANDLE viewer = NewViewer(window.Handle());
+        const Viewer viewer(window.Handle());
         if (c.afterAPicture) {
-            ASSERT_EQ(Input(viewer, packet), ZAVI_OK);
+            ASSERT_EQ(viewer.Input(packet), ZAVI_OK);
         }
         ZAVIVirtual_FillScreens(kBackground);
         if (c.call == kLost)
             ZAVIVirtual_LoseSurfaces();
         else
             ZAVIVirtual_FailNext(c.call, c.count);
-        const int32_t result = Input(viewer, packet);
+        const int32_t result = viewer.Input(packet);
         if (c.result == kLockResult) {
             EXPECT_LT(result, 0);
             EXPECT_NE(result, ZAVI_ERR_FAIL);
@@ -303,22 +295,19 @@ TEST_F(ViewerTest, EachFailingCallHasItsResultAndTheNextPictureShows)
             EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), 0);
         }
         if (c.nextShows) {
-            EXPECT_EQ(Input(viewer, packet), ZAVI_OK);
+            EXPECT_EQ(viewer.Input(packet), ZAVI_OK);
             EXPECT_TRUE(shown());
         }
-        Release(viewer);
     }
 }
 
 // Packets of 32 x 24 pictures.
 class ViewerPackets : public ViewerTest {
 protected:
-    void SetUp() override { viewer_ = NewViewer(window_.Handle()); }
-
     static constexpr int kWidth = 32;
     static constexpr int kHeight = 24;
     VirtualWindow window_{kWidth, kHeight};
-    ZAVI_HANDLE viewer_ = 0;
+    const Viewer viewer_{window_.Handle()};
     jpeg_test::Picture scene_ = jpeg_test::ScenePicture(kWidth, kHeight);
     Bytes bitmap_ = BitmapPicture(kWidth, kHeight, 24, 0, scene_.pixels);
 };
@@ -336,7 +325,7 @@ TEST_F(ViewerPackets, UncompressedPicturesShowAsStoredTopRowFirst)
     for (const Bytes &picture : {bitmap_, BitmapPicture(kWidth, kHeight, 32, 3, wide),
                                  BitmapPicture(kWidth, -kHeight, 24, 0, scene_.pixels)}) {
         ZAVIVirtual_FillScreens(kBackground);
-        ASSERT_EQ(Input(viewer_, PicturePacket(kKindBitmap, picture)), ZAVI_OK);
+        ASSERT_EQ(viewer_.Input(PicturePacket(kKindBitmap, picture)), ZAVI_OK);
         EXPECT_TRUE(window_.Pixels() == scene_.pixels);
     }
 }
@@ -401,30 +390,31 @@ TEST_F(ViewerPackets, EveryPacketWithoutAShowablePictureHasItsCodeAndDrawsNothin
     };
     for (const auto &c : cases) {
         ZAVIVirtual_FillScreens(kBackground);
-        EXPECT_EQ(Input(viewer_, c.packet), c.result) << c.what;
+        EXPECT_EQ(viewer_.Input(c.packet), c.result) << c.what;
         EXPECT_TRUE(ShowsBackground(window_.Pixels())) << c.what;
         if (c.result == ZAVI_OK) {
             EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), 0) << c.what;
         }
     }
-    EXPECT_EQ(ZAVI_Play_InputImage(viewer_, nullptr, 100), ZAVI_ERR_FAIL);
-    EXPECT_EQ(ZAVI_Play_InputImage(viewer_, good.data(), -5), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVI_Play_InputImage(viewer_.handle, nullptr, 100), ZAVI_ERR_FAIL);
+    EXPECT_EQ(ZAVI_Play_InputImage(viewer_.handle, good.data(), -5), ZAVI_ERR_FAIL);
     EXPECT_EQ(ZAVI_Play_InputImage(0, good.data(), static_cast<int32_t>(good.size())), ZAVI_ERR_FAIL);
     EXPECT_EQ(ZAVI_Play_ReleaseImage(0), ZAVI_OK);
     // The viewer is not harmed: a good picture follows, found in any chunk.
-    ASSERT_EQ(Input(viewer_, ImagePacket({Bytes(40, 0x42), Bytes(7, 0x01), PicturePayload(kKindBitmap, bitmap_)})), ZAVI_OK);
+    const Bytes third = ImagePacket({Bytes(40, 0x42), Bytes(7, 0x01), PicturePayload(kKindBitmap, bitmap_)});
+    ASSERT_EQ(viewer_.Input(third), ZAVI_OK);
     EXPECT_TRUE(window_.Pixels() == scene_.pixels);
-    EXPECT_EQ(Input(viewer_, PicturePacket(kKindJpeg, jpeg)), ZAVI_OK);
+    EXPECT_EQ(viewer_.Input(PicturePacket(kKindJpeg, jpeg)), ZAVI_OK);
 }
 
 TEST_F(ViewerPackets, ImageHandlesAreIndependent)
 {
     VirtualWindow second(kWidth, kHeight);
     ASSERT_EQ(ZAVIVirtual_MoveWindow(second.Handle(), 500, 300, kWidth, kHeight), 0);
-    const ZAVI_HANDLE other = NewViewer(second.Handle());
+    const Viewer other(second.Handle());
     const auto quadrants = QuadrantPicture(kWidth, kHeight);
-    ASSERT_EQ(Input(viewer_, PicturePacket(kKindBitmap, bitmap_)), ZAVI_OK);
-    ASSERT_EQ(Input(other, PicturePacket(kKindBitmap, BitmapPicture(kWidth, kHeight, 24, 0, quadrants.pixels))), ZAVI_OK);
+    ASSERT_EQ(viewer_.Input(PicturePacket(kKindBitmap, bitmap_)), ZAVI_OK);
+    ASSERT_EQ(other.Input(PicturePacket(kKindBitmap, BitmapPicture(kWidth, kHeight, 24, 0, quadrants.pixels))), ZAVI_OK);
     EXPECT_TRUE(window_.Pixels() == scene_.pixels);
     EXPECT_TRUE(second.Pixels() == quadrants.pixels);
 }
