@@ -253,7 +253,8 @@ TEST_F(Format, WithoutAWindowOrADeviceNothingIsBuiltUntilTheFormatChanges)
 // Reset stops, rewinds, forgets the pre-roll and keeps the buffer, which then
 // holds only silence: once the new pre-roll has played, zeros follow rather
 // than the sound of before. A reset during pre-roll drops what was queued.
-TEST_F(SoundOutput, ResetStopsRewindsForgetsThePreRollAndLeavesSilence)
+// Clear stops and rewinds as well but keeps the pre-roll amount.
+TEST_F(SoundOutput, ResetAndClearStopAndRewindResetLeavesSilence)
 {
     AudioOutput bare;
     bare.Clear();
@@ -268,12 +269,16 @@ TEST_F(SoundOutput, ResetStopsRewindsForgetsThePreRollAndLeavesSilence)
     EXPECT_EQ(output_.WriteOffset(), kPreRoll) << "a full new pre-roll from offset 0";
     for (int block = 0; block < 50; ++block) WriteNext(kBlockBytes);
     ZAVIVirtual_SoundAdvance(50);
+    // Stopped, with the writer and the device's cursor back at 0.
+    const auto expectStopped = [&](uint32_t preRollAmount) {
+        EXPECT_FALSE(output_.IsPlaying());
+        EXPECT_EQ(output_.WriteOffset(), 0u);
+        EXPECT_EQ(output_.PreRollAmount(), preRollAmount);
+        EXPECT_EQ(State().playing, 0);
+        EXPECT_EQ(State().playCursor, 0u);
+    };
     output_.Reset();
-    EXPECT_FALSE(output_.IsPlaying());
-    EXPECT_EQ(output_.WriteOffset(), 0u);
-    EXPECT_EQ(output_.PreRollAmount(), 0u);
-    EXPECT_EQ(State().playing, 0);
-    EXPECT_EQ(State().playCursor, 0u);
+    expectStopped(0);
     EXPECT_EQ(State().buffersCreated, 1u) << "the buffer is kept";
     Played();
 
@@ -284,20 +289,15 @@ TEST_F(SoundOutput, ResetStopsRewindsForgetsThePreRollAndLeavesSilence)
     ASSERT_EQ(played.size(), kBytesPerSecond);
     EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin(), played.begin() + kPreRoll), firstAfterReset));
     EXPECT_EQ(std::count(played.begin() + kPreRoll, played.end(), 0), kBytesPerSecond - kPreRoll);
-}
 
-TEST_F(SoundOutput, ClearKeepsThePreRollAmountAndRestartsFromZero)
-{
+    // Clear keeps the pre-roll amount until the next start sets it anew.
+    output_.Reset();
     WriteNext(3000);
     ASSERT_EQ(output_.PreRollAmount(), 3000u);
     output_.Clear();
-    EXPECT_FALSE(output_.IsPlaying());
-    EXPECT_EQ(output_.WriteOffset(), 0u);
-    EXPECT_EQ(output_.PreRollAmount(), 3000u);
-    EXPECT_EQ(State().playing, 0);
-    EXPECT_EQ(State().playCursor, 0u);
+    expectStopped(3000);
     StartPlayback();
-    EXPECT_EQ(output_.PreRollAmount(), kPreRoll) << "the next start sets it anew";
+    EXPECT_EQ(output_.PreRollAmount(), kPreRoll);
 }
 
 // A stalled device: its play cursor stands still while the writer gets

@@ -10,7 +10,6 @@
 // them.
 #include <cmath>
 #include <mutex>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,8 +40,6 @@ struct Case {
     uint8_t videoLeads;
     bool sound;
 };
-
-void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
 
 const Case kCases[] = {
     {"WithoutLipSyncPicturesDoNotWaitForTheSoundHeard", ZAVI_LIP_SYNC_OFF, 1, true},
@@ -130,20 +127,12 @@ protected:
     {
         return Eventually([&] {
             uint32_t waiting = 1;
-            ZAVI_Play_GetAudioFrameCount(log_.player, &waiting);
-            return waiting == 0;
+            return ZAVI_Play_GetAudioFrameCount(log_.player, &waiting) == ZAVI_OK && waiting == 0;
         });
     }
     bool ShownCount(size_t count)
     {
         return Eventually([&] { return log_.Count() >= count; });
-    }
-    bool SoundPlaying()
-    {
-        return Eventually([&] {
-            ZAVIVIRTUAL_SOUND_STATE sound{};
-            return ZAVIVirtual_SoundGetState(window_.Handle(), &sound) == 0 && sound.playing != 0;
-        });
     }
 
     VirtualWindow window_{kWidth, kHeight};
@@ -165,7 +154,10 @@ TEST_P(LipSync, PicturesAreShownWithTheirSound)
     } else {
         for (uint32_t i = 0; i < kSoundLead; ++i) Feed(streams.audio[i]);
         ASSERT_TRUE(SoundTaken());
-        ASSERT_TRUE(SoundPlaying());
+        ASSERT_TRUE(Eventually([&] {
+            ZAVIVIRTUAL_SOUND_STATE sound{};
+            return ZAVIVirtual_SoundGetState(window_.Handle(), &sound) == 0 && sound.playing != 0;
+        }));
         for (uint32_t i = 0; i < kSoundLead; ++i) Feed(streams.video[i]);
         if (c.lipSync == ZAVI_LIP_SYNC_OFF) {
             // Every picture fed is shown although no sound is heard.
