@@ -120,8 +120,7 @@ TEST(PlayerLifecycle, FailedDecoderOpenLeavesTheSlotUntouchedAndReleasesWhatWasO
         EXPECT_EQ(ZAVI_Play_InitPlayer(0, &slot), ZAVI_ERR_FAIL);
         EXPECT_EQ(slot, 0xDEADBEEFu);
         ZAVIDec_TestFailInit(0);
-        // With the audio decoder refused, the video decoder opened before it
-        // has been released again.
+        // (With the audio decoder refused, the video decoder was released.)
         EXPECT_EQ(ZAVIDec_TestOpenHandles(), openBefore);
     }
     // A fresh player stands at time stamp 0 and refuses null out-pointers.

@@ -161,6 +161,7 @@ TEST_P(FaultStreams, ShowsOnlyCleanPicturesFrameByFrame)
 {
     ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
     Feed(0, fed_.size());
+    EXPECT_EQ(ZAVI_Play_PlayStream(player_, 3), ZAVI_ERR_INVALID_ARG); // and changes nothing
     auto before = window_.Pixels();
     for (size_t i = 0; i < fed_.size(); ++i) {
         ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_SINGLE_FRAME), ZAVI_OK);
@@ -179,7 +180,12 @@ TEST_P(FaultStreams, PlaysOnToTheLastPictureOnItsThreads)
     ASSERT_EQ(ZAVI_Play_SetPlaySpeed(player_, 4.0f, 40.0f, 1), ZAVI_OK);
     const bool pause = GetParam().damage == Damage::PauseAndStampsFrom;
     const size_t split = pause ? GetParam().at : fed_.size();
+    // Pause and play have no reader to steer on a live stream, yet set the
+    // mode: the frames wait for play.
+    EXPECT_EQ(ZAVI_Play_Pause(player_), ZAVI_ERR_NO_READER);
     Feed(0, split);
+    EXPECT_EQ(Get(ZAVI_Play_GetVideoFrameCount, player_), split);
+    EXPECT_EQ(ZAVI_Play_Play(player_), ZAVI_ERR_NO_READER);
     if (pause) {
         // The camera goes quiet: the player shows what it has and parks.
         ASSERT_TRUE(Eventually([&] { return Played(split); }));

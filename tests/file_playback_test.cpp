@@ -1,6 +1,6 @@
-// Recorded-file playback end to end: a recording written with the file
-// module's writer from a real stream is opened, played, stepped and queried
-// through the player's file exports.
+// Recorded-file playback end to end: a recording of a real stream, written
+// with the file module, opened, played, stepped and queried through the
+// player's file exports.
 #include <atomic>
 #include <functional>
 #include <future>
@@ -89,18 +89,14 @@ protected:
 // none starts reading by itself, and a recording opened next plays.
 TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
 {
-    using Command = int32_t (*)(ZAVI_HANDLE);
-    const std::pair<const char *, Command> commands[] = {
+    const std::pair<const char *, std::function<int32_t(ZAVI_HANDLE)>> commands[] = {
         {"Seek", [](ZAVI_HANDLE p) { return ZAVI_Play_Seek(p, 0.5f); }},
-        {"Play", [](ZAVI_HANDLE p) { return ZAVI_Play_Play(p); }},
-        {"Pause", [](ZAVI_HANDLE p) { return ZAVI_Play_Pause(p); }},
-        {"Resume", [](ZAVI_HANDLE p) { return ZAVI_Play_Resume(p); }},
+        {"Play", ZAVI_Play_Play}, {"Pause", ZAVI_Play_Pause}, {"Resume", ZAVI_Play_Resume},
         {"FastPlay", [](ZAVI_HANDLE p) { return ZAVI_Play_FastPlay(p, 4); }},
-        {"FastPlayBack", [](ZAVI_HANDLE p) { return ZAVI_Play_FastPlayBack(p); }},
-        {"FrameBack", [](ZAVI_HANDLE p) { return ZAVI_Play_FrameBack(p); }},
-        {"FrameGO", [](ZAVI_HANDLE p) { return ZAVI_Play_FrameGO(p); }},
+        {"FastPlayBack", ZAVI_Play_FastPlayBack}, {"FrameBack", ZAVI_Play_FrameBack},
+        {"FrameGO", ZAVI_Play_FrameGO},
         {"SetPlayPosition", [](ZAVI_HANDLE p) { return ZAVI_Play_SetPlayPosition(p, 0); }},
-        {"Stop", [](ZAVI_HANDLE p) { return ZAVI_Play_Stop(p); }},
+        {"Stop", ZAVI_Play_Stop},
     };
     const auto openAndPlay = [&] {
         ASSERT_EQ(Open(), ZAVI_OK);
@@ -170,8 +166,7 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
         std::this_thread::sleep_for(50ms);
         ASSERT_EQ(Open(), ZAVI_OK);
         const size_t beforePlay = log.Size();
-        // The commands above may have read to the end already, as often as
-        // the reader thread got to read between them.
+        // (The commands above may have read to the end already.)
         const size_t endsBeforePlay = log.Count(ZAVIFILE_END);
         std::this_thread::sleep_for(50ms);
         EXPECT_EQ(log.Size(), beforePlay) << "reading waits for a play command";
@@ -226,8 +221,7 @@ TEST_F(FilePlayback, FrameStepsShowOneFrameForwardAndBackward)
         ASSERT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_OK);
         EXPECT_EQ(PlayTimeStamp(), VideoStamp(index)) << index;
     }
-    // Backward from frame 4: frame 3 is shown, after decoding frames 0-2
-    // (from its key frame) for decoding only.
+    // Backward from frame 4: frame 3 shows, frames 0-2 decoded only.
     ASSERT_EQ(ZAVI_Play_FrameBack(player_), ZAVI_OK);
     ASSERT_TRUE(Eventually(
         [&] { return Get(ZAVI_Play_GetVideoFrameCount, player_) == 0 && PlayTimeStamp() == VideoStamp(3); }));

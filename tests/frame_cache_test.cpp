@@ -1,7 +1,6 @@
-// The frame caches on their own: sizes and packet limits, the descriptor
-// ring and the byte ring when they run full, the time-stamp flag, waiting
-// for key frames and making room up to the next one, and the record a take
-// hands out. Most cases are scripts of cache steps (see RunScript).
+// The frame caches on their own, mostly as scripts of cache steps (see
+// RunScript): sizes and limits, the rings running full, the time-stamp flag,
+// key frames and making room up to the next one, and the record of a take.
 #include <gtest/gtest.h>
 
 #include <cstring>

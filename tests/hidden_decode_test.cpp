@@ -1,9 +1,8 @@
 // The hidden-decode policy of ZAVIPlaySDKEx.h: a real H.264 stream stepped
-// picture by picture (single-frame play, so no timing is involved) into a
-// player whose virtual window is hidden, too small or shown. Which pictures
-// reached the decoder is read from what they leave behind: the snapshot
-// holds the last picture decoded and the window what was last shown, each
-// checked against the decoder module fed the expected pictures on its own.
+// in single-frame play into a player whose virtual window is hidden, too
+// small or shown. The snapshot holds the last picture decoded and the window
+// the last shown, each matched against the decoder module fed the pictures
+// that should have reached the player's decoder.
 #include <algorithm>
 #include <cstdlib>
 #include <ostream>
@@ -24,9 +23,7 @@ constexpr uint32_t kWindowArea = kWidth * kHeight;
 constexpr int kPictures = 22; // key frames at 0, 10 and 20
 constexpr uint32_t kBackground = 0x00FF00FF;
 constexpr size_t kBmpHeaderBytes = 54;
-// Largest per-channel distance from the BT.601 colours of the expected
-// picture: conversion rounding, never a different picture.
-constexpr int kTolerance = 8;
+constexpr int kTolerance = 8; // colour conversion rounding, BGR levels
 constexpr uint8_t kOff = ZAVI_HIDDEN_DECODE_OFF;
 constexpr uint8_t kOn = ZAVI_HIDDEN_DECODE_KEY_FRAMES;
 

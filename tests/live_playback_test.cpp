@@ -1,14 +1,24 @@
 // Live playback end to end: packets of a real H.264 + G.711 stream pushed
 // through ZAVI_Play_InputStream come out as pictures in a virtual window and
-// as sound in the virtual sound buffer, paced and steered by the exports.
-// The draw callback, which the display calls once for every picture it
-// shows, logs the play time stamp of each.
+// as sound in the virtual sound buffer, paced and steered by the exports;
+// the draw callback, which the display calls once for every picture it
+// shows, logs the play time stamp of each. Then the playback steps, run on
+// the test's own thread: the video step keeping in step with the sound,
+// decode-only frames and the pairing of motion-vector frames that makes the
+// rules appear; the audio step parking after a run of empty ticks.
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+
 #include "ZAVIVirtualSound.h"
+#include "extra_packets.h"
 #include "playback_fixture.h"
 
 namespace {
 
 using namespace zavi_test;
+using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 176;
 constexpr int kHeight = 144;
@@ -32,24 +42,6 @@ protected:
     }
     void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
 
-    // Every picture of `stream` is shown once, in order, and the window
-    // comes to show the last as the decoder module decodes it.
-    void ExpectShowsAll(const std::vector<zavi::pack::Packet> &stream)
-    {
-        const std::vector<uint32_t> stamps = VideoStamps(stream);
-        ASSERT_TRUE(Eventually(
-            [&] { return shown_.Size() >= stamps.size() && Get(ZAVI_Play_GetVideoFrameCount, player_) == 0; }));
-        EXPECT_EQ(shown_.Since(), stamps);
-        std::vector<const zavi::pack::Packet *> video;
-        for (const auto &packet : stream)
-            if (IsVideo(packet)) video.push_back(&packet);
-        int width = 0;
-        int height = 0;
-        const auto last = DecodeLast(video, width, height);
-        EXPECT_TRUE(Eventually(
-            [&] { return WorstDifference(window_.Pixels().data(), last, kWidth, kHeight, kSampleStep) <= 8; }));
-    }
-
     VirtualWindow window_{kWidth, kHeight};
     ZAVI_HANDLE player_ = 0;
     SharedLog<uint32_t> shown_;
@@ -58,37 +50,28 @@ protected:
 // Half the stream comes as a device sends it, each packet when its time
 // comes; the rest arrives at once, and catch-up shortens the waits (beyond
 // 15 waiting the steps run back to back; the pacing tests check how much).
-// Either way, every frame is shown once and in order.
+// Either way, every frame is shown once and in order, and the window comes
+// to show the last as the decoder module decodes it.
 TEST_F(LivePlayback, PacedStreamAndABurstShowEveryFrameOnceInOrder)
 {
     const auto stream = PatternStream(40, kWidth, kHeight, true);
     const auto start = std::chrono::steady_clock::now();
+    std::vector<const zavi::pack::Packet *> video;
     for (const auto &packet : stream) {
         if (TimeStampOf(packet) < 20 * 40)
             std::this_thread::sleep_until(start + std::chrono::milliseconds(TimeStampOf(packet)));
         Input(player_, packet);
+        if (IsVideo(packet)) video.push_back(&packet);
     }
-    ExpectShowsAll(stream);
-}
-
-TEST_F(LivePlayback, PausedSingleFrameShowsOneOnTheCallersThreadAndPlayGoesOn)
-{
-    const auto stream = PatternStream(10, kWidth, kHeight, false);
-    const auto stamps = VideoStamps(stream);
-    ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
-    Feed(player_, stream);
-    for (size_t step = 1; step <= 3; ++step) {
-        ASSERT_EQ(ZAVI_Play_PlayStream(player_, ZAVI_PLAYMODE_SINGLE_FRAME), ZAVI_OK);
-        EXPECT_EQ(shown_.Since(), std::vector<uint32_t>(stamps.begin(), stamps.begin() + step));
-    }
-    EXPECT_EQ(Get(ZAVI_Play_GetVideoFrameCount, player_), 7u);
-
-    // Mode 3 is refused and changes nothing; pause and play on a live stream
-    // have no reader to steer, yet the mode changes: play drains the cache.
-    EXPECT_EQ(ZAVI_Play_PlayStream(player_, 3), ZAVI_ERR_INVALID_ARG);
-    EXPECT_EQ(ZAVI_Play_Pause(player_), ZAVI_ERR_NO_READER);
-    EXPECT_EQ(ZAVI_Play_Play(player_), ZAVI_ERR_NO_READER);
-    ExpectShowsAll(stream);
+    const std::vector<uint32_t> stamps = VideoStamps(stream);
+    ASSERT_TRUE(Eventually(
+        [&] { return shown_.Size() >= stamps.size() && Get(ZAVI_Play_GetVideoFrameCount, player_) == 0; }));
+    EXPECT_EQ(shown_.Since(), stamps);
+    int width = 0;
+    int height = 0;
+    const auto last = DecodeLast(video, width, height);
+    EXPECT_TRUE(Eventually(
+        [&] { return WorstDifference(window_.Pixels().data(), last, kWidth, kHeight, kSampleStep) <= 8; }));
 }
 
 TEST_F(LivePlayback, SoundReachesTheOutputAndLeadsThePlayTimeStampWhenAsked)
@@ -116,5 +99,161 @@ TEST_F(LivePlayback, SoundReachesTheOutputAndLeadsThePlayTimeStampWhenAsked)
         loud += std::abs(static_cast<int16_t>(played[i] | (played[i + 1] << 8))) > 1000;
     EXPECT_GT(loud, 100);
 }
+
+// Screen colour before anything is drawn (0x00RRGGBB).
+constexpr uint32_t kBackdrop = 0x123456;
+
+class VideoStep : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ZAVIVirtual_FillScreens(kBackdrop);
+        ASSERT_EQ(player_.Initialise(window_.Handle()), ZAVI_OK);
+        handle_ = reinterpret_cast<ZAVI_HANDLE>(&player_);
+    }
+
+    static std::vector<zavi::pack::Packet> Video(uint32_t pictures, uint32_t firstStamp)
+    {
+        return PatternStream(pictures, kWidth, kHeight, false, false, firstStamp);
+    }
+    uint32_t VideoCount() { return Get(ZAVI_Play_GetVideoFrameCount, handle_); }
+    uint32_t PixelAt(int x, int y)
+    {
+        const auto bgr = window_.Pixels();
+        const uint8_t *p = &bgr[(static_cast<size_t>(y) * kWidth + x) * 3];
+        return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
+    }
+    // Makes the play time stamp valid and equal to `stamp` (a frame shown
+    // while the video leads writes it), then lets the sound lead.
+    void SoundLeadsAt(uint32_t stamp)
+    {
+        ZAVI_Play_SetAdjustPri(handle_, 1);
+        Input(handle_, Video(1, stamp)[0]);
+        player_.RunVideoStep();
+        ZAVI_Play_SetAdjustPri(handle_, 0);
+        ASSERT_EQ(Get(ZAVI_Play_GetPlayTimeStamp, handle_), stamp);
+        ZAVIVirtual_FillScreens(kBackdrop);
+    }
+
+    VirtualWindow window_{kWidth, kHeight};
+    SteppedPlayer player_;
+    ZAVI_HANDLE handle_ = 0;
+};
+
+TEST_F(VideoStep, PictureLaggingTheSoundDropsToTheNextKeyFrameWithoutShowing)
+{
+    SoundLeadsAt(5000);
+    // Frames from 4500 ms, key frames at pictures 0 and 10: 500 ms behind.
+    Feed(handle_, Video(13, 4500));
+    ASSERT_EQ(VideoCount(), 13u);
+    player_.RunVideoStep();
+    EXPECT_EQ(VideoCount(), 3u);                  // the next key frame leads the cache now
+    EXPECT_EQ(PixelAt(kWidth / 2, kHeight / 2), kBackdrop); // nothing was shown
+}
+
+TEST_F(VideoStep, DecodeOnlyFramesAreNotDrawnAndShownFramesAre)
+{
+    const auto frames = Video(3, 0);
+    Input(handle_, frames[0], 1, 0);
+    player_.RunVideoStep();
+    EXPECT_EQ(PixelAt(kWidth / 2, kHeight / 2), kBackdrop);
+    Input(handle_, frames[1]);
+    player_.RunVideoStep();
+    EXPECT_NE(PixelAt(kWidth / 2, kHeight / 2), kBackdrop);
+    // With the video leading, every frame taken sets the play time stamp.
+    EXPECT_EQ(Get(ZAVI_Play_GetPlayTimeStamp, handle_), TimeStampOf(frames[1]));
+    // An empty cache closes the gate.
+    ZAVI_Play_PlayStream(handle_, 1);
+    ASSERT_TRUE(player_.VideoGateOpen());
+    player_.RunVideoStep();
+    EXPECT_FALSE(player_.VideoGateOpen());
+}
+
+TEST_F(VideoStep, PictureAheadOfTheSoundWaitsThenShows)
+{
+    SoundLeadsAt(5000);
+    Feed(handle_, Video(2, 5500));
+    const auto before = Clock::now();
+    player_.RunVideoStep();
+    EXPECT_GE(Clock::now() - before, 460ms); // 500 ms ahead, less the 30 ms margin
+    EXPECT_NE(PixelAt(kWidth / 2, kHeight / 2), kBackdrop);
+    EXPECT_EQ(VideoCount(), 1u);
+}
+
+TEST_F(VideoStep, SingleFramePlayCutsAWaitForTheSoundShort)
+{
+    // Right after ClearCache the play time stamp is 0 and still valid, so a
+    // picture 20 s into the stream waits for the sound; single-frame play
+    // from a command must not wait that out behind it.
+    SoundLeadsAt(5000);
+    ZAVI_Play_ClearCache(handle_);
+    Feed(handle_, Video(2, 20000));
+    auto step = std::async(std::launch::async, [this] { player_.RunVideoStep(); });
+    std::this_thread::sleep_for(100ms);
+    auto command = std::async(std::launch::async, [this] { return ZAVI_Play_PlayStream(handle_, 2); });
+    EXPECT_EQ(AwaitOrEnd(command, "single-frame play"), ZAVI_OK);
+    AwaitOrEnd(step, "the video step");
+    EXPECT_EQ(VideoCount(), 0u);
+}
+
+TEST_F(VideoStep, AudioStepParksOnTheTwentySixthEmptyTick)
+{
+    ZAVI_Play_PlayStream(handle_, 1);
+    ASSERT_TRUE(player_.AudioGateOpen());
+    for (int tick = 1; tick <= 25; ++tick) {
+        player_.RunAudioStep();
+        ASSERT_TRUE(player_.AudioGateOpen()) << tick;
+    }
+    player_.RunAudioStep();
+    EXPECT_FALSE(player_.AudioGateOpen());
+    // An audio frame arriving while playing opens it again.
+    for (const auto &packet : PatternStream(1, kWidth, kHeight, true))
+        if (FrameTypeOf(packet) == 1) Input(handle_, packet);
+    EXPECT_TRUE(player_.AudioGateOpen());
+}
+
+constexpr uint32_t kCyan = 0x00FFFF;
+constexpr uint32_t kRed = 0xFF0000;
+constexpr uint32_t kNeitherColour = 0;
+
+// A square rule from (20,20) to (100,100) and a motion frame of time stamp T
+// before the picture at 1000 ms, which pairs with it when it falls in
+// [T, T + W) (W the rules' window): the rule's top edge is then drawn in the
+// normal colour, or in the alarm colour while bit 0 of the alarm mask is set.
+struct Pairing {
+    const char *name;
+    uint32_t windowMs;
+    uint32_t motionStamp;
+    uint32_t alarmMask;
+    uint32_t topEdge;
+};
+
+class RulePairing : public VideoStep, public ::testing::WithParamInterface<Pairing> {};
+
+TEST_P(RulePairing, MotionFrameInsideTheWindowDrawsTheRules)
+{
+    const Pairing &c = GetParam();
+    zavi::pack::RuleSet rules;
+    rules.windowMs = c.windowMs;
+    rules.regions = {{{20, 20}, {100, 20}, {100, 100}, {20, 100}}};
+    Input(handle_, zavi::pack::makeRulePacket(rules, 0));
+    zavi::pack::MotionFrame motion;
+    motion.alarmMask = c.alarmMask;
+    Input(handle_, zavi::pack::makeMotionPacket(motion, c.motionStamp));
+    Input(handle_, Video(1, 1000)[0]);
+    player_.RunVideoStep();
+    if (c.topEdge == kNeitherColour) {
+        EXPECT_NE(PixelAt(60, 20), kRed);
+        EXPECT_NE(PixelAt(60, 20), kCyan);
+    } else {
+        EXPECT_EQ(PixelAt(60, 20), c.topEdge);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RulePairing,
+                         ::testing::Values(Pairing{"Inside", 40, 990, 0, kCyan}, Pairing{"Alarm", 40, 1000, 1, kRed},
+                                           Pairing{"ZeroWindowNeverPairs", 0, 1000, 1, kNeitherColour},
+                                           Pairing{"FromAfterThePicture", 40, 1040, 1, kNeitherColour}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

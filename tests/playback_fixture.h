@@ -1,6 +1,5 @@
-// Shared ground of the playback tests: a real test-pattern stream made with
-// libavcodec at test time, a virtual window to show it in, and a player
-// whose thread steps can be replaced by steps the test runs itself.
+// Shared ground of the playback tests: real test-pattern streams made with
+// libavcodec at test time, virtual windows to show them in, and oracles.
 #pragma once
 
 #include <algorithm>
@@ -127,8 +126,7 @@ inline int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420,
     return worst;
 }
 
-// Decodes video packets with the decoder module, as an oracle of what the
-// player should show; returns the I420 picture of the last packet given.
+// The decoder module's I420 picture of the last of `videoPackets`.
 inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packet *> &videoPackets, int &width,
                                        int &height)
 {
@@ -147,8 +145,6 @@ inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packe
 // A player whose threads run no steps; the test runs them on its own thread.
 class SteppedPlayer : public IdlePlayer {
 public:
-    // The most derived player stops the threads, before any destructor
-    // changes the steps they call.
     ~SteppedPlayer() override { Teardown(); }
     void RunVideoStep() { PlayMan::VideoStep(); }
     void RunAudioStep() { PlayMan::AudioStep(); }

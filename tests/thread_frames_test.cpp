@@ -1,7 +1,6 @@
 // The thread frames, the media clock and the pacing rules: gates hold
 // threads, timers pace them, stop always wakes a parked thread, the clock
-// wraps safely, and the waits the playback threads choose between frames
-// follow the worked examples of the player's pacing rules.
+// wraps safely, and the waits between frames follow worked examples.
 #include <atomic>
 #include <chrono>
 #include <thread>
