@@ -1,9 +1,9 @@
 // The export surface: the handle rule over every handle-taking export, the
 // no-op exports, the coordinate helpers, and player create/release.
 #include <functional>
+#include <iterator>
 #include <limits>
-#include <string>
-#include <vector>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,7 @@
 
 namespace {
 
-struct HandleCall {
-    const char *name;
-    std::function<int32_t(ZAVI_HANDLE)> call;
-};
-
-std::vector<HandleCall> EveryHandleTakingExport()
+TEST(Exports, EveryHandleTakingExportRefusesTheZeroHandle)
 {
     static uint8_t packet[64] = {};
     static uint32_t u32 = 0;
@@ -25,7 +20,7 @@ std::vector<HandleCall> EveryHandleTakingExport()
     static uint8_t *data = nullptr;
     static ZAVI_RECT rect = {0, 0, 16, 16};
     static ZAVI_WAVEFORMAT format = {1, 1, 8000, 16000, 2, 16, 0};
-    return {
+    const std::pair<const char *, std::function<int32_t(ZAVI_HANDLE)>> calls[] = {
         // The exports that take the handle alone.
         {"Play", ZAVI_Play_Play}, {"Pause", ZAVI_Play_Pause}, {"Resume", ZAVI_Play_Resume},
         {"FastPlayBack", ZAVI_Play_FastPlayBack}, {"FrameBack", ZAVI_Play_FrameBack},
@@ -71,13 +66,8 @@ std::vector<HandleCall> EveryHandleTakingExport()
         {"TKSetVolume", [](ZAVI_HANDLE h) { return ZAVI_Play_TKSetVolume(h, 0); }},
         {"TKGetVolume", [](ZAVI_HANDLE h) { return ZAVI_Play_TKGetVolume(h, &i32); }},
     };
-}
-
-TEST(Exports, EveryHandleTakingExportRefusesTheZeroHandle)
-{
-    const auto calls = EveryHandleTakingExport();
-    EXPECT_EQ(calls.size(), 49u);
-    for (const auto &entry : calls) EXPECT_EQ(entry.call(0), ZAVI_ERR_FAIL) << entry.name;
+    EXPECT_EQ(std::size(calls), 49u);
+    for (const auto &[name, call] : calls) EXPECT_EQ(call(0), ZAVI_ERR_FAIL) << name;
     EXPECT_EQ(ZAVI_Play_ReleasePlayer(0), ZAVI_OK);
     EXPECT_EQ(ZAVI_Play_TKRelease(0), ZAVI_OK);
     EXPECT_EQ(ZAVI_Play_ReleaseImage(0), ZAVI_OK);
