@@ -7,7 +7,9 @@ target_sources(zavi_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/common/memory_surface.cpp
   ${CMAKE_CURRENT_LIST_DIR}/common/surface_pixels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/common/surface_rows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/surface_stretch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/common/yv12_pairs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_deferred_screen.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_display_api.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_driver.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual/virtual_scene.cpp

@@ -1,7 +1,5 @@
 #include "platform/common/memory_surface.h"
 
-#include "platform/common/surface_rows.h"
-
 namespace zavi::platform {
 
 namespace {
@@ -13,20 +11,6 @@ bool Inside(const Rect &inner, const Rect &outer)
 {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
-}
-
-// Nearest source sample for destination offset `offset` of `destSpan`,
-// taken at the centre of the destination pixel.
-int32_t SourceSample(int32_t from, int32_t sourceSpan, int32_t offset, int32_t destSpan)
-{
-    return from + static_cast<int32_t>((2 * static_cast<int64_t>(offset) + 1) * sourceSpan /
-                                       (2 * static_cast<int64_t>(destSpan)));
-}
-
-// The source row destination row `y` of a blit from `sourceArea` to `dest` samples.
-int32_t SourceRow(const Rect &dest, const Rect &sourceArea, int32_t y)
-{
-    return SourceSample(sourceArea.top, sourceArea.bottom - sourceArea.top, y - dest.top, dest.bottom - dest.top);
 }
 
 std::atomic<uint64_t> nextSerial{1};
@@ -98,6 +82,7 @@ HResult MemorySurface::Blt(const Rect *destRect, DrawSurface *source, const Rect
     if (flags & DDBLT_COLORFILL) {
         if (fx == nullptr) return kDdErrInvalidParams;
         std::lock_guard lock(pixelMutex_);
+        Settle();
         const Rect area = ClipArea(dest);
         if (!IsRectEmpty(area)) FillPixels(pixels_, layout_, area, fx->fillColor);
         ++version_;
@@ -117,50 +102,14 @@ HResult MemorySurface::StretchFrom(const Rect &dest, const MemorySurface &from, 
     if (IsRectEmpty(sourceArea) || !Inside(sourceArea, from.Bounds())) return kDdErrInvalidParams;
 
     std::lock_guard lock(pixelMutex_);
+    from.Settle();
     const Rect area = ClipArea(dest);
-    if (layout_.kind == PixelKind::Rgb32) StretchRows(area, dest, from, sourceArea);
-    else StretchPixels(area, dest, from, sourceArea);
+    if (!Defer(area, dest, from, sourceArea)) {
+        Settle();
+        stretch_.Run(pixels_, layout_, area, dest, PixelBlock{from.pixels_, from.layout_}, sourceArea);
+    }
     ++version_;
     return kDdOk;
-}
-
-void MemorySurface::StretchPixels(const Rect &area, const Rect &dest, const MemorySurface &from,
-                                  const Rect &sourceArea)
-{
-    for (int32_t y = area.top; y < area.bottom; ++y) {
-        const auto sy = static_cast<uint32_t>(SourceRow(dest, sourceArea, y));
-        for (int32_t x = area.left; x < area.right; ++x) {
-            const auto sx = static_cast<uint32_t>(SourceSample(sourceArea.left, sourceArea.right - sourceArea.left,
-                                                               x - dest.left, dest.right - dest.left));
-            WritePixel(pixels_, layout_, static_cast<uint32_t>(x), static_cast<uint32_t>(y),
-                       ReadPixel(from.pixels_, from.layout_, sx, sy));
-        }
-    }
-}
-
-void MemorySurface::StretchRows(const Rect &area, const Rect &dest, const MemorySurface &from,
-                                const Rect &sourceArea)
-{
-    if (IsRectEmpty(area)) return;
-    const int32_t destWidth = dest.right - dest.left;
-    const int32_t sourceWidth = sourceArea.right - sourceArea.left;
-    const auto count = static_cast<size_t>(area.right - area.left);
-    const bool stretched = destWidth != sourceWidth;
-    if (stretched) {
-        // The column map of this blit; the buffer keeps the widest one seen.
-        if (columns_.size() < count) columns_.resize(count);
-        for (size_t i = 0; i < count; ++i)
-            columns_[i] = static_cast<uint32_t>(
-                SourceSample(sourceArea.left, sourceWidth, area.left - dest.left + static_cast<int32_t>(i), destWidth));
-    }
-    const auto first = static_cast<uint32_t>(sourceArea.left + area.left - dest.left);
-    for (int32_t y = area.top; y < area.bottom; ++y) {
-        const auto sy = static_cast<uint32_t>(SourceRow(dest, sourceArea, y));
-        uint8_t *row = pixels_ + static_cast<size_t>(layout_.pitch) * static_cast<uint32_t>(y) +
-                       static_cast<size_t>(area.left) * 4;
-        if (stretched) BlitRowToRgb32(row, from.pixels_, from.layout_, sy, columns_.data(), count);
-        else BlitRowToRgb32(row, from.pixels_, from.layout_, sy, first, count);
-    }
 }
 
 HResult MemorySurface::SetClipper(std::shared_ptr<DrawClipper> clipper)
@@ -194,6 +143,7 @@ HResult MemorySurface::ReleaseDC(DeviceContext context)
     dcTaken_ = 0;
     const LayerPixels drawn = layer_.End();
     std::lock_guard lock(pixelMutex_);
+    Settle();
     drawn.ForEachInk([this](int32_t x, int32_t y, uint32_t pixel) {
         const auto column = static_cast<uint32_t>(x), row = static_cast<uint32_t>(y);
         WritePixel(pixels_, layout_, column, row, Over(pixel, ReadPixel(pixels_, layout_, column, row)));

@@ -5,12 +5,13 @@
 // it with a colour; GetDC gives a device context on RGB surfaces, whose
 // drawing joins the pixels at ReleaseDC. A backend refines
 // it through the protected hooks: failures it injects, when the surface is
-// lost, and how a clipper cuts a blit.
+// lost, how a clipper cuts a blit, and blits it does later.
 #pragma once
 
 #include "platform/common/drawing_layer.h"
 #include "platform/display.h"
 #include "platform/common/surface_pixels.h"
+#include "platform/common/surface_stretch.h"
 
 #include <atomic>
 #include <memory>
@@ -64,13 +65,15 @@ protected:
     virtual Rect ClipArea(const Rect &dest) const;
     const std::shared_ptr<DrawClipper> &Clipper() const { return clipper_; }
 
+    // With PixelMutex() held: a backend may keep the blit of `sourceArea`
+    // of `from` onto `dest`, cut to `area`, to do later; true when it did.
+    virtual bool Defer(const Rect &, const Rect &, const MemorySurface &, const Rect &) { return false; }
+    // With PixelMutex() held, before the pixels are read or written other
+    // than by a deferred blit: the backend does the work it deferred.
+    virtual void Settle() const {}
+
 private:
     HResult StretchFrom(const Rect &dest, const MemorySurface &from, const Rect *sourceRect);
-    // With PixelMutex() held: the part `area` of a blit of `sourceArea` of
-    // `from` to `dest`. Into 32-bit RGB a row at a time, into any RGB surface
-    // pixel by pixel.
-    void StretchRows(const Rect &area, const Rect &dest, const MemorySurface &from, const Rect &sourceArea);
-    void StretchPixels(const Rect &area, const Rect &dest, const MemorySurface &from, const Rect &sourceArea);
 
     const uint64_t serial_;
     std::vector<uint8_t> storage_;
@@ -79,7 +82,7 @@ private:
     uint8_t *pixels_;
     std::mutex &pixelMutex_;
     std::shared_ptr<DrawClipper> clipper_;
-    std::vector<uint32_t> columns_; // source column of each destination column of a stretched blit
+    SurfaceStretch stretch_;
     std::atomic<uint64_t> version_{0};
     bool locked_ = false;
     DeviceContext dcTaken_ = 0;

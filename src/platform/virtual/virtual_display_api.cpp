@@ -43,6 +43,7 @@ ZAVI_API int32_t ZAVI_CALL ZAVIVirtual_RemoveMonitor(uintptr_t monitor)
     const auto found = std::find_if(scene.monitors.begin(), scene.monitors.end(),
                                     [monitor](const auto &candidate) { return candidate->handle == monitor; });
     if (found == scene.monitors.end()) return kFailure;
+    scene.Settle(); // deferred drawings land on the monitors there were
     (*found)->removed = true;
     scene.monitors.erase(found);
     return 0;
@@ -87,6 +88,7 @@ ZAVI_API void ZAVI_CALL ZAVIVirtual_FillScreens(uint32_t rgb)
     const Bgr color{static_cast<uint8_t>(rgb), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb >> 16)};
     Scene &scene = Scene::Get();
     std::lock_guard lock(scene.mutex);
+    scene.Settle();
     for (const auto &monitor : scene.monitors)
         for (int32_t y = monitor->bounds.top; y < monitor->bounds.bottom; ++y)
             for (int32_t x = monitor->bounds.left; x < monitor->bounds.right; ++x) scene.WriteScreen(x, y, color);
@@ -94,18 +96,21 @@ ZAVI_API void ZAVI_CALL ZAVIVirtual_FillScreens(uint32_t rgb)
 
 ZAVI_API int32_t ZAVI_CALL ZAVIVirtual_ReadScreenPixel(int32_t x, int32_t y)
 {
-    std::lock_guard lock(Scene::Get().mutex);
+    Scene &scene = Scene::Get();
+    std::lock_guard lock(scene.mutex);
+    scene.Settle();
     Bgr color;
-    return Scene::Get().ReadScreen(x, y, color) ? ToRgb(color) : kFailure;
+    return scene.ReadScreen(x, y, color) ? ToRgb(color) : kFailure;
 }
 
 ZAVI_API int32_t ZAVI_CALL ZAVIVirtual_ReadWindowPixels(ZAVI_HWND window, uint8_t *bgr, int32_t capacity,
                                                         int32_t *width, int32_t *height)
 {
-    const Scene &scene = Scene::Get();
-    std::lock_guard lock(Scene::Get().mutex);
+    Scene &scene = Scene::Get();
+    std::lock_guard lock(scene.mutex);
     const auto *found = scene.FindWindow(window);
     if (found == nullptr) return kFailure;
+    scene.Settle();
     const Rect client = found->client;
     const int32_t columns = client.right - client.left;
     const int32_t rows = client.bottom - client.top;

@@ -91,6 +91,7 @@ VirtualWindow *Scene::FindWindow(WindowHandle window)
 MonitorHandle Scene::AddMonitor(const Rect &bounds, const Rect &work, uint32_t capabilities)
 {
     if (IsRectEmpty(bounds)) return 0;
+    Settle(); // deferred drawings land on the monitors there were
     auto monitor = std::make_shared<VirtualMonitor>();
     const uintptr_t serial = nextMonitorSerial_++;
     monitor->handle = kMonitorHandleBase + serial;
@@ -112,12 +113,13 @@ MonitorHandle Scene::AddMonitor(const Rect &bounds, const Rect &work, uint32_t c
 WindowHandle Scene::AddWindow(const Rect &client, bool visible)
 {
     const WindowHandle window = nextWindow_++;
-    windows[window] = VirtualWindow{client, visible, nullptr};
+    windows[window] = VirtualWindow{client, visible, {}};
     return window;
 }
 
 void Scene::Reset()
 {
+    Settle();
     for (auto &monitor : monitors) monitor->removed = true;
     monitors.clear();
     windows.clear();

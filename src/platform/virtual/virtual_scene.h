@@ -1,12 +1,14 @@
 // The world of the headless backend: monitors with their screen pixels,
-// windows placed on the virtual desktop, pending injected failures, the
-// surface-loss generation and counts of live objects. One mutex guards it
-// and every screen or surface pixel a blit or a device context writes.
+// windows placed on the virtual desktop, the work on the screens not done
+// yet, pending injected failures, the surface-loss generation and counts of
+// live objects. One mutex guards it and every screen or surface pixel a
+// blit or a device context writes.
 #pragma once
 
 #include "platform/display.h"
 #include "platform/common/drawing_layer.h"
 #include "platform/common/surface_pixels.h"
+#include "platform/virtual/virtual_deferred_screen.h"
 
 #include <array>
 #include <atomic>
@@ -31,9 +33,9 @@ struct VirtualMonitor {
 struct VirtualWindow {
     Rect client; // desktop coordinates
     bool visible = false;
-    // The layer of the window's device contexts while none is out, kept
-    // for the next picture's drawing.
-    std::unique_ptr<DrawingLayer> idleLayer;
+    // Layers for the window's device contexts that are neither out nor
+    // holding a deferred drawing, kept for the next pictures' drawings.
+    std::vector<std::unique_ptr<DrawingLayer>> idleLayers;
 };
 
 enum class ObjectKind { Driver, Surface, Clipper };
@@ -47,6 +49,7 @@ public:
     // Everything below is read and written with `mutex` held.
     std::vector<std::shared_ptr<VirtualMonitor>> monitors; // the first is the primary one
     std::map<WindowHandle, VirtualWindow> windows;
+    DeferredScreen deferred;
 
     std::shared_ptr<VirtualMonitor> PrimaryMonitor() const;
     std::shared_ptr<VirtualMonitor> FindMonitor(MonitorHandle handle) const;
@@ -57,7 +60,11 @@ public:
     WindowHandle AddWindow(const Rect &client, bool visible);
     void Reset();
 
-    // Screen pixels at desktop coordinates; false where no monitor is.
+    // Does the deferred work: the screens then hold every picture and
+    // drawing shown so far.
+    void Settle() { deferred.Settle(*this); }
+    // Screen pixels at desktop coordinates as they stand (Settle first to
+    // see everything shown); false where no monitor is.
     bool ReadScreen(int32_t x, int32_t y, Bgr &color) const;
     void WriteScreen(int32_t x, int32_t y, Bgr color);
 

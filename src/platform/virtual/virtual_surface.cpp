@@ -64,6 +64,29 @@ HResult VirtualSurface::RestoreLost()
     return kDdOk;
 }
 
+// Whoever locks a screen sees every picture blitted onto it so far.
+HResult VirtualSurface::Lock(const Rect *rect, SurfaceDesc &desc, uint32_t flags)
+{
+    if (monitor_ != nullptr) {
+        std::lock_guard lock(PixelMutex());
+        Settle();
+    }
+    return MemorySurface::Lock(rect, desc, flags);
+}
+
+bool VirtualSurface::Defer(const Rect &area, const Rect &dest, const MemorySurface &from, const Rect &sourceArea)
+{
+    if (monitor_ == nullptr) return false;
+    Scene &scene = Scene::Get();
+    scene.deferred.DeferPicture(scene, monitor_, area, dest, PixelBlock{from.Pixels(), from.Layout()}, sourceArea);
+    return true;
+}
+
+void VirtualSurface::Settle() const
+{
+    if (monitor_ != nullptr) Scene::Get().Settle();
+}
+
 // A primary surface is its monitor's screen: the clipper's window, in
 // desktop coordinates, is moved into the monitor's.
 Rect VirtualSurface::ClipArea(const Rect &dest) const

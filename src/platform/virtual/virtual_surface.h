@@ -1,6 +1,7 @@
 // Driver objects of the headless backend: off-screen surfaces holding their
-// pixels in their own format, primary surfaces that are a monitor's screen,
-// and clippers that cut blits to a window's client area.
+// pixels in their own format, primary surfaces that are a monitor's screen
+// (whose blits are done once somebody reads the screen), and clippers that
+// cut blits to a window's client area.
 #pragma once
 
 #include "platform/common/memory_surface.h"
@@ -31,11 +32,15 @@ public:
     ~VirtualSurface() override;
 
     bool Lost() const override;
+    HResult Lock(const Rect *rect, SurfaceDesc &desc, uint32_t flags) override;
 
 protected:
     bool Refuses(SurfaceCall call) override;
     HResult RestoreLost() override;
     Rect ClipArea(const Rect &dest) const override;
+    // Blits onto a screen are done when the screen is read (DeferredScreen).
+    bool Defer(const Rect &area, const Rect &dest, const MemorySurface &from, const Rect &sourceArea) override;
+    void Settle() const override;
 
 private:
     std::shared_ptr<VirtualMonitor> monitor_; // primary surfaces only

@@ -13,12 +13,11 @@ DeviceContext BeginWindowDrawing(WindowHandle window)
     {
         Scene &scene = Scene::Get();
         std::lock_guard lock(scene.mutex);
-        VirtualWindow *found = scene.FindWindow(window);
+        const VirtualWindow *found = scene.FindWindow(window);
         if (found == nullptr) return 0;
         client = found->client;
-        layer = std::move(found->idleLayer);
+        layer = scene.deferred.LayerFor(scene, window);
     }
-    if (layer == nullptr) layer = std::make_unique<DrawingLayer>();
     const DeviceContext context = layer->Begin(client.right - client.left, client.bottom - client.top);
     if (context != 0) layer.release(); // DrawingLayer::Of(context) finds it again
     return context;
@@ -35,16 +34,8 @@ int EndWindowDrawing(WindowHandle window, DeviceContext context)
     std::lock_guard lock(scene.mutex);
     VirtualWindow *found = scene.FindWindow(window);
     if (found == nullptr) return 1;
-    if (found->visible) {
-        const Rect client = found->client;
-        drawn.ForEachInk([&](int32_t x, int32_t y, uint32_t pixel) {
-            const int32_t screenX = client.left + x, screenY = client.top + y;
-            Bgr under;
-            if (screenX < client.right && screenY < client.bottom && scene.ReadScreen(screenX, screenY, under))
-                scene.WriteScreen(screenX, screenY, Over(pixel, under));
-        });
-    }
-    if (found->idleLayer == nullptr) found->idleLayer = std::move(layer);
+    if (found->visible) scene.deferred.DeferDrawing(scene, window, found->client, drawn, std::move(layer));
+    else found->idleLayers.push_back(std::move(layer));
     return 1;
 }
 

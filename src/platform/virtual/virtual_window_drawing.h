@@ -1,7 +1,8 @@
 // Device contexts of virtual windows (GetDC, GetWindowDC: the same, since a
 // virtual window has no frame): a drawing layer of the window's client size,
-// laid over the screen inside the visible client area at ReleaseDC. The
-// window keeps its layer between pictures.
+// laid over the screen inside the visible client area from ReleaseDC on
+// (done once the screen is read: see DeferredScreen). The window keeps its
+// layers between pictures.
 #pragma once
 
 #include "platform/display.h"
