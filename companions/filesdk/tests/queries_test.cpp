@@ -108,7 +108,7 @@ protected:
         return ZAVI_Read_SetFastSearch(reader_.Handle(), from, to, what);
     }
 
-    const Bytes recording_ = RecordingBytes(BuildPackets(RecordingPlan{4, 5, {1}, {3}}));
+    const Bytes recording_ = RecordingBytes(BuildPackets({.motionGops = {1}, .alarmGops = {3}}));
     OpenReader reader_{recording_};
 };
 

@@ -15,10 +15,7 @@ struct Recorded {
 
 Recorded MakeRecorded()
 {
-    RecordingPlan plan;
-    plan.motionGops = {1, 2};
-    plan.alarmGops = {3};
-    Recorded recorded{BuildPackets(plan), {}, kFileHeaderSize};
+    Recorded recorded{BuildPackets({.motionGops = {1, 2}, .alarmGops = {3}}), {}, kFileHeaderSize};
     for (const Bytes &packet : recorded.packets) recorded.dataEnd += kRecordPrefixSize + packet.size();
     recorded.file = RecordingBytes(recorded.packets);
     return recorded;

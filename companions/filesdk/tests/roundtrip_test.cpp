@@ -17,9 +17,7 @@ TEST(RecordingRoundTrip, HeaderWorksFromC)
 
 TEST(RecordingRoundTrip, EveryPacketComesBackByteExactInOrder)
 {
-    RecordingPlan plan;
-    plan.motionGops = {1};
-    plan.alarmGops = {2};
+    const RecordingPlan plan{.motionGops = {1}, .alarmGops = {2}};
     const std::vector<Bytes> packets = BuildPackets(plan);
     TempFile file("roundtrip");
     ASSERT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
