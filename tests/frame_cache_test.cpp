@@ -104,10 +104,7 @@ void RunScript(Cache &cache, const std::string &script)
     }
 }
 
-struct Script {
-    const char *what;
-    std::string steps;
-};
+using Script = std::pair<const char *, std::string>;
 
 // The audio cache: 20480 bytes and 100 descriptors.
 TEST(FrameCache, Scripts)
@@ -134,11 +131,11 @@ TEST(FrameCache, Scripts)
         {"resizes that do not grow keep the frames; growing empties, with 200 descriptors for 200 KiB",
          "a1-3:500 S10240 S20480 S-1 =3 S204800 =0 a10-210:100 =2 t209-210"},
     };
-    for (const Script &script : scripts) {
-        SCOPED_TRACE(script.what);
+    for (const auto &[what, steps] : scripts) {
+        SCOPED_TRACE(what);
         FrameCache cache(kAudioCacheGeometry);
         ASSERT_TRUE(cache.Prepare());
-        RunScript(cache, script.steps);
+        RunScript(cache, steps);
     }
 }
 
@@ -178,11 +175,11 @@ TEST(VideoFrameCache, Scripts)
          "k1:100 k2:100 d3-4:100 k5:100 d6-7:100 t1 R =3 t5 R =0 d8:100!"},
         {"a lone key frame left over is not kept", "k1:100 d2-3:100 k4:100 t1 t2 R =0"},
     };
-    for (const Script &script : scripts) {
-        SCOPED_TRACE(script.what);
+    for (const auto &[what, steps] : scripts) {
+        SCOPED_TRACE(what);
         VideoFrameCache cache;
         ASSERT_TRUE(cache.Prepare());
-        RunScript(cache, script.steps);
+        RunScript(cache, steps);
     }
 }
 

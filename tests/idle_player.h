@@ -1,6 +1,6 @@
 // A player whose playback threads run no steps, so that the caches and
 // gates keep exactly what the intake and the commands left in them; the
-// test (or benchmark, or fuzz target) takes frames itself.
+// test (or benchmark, or fuzz target) takes frames or runs steps itself.
 #pragma once
 
 #include "player/play_man.h"
@@ -12,6 +12,8 @@ public:
     // The threads stop before this object's steps go away (a class derived
     // from this one stops them in its own destructor).
     ~IdlePlayer() override { Teardown(); }
+    void RunVideoStep() { PlayMan::VideoStep(); }
+    void RunAudioStep() { PlayMan::AudioStep(); }
 
 protected:
     void VideoStep() override {}

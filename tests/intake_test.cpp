@@ -59,7 +59,7 @@ TEST_F(Intake, RefusesNullShortAndOversizePacketsWithoutTouchingCaches)
     Push({7}); // unknown frame types are accepted and ignored
 }
 
-TEST_F(Intake, KeepsTheVideoFamilyOfTheVideoTypeAndAudioWithTheSwitchAndTheDisplayFlag)
+TEST_F(Intake, KeepsTheVideoFamilyOfTheVideoTypeAudioWithTheSwitchAndTheDisplayFlagAndExtraData)
 {
     Push({49});
     EXPECT_EQ(VideoCount(), 0u);
@@ -81,6 +81,12 @@ TEST_F(Intake, KeepsTheVideoFamilyOfTheVideoTypeAndAudioWithTheSwitchAndTheDispl
     Push({1});
     EXPECT_EQ(AudioCount(), 1u);
     EXPECT_TRUE(player_.AudioGateOpen());
+
+    // Extra data goes to the motion cache unless it is a rule packet.
+    for (uint8_t subType : {80, 87, 95, 79, 96}) EXPECT_EQ(Input(handle_, MakePacket(80, 0, 40, subType)), ZAVI_OK);
+    EXPECT_EQ(MotionCount(), 2); // 79 and 96
+    ASSERT_EQ(ZAVI_Play_ClearCache(handle_), ZAVI_OK);
+    EXPECT_EQ(MotionCount(), 2) << "the motion cache and rule block survive a cache clear";
 }
 
 TEST_F(Intake, VideoWaitsForAKeyFrameAfterInitClearAndFlagChange)
@@ -126,15 +132,6 @@ TEST_F(Intake, OpensTheVideoGateAtThePreCacheCountOnlyWhilePlaying)
     ASSERT_EQ(ZAVI_Play_PlayStream(handle_, 1), ZAVI_OK);
     EXPECT_TRUE(player_.VideoGateOpen());
     EXPECT_TRUE(player_.AudioGateOpen());
-}
-
-TEST_F(Intake, ExtraDataGoesToTheMotionCacheUnlessItIsARulePacket)
-{
-    for (uint8_t subType : {80, 87, 95, 79, 96}) EXPECT_EQ(Input(handle_, MakePacket(80, 0, 40, subType)), ZAVI_OK);
-    EXPECT_EQ(MotionCount(), 2); // 79 and 96
-    // The cache and rule block survive a cache clear.
-    ASSERT_EQ(ZAVI_Play_ClearCache(handle_), ZAVI_OK);
-    EXPECT_EQ(MotionCount(), 2);
 }
 
 TEST_F(Intake, SetCacheSizeGrowsOnlyAndEmptiesWhatGrew)

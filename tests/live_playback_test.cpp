@@ -1,11 +1,8 @@
-// Live playback end to end: packets of a real H.264 + G.711 stream pushed
-// through ZAVI_Play_InputStream come out as pictures in a virtual window and
-// as sound in the virtual sound buffer, paced and steered by the exports;
-// the draw callback, which the display calls once for every picture it
-// shows, logs the play time stamp of each. Then the playback steps, run on
-// the test's own thread: the video step keeping in step with the sound,
-// decode-only frames and the pairing of motion-vector frames that makes the
-// rules appear; the audio step parking after a run of empty ticks.
+// Live playback of a real H.264 + G.711 stream pushed through
+// ZAVI_Play_InputStream: end to end into a virtual window and sound buffer,
+// and step by step on the test's own thread (the video step keeping in step
+// with the sound, decode-only frames, the rules drawn for motion frames, the
+// audio step parking after a run of empty ticks).
 #include <chrono>
 #include <future>
 #include <string>
@@ -109,7 +106,6 @@ protected:
     {
         ZAVIVirtual_FillScreens(kBackdrop);
         ASSERT_EQ(player_.Initialise(window_.Handle()), ZAVI_OK);
-        handle_ = reinterpret_cast<ZAVI_HANDLE>(&player_);
     }
 
     static std::vector<zavi::pack::Packet> Video(uint32_t pictures, uint32_t firstStamp)
@@ -136,8 +132,8 @@ protected:
     }
 
     VirtualWindow window_{kWidth, kHeight};
-    SteppedPlayer player_;
-    ZAVI_HANDLE handle_ = 0;
+    IdlePlayer player_;
+    ZAVI_HANDLE handle_ = reinterpret_cast<ZAVI_HANDLE>(&player_);
 };
 
 TEST_F(VideoStep, PictureLaggingTheSoundDropsToTheNextKeyFrameWithoutShowing)

@@ -142,14 +142,6 @@ inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packe
     return i420;
 }
 
-// A player whose threads run no steps; the test runs them on its own thread.
-class SteppedPlayer : public IdlePlayer {
-public:
-    ~SteppedPlayer() override { Teardown(); }
-    void RunVideoStep() { PlayMan::VideoStep(); }
-    void RunAudioStep() { PlayMan::AudioStep(); }
-};
-
 class VirtualWindow {
 public:
     VirtualWindow(int width, int height)

@@ -16,9 +16,9 @@ namespace zavi_test {
 inline std::vector<uint8_t> MakePacket(uint16_t frameType, uint32_t timeStamp, uint32_t payloadBytes,
                                        uint8_t subType = 0, uint8_t fill = 0xA5)
 {
-    std::vector<uint8_t> packet(ZAVIPKT_HEADER_SIZE + payloadBytes, fill);
+    std::vector<uint8_t> packet(ZAVIPKT_HEADER_SIZE, 0);
+    packet.resize(ZAVIPKT_HEADER_SIZE + payloadBytes, fill);
     uint8_t *p = packet.data();
-    for (uint32_t i = 0; i < ZAVIPKT_HEADER_SIZE; ++i) p[i] = 0;
     zavipkt_put16(p + ZAVIPKT_OFF_SYNC, ZAVIPKT_SYNC);
     p[ZAVIPKT_OFF_HEADER_LEN] = ZAVIPKT_HEADER_SIZE;
     p[ZAVIPKT_OFF_VERSION] = ZAVIPKT_VERSION;
