@@ -90,7 +90,8 @@ TEST(JpegRecords, ParallelRecordsProduceTheSameBytes) {
         Picture picture;
         if (EncodeWithCodec(scenes[t], 70 + t, jpeg::kSubsampling420, stream) != 0 ||
             stream != expectedStreams[t] || DecodeWithCodec(stream, picture) != 0 ||
-            picture.pixels != expectedPictures[t].pixels || ConvertGreyPicture(planes, width, height, bgr.data()) != 0) {
+            picture.pixels != expectedPictures[t].pixels ||
+            ConvertGreyPicture(planes, width, height, bgr.data()) != 0) {
           ++mismatches[t];
         }
       }

@@ -204,7 +204,8 @@ TEST_F(Snapshot, BmpIsTheDecodedPictureAndJpegReadsBackCloseToIt)
         ASSERT_TRUE(jpeg_test::TurboDecode(
             jpeg_test::TurboEncode(jpeg_test::Picture{w, h, 3, expected}, TJSAMP_420, 75), turboRoundTrip));
         const double turboPsnr = jpeg_test::Psnr(turboRoundTrip.pixels, expected);
-        EXPECT_GE(jpeg_test::Psnr(decoded.pixels, expected), turboPsnr - kJpegPsnrMargin) << "libjpeg-turbo: " << turboPsnr;
+        EXPECT_GE(jpeg_test::Psnr(decoded.pixels, expected), turboPsnr - kJpegPsnrMargin)
+            << "libjpeg-turbo: " << turboPsnr;
     }
 }
 

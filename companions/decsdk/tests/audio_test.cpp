@@ -190,7 +190,8 @@ TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
         EXPECT_EQ(zavipkt_u32(packet.data() + ZAVIPKT_OFF_TIME_STAMP), 4321u);
         EXPECT_EQ(packet[ZAVIPKT_OFF_BITS], 8);
         const uint8_t *codes = packet.data() + ZAVIPKT_HEADER_SIZE;
-        EXPECT_EQ((std::array<int, 3>{codes[65535], codes[0], codes[32768]}), (std::array<int, 3>{c.top, c.bottom, c.zero}));
+        EXPECT_EQ((std::array<int, 3>{codes[65535], codes[0], codes[32768]}),
+                  (std::array<int, 3>{c.top, c.bottom, c.zero}));
 
         // libavcodec quantises from a table of its own that places a few
         // decision points differently.
