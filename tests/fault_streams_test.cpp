@@ -184,6 +184,7 @@ TEST_P(FaultStreams, PlaysOnToTheLastPictureOnItsThreads)
     // mode: the frames wait for play.
     EXPECT_EQ(ZAVI_Play_Pause(player_), ZAVI_ERR_NO_READER);
     Feed(0, split);
+    std::this_thread::sleep_for(100ms);
     EXPECT_EQ(Get(ZAVI_Play_GetVideoFrameCount, player_), split);
     EXPECT_EQ(ZAVI_Play_Play(player_), ZAVI_ERR_NO_READER);
     if (pause) {
