@@ -53,6 +53,8 @@ ZAVI_WAVEFORMAT Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t 
 {
     return {tag, channels, rate, 0, 0, bits, 0};
 }
+const ZAVI_WAVEFORMAT kMuLaw8k = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
+const ZAVI_WAVEFORMAT kALaw16k = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
 
 // The packet the decoder module's encoder makes of `pcm` (time stamp and
 // sequence aside, what the talkback must deliver for that block).
@@ -302,14 +304,13 @@ TEST_F(Talkback, VolumeCodesFollowTheOutput)
 TEST_F(Talkback, CreateAndReleaseCyclesLeaveNoModuleHandleBehind)
 {
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1);
-    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
     const int32_t openBefore = ZAVIDec_TestOpenHandles();
     for (int cycle = 0; cycle < 40; ++cycle) {
         CaptureSink sink;
         ZAVI_HANDLE talkback = 0;
         ASSERT_EQ(ZAVI_Play_TKInit(NextWindow(), &talkback), ZAVI_OK);
         ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback, &CaptureSink::OnData, sink.User1(), 0), ZAVI_OK);
-        ASSERT_EQ(ZAVI_Play_TKStart(talkback, &format), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_TKStart(talkback, &kALaw16k), ZAVI_OK);
         ASSERT_EQ(ZAVI_Play_TKSendToPCData(talkback, audio.packets[0].data(), int32_t(audio.packets[0].size())),
                   ZAVI_OK);
         ZAVIVirtual_SoundAdvance(32);
@@ -377,8 +378,7 @@ TEST_F(Talkback, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
         uint32_t blockSize;
         size_t blocks;
     };
-    const Case cases[] = {{Format(ZAVIDEC_FORMAT_G711U, 1, 8000), 2048, 30},
-                          {Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024, 30},
+    const Case cases[] = {{kMuLaw8k, 2048, 30}, {kALaw16k, 1024, 30},
                           {Format(ZAVIDEC_FORMAT_PCM16, 2, 8000), 2048, 16}};
     for (const Case &c : cases) {
         const size_t first = sink_.Count();
@@ -422,11 +422,10 @@ TEST_F(Talkback, FollowingTheDevicesFormatBuildsAndRebuildsTheBuffer)
     ASSERT_EQ(sink_.Count(), 2u) << "nothing was captured before the packet";
     Send(narrow.packets[0]);
     CaptureBlocks(1);
-    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &kMuLaw8k), ZAVI_OK);
     EXPECT_TRUE(View().following) << "the running format keeps the buffer";
     CaptureBlocks(1);
-    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, format, 2048)) << "the same format does not rebuild";
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, kMuLaw8k, 2048)) << "the same format does not rebuild";
     Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 2, 1).packets[0]);
     EXPECT_EQ(View().formatTag, ZAVIDEC_FORMAT_G711A);
     EXPECT_EQ(View().format, (TalkBack::CaptureFormat{2, 16, 16000}));
@@ -439,8 +438,7 @@ TEST_F(Talkback, FollowingTheDevicesFormatBuildsAndRebuildsTheBuffer)
 TEST_F(Talkback, ACaptureThatCannotStartLeavesItToTheDevicesAudio)
 {
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, ZAVIVIRTUAL_SOUND_FAULT_ALWAYS);
-    const ZAVI_WAVEFORMAT refused = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
-    EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &refused), ZAVI_OK);
+    EXPECT_EQ(ZAVI_Play_TKStart(talkback_, &kMuLaw8k), ZAVI_OK);
     EXPECT_FALSE(View().capturing);
     EXPECT_TRUE(View().following);
     const DeviceAudio audio = MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 8);
@@ -454,15 +452,14 @@ TEST_F(Talkback, ACaptureThatCannotStartLeavesItToTheDevicesAudio)
     Send(MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 1).packets[0]);
     EXPECT_TRUE(View().capturing);
     CaptureBlocks(1);
-    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, Format(ZAVIDEC_FORMAT_G711A, 1, 16000), 1024));
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, kALaw16k, 1024));
 }
 
 // Formats no packet can be encoded in are refused and change nothing: given
 // to the start, or heard from the device while following it.
 TEST_F(Talkback, FormatsTheEncoderCannotMakePacketsOfAreRefused)
 {
-    const ZAVI_WAVEFORMAT running = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &running), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &kMuLaw8k), ZAVI_OK);
     const ZAVI_WAVEFORMAT refused[] = {Format(1, 1, 8000),                         // plain PCM
                                        Format(ZAVIDEC_FORMAT_PCM16, 1, 8000, 8),   // 8-bit samples
                                        Format(ZAVIDEC_FORMAT_G711A, 1, 8000, 24),  // 24-bit samples
@@ -474,7 +471,7 @@ TEST_F(Talkback, FormatsTheEncoderCannotMakePacketsOfAreRefused)
         EXPECT_FALSE(View().following);
     }
     CaptureBlocks(2);
-    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, running, 2048));
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 0, kMuLaw8k, 2048));
 
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
     for (int i = 0; i < 4; ++i) Send(SilentAacPacket());
@@ -484,8 +481,7 @@ TEST_F(Talkback, FormatsTheEncoderCannotMakePacketsOfAreRefused)
 
 TEST_F(Talkback, StopEndsTheCaptureAndCutsTheDevicesAudio)
 {
-    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &kMuLaw8k), ZAVI_OK);
     SendAll(MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10));
     ASSERT_EQ(State().playing, 1);
     CaptureBlocks(2);
@@ -501,17 +497,16 @@ TEST_F(Talkback, StopEndsTheCaptureAndCutsTheDevicesAudio)
     EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
 
     // A new start gives a new buffer: its first block is the next delivery.
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &kMuLaw8k), ZAVI_OK);
     CaptureBlocks(1);
     ASSERT_EQ(sink_.Count(), 3u);
-    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 2, format, 2048));
+    EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), 2, kMuLaw8k, 2048));
 }
 
 // Blocks read without a callback, or while the encoder does not open, are
 // dropped; the next block after is delivered.
 TEST_F(Talkback, BlocksThatCannotBeDeliveredAreDroppedAndTheNextOneGoesOut)
 {
-    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
     for (const bool noCallback : {false, true}) {
         SCOPED_TRACE(noCallback ? "no callback" : "no encoder");
         ASSERT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
@@ -520,7 +515,7 @@ TEST_F(Talkback, BlocksThatCannotBeDeliveredAreDroppedAndTheNextOneGoesOut)
             ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, nullptr, 0, 0), ZAVI_OK);
         else
             ZAVIDec_TestFailInit(ZAVIDEC_FAIL_ENCODER_INIT);
-        ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+        ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &kMuLaw8k), ZAVI_OK);
         ZAVIVirtual_SoundAdvance(256);
         ASSERT_TRUE(zavi_test::Eventually([&] { return View().readOffset == 4096; }));
         ASSERT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), 9), ZAVI_OK);
@@ -529,7 +524,7 @@ TEST_F(Talkback, BlocksThatCannotBeDeliveredAreDroppedAndTheNextOneGoesOut)
         const std::vector<Delivery> deliveries = sink_.Deliveries();
         ASSERT_EQ(deliveries.size(), first + 1);
         EXPECT_EQ(deliveries[first].user2, 9u);
-        EXPECT_EQ(deliveries[first].Payload(), EncodePayload(format, SignalBytes(4096, 2048)));
+        EXPECT_EQ(deliveries[first].Payload(), EncodePayload(kMuLaw8k, SignalBytes(4096, 2048)));
     }
 }
 
@@ -542,8 +537,7 @@ TEST_F(Talkback, ASlowCallbackHoldsUpNoCommandAndReleaseWaitsForIt)
     sink_.onDelivery = [&] {
         while (!mayLeave) std::this_thread::yield();
     };
-    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &kALaw16k), ZAVI_OK);
     ZAVIVirtual_SoundAdvance(32);
     const bool arrived = sink_.WaitFor(1);
 
@@ -574,8 +568,7 @@ TEST_F(Talkback, TheCallbackMayReleaseItsOwnTalkback)
     const int32_t openBefore = ZAVIDec_TestOpenHandles();
     std::promise<int32_t> released;
     sink_.onDelivery = [&] { released.set_value(ZAVI_Play_TKRelease(talkback_)); };
-    const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711A, 1, 16000);
-    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &format), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &kALaw16k), ZAVI_OK);
     ZAVIVirtual_SoundAdvance(32);
     std::future<int32_t> result = released.get_future();
     EXPECT_EQ(zavi_test::AwaitOrEnd(result, "a release from the callback"), ZAVI_OK);
@@ -598,10 +591,9 @@ TEST_F(Talkback, CommandsDeviceAudioAndCaptureRunTogether)
         for (int round = 0; round < 40; ++round) SendAll(formats[round % 2]);
     });
     std::thread commander([&] {
-        const ZAVI_WAVEFORMAT format = Format(ZAVIDEC_FORMAT_G711U, 1, 8000);
         int32_t volume = 0;
         for (int round = 0; round < 300; ++round) {
-            EXPECT_EQ(ZAVI_Play_TKStart(talkback_, round % 3 == 0 ? nullptr : &format), ZAVI_OK);
+            EXPECT_EQ(ZAVI_Play_TKStart(talkback_, round % 3 == 0 ? nullptr : &kMuLaw8k), ZAVI_OK);
             if (round % 5 == 0) {
                 EXPECT_EQ(ZAVI_Play_TKStop(talkback_), ZAVI_OK);
             }
