@@ -25,47 +25,36 @@ namespace {
 
 using zavi::display::Display;
 
-struct Pt {
-    int16_t x, y;
-};
+using Pt = zavi::pack::Point;
 
+// The rule block the decoder module makes of a rule packet, as the player
+// keeps it for the display; without rules, all zeros.
 class RuleBlock {
 public:
-    // Regions: each given by its first point and the further ones.
-    static RuleBlock Regions(std::initializer_list<std::initializer_list<Pt>> regions)
+    RuleBlock() : bytes_(zavi::display::kRuleBlockSize, 0) {}
+    static RuleBlock Regions(std::vector<std::vector<Pt>> regions)
     {
-        RuleBlock block(1, static_cast<int32_t>(regions.size()));
-        size_t record = 12;
-        for (const auto &points : regions) {
-            block.Put<int32_t>(record, static_cast<int32_t>(points.size()) - 1);
-            block.PutPoints(record + 4, points);
-            record += 68;
-        }
-        return block;
+        zavi::pack::RuleSet rules;
+        rules.regions = std::move(regions);
+        return RuleBlock(rules);
     }
     static RuleBlock Lines(const std::vector<std::pair<Pt, Pt>> &lines)
     {
-        RuleBlock block(2, 0);
-        block.Put<uint16_t>(8, static_cast<uint16_t>(lines.size()));
-        for (size_t i = 0; i < lines.size(); ++i) block.PutPoints(10 + 10 * i + 2, {lines[i].first, lines[i].second});
-        return block;
-    }
-    explicit RuleBlock(uint8_t kind = 0, int32_t count = 0) : bytes_(zavi::display::kRuleBlockSize, 0)
-    {
-        bytes_[2] = kind;
-        Put<int32_t>(8, count);
+        zavi::pack::RuleSet rules;
+        for (const auto &[from, to] : lines) rules.lines.push_back({0, from, to});
+        return RuleBlock(rules);
     }
     const uint8_t *Data() const { return bytes_.data(); }
 
 private:
-    template <typename T> void Put(size_t offset, T value) { std::memcpy(&bytes_[offset], &value, sizeof value); }
-    void PutPoints(size_t at, std::initializer_list<Pt> points)
+    explicit RuleBlock(const zavi::pack::RuleSet &rules)
     {
-        for (const Pt &p : points) {
-            Put<int16_t>(at, p.x);
-            Put<int16_t>(at + 2, p.y);
-            at += 4;
-        }
+        const zavi::pack::Packet packet = zavi::pack::makeRulePacket(rules, 0);
+        ZAVIDEC_MVRESULT parsed{};
+        EXPECT_EQ(ZAVI_PickMV(packet.data(), static_cast<int32_t>(packet.size()), &parsed), ZAVIDEC_OK);
+        EXPECT_EQ(parsed.length, zavi::display::kRuleBlockSize);
+        bytes_.assign(parsed.data, parsed.data + parsed.length);
+        bytes_.resize(zavi::display::kRuleBlockSize);
     }
     std::vector<uint8_t> bytes_;
 };
