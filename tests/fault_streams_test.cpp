@@ -57,7 +57,6 @@ struct Fault {
     size_t at;              // video packet the damage hits
     int64_t stampShift = 0; // StampsFrom, PauseAndStampsFrom: added from `at` on
 };
-void PrintTo(const Fault &fault, std::ostream *out) { *out << fault.name; }
 
 // One packet as fed: its bytes, its clean picture (-1: none) and whether the
 // player must show that picture when it plays the packet.

@@ -14,10 +14,8 @@
 // The file module's delivery as the player calls it, which hands out, when a
 // test asks, one packet too short for its header with a status of the test's
 // choosing in place of the next one.
-namespace {
-constexpr int32_t kDeliverAsIs = 1;
-std::atomic<int32_t> shortPacketStatus{kDeliverAsIs};
-} // namespace
+static constexpr int32_t kDeliverAsIs = 1;
+static std::atomic<int32_t> shortPacketStatus{kDeliverAsIs};
 
 extern "C" int32_t ZAVI_Read_GetNextFrame(ZAVIFILE_HANDLE reader, const uint8_t **packet, uint32_t *length,
                                           uint32_t *position)

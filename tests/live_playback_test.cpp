@@ -15,7 +15,6 @@
 namespace {
 
 using namespace zavi_test;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 176;
 constexpr int kHeight = 144;
@@ -169,9 +168,9 @@ TEST_F(VideoStep, PictureAheadOfTheSoundWaitsThenShows)
 {
     SoundLeadsAt(5000);
     Feed(handle_, Video(2, 5500));
-    const auto before = Clock::now();
+    const auto before = std::chrono::steady_clock::now();
     player_.RunVideoStep();
-    EXPECT_GE(Clock::now() - before, 460ms); // 500 ms ahead, less the 30 ms margin
+    EXPECT_GE(std::chrono::steady_clock::now() - before, 460ms); // 500 ms ahead, less the 30 ms margin
     EXPECT_NE(PixelAt(kWidth / 2, kHeight / 2), kBackdrop);
     EXPECT_EQ(VideoCount(), 1u);
 }

@@ -77,6 +77,12 @@ TEST(PacedThreads, GatesHoldTheStepsAndTimersReleaseThemOneAtATime)
     player.ArmAudioTimer(0.0f);
     ASSERT_TRUE(Eventually([&] { return player.audioSteps == 2; }));
     EXPECT_TRUE(player.Stop());
+
+    // Waits become due times in negative hundreds of nanoseconds, truncated.
+    EXPECT_EQ(zavi::xPlayThread::DueTimeFor(40.0f), -400000);
+    EXPECT_EQ(zavi::xPlayThread::DueTimeFor(28.5f), -285000);
+    EXPECT_EQ(zavi::xPlayThread::DueTimeFor(0.00005f), 0);
+    EXPECT_GT(zavi::xPlayThread::DueTimeFor(-3.0f), 0);
 }
 
 TEST(PacedThreads, StopWakesThreadsParkedOnGateOrTimerAndIsRepeatable)
@@ -96,14 +102,6 @@ TEST(PacedThreads, StopWakesThreadsParkedOnGateOrTimerAndIsRepeatable)
         EXPECT_TRUE(player.Stop());
         EXPECT_FALSE(player.VideoGateOpen());
     }
-}
-
-TEST(PacedThreads, DueTimeIsTruncatedNegativeHundredNanoseconds)
-{
-    EXPECT_EQ(zavi::xPlayThread::DueTimeFor(40.0f), -400000);
-    EXPECT_EQ(zavi::xPlayThread::DueTimeFor(28.5f), -285000);
-    EXPECT_EQ(zavi::xPlayThread::DueTimeFor(0.00005f), 0);
-    EXPECT_GT(zavi::xPlayThread::DueTimeFor(-3.0f), 0);
 }
 
 class BodyThread : public zavi::ZAVIThread {
