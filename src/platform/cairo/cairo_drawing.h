@@ -46,8 +46,10 @@ struct DrawingLayer::Drawing {
     Drawing &operator=(const Drawing &) = delete;
 
     DrawingLayer &layer;
-    cairo_surface_t *surface = nullptr; // premultiplied ARGB, the layer's pixels
-    cairo_t *context = nullptr;         // while a device context is out
+    cairo_surface_t *surface = nullptr;  // premultiplied ARGB, the layer's pixels
+    cairo_surface_t *observer = nullptr; // what device contexts draw on: passes every drawing to `surface`
+    bool inked = false;                  // something was drawn since the pixels were last cleared
+    cairo_t *context = nullptr;          // while a device context is out
     CanvasState canvas;
 };
 

@@ -25,6 +25,7 @@ struct LayerPixels {
     int32_t stride = 0;
     int32_t width = 0;
     int32_t height = 0;
+    bool inked = true; // false when nothing was drawn: every pixel is 0
 
     uint32_t At(int32_t x, int32_t y) const
     {
@@ -34,6 +35,7 @@ struct LayerPixels {
     // Calls `ink(x, y, pixel)` for every pixel something was drawn on.
     template <typename Ink> void ForEachInk(Ink ink) const
     {
+        if (!inked) return;
         for (int32_t y = 0; y < height; ++y)
             for (int32_t x = 0; x < width; ++x)
                 if (const uint32_t pixel = At(x, y); pixel != 0) ink(x, y, pixel);

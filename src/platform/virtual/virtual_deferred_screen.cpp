@@ -2,6 +2,8 @@
 
 #include "platform/virtual/virtual_scene.h"
 
+#include <algorithm>
+
 namespace zavi::platform::virtual_display {
 
 namespace {
@@ -34,14 +36,9 @@ void DeferredScreen::DeferPicture(Scene &scene, const std::shared_ptr<VirtualMon
     work.dest = dest;
     work.sourceArea = sourceArea;
     work.sourceLayout = source.layout;
-    if (!spareCopies_.empty()) {
-        work.source = std::move(spareCopies_.back());
-        spareCopies_.pop_back();
-    }
-    work.source.assign(source.pixels, source.pixels + source.layout.ByteSize());
 
     // A picture writes every pixel of its place: earlier work on the same
-    // screen inside it can no longer show.
+    // screen inside it can no longer show (and its copy serves this one).
     size_t kept = 0;
     for (Work &earlier : queue_) {
         if (earlier.screen == work.screen && Covers(work.reach, earlier.reach)) {
@@ -52,6 +49,8 @@ void DeferredScreen::DeferPicture(Scene &scene, const std::shared_ptr<VirtualMon
         ++kept;
     }
     queue_.resize(kept);
+    work.source = SpareCopy(source.layout.ByteSize());
+    work.source.assign(source.pixels, source.pixels + source.layout.ByteSize());
     Push(scene, std::move(work));
 }
 
@@ -106,6 +105,24 @@ std::unique_ptr<DrawingLayer> DeferredScreen::LayerFor(Scene &scene, WindowHandl
 }
 
 void DeferredScreen::Settle(Scene &scene) { Run(scene, queue_.size()); }
+
+DeferredScreen::DeferredScreen()
+{
+    queue_.reserve(kMostDeferredWork + 1);
+    spareCopies_.reserve(kMostDeferredWork);
+}
+
+// One that holds `size` bytes without growing, if there is one.
+std::vector<uint8_t> DeferredScreen::SpareCopy(size_t size)
+{
+    if (spareCopies_.empty()) return {};
+    auto found = std::find_if(spareCopies_.begin(), spareCopies_.end(),
+                              [size](const std::vector<uint8_t> &copy) { return copy.capacity() >= size; });
+    if (found == spareCopies_.end()) found = spareCopies_.end() - 1;
+    std::vector<uint8_t> copy = std::move(*found);
+    spareCopies_.erase(found);
+    return copy;
+}
 
 void DeferredScreen::Push(Scene &scene, Work work)
 {

@@ -21,6 +21,8 @@ class Scene;
 
 class DeferredScreen {
 public:
+    DeferredScreen(); // keeps room for the most work, so that no picture allocates
+
     // Everything below runs with the scene's mutex held.
 
     // The blit of `sourceArea` of `source` onto `dest` of the monitor's
@@ -57,6 +59,7 @@ private:
         std::unique_ptr<DrawingLayer> layer;
     };
 
+    std::vector<uint8_t> SpareCopy(size_t size);
     void Push(Scene &scene, Work work);
     // Does the first `count` pieces of work and drops them.
     void Run(Scene &scene, size_t count);

@@ -17,6 +17,9 @@ constexpr uintptr_t kMonitorHandleBase = 0x00010000;
 constexpr int32_t kDefaultMonitorWidth = 1024;
 constexpr int32_t kDefaultMonitorHeight = 768;
 constexpr const char *kMonitorsVariable = "ZAVI_VIRTUAL_MONITORS";
+// Room for a window's idle layers made with the window, so that pictures
+// do not allocate it.
+constexpr size_t kIdleLayersKept = 4;
 
 bool Contains(const Rect &rect, int32_t x, int32_t y)
 {
@@ -113,7 +116,9 @@ MonitorHandle Scene::AddMonitor(const Rect &bounds, const Rect &work, uint32_t c
 WindowHandle Scene::AddWindow(const Rect &client, bool visible)
 {
     const WindowHandle window = nextWindow_++;
-    windows[window] = VirtualWindow{client, visible, {}};
+    VirtualWindow &made = windows[window];
+    made = VirtualWindow{client, visible, {}};
+    made.idleLayers.reserve(kIdleLayersKept);
     return window;
 }
 
