@@ -123,7 +123,7 @@ TEST(FrameCache, Scripts)
         {"a second wrap never writes over 4 and 5 near offset 0", wrapped + "t3 a5:15000 =2 a6:5000 =1 t6"},
         {"ending exactly where 3 starts; then the ring is full to the byte", wrapped + "a5:9000 =3 a6:1 =1 t6"},
         {"one byte into 3", wrapped + "a5:9001 =1 t5"},
-        {"a packet longer than the ring changes nothing, not even through its flag; one as long fits an empty cache",
+        {"a packet longer than the ring changes nothing (not even by its flag); one as long fits",
          "a1:10 a2:20481/0? =1 E a3:20480 t3"},
         {"a released cache refuses packets until prepared again", "a1:10 X =0 a2:10? P a3:10 t3"},
         {"a change of flag starts afresh; marking keeps every frame and the last stored flag",
@@ -195,7 +195,7 @@ TEST(FrameCache, UnpreparedCacheRefusesEverythingAndPreparedCachesHaveTheirSizes
     FrameCache motion(kMotionVectorCacheGeometry);
     VideoFrameCache video;
     ASSERT_TRUE(audio.Prepare() && motion.Prepare() && video.Prepare());
-    const auto sizes = [](const FrameRingCache &cache) { return std::pair(cache.RingSize(), cache.DescriptorCount()); };
+    const auto sizes = [](const auto &cache) { return std::pair(cache.RingSize(), cache.DescriptorCount()); };
     EXPECT_EQ(sizes(audio), std::pair(kAudioRing, 100));
     EXPECT_EQ(sizes(motion), std::pair(20480, 100));
     EXPECT_EQ(sizes(video), std::pair(2097152, 204));

@@ -246,7 +246,8 @@ TEST_P(RulePairing, MotionFrameInsideTheWindowDrawsTheRules)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RulePairing,
-                         ::testing::Values(Pairing{"Inside", 40, 990, 0, kCyan}, Pairing{"Alarm", 40, 1000, 1, kRed},
+                         ::testing::Values(Pairing{"Inside", 40, 990, 0, kCyan},
+                                           Pairing{"Alarm", 40, 1000, 1, kRed},
                                            Pairing{"ZeroWindowNeverPairs", 0, 1000, 1, kNeitherColour},
                                            Pairing{"FromAfterThePicture", 40, 1040, 1, kNeitherColour}),
                          [](const auto &info) { return std::string(info.param.name); });

@@ -120,7 +120,8 @@ inline int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420,
             const double c = 1.164 * (i420[at] - 16);
             const int cb = i420[area + chroma] - 128;
             const int cr = i420[area * 5 / 4 + chroma] - 128;
-            const int expected[3] = {clamp(c + 2.017 * cb), clamp(c - 0.392 * cb - 0.813 * cr), clamp(c + 1.596 * cr)};
+            const int expected[3] = {clamp(c + 2.017 * cb), clamp(c - 0.392 * cb - 0.813 * cr),
+                                     clamp(c + 1.596 * cr)};
             for (int k = 0; k < 3; ++k) worst = std::max(worst, std::abs(expected[k] - bgr[at * 3 + k]));
         }
     return worst;
