@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -40,8 +41,10 @@ void PutLe32(Bytes &bytes, size_t at, uint32_t value)
 // A payload holding `picture` of `kind` after some leading bytes.
 Bytes PicturePayload(uint8_t kind, const Bytes &picture)
 {
-    Bytes payload = {0x11, 0x00, 0x00, 0x02, 0x00, 0x00, 0x01, kMarkerTag, kind};
-    payload.insert(payload.end(), picture.begin(), picture.end());
+    const uint8_t lead[] = {0x11, 0x00, 0x00, 0x02, 0x00, 0x00, 0x01, kMarkerTag, kind};
+    Bytes payload(sizeof lead + picture.size());
+    std::copy(std::begin(lead), std::end(lead), payload.begin());
+    std::copy(picture.begin(), picture.end(), payload.begin() + sizeof lead);
     return payload;
 }
 
@@ -69,7 +72,10 @@ Bytes PicturePacket(uint8_t kind, const Bytes &picture)
 // bytes, then rows of width x bytesPerPixel bytes in the order given.
 Bytes BitmapPicture(int32_t width, int32_t height, uint16_t bitCount, uint32_t paletteEntries, const Bytes &pixels)
 {
-    Bytes picture(40, 0);
+    const size_t header = 40 + paletteEntries * 4;
+    Bytes picture(header + pixels.size(), 0xEE);
+    std::fill_n(picture.begin(), 40, 0);
+    std::copy(pixels.begin(), pixels.end(), picture.begin() + static_cast<std::ptrdiff_t>(header));
     PutLe32(picture, 0, 40);
     PutLe32(picture, 4, static_cast<uint32_t>(width));
     PutLe32(picture, 8, static_cast<uint32_t>(height));
@@ -77,8 +83,6 @@ Bytes BitmapPicture(int32_t width, int32_t height, uint16_t bitCount, uint32_t p
     picture[14] = static_cast<uint8_t>(bitCount);
     picture[15] = static_cast<uint8_t>(bitCount >> 8);
     PutLe32(picture, 32, paletteEntries);
-    picture.resize(40 + paletteEntries * 4, 0xEE);
-    picture.insert(picture.end(), pixels.begin(), pixels.end());
     return picture;
 }
 

@@ -96,8 +96,8 @@ public:
     size_t Size() { return Since().size(); }
     size_t Count(Value value)
     {
-        const std::vector<Value> all = Since();
-        return static_cast<size_t>(std::count(all.begin(), all.end(), value));
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<size_t>(std::count(values_.begin(), values_.end(), value));
     }
 
 private:
