@@ -129,6 +129,18 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
              EXPECT_EQ(log.Count(0), 1u);
              EXPECT_EQ(PlayTimeStamp(), VideoStamp(kLastKeyFrame));
          }},
+        // A step reads sound through to the next picture, but not without
+        // end: a looping recording with none keeps answering commands.
+        {"looping recording of sound alone, playing",
+         [&](StatusLog &log) {
+             std::vector<zavi::pack::Packet> sound;
+             for (uint32_t i = 0; i < 8; ++i) sound.push_back(MakePacket(ZAVIPKT_FRAME_AUDIO, i * 40, 32));
+             static const Recording soundAlone(sound);
+             ASSERT_EQ(Open(soundAlone.path), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_SetPlayLoop(player_, 1), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
+             ASSERT_TRUE(Eventually([&] { return log.Count(0) >= 2; })) << "steps go on, each reported";
+         }},
 #ifndef _WIN32
         // The step stops at an end or error status even with a packet
         // too short for its header, which is no sound to read on past.
