@@ -207,6 +207,43 @@ TEST_F(VideoStep, AudioStepParksOnTheTwentySixthEmptyTick)
     EXPECT_TRUE(player_.AudioGateOpen());
 }
 
+// While the picture leads, a backlog of sound more than 400 ms behind the
+// picture shown is cut to catch up; sound in step is written whole.
+TEST_F(VideoStep, SoundBacklogLaggingThePictureIsCutWhileThePictureLeads)
+{
+    ZAVIVirtual_SoundSetManualClock(1);
+    ZAVI_Play_PlayStream(handle_, 1);
+    struct Case {
+        uint32_t pictureStamp;
+        uint32_t soundStamp;
+        bool cut;
+    };
+    for (const Case c : {Case{10000, 9000, true}, Case{20000, 20000, false}}) {
+        Input(handle_, Video(1, c.pictureStamp)[0]);
+        player_.RunVideoStep();
+        ASSERT_EQ(Get(ZAVI_Play_GetPlayTimeStamp, handle_), c.pictureStamp);
+        constexpr uint32_t kFrames = 8;
+        uint32_t frameBytes = 0;
+        for (const auto &packet : PatternStream(kFrames, kWidth, kHeight, true, false, c.soundStamp))
+            if (FrameTypeOf(packet) == 1) {
+                Input(handle_, packet);
+                frameBytes = zavipkt_u32(packet.data() + ZAVIPKT_OFF_PAYLOAD_LEN) * 2; // G.711 to 16-bit
+            }
+        std::vector<uint8_t> played(1 << 16);
+        ZAVIVirtual_SoundRead(window_.Handle(), played.data(), static_cast<uint32_t>(played.size()));
+        for (uint32_t tick = 0; tick < kFrames; ++tick) player_.RunAudioStep();
+        ZAVIVirtual_SoundAdvance(2000);
+        const uint32_t got = ZAVIVirtual_SoundRead(window_.Handle(), played.data(), static_cast<uint32_t>(played.size()));
+        uint32_t written = 0; // bytes of the tone heard, silence left out
+        for (uint32_t i = 0; i + 1 < got; i += 2)
+            written += std::abs(static_cast<int16_t>(played[i] | (played[i + 1] << 8))) > 0 ? 2 : 0;
+        // Cut: every frame but the last one of the backlog is wholly behind.
+        if (c.cut) EXPECT_LE(written, frameBytes);
+        else EXPECT_GT(written, (kFrames - 1) * frameBytes);
+    }
+    ZAVIVirtual_SoundReset();
+}
+
 constexpr uint32_t kCyan = 0x00FFFF;
 constexpr uint32_t kRed = 0xFF0000;
 constexpr uint32_t kNeitherColour = 0;
