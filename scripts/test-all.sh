@@ -17,7 +17,12 @@ fuzz_seconds=${ZAVI_FUZZ_SECONDS:-45}
 # to replay (their FFmpeg cannot encode).
 streams="$PWD/build/recorded-streams"
 
-stage() { echo; echo "==== $*"; }
+# Each stage's time is printed as it ends, so a run's log shows where the
+# time goes.
+stage_title=""
+stage_start=$SECONDS
+stage_done() { [ -z "$stage_title" ] || echo "==== $stage_title: done in $((SECONDS - stage_start)) s"; }
+stage() { stage_done; stage_title="$*"; stage_start=$SECONDS; echo; echo "==== $*"; }
 
 stage "release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -47,3 +52,5 @@ bash scripts/test-install.sh build
 
 stage "Windows DLLs and the Windows programs under Wine"
 ZAVIPACK=build/bin/zavipack ZAVI_STREAMS="$streams" bash scripts/windows/test-wine.sh
+stage_done
+echo "==== every stage passed in $SECONDS s"
