@@ -6,6 +6,7 @@ add_executable(zaviplay
   ${ZAVIPLAY_DIR}/options.cpp
   ${ZAVIPLAY_DIR}/channel.cpp
   ${ZAVIPLAY_DIR}/console.cpp
+  ${ZAVIPLAY_DIR}/typed_command.cpp
   ${ZAVIPLAY_DIR}/commands.cpp
   ${ZAVIPLAY_DIR}/input_file.cpp
   ${ZAVIPLAY_DIR}/monitors.cpp
@@ -17,6 +18,7 @@ if(WIN32)
   # Real Win32 windows only; streams come from files made by the native zavipack.
   target_sources(zaviplay PRIVATE
     ${ZAVIPLAY_DIR}/backend_win32.cpp
+    ${ZAVIPLAY_DIR}/keyboard_win32.cpp
     ${ZAVIPLAY_DIR}/sample_stream_win32.cpp
     ${ZAVIPLAY_DIR}/win32_window.cpp
     ${ZAVIPLAY_DIR}/win32_snapshot.cpp
@@ -26,6 +28,7 @@ if(WIN32)
 else()
   target_sources(zaviplay PRIVATE
     ${ZAVIPLAY_DIR}/backend_posix.cpp
+    ${ZAVIPLAY_DIR}/keyboard_posix.cpp
     ${ZAVIPLAY_DIR}/sample_stream.cpp
     ${ZAVIPLAY_DIR}/headless_window.cpp
     ${ZAVIPLAY_DIR}/monitors_virtual.cpp

@@ -89,7 +89,7 @@ void Apply(const std::string &command, std::vector<std::unique_ptr<Channel>> &ch
 
 const char *CommandHelp()
 {
-    return "  While playing, type a command and Enter:\n"
+    return "  While playing, press a key (on a terminal; from a pipe, one command a line):\n"
            "    p pause, r resume, f one frame forward (s the same), + faster, - slower,\n"
            "    v N volume (0 loudest .. -10000 silent), q quit;\n"
            "  on recordings also:\n"
@@ -97,7 +97,9 @@ const char *CommandHelp()
            "    frames only, then normal again), < fast backward, n normal play,\n"
            "    g N go to N percent of the recording, l loop on/off;\n"
            "    B exactly the frame before (also mid-group), R reverse play showing every\n"
-           "    frame (R 2, R 4: twice, four times as fast; R 0 stops) - Linux build only.\n";
+           "    frame (R 2, R 4: twice, four times as fast; R 0 stops) - Linux build only.\n"
+           "  v, g and R take the number typed after them and Enter (R and Enter alone:\n"
+           "  reverse at x1); Escape drops it.\n";
 }
 
 std::string Describe(const PlayState &state)

@@ -1,5 +1,7 @@
-// zaviplay's console: commands typed on standard input, and the status line
-// that updates in place.
+// zaviplay's console: commands from standard input, and the status line
+// that updates in place. On a terminal each key is a command (keys that take
+// a number gather it until Enter: typed_command.h); from a pipe or a file,
+// each line is one.
 #pragma once
 
 #include <memory>
@@ -7,15 +9,23 @@
 
 namespace zaviplay {
 
+struct CommandQueue;
+
 class CommandReader {
 public:
     CommandReader();
-    // The next complete line typed, if any.
+    // Gives the terminal its line editing back.
+    ~CommandReader();
+    CommandReader(const CommandReader &) = delete;
+    CommandReader &operator=(const CommandReader &) = delete;
+
+    // The next complete command, if any.
     bool Next(std::string &command);
+    // A command still being typed on the terminal ("g 5"), empty when none.
+    std::string Typing() const;
 
 private:
-    struct Lines;
-    std::shared_ptr<Lines> lines_;
+    std::shared_ptr<CommandQueue> commands_;
 };
 
 // Prints `line` over the previous status line.

@@ -105,6 +105,7 @@ void Play(Channels &channels, PlayState &state)
     CommandReader commands;
     auto lastStatus = Clock::now();
     uint32_t shownAtLastStatus = 0;
+    std::string typingShown;
     auto allDone = [&] {
         for (const auto &channel : channels)
             if (!channel->Done()) return false;
@@ -114,9 +115,13 @@ void Play(Channels &channels, PlayState &state)
         for (auto &channel : channels) state.quit = state.quit || !channel->Window().PumpEvents();
         for (std::string command; commands.Next(command);) Apply(command, channels, state);
         const auto now = Clock::now();
-        if (now - lastStatus >= kStatusEvery) {
+        // A number being typed shows at once, after the status.
+        const std::string typing = commands.Typing();
+        if (now - lastStatus >= kStatusEvery || typing != typingShown) {
             ShowStatus(Status(channels, shownAtLastStatus, std::chrono::duration<double>(now - lastStatus).count(),
-                              state, false));
+                              state, false) +
+                       (typing.empty() ? "" : " | " + typing + "_"));
+            typingShown = typing;
             shownAtLastStatus = PicturesShown(channels);
             lastStatus = now;
         }
