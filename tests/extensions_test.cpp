@@ -1,8 +1,9 @@
 // The extensions of ZAVIPlaySDKEx.h on real H.264 streams. Reverse play and
-// exact frame-back play a recording: the draw callback names every picture
-// the window shows by matching it against the decoder module's decode of
-// each picture, and which pictures show, and in which order, decides the
-// tests, never their timing. The hidden-decode policy steps a stream in
+// exact frame-back play a recording (one changes its picture size midway):
+// the draw callback names every picture the window shows by matching it
+// against the decoder module's decode of each picture, and which pictures
+// show, and in which order, decides the tests, never their timing;
+// snapshots are matched the same way. The hidden-decode policy steps a stream in
 // single-frame play into a window hidden, too small or shown: the snapshot
 // holds the last picture decoded and the window the last shown, each matched
 // against the decoder module fed the pictures that should have reached the
@@ -22,42 +23,51 @@ constexpr int kHeight = 144;
 constexpr uint32_t kPictures = 35; // key frames at 0, 10, 20 and 30
 constexpr uint32_t kPictureBytes = kWidth * kHeight * 3 / 2;
 constexpr int kSamePicture = 8; // colour conversion rounding, BGR levels
+constexpr size_t kBmpHeaderBytes = 54;
 
-// Made once: encoding is the slow part.
-const Recording &TheRecording()
+struct DecodedPicture {
+    std::vector<uint8_t> i420;
+    int width = 0;
+    int height = 0;
+};
+
+// A recording and the decoder module's decode of each of its pictures, by
+// position.
+struct TestRecording {
+    explicit TestRecording(std::vector<Packet> stream) : file(std::move(stream))
+    {
+        std::vector<const Packet *> video;
+        for (const Packet &packet : file.stream) {
+            if (!IsVideo(packet)) continue;
+            video.push_back(&packet);
+            DecodedPicture &picture = pictures.emplace_back();
+            picture.i420 = DecodeLast(video, picture.width, picture.height);
+        }
+    }
+    Recording file;
+    std::vector<DecodedPicture> pictures;
+};
+
+// Each made once: encoding is the slow part.
+const TestRecording &OneSize()
 {
-    static const Recording recording(PatternStream(kPictures, kWidth, kHeight, true));
+    static const TestRecording recording(PatternStream(kPictures, kWidth, kHeight, true));
     return recording;
 }
 
-// The decoder module's decode of each picture (I420), by position.
-const std::vector<std::vector<uint8_t>> &Pictures()
+// Two groups at twice the window's size, then the pictures of OneSize from
+// its key frame at 20 on, the time stamps going on across the change.
+constexpr uint32_t kLargePictures = 20;
+const TestRecording &TwoSizes()
 {
-    static const auto pictures = [] {
-        std::vector<std::vector<uint8_t>> decoded;
-        std::vector<const Packet *> video;
-        for (const Packet &packet : TheRecording().stream) {
-            if (!IsVideo(packet)) continue;
-            video.push_back(&packet);
-            int width = 0;
-            int height = 0;
-            decoded.push_back(DecodeLast(video, width, height));
-        }
-        return decoded;
-    }();
-    return pictures;
-}
-
-// Logs the position of each picture the window shows (-1: none of them).
-void ZAVI_CALL NameShownPicture(uintptr_t, int32_t, int32_t, uintptr_t log, uintptr_t window)
-{
-    const std::vector<uint8_t> bgr = reinterpret_cast<VirtualWindow *>(window)->Pixels();
-    const auto &pictures = Pictures();
-    int position = -1;
-    for (size_t p = 0; p < pictures.size() && position < 0; ++p)
-        if (WorstDifference(bgr.data(), pictures[p], kWidth, kHeight, 2) <= kSamePicture)
-            position = static_cast<int>(p);
-    reinterpret_cast<SharedLog<int> *>(log)->Add(position);
+    static const TestRecording recording([] {
+        std::vector<Packet> stream = PatternStream(kLargePictures, 2 * kWidth, 2 * kHeight, false);
+        uint32_t picture = 0;
+        for (const Packet &packet : OneSize().file.stream)
+            if (IsVideo(packet) && picture++ >= kLargePictures) stream.push_back(packet);
+        return stream;
+    }());
+    return recording;
 }
 
 std::vector<int> Descending(int from, int to)
@@ -71,20 +81,19 @@ class ReversePlay : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(Pictures().size(), kPictures);
         ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
-        ASSERT_EQ(ZAVI_Play_RegOnDrawCallBack(player_, NameShownPicture, reinterpret_cast<uintptr_t>(&log_),
-                                              reinterpret_cast<uintptr_t>(&window_)),
+        ASSERT_EQ(ZAVI_Play_RegOnDrawCallBack(player_, NameShownPicture, reinterpret_cast<uintptr_t>(this), 0),
                   ZAVI_OK);
     }
     void TearDown() override { EXPECT_EQ(ZAVI_Play_ReleasePlayer(player_), ZAVI_OK); }
 
-    void Open()
+    void Open(const TestRecording &recording = OneSize())
     {
-        const auto path = reinterpret_cast<ZAVI_UINTARG>(TheRecording().path.c_str());
+        recording_ = &recording;
+        const auto path = reinterpret_cast<ZAVI_UINTARG>(recording.file.path.c_str());
         uint32_t frames = 0;
         ASSERT_EQ(ZAVI_Play_OpenFile(player_, path, 0, &frames, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
-        ASSERT_EQ(frames, kPictures);
+        ASSERT_EQ(frames, recording.pictures.size());
     }
     // Nothing shown yet: the frame the reader stands on counts as shown, so
     // frame-back from the one after `position` shows it.
@@ -99,17 +108,56 @@ protected:
         EXPECT_TRUE(Eventually([&] { return log_.Size() >= start + count; }));
         return log_.Since(start);
     }
+    // The first picture forward play shows from here.
+    int PlayOn()
+    {
+        const size_t start = log_.Size();
+        EXPECT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
+        const std::vector<int> forward = AwaitShown(start, 1);
+        EXPECT_EQ(ZAVI_Play_Pause(player_), ZAVI_OK);
+        return forward.empty() ? -1 : forward.front();
+    }
+    // A snapshot holds the picture on show, at its own size.
+    void ExpectSnapshotOf(int position)
+    {
+        const DecodedPicture &picture = recording_->pictures[static_cast<size_t>(position)];
+        uint8_t *bmp = nullptr;
+        uint32_t size = 0;
+        ASSERT_EQ(ZAVI_Play_CaptureOnePicture(player_, &bmp, &size, ZAVI_CAPTURE_BMP), ZAVI_OK);
+        ASSERT_EQ(size, kBmpHeaderBytes + static_cast<size_t>(picture.width) * picture.height * 3);
+        EXPECT_LE(WorstDifference(bmp + kBmpHeaderBytes, picture.i420, picture.width, picture.height, 2),
+                  kSamePicture)
+            << "the snapshot of picture " << position;
+    }
 
     VirtualWindow window_{kWidth, kHeight};
     ZAVI_HANDLE player_ = 0;
     SharedLog<int> log_;
+    const TestRecording *recording_ = nullptr;
+
+private:
+    // Logs the position of each picture the window shows (-1: none of them).
+    static void ZAVI_CALL NameShownPicture(uintptr_t, int32_t, int32_t, uintptr_t fixture, uintptr_t)
+    {
+        auto &self = *reinterpret_cast<ReversePlay *>(fixture);
+        const std::vector<uint8_t> bgr = self.window_.Pixels();
+        const auto &pictures = self.recording_->pictures;
+        int position = -1;
+        for (size_t p = 0; p < pictures.size() && position < 0; ++p)
+            if (WorstDifference(bgr.data(), pictures[p].i420, kWidth, kHeight, 2, pictures[p].width,
+                                pictures[p].height) <= kSamePicture)
+                position = static_cast<int>(p);
+        self.log_.Add(position);
+    }
 };
 
 struct ReverseCase {
     const char *name;
+    const TestRecording &(*recording)();
     uint32_t speed;
     uint32_t cacheBytes; // 0: the default bound
     uint32_t from;       // reverse play starts on the picture before this one
+    uint32_t stopAfter;  // 0: it runs to the first picture; else it is stopped once that many showed
 };
 
 // Two pictures a bank: the groups of ten are shown in parts of two, each
@@ -117,36 +165,50 @@ struct ReverseCase {
 constexpr uint32_t kTwoPicturesABank = 2 * 2 * kPictureBytes + kPictureBytes / 2;
 
 const ReverseCase kReverseCases[] = {
-    {"OneTimesFromMidGroup", 1, 0, 25},
-    {"TwiceFromTheLastPicture", 2, 0, kPictures - 1},
-    {"FourTimesFromAKeyFrame", 4, 0, 20},
-    {"SmallBoundDecodesPartsOfEachGroupAgain", 4, kTwoPicturesABank, 25},
+    {"OneTimesFromMidGroup", OneSize, 1, 0, 25, 0},
+    {"TwiceFromTheLastPicture", OneSize, 2, 0, kPictures - 1, 0},
+    {"FourTimesFromAKeyFrame", OneSize, 4, 0, 20, 0},
+    {"SmallBoundDecodesPartsOfEachGroupAgain", OneSize, 4, kTwoPicturesABank, 25, 0},
+    {"AcrossAChangeOfPictureSize", TwoSizes, 4, 0, kPictures - 1, 0},
+    {"StoppedMidwayOnceTimes", OneSize, 1, 0, kPictures - 1, 3},
 };
 
 class ReversePlayCases : public ReversePlay, public ::testing::WithParamInterface<ReverseCase> {};
 
 // Every picture before the start shows, in strictly reverse order across the
-// key frames, down to the first; reverse play then stops, and the cache
-// stayed inside its bound.
-TEST_P(ReversePlayCases, ShowsEveryPictureBackwardsToTheFirst)
+// key frames and a change of size, down to the first or to where reverse
+// play was stopped; the cache stayed inside its bound. A snapshot then holds
+// the picture reverse play showed last, and forward play goes on with the
+// one after it. (A machine slow enough to reach the first picture before
+// the stop still passes: the checks follow the picture reached.)
+TEST_P(ReversePlayCases, ShowsThePicturesBackwardsThenPlaysOnAfterTheLast)
 {
     const ReverseCase &c = GetParam();
-    Open();
+    Open(c.recording());
     if (c.cacheBytes != 0) {
         ASSERT_EQ(ZAVI_PlayEx_SetReverseCacheBytes(player_, c.cacheBytes), ZAVI_OK);
     }
     ShowByFrameBack(c.from);
     ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, c.speed), ZAVI_OK);
-    EXPECT_EQ(AwaitShown(1, c.from), Descending(static_cast<int>(c.from) - 1, 0));
-    uint32_t position = 99;
+    AwaitShown(1, c.stopAfter != 0 ? c.stopAfter : c.from);
+    if (c.stopAfter != 0) {
+        ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, ZAVI_REVERSE_STOP), ZAVI_OK);
+    }
+    uint32_t last = 99;
     uint32_t cacheBytes = 0;
-    ASSERT_EQ(ZAVI_PlayEx_GetReverseState(player_, &position, &cacheBytes), ZAVI_OK);
-    EXPECT_EQ(position, 0u);
+    ASSERT_EQ(ZAVI_PlayEx_GetReverseState(player_, &last, &cacheBytes), ZAVI_OK);
+    EXPECT_EQ(log_.Since(1), Descending(static_cast<int>(c.from) - 1, static_cast<int>(last)));
+    if (c.stopAfter == 0) {
+        EXPECT_EQ(last, 0u);
+    }
     EXPECT_GT(cacheBytes, 0u);
     EXPECT_LE(cacheBytes, c.cacheBytes != 0 ? c.cacheBytes : ZAVI_REVERSE_CACHE_DEFAULT);
-    EXPECT_EQ(ZAVI_PlayEx_ReversePlay(player_, c.speed), ZAVI_ERR_REVERSE_AT_START);
-    EXPECT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_ERR_REVERSE_AT_START);
-    EXPECT_EQ(log_.Size(), c.from + 1u);
+    if (last == 0) {
+        EXPECT_EQ(ZAVI_PlayEx_ReversePlay(player_, c.speed), ZAVI_ERR_REVERSE_AT_START);
+        EXPECT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_ERR_REVERSE_AT_START);
+    }
+    ExpectSnapshotOf(static_cast<int>(last));
+    EXPECT_EQ(PlayOn(), static_cast<int>(last) + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Speeds, ReversePlayCases, ::testing::ValuesIn(kReverseCases),
@@ -154,7 +216,8 @@ INSTANTIATE_TEST_SUITE_P(Speeds, ReversePlayCases, ::testing::ValuesIn(kReverseC
 
 // Frame-back from the middle of a group, across a key frame, and from a
 // picture forward play showed; forward play then goes on after the picture
-// shown, and a reverse play started there begins right before it.
+// shown, a snapshot holds the picture frame-back shows, and a reverse play
+// started there begins right before it.
 TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromThere)
 {
     Open();
@@ -176,6 +239,7 @@ TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromTher
     const std::vector<int> shown = log_.Since(0);
     const int lastForward = shown[shown.size() - 2];
     EXPECT_EQ(shown.back(), lastForward - 1);
+    ExpectSnapshotOf(shown.back());
 
     start = log_.Size();
     ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, 4), ZAVI_OK);
@@ -241,7 +305,6 @@ TEST_F(ReversePlay, BadCallsGiveTheirCodes)
 
 constexpr uint32_t kWindowArea = kWidth * kHeight;
 constexpr uint32_t kBackground = 0x00FF00FF;
-constexpr size_t kBmpHeaderBytes = 54;
 constexpr uint8_t kOff = ZAVI_HIDDEN_DECODE_OFF;
 constexpr uint8_t kOn = ZAVI_HIDDEN_DECODE_KEY_FRAMES;
 

@@ -105,24 +105,32 @@ private:
     std::vector<Value> values_;
 };
 
-// Largest per-channel distance between BGR rows and the BT.601 colours of an
-// I420 picture of the same size (what a display shows for it), at every
-// `step`-th row and column.
-inline int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420, int width, int height, int step = 1)
+// Largest per-channel distance between BGR rows of width x height and the
+// BT.601 colours of an I420 picture (what a display shows for it), at every
+// `step`-th row and column. A picture of another size (pictureWidth x
+// pictureHeight) is compared as a stretch shows it: each pixel has the
+// colour of the picture's pixel nearest to its centre.
+inline int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420, int width, int height, int step = 1,
+                           int pictureWidth = 0, int pictureHeight = 0)
 {
-    const size_t area = static_cast<size_t>(width) * height;
+    const int pw = pictureWidth != 0 ? pictureWidth : width;
+    const int ph = pictureHeight != 0 ? pictureHeight : height;
+    const size_t area = static_cast<size_t>(pw) * ph;
     auto clamp = [](double v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v + 0.5); };
     int worst = 0;
     for (int y = step / 2; y < height; y += step)
         for (int x = step / 2; x < width; x += step) {
-            const size_t at = static_cast<size_t>(y) * width + x;
-            const size_t chroma = static_cast<size_t>(y / 2) * (width / 2) + x / 2;
+            const int sx = (2 * x + 1) * pw / (2 * width);
+            const int sy = (2 * y + 1) * ph / (2 * height);
+            const size_t at = static_cast<size_t>(sy) * pw + sx;
+            const size_t chroma = static_cast<size_t>(sy / 2) * (pw / 2) + sx / 2;
             const double c = 1.164 * (i420[at] - 16);
             const int cb = i420[area + chroma] - 128;
             const int cr = i420[area * 5 / 4 + chroma] - 128;
             const int expected[3] = {clamp(c + 2.017 * cb), clamp(c - 0.392 * cb - 0.813 * cr),
                                      clamp(c + 1.596 * cr)};
-            for (int k = 0; k < 3; ++k) worst = std::max(worst, std::abs(expected[k] - bgr[at * 3 + k]));
+            const size_t shown = static_cast<size_t>(y) * width + x;
+            for (int k = 0; k < 3; ++k) worst = std::max(worst, std::abs(expected[k] - bgr[shown * 3 + k]));
         }
     return worst;
 }

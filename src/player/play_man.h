@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "ZAVIDecSDK.h"
 #include "ZAVIPlaySDK.h"
@@ -124,6 +125,9 @@ private:
     void HoldUntilDue(const TakenFrame &frame, int64_t stepStartUs);
     int64_t PictureIntervalUs() const;
     void ResetAudioOutput();
+    // Copies a picture reverse play shows into the still and makes it the
+    // decoded picture (under the decoder lock); false without memory.
+    bool HoldStill(const uint8_t *i420, uint32_t width, uint32_t height);
 
     // Fields in the order of their roles in the player (see player_defaults.h
     // for the values set at construction and initialisation). The playback
@@ -171,6 +175,10 @@ private:
     // When pictures are shown (under the decoder lock).
     PictureClock pictureClock_;
     ZAVIDEC_PICTURE decodedPicture_ = {};
+    // The copy of the picture reverse play or frame-back shows, which the
+    // decoded picture then points at; it grows to the largest picture.
+    std::unique_ptr<uint8_t[]> stillPicture_;
+    size_t stillBytes_ = 0;
     std::atomic<uint32_t> shownTimeStamp_ = 0;
     std::atomic<bool> shownAny_ = false;
     // Held through a whole snapshot: two captures at once would otherwise

@@ -94,17 +94,17 @@ void ReversePlayer::KeepForwardPicture(const stream::TakenFrame &frame, const ZA
     }
     if (!keeping_) return;
     const bool decoded = picture != nullptr && picture->buffer != nullptr;
-    // The pool is made, or made again for another picture size, only at the
-    // start of a run: no reverse command uses it while forward play keeps.
-    if (decoded && !pool_.MadeFor(picture->width, picture->height) && keptCount_ == 0) {
-        for (Bank &bank : banks_) bank.count = 0;
-        pool_.Make(picture->width, picture->height);
-    }
-    if (!decoded || !pool_.MadeFor(picture->width, picture->height) || keptCount_ >= pool_.PicturesPerBank()) {
+    // The bank is laid out, or laid out again for another picture size, only
+    // at the start of a run: no reverse command uses it while forward play
+    // keeps.
+    if (decoded && !pool_.MadeFor(keepBank_, picture->width, picture->height) && keptCount_ == 0)
+        pool_.Make(keepBank_, picture->width, picture->height);
+    if (!decoded || !pool_.MadeFor(keepBank_, picture->width, picture->height) ||
+        keptCount_ >= pool_.PicturesPerBank(keepBank_)) {
         keeping_ = false;
         return;
     }
-    std::memcpy(pool_.Picture(keepBank_, keptCount_), picture->buffer, pool_.PictureBytes());
+    std::memcpy(pool_.Picture(keepBank_, keptCount_), picture->buffer, pool_.PictureBytes(keepBank_));
     pool_.TimeStamp(keepBank_, keptCount_) = frame.timeStamp;
     pool_.Decoded(keepBank_, keptCount_) = 1;
     ++keptCount_;

@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "reverse/reverse_constants.h"
-
 namespace zavi::reverse {
 
 void ReversePicturePool::SetBound(uint32_t bytes)
@@ -15,31 +13,24 @@ void ReversePicturePool::SetBound(uint32_t bytes)
 void ReversePicturePool::Release()
 {
     storage_.reset();
-    timeStamps_ = {};
-    decoded_ = {};
-    width_ = height_ = 0;
-    pictureBytes_ = 0;
-    perBank_ = 0;
-    slots_ = 0;
+    for (Layout &layout : banks_) layout = Layout{};
 }
 
-bool ReversePicturePool::Make(uint32_t width, uint32_t height)
+bool ReversePicturePool::Make(uint32_t bank, uint32_t width, uint32_t height)
 {
-    Release();
+    Layout &layout = banks_[bank];
+    layout.perBank = 0;
     const size_t pictureBytes = static_cast<size_t>(width) * height * 3 / 2;
-    if (pictureBytes == 0) return false;
-    const auto perBank = static_cast<uint32_t>(bound_ / pictureBytes / kBanks);
-    if (perBank == 0) return false;
-    const size_t slots = static_cast<size_t>(perBank) * kBanks;
-    storage_.reset(new (std::nothrow) uint8_t[slots * pictureBytes]);
+    if (pictureBytes == 0 || BankBytes() / pictureBytes == 0) return false;
+    if (storage_ == nullptr) storage_.reset(new (std::nothrow) uint8_t[BankBytes() * kBanks]);
     if (storage_ == nullptr) return false;
-    timeStamps_.assign(slots, 0);
-    decoded_.assign(slots, 0);
-    width_ = width;
-    height_ = height;
-    pictureBytes_ = pictureBytes;
-    perBank_ = perBank;
-    slots_ = slots;
+    const auto perBank = static_cast<uint32_t>(BankBytes() / pictureBytes);
+    layout.timeStamps.assign(perBank, 0);
+    layout.decoded.assign(perBank, 0);
+    layout.width = width;
+    layout.height = height;
+    layout.pictureBytes = pictureBytes;
+    layout.perBank = perBank;
     return true;
 }
 

@@ -31,7 +31,7 @@ public:
         const bool decoded =
             ZAVI_VideoDec_Decode(player_.decoder_, packet, static_cast<int32_t>(length), &picture) == ZAVIDEC_OK &&
             picture.buffer != nullptr;
-        if (decoded && !pool.MadeFor(picture.width, picture.height)) {
+        if (decoded && !pool.MadeFor(bankIndex_, picture.width, picture.height)) {
             if (!player_.FitPool(bankIndex_, picture.width, picture.height)) {
                 failed_ = true;
                 return false;
@@ -42,9 +42,9 @@ public:
         const uint32_t index = position - bank_.first;
         // Nothing decoded yet at the first picture to keep: the pool has no
         // size, and the group cannot be shown.
-        if (index >= pool.PicturesPerBank()) return false;
-        const bool kept = decoded && pool.MadeFor(picture.width, picture.height);
-        if (kept) std::memcpy(pool.Picture(bankIndex_, index), picture.buffer, pool.PictureBytes());
+        if (index >= pool.PicturesPerBank(bankIndex_)) return false;
+        const bool kept = decoded && pool.MadeFor(bankIndex_, picture.width, picture.height);
+        if (kept) std::memcpy(pool.Picture(bankIndex_, index), picture.buffer, pool.PictureBytes(bankIndex_));
         pool.TimeStamp(bankIndex_, index) = PacketTimeStamp(packet);
         pool.Decoded(bankIndex_, index) = kept ? 1 : 0;
         bank_.count = index + 1;
@@ -58,7 +58,7 @@ private:
     // on; the whole group before the pool has a picture size.
     uint32_t FirstKept() const
     {
-        const uint32_t held = std::min(end_, player_.pool_.PicturesPerBank());
+        const uint32_t held = std::min(end_, player_.pool_.PicturesPerBank(bankIndex_));
         return held == 0 ? key_ : std::max(key_, end_ - held);
     }
 
@@ -315,10 +315,7 @@ int32_t ReversePlayer::DecodeCopied(uint32_t bank, uint32_t key, uint32_t end, c
 bool ReversePlayer::FitPool(uint32_t bank, uint32_t width, uint32_t height)
 {
     kernel::ScopedLock banks(bankLock_);
-    for (uint32_t b = 0; b < kBanks; ++b)
-        if (b != bank && (banks_[b].state == BankState::Ready || banks_[b].state == BankState::Showing)) return false;
-    for (Bank &other : banks_) other.count = 0;
-    return pool_.Make(width, height);
+    return pool_.Make(bank, width, height);
 }
 
 int32_t ReversePlayer::ShowPicture(uint32_t bank, uint32_t index)
@@ -329,7 +326,7 @@ int32_t ReversePlayer::ShowPicture(uint32_t bank, uint32_t index)
     shownPosition_ = banks_[bank].first + index;
     shownTimeStamp_ = stamp;
     shownValid_ = true;
-    return owner_.ShowStill(pool_.Picture(bank, index), pool_.Width(), pool_.Height(), stamp);
+    return owner_.ShowStill(pool_.Picture(bank, index), pool_.Width(bank), pool_.Height(bank), stamp);
 }
 
 } // namespace zavi::reverse

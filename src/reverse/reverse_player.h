@@ -104,8 +104,8 @@ private:
     int32_t DecodeInto(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread);
     int32_t CopySegment(uint32_t key, uint32_t end, const ZAVIThread *thread);
     int32_t DecodeCopied(uint32_t bank, uint32_t key, uint32_t end, const ZAVIThread *thread);
-    // The pool is remade for another picture size only while no other bank
-    // is in use by the show thread.
+    // Lays `bank` out for another picture size; the other bank, which the
+    // show thread may be showing, keeps its pictures.
     bool FitPool(uint32_t bank, uint32_t width, uint32_t height);
     int32_t ShowPicture(uint32_t bank, uint32_t index);
 
@@ -128,7 +128,6 @@ private:
     // Waits for a prefetch under way to finish, or cuts it short.
     void EndPrefetch(bool finish);
     void PrefetchLoop(kernel::Event &stopEvent);
-    void SetState(uint32_t bank, BankState state);
 
     // reverse_session.cpp: the two threads of reverse play
     void DecodeLoop(kernel::Event &stopEvent);

@@ -7,9 +7,6 @@
 
 namespace zavi::reverse {
 
-// The bank shown from is marked as shown while the prefetch runs, so that
-// the prefetch never remakes the pool under it (a change of picture size
-// ends the prefetch instead).
 void ReversePlayer::StartPrefetch(uint32_t shownBank)
 {
     const uint32_t end = banks_[shownBank].first;
@@ -25,9 +22,7 @@ void ReversePlayer::StartPrefetch(uint32_t shownBank)
     prefetchBank_ = other;
     prefetchKey_ = key;
     prefetchEnd_ = end;
-    SetState(shownBank, BankState::Showing);
     prefetching_ = prefetchThread_.Start();
-    if (!prefetching_) SetState(shownBank, BankState::Free);
 }
 
 void ReversePlayer::EndPrefetch(bool finish)
@@ -36,13 +31,6 @@ void ReversePlayer::EndPrefetch(bool finish)
     if (finish) prefetchDone_->Wait(kernel::kInfinite);
     prefetchThread_.Stop();
     prefetching_ = false;
-    SetState((prefetchBank_ + 1) % kBanks, BankState::Free);
-}
-
-void ReversePlayer::SetState(uint32_t bank, BankState state)
-{
-    kernel::ScopedLock banks(bankLock_);
-    banks_[bank].state = state;
 }
 
 void ReversePlayer::PrefetchLoop(kernel::Event &)
