@@ -80,11 +80,13 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetLipSync(ZAVI_HANDLE player, uint8_t en
  * decodes nothing. ZAVI_Play_FrameBack and ZAVI_Play_FastPlayBack keep their
  * classic behaviour.
  *
- * Both leave the player paused on the picture they show (sound off); the
- * classic play commands (ZAVI_Play_Play, FastPlay, FastPlayBack, FrameBack,
- * FrameGO, Pause, Resume, SetPlayMode, OpenFile) end reverse play first, and
- * forward play goes on from the picture after the one shown. Positions are
- * video frame numbers of the recording, 0 for the first.
+ * Both leave the player paused on the picture they show (sound off), which
+ * is also the picture ZAVI_Play_CaptureOnePicture gives, and both go on
+ * across a change of picture size within the recording. The classic play
+ * commands (ZAVI_Play_Play, FastPlay, FastPlayBack, FrameBack, FrameGO,
+ * Pause, Resume, SetPlayMode, OpenFile) end reverse play first, and forward
+ * play goes on from the picture after the one shown. Positions are video
+ * frame numbers of the recording, 0 for the first.
  *
  * The cache is one block allocated when the first picture is decoded into
  * it, never larger than its bound, kept in two halves: the group being shown
