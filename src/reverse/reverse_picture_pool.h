@@ -50,13 +50,16 @@ public:
     uint8_t &Decoded(uint32_t bank, uint32_t index) { return banks_[bank].decoded[index]; }
 
 private:
+    // One bank: each slot's time stamp and whether it decoded, the picture
+    // size the bank is laid out for and how many pictures it holds (0: not
+    // laid out).
     struct Layout {
+        std::vector<uint32_t> timeStamps;
+        std::vector<uint8_t> decoded;
         uint32_t width = 0;
         uint32_t height = 0;
         size_t pictureBytes = 0;
         uint32_t perBank = 0;
-        std::vector<uint32_t> timeStamps;
-        std::vector<uint8_t> decoded;
     };
 
     size_t BankBytes() const { return bound_ / kBanks; }

@@ -40,8 +40,8 @@ public:
         }
         if (position < bank_.first) return true;
         const uint32_t index = position - bank_.first;
-        // Nothing decoded yet at the first picture to keep: the pool has no
-        // size, and the group cannot be shown.
+        // Nothing decoded yet at the first picture to keep: the bank is laid
+        // out for no size, and the group cannot be shown.
         if (index >= pool.PicturesPerBank(bankIndex_)) return false;
         const bool kept = decoded && pool.MadeFor(bankIndex_, picture.width, picture.height);
         if (kept) std::memcpy(pool.Picture(bankIndex_, index), picture.buffer, pool.PictureBytes(bankIndex_));
@@ -55,7 +55,7 @@ public:
 
 private:
     // The last pictures before the end that a bank holds, from the key frame
-    // on; the whole group before the pool has a picture size.
+    // on; the whole group before the bank is laid out for a size.
     uint32_t FirstKept() const
     {
         const uint32_t held = std::min(end_, player_.pool_.PicturesPerBank(bankIndex_));
