@@ -1,5 +1,7 @@
 #include "av_objects.h"
 
+#include "picture_buffers.h"
+
 #include <cstring>
 #include <mutex>
 
@@ -33,7 +35,7 @@ AVPacket *PaddedPacket::wrap(std::span<const uint8_t> payload)
     return packet_.get();
 }
 
-CodecContextPtr openDecoder(AVCodecID codec)
+CodecContextPtr openDecoder(AVCodecID codec, PictureBuffers *pictures)
 {
     SilenceLibavcodec();
     const AVCodec *decoder = avcodec_find_decoder(codec);
@@ -43,6 +45,7 @@ CodecContextPtr openDecoder(AVCodecID codec)
     context->thread_count = 1;
     context->flags |= AV_CODEC_FLAG_LOW_DELAY;
     context->flags2 &= ~AV_CODEC_FLAG2_FAST;
+    if (pictures != nullptr) pictures->serve(*context);
     if (avcodec_open2(context.get(), decoder, nullptr) < 0) return nullptr;
     return context;
 }

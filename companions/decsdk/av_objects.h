@@ -13,6 +13,8 @@ extern "C" {
 
 namespace zavidec {
 
+class PictureBuffers;
+
 struct CodecContextDeleter {
     void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
 };
@@ -44,7 +46,7 @@ private:
 // An opened decoder for `codec`: single-threaded (many players decode side
 // by side), low delay (a picture leaves with the packet that carries it).
 // Null when libavcodec lacks the codec or refuses to open it. The first open
-// turns libavcodec's log off.
-CodecContextPtr openDecoder(AVCodecID codec);
+// turns libavcodec's log off. A video decoder decodes into `pictures`.
+CodecContextPtr openDecoder(AVCodecID codec, PictureBuffers *pictures = nullptr);
 
 } // namespace zavidec

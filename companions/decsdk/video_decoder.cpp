@@ -2,8 +2,6 @@
 
 #include "ZAVIPacket.h"
 
-#include <cstring>
-
 namespace zavidec {
 namespace {
 
@@ -22,31 +20,20 @@ bool isKeyFrame(uint16_t frameType) { return frameType == ZAVIPKT_FRAME_A_KEY ||
 // to make up, or a picture it could not finish.
 bool isConcealed(const AVFrame &frame) { return frame.decode_error_flags != 0 || (frame.flags & AV_FRAME_FLAG_CORRUPT) != 0; }
 
-bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
-
-void copyPlane(uint8_t *to, const uint8_t *from, int fromStride, int width, int height)
-{
-    if (fromStride == width) {
-        std::memcpy(to, from, static_cast<size_t>(width) * height);
-        return;
-    }
-    for (int row = 0; row < height; ++row)
-        std::memcpy(to + static_cast<size_t>(row) * width, from + static_cast<ptrdiff_t>(row) * fromStride, width);
-}
-
 } // namespace
 
 std::unique_ptr<VideoDecoder> VideoDecoder::create()
 {
     FramePtr latest(av_frame_alloc());
     FramePtr scratch(av_frame_alloc());
-    if (!latest || !scratch) return nullptr;
-    std::unique_ptr<VideoDecoder> decoder(new VideoDecoder(std::move(latest), std::move(scratch)));
+    FramePtr shown(av_frame_alloc());
+    if (!latest || !scratch || !shown) return nullptr;
+    std::unique_ptr<VideoDecoder> decoder(new VideoDecoder(std::move(latest), std::move(scratch), std::move(shown)));
     return decoder->input_.valid() ? std::move(decoder) : nullptr;
 }
 
-VideoDecoder::VideoDecoder(FramePtr latest, FramePtr scratch)
-    : latest_(std::move(latest)), scratch_(std::move(scratch))
+VideoDecoder::VideoDecoder(FramePtr latest, FramePtr scratch, FramePtr shown)
+    : latest_(std::move(latest)), scratch_(std::move(scratch)), shown_(std::move(shown))
 {
 }
 
@@ -81,7 +68,7 @@ int32_t VideoDecoder::selectCodec(uint16_t codecId)
     const AVCodecID codec = videoCodec(codecId);
     if (codec == AV_CODEC_ID_NONE) return ZAVIDEC_ERR_CODEC;
     if (context_ && codecId == codecId_) return ZAVIDEC_OK;
-    context_ = openDecoder(codec);
+    context_ = openDecoder(codec, &buffers_);
     codecId_ = codecId;
     // A new codec has no references: what comes before its key frame is lost.
     damaged_ = true;
@@ -118,18 +105,25 @@ int32_t VideoDecoder::exportPicture(ZAVIDEC_PICTURE &picture)
     const int height = frame.height & ~1;
     if (!isPlanar420(frame.format) || width <= 0 || height <= 0 || width > UINT16_MAX || height > UINT16_MAX)
         return ZAVIDEC_ERR_DECODE;
-    const size_t lumaSize = static_cast<size_t>(width) * height;
-    const size_t chromaSize = lumaSize / 4;
-    if (picture_.size() < lumaSize + 2 * chromaSize) picture_.resize(lumaSize + 2 * chromaSize);
-    uint8_t *luma = picture_.data();
-    copyPlane(luma, frame.data[0], frame.linesize[0], width, height);
-    copyPlane(luma + lumaSize, frame.data[1], frame.linesize[1], width / 2, height / 2);
-    copyPlane(luma + lumaSize + chromaSize, frame.data[2], frame.linesize[2], width / 2, height / 2);
+    uint8_t *buffer = buffers_.handOut(frame, width, height);
+    if (buffer == nullptr) {
+        const size_t lumaSize = static_cast<size_t>(width) * height;
+        const size_t chromaSize = lumaSize / 4;
+        if (picture_.size() < lumaSize + 2 * chromaSize) picture_.resize(lumaSize + 2 * chromaSize);
+        buffer = picture_.data();
+        copyPlane(buffer, frame.data[0], frame.linesize[0], width, height);
+        copyPlane(buffer + lumaSize, frame.data[1], frame.linesize[1], width / 2, height / 2);
+        copyPlane(buffer + lumaSize + chromaSize, frame.data[2], frame.linesize[2], width / 2, height / 2);
+    }
+    // The picture handed out stays held until the next one is: decodes that
+    // fail in between leave the caller's record valid.
+    av_frame_unref(shown_.get());
+    av_frame_move_ref(shown_.get(), latest_.get());
     picture.format = ZAVIDEC_PICTURE_I420;
     picture.width = static_cast<uint16_t>(width);
     picture.height = static_cast<uint16_t>(height);
     picture.held = 1;
-    picture.buffer = luma;
+    picture.buffer = buffer;
     return ZAVIDEC_OK;
 }
 

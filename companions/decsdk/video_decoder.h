@@ -1,6 +1,7 @@
 // One video decoder handle: a libavcodec context for the codec named by the
-// packets (H.264 or H.265, reopened when the stream switches codec) and the
-// picture buffer it hands out, reused from picture to picture.
+// packets (H.264 or H.265, reopened when the stream switches codec), decoding
+// into buffers laid out as a picture is handed out (picture_buffers.h), and
+// the picture handed out, held until the next one is.
 //
 // Damage: once a packet is missing (a gap in the packets' sequence numbers),
 // refused by the codec, or decoded only with concealment, every picture up to
@@ -12,6 +13,7 @@
 #include "ZAVIDecSDK.h"
 #include "av_objects.h"
 #include "packet_view.h"
+#include "picture_buffers.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,7 +31,7 @@ public:
     int32_t decode(const PacketView &packet, ZAVIDEC_PICTURE &picture);
 
 private:
-    VideoDecoder(FramePtr latest, FramePtr scratch);
+    VideoDecoder(FramePtr latest, FramePtr scratch, FramePtr shown);
     int32_t selectCodec(uint16_t codecId);
     // Hands the payload to the codec; sets `pictureWaiting` when a picture the
     // codec still held had to be taken out first.
@@ -39,6 +41,7 @@ private:
     void followSequence(const PacketView &packet, bool keyFrame);
     int32_t exportPicture(ZAVIDEC_PICTURE &picture);
 
+    PictureBuffers buffers_; // before the context, which decodes into them
     CodecContextPtr context_;
     uint16_t codecId_ = 0;
     bool sequenceKnown_ = false;
@@ -47,7 +50,8 @@ private:
     PaddedPacket input_;
     FramePtr latest_;
     FramePtr scratch_;
-    std::vector<uint8_t> picture_; // Y, Cb, Cr back to back
+    FramePtr shown_; // the picture handed out last, when it lies in a decoding buffer
+    std::vector<uint8_t> picture_; // Y, Cb, Cr back to back, copied out of the codec's own buffers
 };
 
 } // namespace zavidec
