@@ -259,5 +259,18 @@ TEST_F(FallbackTest, AFailedPresentDropsThePictureAndTheNextOneIsShown)
     }
 }
 
+// The screen takes a picture when it is read: until then a later picture
+// copied into the surface (its blit refused here) leaves it alone.
+TEST_F(FallbackTest, TheScreenKeepsThePictureBlittedWhileTheSurfaceTakesTheNext)
+{
+    Display display;
+    ASSERT_TRUE(SetUpAndShow(display, window_, TestPicture(64, 32).Bars({kGreen})));
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_BLT, 1);
+    EXPECT_FALSE(Show(display, TestPicture(64, 32).Bars({kRed})));
+    EXPECT_TRUE(WindowPixels(window_).AllNear(Expected(kGreen)));
+    EXPECT_EQ(display.Repaint(), 0);
+    EXPECT_TRUE(WindowPixels(window_).AllNear(Expected(kRed)));
+}
+
 } // namespace
 } // namespace display_test

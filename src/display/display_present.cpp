@@ -81,6 +81,10 @@ bool Display::Present(const uint8_t *luma, uint32_t width, uint32_t height, cons
 
 bool Display::CopyPicture(DeviceRecord &record, const PicturePlanes &planes)
 {
+    // An even picture of the surface's size writes every byte of every plane.
+    if (planes.width % 2 == 0 && planes.height % 2 == 0 && planes.width == static_cast<uint32_t>(SurfaceWidth()) &&
+        planes.height == SurfaceHeight())
+        record.picture->DiscardOnNextLock();
     platform::SurfaceDesc locked;
     if (platform::Failed(record.picture->Lock(nullptr, locked, platform::DDLOCK_WAIT))) {
         RestoreSurfaces(record);

@@ -185,6 +185,10 @@ public:
     // ReleaseDC, which makes the drawing part of the pixels.
     virtual HResult GetDC(DeviceContext &context) = 0;
     virtual HResult ReleaseDC(DeviceContext context) = 0;
+    // Whoever takes the next Lock writes every pixel: a backend that keeps
+    // the pixels in use elsewhere need not carry them over. No call of the
+    // driver's: the Windows backend ignores it.
+    virtual void DiscardOnNextLock() {}
 };
 
 class DirectDraw {   // IDirectDraw7

@@ -1,5 +1,8 @@
 #include "platform/common/memory_surface.h"
 
+#include <cstring>
+#include <utility>
+
 namespace zavi::platform {
 
 namespace {
@@ -18,7 +21,8 @@ std::atomic<uint64_t> nextSerial{1};
 } // namespace
 
 MemorySurface::MemorySurface(const PixelLayout &layout, uint32_t caps, std::mutex &pixelMutex)
-    : serial_(nextSerial++), storage_(layout.ByteSize(), 0), layout_(layout), caps_(caps), pixels_(storage_.data()), pixelMutex_(pixelMutex)
+    : serial_(nextSerial++), storage_(std::make_shared<uint8_t[]>(layout.ByteSize())), layout_(layout), caps_(caps),
+      pixels_(storage_.get()), pixelMutex_(pixelMutex)
 {
 }
 
@@ -41,11 +45,16 @@ Rect MemorySurface::ClipArea(const Rect &dest) const
 
 HResult MemorySurface::Lock(const Rect *rect, SurfaceDesc &desc, uint32_t)
 {
+    const bool discard = std::exchange(discardNextLock_, false);
     if (Refuses(SurfaceCall::Lock)) return kDdErrGeneric;
     if (Lost()) return kDdErrSurfaceLost;
     if (Busy()) return kDdErrSurfaceBusy;
     if (rect != nullptr && (IsRectEmpty(*rect) || !Inside(*rect, Bounds()) || !layout_.IsRgb()))
         return kDdErrInvalidParams;
+    if (storage_ != nullptr) {
+        std::lock_guard lock(pixelMutex_);
+        Unshare(discard && rect == nullptr);
+    }
     uint8_t *start = pixels_;
     if (rect != nullptr)
         start += static_cast<size_t>(layout_.pitch) * static_cast<uint32_t>(rect->top) +
@@ -83,6 +92,7 @@ HResult MemorySurface::Blt(const Rect *destRect, DrawSurface *source, const Rect
         if (fx == nullptr) return kDdErrInvalidParams;
         std::lock_guard lock(pixelMutex_);
         Settle();
+        Unshare(false);
         const Rect area = ClipArea(dest);
         if (!IsRectEmpty(area)) FillPixels(pixels_, layout_, area, fx->fillColor);
         ++version_;
@@ -106,10 +116,27 @@ HResult MemorySurface::StretchFrom(const Rect &dest, const MemorySurface &from, 
     const Rect area = ClipArea(dest);
     if (!Defer(area, dest, from, sourceArea)) {
         Settle();
+        Unshare(false);
         stretch_.Run(pixels_, layout_, area, dest, PixelBlock{from.pixels_, from.layout_}, sourceArea);
     }
     ++version_;
     return kDdOk;
+}
+
+std::shared_ptr<const uint8_t[]> MemorySurface::SharePixels() const
+{
+    if (storage_ != nullptr && spare_ == nullptr) spare_ = std::make_shared<uint8_t[]>(layout_.ByteSize());
+    return storage_;
+}
+
+void MemorySurface::Unshare(bool overwritten)
+{
+    if (storage_ == nullptr || storage_.use_count() == 1) return;
+    std::shared_ptr<uint8_t[]> fresh =
+        spare_ != nullptr && spare_.use_count() == 1 ? std::move(spare_) : std::make_shared<uint8_t[]>(layout_.ByteSize());
+    if (!overwritten) std::memcpy(fresh.get(), storage_.get(), layout_.ByteSize());
+    spare_ = std::exchange(storage_, std::move(fresh));
+    pixels_ = storage_.get();
 }
 
 HResult MemorySurface::SetClipper(std::shared_ptr<DrawClipper> clipper)
@@ -144,6 +171,7 @@ HResult MemorySurface::ReleaseDC(DeviceContext context)
     const LayerPixels drawn = layer_.End();
     std::lock_guard lock(pixelMutex_);
     Settle();
+    Unshare(false);
     drawn.ForEachInk([this](int32_t x, int32_t y, uint32_t pixel) {
         const auto column = static_cast<uint32_t>(x), row = static_cast<uint32_t>(y);
         WritePixel(pixels_, layout_, column, row, Over(pixel, ReadPixel(pixels_, layout_, column, row)));

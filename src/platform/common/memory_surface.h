@@ -39,12 +39,18 @@ public:
     HResult IsLost() override;
     HResult GetDC(DeviceContext &context) override;
     HResult ReleaseDC(DeviceContext context) override;
+    void DiscardOnNextLock() override { discardNextLock_ = true; }
 
     const PixelLayout &Layout() const { return layout_; }
     Rect Bounds() const;
     // With PixelMutex() held (or on the owner's thread between Lock and
     // Unlock): the pixels.
     const uint8_t *Pixels() const { return pixels_; }
+    // With PixelMutex() held: the pixels themselves, for a blit done later
+    // (null when they are owned elsewhere). They stay as they are for the
+    // holder: a change to the surface while they are held goes to other
+    // pixels, which start as a copy unless the change writes them all.
+    std::shared_ptr<const uint8_t[]> SharePixels() const;
     std::mutex &PixelMutex() const { return pixelMutex_; }
     // Unique for the life of the process: names the surface in caches that
     // may outlive it.
@@ -74,9 +80,15 @@ protected:
 
 private:
     HResult StretchFrom(const Rect &dest, const MemorySurface &from, const Rect *sourceRect);
+    // With PixelMutex() held, before the pixels change: moves to pixels of
+    // their own while somebody holds the present ones.
+    void Unshare(bool overwritten);
 
     const uint64_t serial_;
-    std::vector<uint8_t> storage_;
+    std::shared_ptr<uint8_t[]> storage_; // null when the pixels are owned elsewhere
+    // Pixels to move to when the present ones are held: kept from the first
+    // sharing on, so that moving allocates nothing.
+    mutable std::shared_ptr<uint8_t[]> spare_;
     PixelLayout layout_;
     uint32_t caps_;
     uint8_t *pixels_;
@@ -85,6 +97,7 @@ private:
     SurfaceStretch stretch_;
     std::atomic<uint64_t> version_{0};
     bool locked_ = false;
+    bool discardNextLock_ = false;
     DeviceContext dcTaken_ = 0;
     DrawingLayer layer_; // what a device context draws on, laid over the pixels at ReleaseDC
 };

@@ -2,7 +2,7 @@
 
 #include "platform/virtual/virtual_scene.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace zavi::platform::virtual_display {
 
@@ -24,7 +24,7 @@ bool Covers(const Rect &outer, const Rect &inner)
 } // namespace
 
 void DeferredScreen::DeferPicture(Scene &scene, const std::shared_ptr<VirtualMonitor> &monitor, const Rect &area,
-                                  const Rect &dest, PixelBlock source, const Rect &sourceArea)
+                                  const Rect &dest, const MemorySurface &source, const Rect &sourceArea)
 {
     if (IsRectEmpty(area)) return;
     Work work;
@@ -35,10 +35,10 @@ void DeferredScreen::DeferPicture(Scene &scene, const std::shared_ptr<VirtualMon
     work.area = area;
     work.dest = dest;
     work.sourceArea = sourceArea;
-    work.sourceLayout = source.layout;
+    work.sourceLayout = source.Layout();
 
     // A picture writes every pixel of its place: earlier work on the same
-    // screen inside it can no longer show (and its copy serves this one).
+    // screen inside it can no longer show.
     size_t kept = 0;
     for (Work &earlier : queue_) {
         if (earlier.screen == work.screen && Covers(work.reach, earlier.reach)) {
@@ -49,8 +49,7 @@ void DeferredScreen::DeferPicture(Scene &scene, const std::shared_ptr<VirtualMon
         ++kept;
     }
     queue_.resize(kept);
-    work.source = SpareCopy(source.layout.ByteSize());
-    work.source.assign(source.pixels, source.pixels + source.layout.ByteSize());
+    work.source = source.SharePixels();
     Push(scene, std::move(work));
 }
 
@@ -106,23 +105,7 @@ std::unique_ptr<DrawingLayer> DeferredScreen::LayerFor(Scene &scene, WindowHandl
 
 void DeferredScreen::Settle(Scene &scene) { Run(scene, queue_.size()); }
 
-DeferredScreen::DeferredScreen()
-{
-    queue_.reserve(kMostDeferredWork + 1);
-    spareCopies_.reserve(kMostDeferredWork);
-}
-
-// One that holds `size` bytes without growing, if there is one.
-std::vector<uint8_t> DeferredScreen::SpareCopy(size_t size)
-{
-    if (spareCopies_.empty()) return {};
-    auto found = std::find_if(spareCopies_.begin(), spareCopies_.end(),
-                              [size](const std::vector<uint8_t> &copy) { return copy.capacity() >= size; });
-    if (found == spareCopies_.end()) found = spareCopies_.end() - 1;
-    std::vector<uint8_t> copy = std::move(*found);
-    spareCopies_.erase(found);
-    return copy;
-}
+DeferredScreen::DeferredScreen() { queue_.reserve(kMostDeferredWork + 1); }
 
 void DeferredScreen::Push(Scene &scene, Work work)
 {
@@ -144,7 +127,7 @@ void DeferredScreen::Apply(Scene &scene, const Work &work)
 {
     if (work.monitor != nullptr) {
         stretch_.Run(work.monitor->pixels.data(), work.monitor->layout, work.area, work.dest,
-                     PixelBlock{work.source.data(), work.sourceLayout}, work.sourceArea);
+                     PixelBlock{work.source.get(), work.sourceLayout}, work.sourceArea);
         return;
     }
     const Rect &client = work.client;
@@ -163,8 +146,7 @@ void DeferredScreen::Release(Scene &scene, Work &work)
         if (window != nullptr) window->idleLayers.push_back(std::move(work.layer));
         work.layer.reset();
     }
-    if (work.monitor != nullptr && spareCopies_.size() < kMostDeferredWork)
-        spareCopies_.push_back(std::move(work.source));
+    work.source.reset();
     work.monitor.reset();
     work.screen = nullptr;
 }

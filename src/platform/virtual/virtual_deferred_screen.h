@@ -9,6 +9,7 @@
 #pragma once
 
 #include "platform/common/drawing_layer.h"
+#include "platform/common/memory_surface.h"
 #include "platform/common/surface_stretch.h"
 
 #include <memory>
@@ -26,9 +27,10 @@ public:
     // Everything below runs with the scene's mutex held.
 
     // The blit of `sourceArea` of `source` onto `dest` of the monitor's
-    // screen, cut to `area`; the source pixels are copied.
+    // screen, cut to `area`; the source pixels are held as they are now
+    // (MemorySurface::SharePixels).
     void DeferPicture(Scene &scene, const std::shared_ptr<VirtualMonitor> &monitor, const Rect &area, const Rect &dest,
-                      PixelBlock source, const Rect &sourceArea);
+                      const MemorySurface &source, const Rect &sourceArea);
     // The drawing `drawn` on `layer`, laid over the client area `client`
     // (desktop coordinates) of `window`. The layer goes back to the window
     // once the drawing is on the screen or no longer matters.
@@ -51,7 +53,7 @@ private:
         Rect dest;
         Rect sourceArea;
         PixelLayout sourceLayout;
-        std::vector<uint8_t> source;
+        std::shared_ptr<const uint8_t[]> source;
         // A drawing:
         WindowHandle window = 0;
         Rect client;
@@ -59,17 +61,15 @@ private:
         std::unique_ptr<DrawingLayer> layer;
     };
 
-    std::vector<uint8_t> SpareCopy(size_t size);
     void Push(Scene &scene, Work work);
     // Does the first `count` pieces of work and drops them.
     void Run(Scene &scene, size_t count);
     void Apply(Scene &scene, const Work &work);
-    // Gives back what a piece of work held: its copy of a picture for the
-    // next one, its layer to its window.
+    // Gives back what a piece of work held: the pixels of its picture, its
+    // layer to its window.
     void Release(Scene &scene, Work &work);
 
     std::vector<Work> queue_;
-    std::vector<std::vector<uint8_t>> spareCopies_;
     SurfaceStretch stretch_;
 };
 

@@ -76,9 +76,10 @@ HResult VirtualSurface::Lock(const Rect *rect, SurfaceDesc &desc, uint32_t flags
 
 bool VirtualSurface::Defer(const Rect &area, const Rect &dest, const MemorySurface &from, const Rect &sourceArea)
 {
-    if (monitor_ == nullptr) return false;
+    // A source whose pixels are owned elsewhere cannot hold them for later.
+    if (monitor_ == nullptr || from.SharePixels() == nullptr) return false;
     Scene &scene = Scene::Get();
-    scene.deferred.DeferPicture(scene, monitor_, area, dest, PixelBlock{from.Pixels(), from.Layout()}, sourceArea);
+    scene.deferred.DeferPicture(scene, monitor_, area, dest, from, sourceArea);
     return true;
 }
 
