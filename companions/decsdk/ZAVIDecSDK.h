@@ -52,7 +52,8 @@ typedef uintptr_t ZAVIDEC_HANDLE;  /* pointer-sized on 64-bit builds */
 #define ZAVIDEC_PICTURE_I420       0u
 
 /* Decoded picture. The buffer belongs to the decoder and stays valid until the
- * next decode on the same handle: luma (width x height), Cb at width x height,
+ * next decode on the same handle; callers only read it (it may hold a picture
+ * the codec still predicts from): luma (width x height), Cb at width x height,
  * Cr at 5 x width x height / 4, each chroma plane height/2 rows of width/2.
  * Width and height are always even: a coded picture of odd size is cropped
  * by its last column and/or row. Only 8-bit 4:2:0 streams decode. */
