@@ -19,6 +19,8 @@ Tile::Tile(int index, QWidget *parent) : QWidget(parent), index_(index)
 
 void Tile::mousePressEvent(QMouseEvent *) { emit clicked(index_); }
 void Tile::mouseDoubleClickEvent(QMouseEvent *) { emit doubleClicked(index_); }
+// The player paints; Qt only says when.
+void Tile::paintEvent(QPaintEvent *) { emit exposed(index_); }
 
 void Tile::dragEnterEvent(QDragEnterEvent *event)
 {

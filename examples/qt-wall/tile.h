@@ -1,5 +1,6 @@
 // A tile of the wall: a native window that Qt leaves alone and the library
-// draws into. Clicks, double-clicks and dropped files are passed on.
+// draws into. Clicks, double-clicks, dropped files and the window's need of
+// a repaint (shown again, resized, uncovered) are passed on.
 #pragma once
 
 #include <QStringList>
@@ -20,10 +21,12 @@ signals:
     void clicked(int index);
     void doubleClicked(int index);
     void filesDropped(int index, const QStringList &paths);
+    void exposed(int index);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 

@@ -110,3 +110,5 @@ bool WallPlayer::snapshot(const QString &path)
 }
 
 void WallPlayer::moveTo(ZAVI_HWND window) { ZAVI_Play_ChangeDisplayWnd(player_, window); }
+
+void WallPlayer::repaint() { ZAVI_Play_RepaintWindow(player_); }

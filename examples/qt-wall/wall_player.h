@@ -20,6 +20,8 @@ public:
     // Starts playing a stream or a recording; an error message, or empty.
     QString open(const QString &path);
     bool isRecording() const { return recording_; }
+    // For the exports the wall does not wrap.
+    ZAVI_HANDLE handle() const { return player_; }
     // Live: every packet fed and every picture taken from the cache.
     // Recording: played to its end.
     bool finished() const;
@@ -33,6 +35,9 @@ public:
     bool snapshot(const QString &path);
     // The player goes on in another window (a tile filling the wall).
     void moveTo(ZAVI_HWND window);
+    // Shows the last picture again, for a window that was shown, resized or
+    // uncovered: a paused or ended player draws nothing new by itself.
+    void repaint();
 
 private:
     static void ZAVI_CALL onStatus(int32_t status, uint32_t, uintptr_t self, uintptr_t);

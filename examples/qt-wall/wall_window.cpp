@@ -21,9 +21,13 @@ WallWindow::WallWindow(int grid)
         connect(tiles_[i], &Tile::clicked, this, &WallWindow::select);
         connect(tiles_[i], &Tile::doubleClicked, this, &WallWindow::toggleFill);
         connect(tiles_[i], &Tile::filesDropped, this, &WallWindow::openFiles);
+        connect(tiles_[i], &Tile::exposed, this, [this](int index) {
+            if (index != filled_) repaint(index);
+        });
     }
     fill_ = new Tile(-1, nullptr);
     connect(fill_, &Tile::doubleClicked, this, [this] { toggleFill(filled_); });
+    connect(fill_, &Tile::exposed, this, [this] { repaint(filled_); });
     stack_ = new QStackedWidget;
     stack_->addWidget(wall);
     stack_->addWidget(fill_);
@@ -117,6 +121,11 @@ void WallWindow::toggleFill(int index)
         stack_->setCurrentIndex(0);
         filled_ = -1;
     }
+}
+
+void WallWindow::repaint(int index)
+{
+    if (index >= 0 && players_[index]) players_[index]->repaint();
 }
 
 template <typename Action> void WallWindow::onSelected(Action action)

@@ -33,6 +33,7 @@ public:
 private:
     void select(int index);
     void toggleFill(int index);
+    void repaint(int index);
     void openWithDialog();
     void saveSnapshot();
     template <typename Action> void onSelected(Action action);
