@@ -26,7 +26,7 @@ int main(int argc, char **argv)
     const int size = qBound(2, parser.value(grid).toInt(), WallWindow::kMaxGrid);
 
     WallWindow wall(size);
-    wall.resize(size * 320, size * 240 + 60);
+    wall.resize(WallWindow::startSize(size));
     wall.show();
     wall.openFiles(0, parser.positionalArguments());
     std::unique_ptr<WallCheck> checker;

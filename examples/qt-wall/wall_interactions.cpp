@@ -29,7 +29,6 @@
 namespace {
 
 constexpr int kGrid = 2;
-constexpr int kTileWidth = 320, kTileHeight = 240, kToolsHeight = 60;
 constexpr int kStreamTile = 0, kRecordingTile = 1;
 constexpr int kBoundMs = 15000;
 // A picture unchanged this long has stopped: 25 frame times of the recording.
@@ -59,6 +58,28 @@ void expect(bool condition, const QString &what)
     if (!condition) throw Failure{what};
 }
 
+// The frame number on show, read twice alike (never a picture half drawn).
+int frameOn(const Tile &tile)
+{
+    const int first = readFrameNumber(grabShown(tile));
+    return first == readFrameNumber(grabShown(tile)) ? first : -1;
+}
+
+// The frame number once the picture stays the same for kStillMs.
+int stillFrame(const Tile &tile)
+{
+    QImage last;
+    QElapsedTimer still;
+    still.start();
+    waitFor([&] {
+        const QImage now = grabShown(tile);
+        if (now != last) still.restart();
+        last = now;
+        return still.elapsed() >= kStillMs;
+    }, QStringLiteral("the recording's picture never stood still"));
+    return readFrameNumber(last);
+}
+
 class Interactions {
 public:
     Interactions(WallWindow &wall, const QString &directory) : wall_(wall), directory_(directory) {}
@@ -67,10 +88,6 @@ public:
 private:
     Tile &shownTile();
     void click(const QString &button);
-    // The frame number on show, read twice alike (never a picture half drawn).
-    int frameOn(const Tile &tile);
-    // The frame number once the picture stays the same for kStillMs.
-    int stillFrame(const Tile &tile);
     void snapshot(const QString &name);
 
     void fillAndBack();
@@ -98,26 +115,6 @@ void Interactions::click(const QString &button)
                 return;
             }
     throw Failure{QStringLiteral("no %1 button").arg(button)};
-}
-
-int Interactions::frameOn(const Tile &tile)
-{
-    const int first = readFrameNumber(grabShown(tile));
-    return first == readFrameNumber(grabShown(tile)) ? first : -1;
-}
-
-int Interactions::stillFrame(const Tile &tile)
-{
-    QImage last;
-    QElapsedTimer still;
-    still.start();
-    waitFor([&] {
-        const QImage now = grabShown(tile);
-        if (now != last) still.restart();
-        last = now;
-        return still.elapsed() >= kStillMs;
-    }, QStringLiteral("the recording's picture never stood still"));
-    return readFrameNumber(last);
 }
 
 // The Snapshot button asks for a file name: the dialog is answered once it
@@ -263,7 +260,7 @@ int main(int argc, char **argv)
         return 2;
     }
     WallWindow wall(kGrid);
-    wall.resize(kGrid * kTileWidth, kGrid * kTileHeight + kToolsHeight);
+    wall.resize(WallWindow::startSize(kGrid));
     wall.show();
     if (!QTest::qWaitForWindowExposed(&wall)) return 1;
     wall.openFiles(0, arguments.mid(2));

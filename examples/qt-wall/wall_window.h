@@ -21,6 +21,8 @@ public:
     static constexpr int kMaxGrid = 4;
 
     explicit WallWindow(int grid);
+    // Tiles of 320 x 240 pixels, with room for the tool and status bars.
+    static QSize startSize(int grid) { return QSize(grid * 320, grid * 240 + 60); }
     ~WallWindow() override;
 
     // Opens the files into the tiles from `first` on, one tile each.

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Steers zaviplay on a pseudo-terminal with single keys, as a user at a
-terminal does, and checks that each key takes effect without Enter, that a
-number typed after g shows on the status line, and that the terminal's
+terminal does, and checks that each key takes effect without Enter, that
+an arrow key's escape sequence is no command (its last byte B would step
+back), that a number typed after g shows on the status line as typed and
+corrected with Backspace, and that the terminal's
 settings come back when zaviplay quits and when Ctrl-C or SIGTERM ends it.
 
     zaviplay-keys.py ZAVIPLAY RECORDING.zvr     (a recording of 10 s or more)
@@ -19,6 +21,8 @@ import time
 
 BOUND_S = 15
 ENTER = b"\r"
+BACKSPACE = b"\x7f"
+ARROW_DOWN = b"\x1b[B"
 CTRL_C = b"\x03"
 LFLAG = 3
 
@@ -93,11 +97,11 @@ def keys_steer(zaviplay, recording):
     t.press(b"p")
     t.wait_for(r"paused", "p pauses")
     before = frame(t.wait_for(r"frame (\d+) of \d+ [^\r]*paused", "paused status"))
-    t.press(b"f")
+    t.press(ARROW_DOWN + b"f")
     after = frame(t.wait_for(r"frame (\d+) of \d+ [^\r]*paused", "f steps"))
     if after != before + 1:
-        fail(f"f went from frame {before} to {after}")
-    t.press(b"g5")
+        fail(f"arrow down and f went from frame {before} to {after}")
+    t.press(b"g9" + BACKSPACE + b"5")
     t.wait_for(r"\| g 5_", "the number being typed on the status line")
     t.press(b"0" + ENTER)
     t.wait_for(r"\(5\d%\)", "g 50 Enter goes to the middle")
@@ -107,7 +111,7 @@ def keys_steer(zaviplay, recording):
     t.wait_for(r"zaviplay: done", "q quits")
     if not t.restored():
         fail("the terminal's settings are not back after q")
-    print(f"zaviplay keys: p paused, f frame {before} -> {after}, g 50 to the middle, q quits")
+    print(f"zaviplay keys: p paused, arrow down and f frame {before} -> {after}, g 50 to the middle, q quits")
 
 
 def ended_by(zaviplay, recording, how, end):
