@@ -10,8 +10,10 @@ namespace {
 // av_malloc's alignment on every build: plane starts at multiples of it stay
 // as aligned as libavcodec's own buffers.
 constexpr size_t kPlaneAlign = 64;
-// Past the last plane: room for vector loads that run over a row's end.
-constexpr size_t kTail = 64;
+// libavcodec's own buffers leave this much and a line alignment past each
+// plane's aligned rows, for vector loads that run over a row's end; these
+// leave at least as much past every plane.
+constexpr size_t kOverread = 16;
 
 size_t alignUp(size_t value, size_t to) { return (value + to - 1) / to * to; }
 
@@ -82,7 +84,8 @@ bool PictureBuffers::planLayout(AVCodecContext &context, int width, int height, 
     }
     const size_t lumaReach = static_cast<size_t>(width) * alignedHeight;
     const size_t chromaReach = layout.crAt + static_cast<size_t>(layout.chromaStride) * layout.chromaRows;
-    layout.size = std::max({lumaReach, chromaReach, luma + luma / 2}) + kTail;
+    layout.size = std::max({lumaReach, chromaReach, luma + luma / 2}) + kOverread +
+                  static_cast<size_t>(std::max(lineAlign[0], chromaAlign));
     return true;
 }
 
