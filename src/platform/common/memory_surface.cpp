@@ -92,8 +92,8 @@ HResult MemorySurface::Blt(const Rect *destRect, DrawSurface *source, const Rect
         if (fx == nullptr) return kDdErrInvalidParams;
         std::lock_guard lock(pixelMutex_);
         Settle();
-        Unshare(false);
         const Rect area = ClipArea(dest);
+        Unshare(Inside(Bounds(), area));
         if (!IsRectEmpty(area)) FillPixels(pixels_, layout_, area, fx->fillColor);
         ++version_;
         return kDdOk;
@@ -116,7 +116,8 @@ HResult MemorySurface::StretchFrom(const Rect &dest, const MemorySurface &from, 
     const Rect area = ClipArea(dest);
     if (!Defer(area, dest, from, sourceArea)) {
         Settle();
-        Unshare(false);
+        // A blit of the surface onto itself reads what it writes over.
+        Unshare(&from != this && Inside(Bounds(), area));
         stretch_.Run(pixels_, layout_, area, dest, PixelBlock{from.pixels_, from.layout_}, sourceArea);
     }
     ++version_;

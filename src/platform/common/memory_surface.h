@@ -81,7 +81,8 @@ protected:
 private:
     HResult StretchFrom(const Rect &dest, const MemorySurface &from, const Rect *sourceRect);
     // With PixelMutex() held, before the pixels change: moves to pixels of
-    // their own while somebody holds the present ones.
+    // their own while somebody holds the present ones, copied over unless
+    // the change writes them all.
     void Unshare(bool overwritten);
 
     const uint64_t serial_;
