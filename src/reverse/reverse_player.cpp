@@ -129,7 +129,11 @@ int32_t ReversePlayer::Play(uint32_t speed)
         return ZAVI_OK;
     }
     if (std::find(std::begin(kSpeeds), std::end(kSpeeds), speed) == std::end(kSpeeds)) return ZAVI_ERR_INVALID_ARG;
-    EndSession(false);
+    // A session that ends here puts forward reading after the picture it
+    // showed, as one ending by itself does: this command may still refuse
+    // (at the first picture) or fail, and then forward play goes on from
+    // there.
+    EndSession(true);
     uint32_t current = 0;
     const int32_t status = Prepare(current);
     if (status != ZAVI_OK) return status;
@@ -160,7 +164,7 @@ int32_t ReversePlayer::FrameBack()
 {
     WantForwardPictures();
     kernel::ScopedLock command(commandLock_);
-    EndSession(false);
+    EndSession(true);
     uint32_t current = 0;
     int32_t status = Prepare(current);
     if (status != ZAVI_OK) return status;
