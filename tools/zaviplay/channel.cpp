@@ -36,6 +36,7 @@ Channel::Channel(std::unique_ptr<PlayWindow> window, const Options &options, uin
         return;
     }
     ZAVI_Play_RegOnDrawCallBack(player_, &Channel::OnDraw, reinterpret_cast<uintptr_t>(this), 0);
+    ZAVI_Play_SetDrawMode(player_, options.drawMode);
     SetSpeed(options.speed);
     if (options.hiddenPolicy && EnableHiddenDecodePolicy(player_, options.hiddenPolicyArea) != ZAVI_OK)
         std::fprintf(stderr, "zaviplay: this library has no hidden-decode policy; every picture is decoded\n");

@@ -34,6 +34,8 @@ void Usage(std::FILE *to)
                  "                      fewer than AREA pixels (0; Linux)\n"
                  "  --lip-sync          show each picture when its sound is heard, counting the\n"
                  "                      sound still queued in the output (Linux)\n"
+                 "  --draw-mode N       1: draw the rules and the draw callback into the picture\n"
+                 "                      before it is shown; 2: on the window after it (2)\n"
                  "  --list-monitors     list the monitors windows can be shown on, and exit\n"
                  "  --version           print the version and exit\n"
                  "  --help              print this help and exit\n"
@@ -65,6 +67,7 @@ Request ParseOptions(int argc, char **argv, Options &options)
         else if (arg == "--snapshot" && hasValue) options.snapshot = argv[++i];
         else if (arg == "--hidden-policy") options.hiddenPolicy = true;
         else if (arg == "--lip-sync") options.lipSync = true;
+        else if (arg == "--draw-mode" && hasValue) options.drawMode = std::atoi(argv[++i]);
         else if (arg.rfind(kHiddenPolicyWithArea, 0) == 0) {
             options.hiddenPolicy = true;
             ok = std::sscanf(arg.c_str() + kHiddenPolicyWithArea.size(), "%u", &options.hiddenPolicyArea) == 1;

@@ -21,6 +21,7 @@ struct Options {
     bool hiddenPolicy = false;        // key frames only while a window cannot be watched
     uint32_t hiddenPolicyArea = 0;    // ... or shows fewer pixels than this
     bool lipSync = false;             // pictures wait for the sound heard
+    int drawMode = 2;                 // 1: rules drawn into the picture before it is shown
 };
 
 // What the command line asks for beyond playing.
