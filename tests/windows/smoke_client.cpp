@@ -12,6 +12,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -97,11 +98,46 @@ bool IsVideo(const std::vector<uint8_t> &packet)
 LONG drawCalls = 0;
 LONG drawCallsWithDc = 0;
 
+// The mark the draw callback paints with GDI into every picture (draw mode
+// 1: into the picture before it is shown), in a colour of no bar of the
+// test pattern.
+constexpr RECT kMark = {24, 24, 56, 56};
+constexpr uint8_t kMarkRgb[3] = {255, 128, 0};
+constexpr int kMarkTolerance = 24;
+
 void ZAVI_CALL OnDraw(uintptr_t context, int32_t, int32_t, uintptr_t, uintptr_t)
 {
     InterlockedIncrement(&drawCalls);
-    const DWORD kind = GetObjectType(reinterpret_cast<HDC>(context));
-    if (kind == OBJ_DC || kind == OBJ_MEMDC) InterlockedIncrement(&drawCallsWithDc);
+    const auto dc = reinterpret_cast<HDC>(context);
+    const DWORD kind = GetObjectType(dc);
+    if (kind != OBJ_DC && kind != OBJ_MEMDC) return;
+    InterlockedIncrement(&drawCallsWithDc);
+    HBRUSH brush = CreateSolidBrush(RGB(kMarkRgb[0], kMarkRgb[1], kMarkRgb[2]));
+    FillRect(dc, &kMark, brush);
+    DeleteObject(brush);
+}
+
+// Largest difference of a channel's mean inside the mark from the mark's
+// colour, in the window's pixels (the window's size is the picture's).
+int MarkDifference(const std::vector<uint8_t> &rgb, int width)
+{
+    int worst = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+        long sum = 0;
+        for (LONG y = kMark.top; y < kMark.bottom; ++y)
+            for (LONG x = kMark.left; x < kMark.right; ++x) sum += rgb[(static_cast<size_t>(y) * width + x) * 3 + channel];
+        const long mean = sum / ((kMark.right - kMark.left) * (kMark.bottom - kMark.top));
+        worst = std::max(worst, static_cast<int>(std::labs(mean - kMarkRgb[channel])));
+    }
+    return worst;
+}
+
+// The snapshot holds the decoded picture only: the window should show it
+// with the mark painted over.
+void PaintMark(std::vector<uint8_t> &rgb, int width)
+{
+    for (LONG y = kMark.top; y < kMark.bottom; ++y)
+        for (LONG x = kMark.left; x < kMark.right; ++x) std::memcpy(&rgb[(static_cast<size_t>(y) * width + x) * 3], kMarkRgb, 3);
 }
 
 // Pushes the packets at the pace of their time stamps for `seconds`.
@@ -175,6 +211,7 @@ void PlayCycle(const Exports &api, HWND window, int width, int height,
           "ZAVI_Play_InitPlayer on a real window");
     if (player == 0) return;
     api.regDraw(player, OnDraw, 0, 0);
+    api.setDrawMode(player, 1);
     api.setAudio(player, 1);
     api.playStream(player, ZAVI_PLAYMODE_PLAYING);
     Feed(api, player, packets, seconds);
@@ -197,10 +234,14 @@ void PlayCycle(const Exports &api, HWND window, int width, int height,
         std::snprintf(detail, sizeof detail, "(deviation %.1f)", deviation);
         Check(deviation > kMinPatternDeviation, "the snapshot shows the stream's picture", detail);
         const std::vector<uint8_t> shown = smoke::ReadClientPixels(window, width, height);
+        if (captured) PaintMark(snapshot.rgb, width);
         const double correlation = smoke::BlockCorrelation(shown, snapshot.rgb, width, height, kCompareBlock);
         std::snprintf(detail, sizeof detail, "(block correlation %.4f)", correlation);
         const bool matches = correlation >= kMinBlockCorrelation;
-        Check(matches, "the window shows the snapshot's picture", detail);
+        Check(matches, "the window shows the snapshot's picture with the callback's GDI mark", detail);
+        const int markDifference = MarkDifference(shown, width);
+        std::snprintf(detail, sizeof detail, "(colour off by %d at most)", markDifference);
+        Check(markDifference <= kMarkTolerance, "the draw callback's GDI drawing is in the window", detail);
         if (!matches) {
             smoke::WritePpm("smoke-window.ppm", shown, width, height);
             smoke::WritePpm("smoke-snapshot.ppm", snapshot.rgb, width, height);

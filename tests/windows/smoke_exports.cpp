@@ -23,6 +23,7 @@ Exports ResolveExports(HMODULE dll)
     Resolve(dll, "ZAVI_Play_GetVolume", api.getVolume);
     Resolve(dll, "ZAVI_Play_CaptureOnePicture", api.capture);
     Resolve(dll, "ZAVI_Play_RegOnDrawCallBack", api.regDraw);
+    Resolve(dll, "ZAVI_Play_SetDrawMode", api.setDrawMode);
     Resolve(dll, "ZAVI_Play_TKInit", api.tkInit);
     Resolve(dll, "ZAVI_Play_TKRelease", api.tkRelease);
     Resolve(dll, "ZAVI_Play_TKStart", api.tkStart);

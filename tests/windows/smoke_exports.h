@@ -18,6 +18,7 @@ struct Exports {
     decltype(&ZAVI_Play_GetVolume) getVolume;
     decltype(&ZAVI_Play_CaptureOnePicture) capture;
     decltype(&ZAVI_Play_RegOnDrawCallBack) regDraw;
+    decltype(&ZAVI_Play_SetDrawMode) setDrawMode;
     decltype(&ZAVI_Play_TKInit) tkInit;
     decltype(&ZAVI_Play_TKRelease) tkRelease;
     decltype(&ZAVI_Play_TKStart) tkStart;
