@@ -233,7 +233,8 @@ TEST_F(VideoStep, SoundBacklogLaggingThePictureIsCutWhileThePictureLeads)
         ZAVIVirtual_SoundRead(window_.Handle(), played.data(), static_cast<uint32_t>(played.size()));
         for (uint32_t tick = 0; tick < kFrames; ++tick) player_.RunAudioStep();
         ZAVIVirtual_SoundAdvance(2000);
-        const uint32_t got = ZAVIVirtual_SoundRead(window_.Handle(), played.data(), static_cast<uint32_t>(played.size()));
+        const uint32_t got =
+            ZAVIVirtual_SoundRead(window_.Handle(), played.data(), static_cast<uint32_t>(played.size()));
         uint32_t written = 0; // bytes of the tone heard, silence left out
         for (uint32_t i = 0; i + 1 < got; i += 2)
             written += std::abs(static_cast<int16_t>(played[i] | (played[i + 1] << 8))) > 0 ? 2 : 0;

@@ -125,7 +125,8 @@ int MarkDifference(const std::vector<uint8_t> &rgb, int width)
     for (int channel = 0; channel < 3; ++channel) {
         long sum = 0;
         for (LONG y = kMark.top; y < kMark.bottom; ++y)
-            for (LONG x = kMark.left; x < kMark.right; ++x) sum += rgb[(static_cast<size_t>(y) * width + x) * 3 + channel];
+            for (LONG x = kMark.left; x < kMark.right; ++x)
+                sum += rgb[(static_cast<size_t>(y) * width + x) * 3 + channel];
         const long mean = sum / ((kMark.right - kMark.left) * (kMark.bottom - kMark.top));
         worst = std::max(worst, static_cast<int>(std::labs(mean - kMarkRgb[channel])));
     }
@@ -137,7 +138,8 @@ int MarkDifference(const std::vector<uint8_t> &rgb, int width)
 void PaintMark(std::vector<uint8_t> &rgb, int width)
 {
     for (LONG y = kMark.top; y < kMark.bottom; ++y)
-        for (LONG x = kMark.left; x < kMark.right; ++x) std::memcpy(&rgb[(static_cast<size_t>(y) * width + x) * 3], kMarkRgb, 3);
+        for (LONG x = kMark.left; x < kMark.right; ++x)
+            std::memcpy(&rgb[(static_cast<size_t>(y) * width + x) * 3], kMarkRgb, 3);
 }
 
 // Pushes the packets at the pace of their time stamps for `seconds`.
