@@ -101,7 +101,8 @@ bool PictureBuffers::usePool(const Layout &layout)
 uint8_t *PictureBuffers::handOut(const AVFrame &frame, int width, int height)
 {
     const AVBufferRef *buffer = frame.buf[0];
-    if (pool_ == nullptr || buffer == nullptr || frame.buf[1] != nullptr || buffer->size != layout_.size) return nullptr;
+    if (pool_ == nullptr || buffer == nullptr || frame.buf[1] != nullptr || buffer->size != layout_.size)
+        return nullptr;
     uint8_t *base = buffer->data;
     // A cropped picture no longer starts at the buffer or spans its rows.
     if (width != layout_.width || height != layout_.height || frame.data[0] != base ||

@@ -133,8 +133,8 @@ std::shared_ptr<const uint8_t[]> MemorySurface::SharePixels() const
 void MemorySurface::Unshare(bool overwritten)
 {
     if (storage_ == nullptr || storage_.use_count() == 1) return;
-    std::shared_ptr<uint8_t[]> fresh =
-        spare_ != nullptr && spare_.use_count() == 1 ? std::move(spare_) : std::make_shared<uint8_t[]>(layout_.ByteSize());
+    const bool spareFree = spare_ != nullptr && spare_.use_count() == 1;
+    std::shared_ptr<uint8_t[]> fresh = spareFree ? std::move(spare_) : std::make_shared<uint8_t[]>(layout_.ByteSize());
     if (!overwritten) std::memcpy(fresh.get(), storage_.get(), layout_.ByteSize());
     spare_ = std::exchange(storage_, std::move(fresh));
     pixels_ = storage_.get();
