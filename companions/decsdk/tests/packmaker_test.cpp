@@ -53,17 +53,10 @@ uint64_t decodedSoundFrames(const std::vector<Packet> &packets, uint16_t expecte
 
 TEST(DecSdkPackMaker, PatternStreamInterleavesRulesMotionVideoAndAudioInTimeOrder)
 {
-    StreamOptions options;
-    options.video.width = 352;
-    options.video.height = 288;
-    options.video.keyInterval = 10;
-    options.video.family = VideoFamily::B;
-    options.pictures = 25;
-    options.audio = AudioCoding::G711U;
-    options.rules = true;
-    options.motion = true;
-    options.firstTimeStamp = 5000;
-    const auto packets = makePatternStream(options);
+    const auto packets = makePatternStream({.video = {.width = 352, .height = 288, .keyInterval = 10,
+                                                      .family = VideoFamily::B},
+                                            .pictures = 25, .audio = AudioCoding::G711U, .rules = true,
+                                            .motion = true, .firstTimeStamp = 5000});
     ASSERT_EQ(packets.size(), 3u + 25 * 3);
 
     uint32_t pictures = 0, keys = 0, rules = 0, previousPicture = 0;
@@ -104,13 +97,8 @@ TEST(DecSdkPackMaker, PatternStreamInterleavesRulesMotionVideoAndAudioInTimeOrde
 
 TEST(DecSdkPackMaker, PacketFilesReadBackWholeAndStopAtDamage)
 {
-    StreamOptions options;
-    options.video.width = 176;
-    options.video.height = 144;
-    options.pictures = 6;
-    options.audio = AudioCoding::Pcm16;
-    options.motion = true;
-    const auto packets = makePatternStream(options);
+    const auto packets = makePatternStream(
+        {.video = {.width = 176, .height = 144}, .pictures = 6, .audio = AudioCoding::Pcm16, .motion = true});
     const std::string path = scratchPath("stream.zvs");
     {
         PacketFileWriter writer(path);
@@ -142,11 +130,8 @@ TEST(DecSdkPackMaker, MediaFilesBecomeStreamsAtTheChosenSizeWithTheirOwnTiming)
                                 "-f lavfi -i sine=frequency=500:sample_rate=44100 -t 1 -c:v libx264 -c:a pcm_s16le -shortest " +
                                 source;
     if (std::system(command.c_str()) != 0) GTEST_SKIP() << "the ffmpeg program is needed to make a source file";
-    StreamOptions options;
-    options.video.width = 176;
-    options.video.height = 144;
-    options.audio = AudioCoding::G711A;
-    options.firstTimeStamp = 100;
+    const StreamOptions options{
+        .video = {.width = 176, .height = 144}, .audio = AudioCoding::G711A, .firstTimeStamp = 100};
     std::vector<Packet> packets;
     packMediaFile(source, options, 10.0, collectInto(packets));
     std::filesystem::remove(source);

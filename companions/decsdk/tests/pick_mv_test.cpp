@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <thread>
 
 using namespace zavi::pack;
@@ -29,7 +28,7 @@ struct Field {
     int64_t value;
 };
 
-void expectFields(const uint8_t *block, std::initializer_list<Field> fields)
+void expectFields(const uint8_t *block, const std::vector<Field> &fields)
 {
     for (const Field &f : fields) {
         const int64_t value = f.bytes == 1   ? int64_t{block[f.at]}
@@ -52,73 +51,63 @@ RuleSet threeRegions()
 
 } // namespace
 
-// Regions: sub-type, kind 1, matching window and count, then records of 68
-// bytes (points after the first, then the points); unused bytes are zero.
+// Rule blocks: sub-type, kind (1 regions, 2 lines), matching window and
+// count, then records of regions (68 bytes: points after the first, then the
+// points) or of lines (10 bytes: identifier, start, end); unused bytes are
+// zero. Motion blocks: time stamp, alarm mask, columns, rows, then the cells.
 // The parsed block belongs to the calling thread.
-TEST(DecSdkPickMV, RegionRulesBecomeTheRuleBlockTheDrawingReads)
-{
-    ZAVIDEC_MVRESULT result;
-    ASSERT_EQ(pick(makeRulePacket(threeRegions(), 1000), result), ZAVIDEC_OK);
-    ASSERT_EQ(result.length, 2056u);
-    ASSERT_NE(result.data, nullptr);
-    EXPECT_EQ(result.kind, ZAVIDEC_MV_KIND_RULES);
-    std::thread([] {
-        MotionFrame motion;
-        motion.alarmMask = 0xFFFFFFFFu;
-        ZAVIDEC_MVRESULT theirs;
-        EXPECT_EQ(pick(makeMotionPacket(motion, 0), theirs), ZAVIDEC_OK);
-    }).join();
-    expectFields(result.data, {{0, 1, 87}, {2, 1, 1}, {4, 4, 40}, {8, 4, 3},         // head
-                               {12, 4, 3}, {16, 2, 10}, {18, 2, 20}, {28, 2, 10}, {30, 2, 90}, // first region
-                               {80, 4, 0}, {84, 2, -5},                                // second
-                               {148, 4, 5}, {172, 2, 305}, {174, 2, 360}});            // third
-    for (size_t at = 12 + 3 * 68; at < 2056; ++at) ASSERT_EQ(result.data[at], 0) << "unused bytes are zero, at " << at;
-}
-
-// Lines: kind 2, a count of 16 bits, then records of 10 bytes (identifier,
-// start, end).
-TEST(DecSdkPickMV, LineRulesAndTheFullestBlocksFitExactly)
+TEST(DecSdkPickMV, RuleAndMotionPacketsBecomeTheBlocksTheDrawingReads)
 {
     RuleSet lines;
     lines.subType = 95;
     lines.windowMs = 1000;
     for (uint16_t i = 0; i < 204; ++i)
         lines.lines.push_back({static_cast<uint16_t>(i + 7), {static_cast<int16_t>(i), -1}, {3, static_cast<int16_t>(-i)}});
-    ZAVIDEC_MVRESULT result;
-    ASSERT_EQ(pick(makeRulePacket(lines, 0), result), ZAVIDEC_OK);
-    ASSERT_EQ(result.length, 2056u);
-    expectFields(result.data, {{2, 1, 2}, {8, 2, 204}, {2040, 2, 210}, {2042, 2, 203}, {2044, 2, -1}, {2046, 2, 3},
-                               {2048, 2, -203}});
-
     RuleSet regions;
     regions.regions.assign(30, std::vector<Point>(16, Point{1, 2}));
     regions.regions.back().back() = {-300, 299};
-    ASSERT_EQ(pick(makeRulePacket(regions, 0), result), ZAVIDEC_OK);
-    expectFields(result.data, {{8, 4, 30}, {1984, 4, 15}, {2048, 2, -300}, {2050, 2, 299}});
-}
-
-// Motion: time stamp, alarm mask, columns, rows, then the cells.
-TEST(DecSdkPickMV, MotionPacketsCarryTheAlarmMaskInTheSecondWord)
-{
     TestPattern scene(704, 576);
     const MotionFrame motion = scene.motion(20);
-    ZAVIDEC_MVRESULT result;
-    ASSERT_EQ(pick(makeMotionPacket(motion, 123456), result), ZAVIDEC_OK);
-    EXPECT_EQ(result.kind, ZAVIDEC_MV_KIND_MOTION);
-    ASSERT_EQ(result.length, 12u + motion.cells.size());
-    expectFields(result.data, {{0, 4, 123456}, {4, 4, motion.alarmMask}, {8, 2, motion.columns}, {10, 2, motion.rows}});
-    EXPECT_EQ(0, std::memcmp(result.data + 12, motion.cells.data(), motion.cells.size()));
-
+    const auto zerosAfter = [](size_t used) { return std::vector<uint8_t>(2056 - used, 0); };
+    const struct {
+        const char *what;
+        Packet packet;
+        uint32_t kind;
+        size_t used;               // bytes before `tail`
+        std::vector<uint8_t> tail; // the rest of the block
+        std::vector<Field> fields;
+    } cases[] = {
+        {"three regions", makeRulePacket(threeRegions(), 1000), ZAVIDEC_MV_KIND_RULES, 12 + 3 * 68, zerosAfter(216),
+         {{0, 1, 87}, {2, 1, 1}, {4, 4, 40}, {8, 4, 3},                        // head
+          {12, 4, 3}, {16, 2, 10}, {18, 2, 20}, {28, 2, 10}, {30, 2, 90}, // first region
+          {80, 4, 0}, {84, 2, -5},                                         // second
+          {148, 4, 5}, {172, 2, 305}, {174, 2, 360}}},                     // third
+        {"204 lines", makeRulePacket(lines, 0), ZAVIDEC_MV_KIND_RULES, 2050, zerosAfter(2050),
+         {{2, 1, 2}, {8, 2, 204}, {2040, 2, 210}, {2042, 2, 203}, {2044, 2, -1}, {2046, 2, 3}, {2048, 2, -203}}},
+        {"30 regions of 16 points", makeRulePacket(regions, 0), ZAVIDEC_MV_KIND_RULES, 2052, zerosAfter(2052),
+         {{8, 4, 30}, {1984, 4, 15}, {2048, 2, -300}, {2050, 2, 299}}},
+        {"motion", makeMotionPacket(motion, 123456), ZAVIDEC_MV_KIND_MOTION, 12, motion.cells,
+         {{0, 4, 123456}, {4, 4, motion.alarmMask}, {8, 2, motion.columns}, {10, 2, motion.rows}}},
+        {"an empty grid still carries alarms", makeMotionPacket({0x80000001u, 0, 0, {}}, 5), ZAVIDEC_MV_KIND_MOTION, 12, {},
+         {{4, 4, 0x80000001u}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ZAVIDEC_MVRESULT result;
+        ASSERT_EQ(pick(c.packet, result), ZAVIDEC_OK);
+        std::thread([] {
+            ZAVIDEC_MVRESULT theirs;
+            EXPECT_EQ(pick(makeMotionPacket({0xFFFFFFFFu, 0, 0, {}}, 0), theirs), ZAVIDEC_OK);
+        }).join();
+        EXPECT_EQ(result.kind, c.kind);
+        ASSERT_EQ(result.length, c.used + c.tail.size());
+        expectFields(result.data, c.fields);
+        EXPECT_EQ(std::vector<uint8_t>(result.data + c.used, result.data + result.length), c.tail);
+    }
     // The scene's box crosses both regions over time, so alarms come and go.
     uint32_t seen = 0;
     for (uint32_t picture = 0; picture < 400; ++picture) seen |= scene.motion(picture).alarmMask;
     EXPECT_EQ(seen, 3u);
-
-    MotionFrame all;
-    all.alarmMask = 0x80000001u;
-    ASSERT_EQ(pick(makeMotionPacket(all, 5), result), ZAVIDEC_OK) << "an empty grid still carries alarms";
-    EXPECT_EQ(result.length, 12u);
-    expectFields(result.data, {{4, 4, 0x80000001u}});
 }
 
 TEST(DecSdkPickMV, MalformedRuleAndMotionPayloadsAreRefused)

@@ -7,6 +7,7 @@
 #include "ZAVIPacket.h"
 #include "pattern_stream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -24,14 +25,9 @@ using Pictures = std::vector<std::vector<uint8_t>>;
 inline std::vector<Packet> videoStream(zavi::pack::VideoCodec codec, int width, int height, uint32_t pictures,
                                        int keyInterval = 25)
 {
-    zavi::pack::StreamOptions options;
-    options.video.codec = codec;
-    options.video.width = width;
-    options.video.height = height;
-    options.video.keyInterval = keyInterval;
-    options.video.bitrate = width * height * 2;
-    options.pictures = pictures;
-    return zavi::pack::makePatternStream(options);
+    return zavi::pack::makePatternStream({.video = {.codec = codec, .width = width, .height = height,
+                                                    .bitrate = width * height * 2, .keyInterval = keyInterval},
+                                          .pictures = pictures});
 }
 
 inline bool isVideo(const Packet &packet)
@@ -47,26 +43,17 @@ inline std::vector<uint8_t> pictureBytes(const ZAVIDEC_PICTURE &picture)
 }
 
 // Pictures as tightly packed I420, decoded by libavcodec from the video
-// payloads of `packets` back to back (an Annex-B elementary stream; its own
-// parser finds the access units).
+// payloads of `packets`, one access unit each.
 inline Pictures referenceDecode(bool h265, const std::vector<Packet> &packets)
 {
-    std::vector<uint8_t> stream;
-    for (const Packet &packet : packets)
-        if (isVideo(packet))
-            stream.insert(stream.end(), packet.begin() + ZAVIPKT_HEADER_SIZE,
-                          packet.begin() + ZAVIPKT_HEADER_SIZE + zavipkt_u32(packet.data() + ZAVIPKT_OFF_PAYLOAD_LEN));
-    const AVCodecID id = h265 ? AV_CODEC_ID_HEVC : AV_CODEC_ID_H264;
-    const AVCodec *codec = avcodec_find_decoder(id);
+    const AVCodec *codec = avcodec_find_decoder(h265 ? AV_CODEC_ID_HEVC : AV_CODEC_ID_H264);
     AVCodecContext *context = avcodec_alloc_context3(codec);
-    AVCodecParserContext *parser = av_parser_init(id);
     AVPacket *packet = av_packet_alloc();
     AVFrame *frame = av_frame_alloc();
     if (avcodec_open2(context, codec, nullptr) < 0) throw std::runtime_error("reference decoder did not open");
-    const size_t size = stream.size();
-    stream.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     Pictures pictures;
-    const auto receiveAll = [&] {
+    const auto decode = [&](const AVPacket *input) {
+        avcodec_send_packet(context, input);
         for (; avcodec_receive_frame(context, frame) == 0; av_frame_unref(frame)) {
             std::vector<uint8_t> &bytes = pictures.emplace_back();
             for (int plane = 0; plane < 3; ++plane)
@@ -76,21 +63,17 @@ inline Pictures referenceDecode(bool h265, const std::vector<Packet> &packets)
                 }
         }
     };
-    const uint8_t *at = stream.data();
-    int left = static_cast<int>(size);
-    for (bool flushing = false; !flushing;) {
-        flushing = left == 0; // one last parser call with no input flushes it
-        const int used = av_parser_parse2(parser, context, &packet->data, &packet->size, at, left, AV_NOPTS_VALUE,
-                                          AV_NOPTS_VALUE, 0);
-        at += used;
-        left -= used;
-        if (packet->size > 0 && avcodec_send_packet(context, packet) == 0) receiveAll();
+    for (const Packet &input : packets) {
+        if (!isVideo(input)) continue;
+        const uint32_t length = zavipkt_u32(input.data() + ZAVIPKT_OFF_PAYLOAD_LEN);
+        if (av_new_packet(packet, static_cast<int>(length)) < 0) throw std::runtime_error("no packet memory");
+        std::copy_n(input.data() + ZAVIPKT_HEADER_SIZE, length, packet->data);
+        decode(packet);
+        av_packet_unref(packet);
     }
-    avcodec_send_packet(context, nullptr);
-    receiveAll();
+    decode(nullptr); // drains what the decoder still holds
     av_frame_free(&frame);
     av_packet_free(&packet);
-    av_parser_close(parser);
     avcodec_free_context(&context);
     return pictures;
 }
