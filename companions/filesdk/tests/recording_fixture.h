@@ -126,18 +126,13 @@ inline int32_t WriteRecording(const std::string &path, const std::vector<Bytes> 
     return status != ZAVIFILE_OK ? status : closed;
 }
 
-inline Bytes ReadFileBytes(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 // The bytes of a recording of `packets`, written through a temporary file.
 inline Bytes RecordingBytes(const std::vector<Bytes> &packets)
 {
     TempFile file("bytes");
     EXPECT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
-    return ReadFileBytes(file.Path());
+    std::ifstream stream(file.Path(), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
 
 struct Delivered {
