@@ -1,15 +1,7 @@
-// The extensions of ZAVIPlaySDKEx.h on real H.264 streams. Reverse play and
-// exact frame-back play a recording (one changes its picture size midway):
-// the draw callback names every picture the window shows by matching it
-// against the decoder module's decode of each picture, and which pictures
-// show, and in which order, decides the tests, never their timing;
-// snapshots are matched the same way. The hidden-decode policy steps a stream in
-// single-frame play into a window hidden, too small or shown: the snapshot
-// holds the last picture decoded and the window the last shown, each matched
-// against the decoder module fed the pictures that should have reached the
-// player's decoder.
-#include <string>
-
+// The extensions of ZAVIPlaySDKEx.h on real H.264 streams. The draw callback
+// names every picture the window shows by matching it against the decoder
+// module's pictures: which pictures show, and in which order, decides the
+// tests, never their timing. Snapshots are matched the same way.
 #include "ZAVIPlaySDKEx.h"
 #include "playback_fixture.h"
 
@@ -25,28 +17,23 @@ constexpr uint32_t kPictureBytes = kWidth * kHeight * 3 / 2;
 constexpr int kSamePicture = 8; // colour conversion rounding, BGR levels
 constexpr size_t kBmpHeaderBytes = 54;
 
-struct DecodedPicture {
-    std::vector<uint8_t> i420;
-    int width = 0;
-    int height = 0;
+// A recording and the decoder module's pictures of it, by position.
+struct TestRecording {
+    explicit TestRecording(std::vector<Packet> stream) : file(std::move(stream)), pictures(DecodeEach(file.stream)) {}
+    Recording file;
+    const std::vector<DecodedPicture> pictures;
 };
 
-// A recording and the decoder module's decode of each of its pictures, by
-// position.
-struct TestRecording {
-    explicit TestRecording(std::vector<Packet> stream) : file(std::move(stream))
-    {
-        std::vector<const Packet *> video;
-        for (const Packet &packet : file.stream) {
-            if (!IsVideo(packet)) continue;
-            video.push_back(&packet);
-            DecodedPicture &picture = pictures.emplace_back();
-            picture.i420 = DecodeLast(video, picture.width, picture.height);
-        }
-    }
-    Recording file;
-    std::vector<DecodedPicture> pictures;
-};
+// A snapshot holds `picture`, at its own size.
+void ExpectSnapshotShows(ZAVI_HANDLE player, const DecodedPicture &picture, const std::string &what)
+{
+    uint8_t *bmp = nullptr;
+    uint32_t size = 0;
+    ASSERT_EQ(ZAVI_Play_CaptureOnePicture(player, &bmp, &size, ZAVI_CAPTURE_BMP), ZAVI_OK);
+    ASSERT_EQ(size, kBmpHeaderBytes + static_cast<size_t>(picture.width) * picture.height * 3);
+    EXPECT_LE(WorstDifference(bmp + kBmpHeaderBytes, picture.i420, picture.width, picture.height), kSamePicture)
+        << "the snapshot of " << what;
+}
 
 // Each made once: encoding is the slow part.
 const TestRecording &OneSize()
@@ -108,26 +95,20 @@ protected:
         EXPECT_TRUE(Eventually([&] { return log_.Size() >= start + count; }));
         return log_.Since(start);
     }
-    // The first picture forward play shows from here.
-    int PlayOn()
+    // The first `count` pictures forward play shows from here (-2: none).
+    std::vector<int> PlayOn(size_t count)
     {
         const size_t start = log_.Size();
         EXPECT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
-        const std::vector<int> forward = AwaitShown(start, 1);
+        std::vector<int> forward = AwaitShown(start, count);
         EXPECT_EQ(ZAVI_Play_Pause(player_), ZAVI_OK);
-        return forward.empty() ? -1 : forward.front();
+        forward.resize(count, -2);
+        return forward;
     }
-    // A snapshot holds the picture on show, at its own size.
     void ExpectSnapshotOf(int position)
     {
-        const DecodedPicture &picture = recording_->pictures[static_cast<size_t>(position)];
-        uint8_t *bmp = nullptr;
-        uint32_t size = 0;
-        ASSERT_EQ(ZAVI_Play_CaptureOnePicture(player_, &bmp, &size, ZAVI_CAPTURE_BMP), ZAVI_OK);
-        ASSERT_EQ(size, kBmpHeaderBytes + static_cast<size_t>(picture.width) * picture.height * 3);
-        EXPECT_LE(WorstDifference(bmp + kBmpHeaderBytes, picture.i420, picture.width, picture.height, 2),
-                  kSamePicture)
-            << "the snapshot of picture " << position;
+        ExpectSnapshotShows(player_, recording_->pictures.at(static_cast<size_t>(position)),
+                            "picture " + std::to_string(position));
     }
 
     VirtualWindow window_{kWidth, kHeight};
@@ -208,7 +189,7 @@ TEST_P(ReversePlayCases, ShowsThePicturesBackwardsThenPlaysOnAfterTheLast)
         EXPECT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_ERR_REVERSE_AT_START);
     }
     ExpectSnapshotOf(static_cast<int>(last));
-    EXPECT_EQ(PlayOn(), static_cast<int>(last) + 1);
+    EXPECT_EQ(PlayOn(1), std::vector<int>{static_cast<int>(last) + 1});
 }
 
 INSTANTIATE_TEST_SUITE_P(Speeds, ReversePlayCases, ::testing::ValuesIn(kReverseCases),
@@ -225,12 +206,7 @@ TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromTher
     for (int step = 0; step < 4; ++step) ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
     EXPECT_EQ(log_.Since(1), Descending(21, 18));
 
-    size_t start = log_.Size();
-    ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
-    std::vector<int> forward = AwaitShown(start, 3);
-    ASSERT_EQ(ZAVI_Play_Pause(player_), ZAVI_OK);
-    ASSERT_GE(forward.size(), 3u);
-    EXPECT_EQ(std::vector<int>(forward.begin(), forward.begin() + 3), (std::vector<int>{19, 20, 21}));
+    EXPECT_EQ(PlayOn(3), (std::vector<int>{19, 20, 21}));
 
     // A video step under way when the pause came may still show a picture:
     // frame-back waits for it, so the picture before its own is the last one
@@ -241,7 +217,7 @@ TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromTher
     EXPECT_EQ(shown.back(), lastForward - 1);
     ExpectSnapshotOf(shown.back());
 
-    start = log_.Size();
+    const size_t start = log_.Size();
     ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, 4), ZAVI_OK);
     EXPECT_EQ(AwaitShown(start, 3).front(), lastForward - 2);
     ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, ZAVI_REVERSE_STOP), ZAVI_OK);
@@ -353,22 +329,15 @@ TEST_P(HiddenDecode, OnlyThePicturesThePolicyAdmitsReachTheDecoder)
         ASSERT_EQ(ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_SINGLE_FRAME), ZAVI_OK);
     }
 
-    std::vector<const Packet *> decoded;
-    for (int picture : c.decoded) decoded.push_back(&Stream()[static_cast<size_t>(picture)]);
-    int width = 0;
-    int height = 0;
-    const std::vector<uint8_t> expected = DecodeLast(decoded, width, height);
-    ASSERT_EQ(width, kWidth);
-
-    uint8_t *bmp = nullptr;
-    uint32_t size = 0;
-    ASSERT_EQ(ZAVI_Play_CaptureOnePicture(player, &bmp, &size, ZAVI_CAPTURE_BMP), ZAVI_OK);
-    ASSERT_EQ(size, kBmpHeaderBytes + kWindowArea * 3);
-    EXPECT_LE(WorstDifference(bmp + kBmpHeaderBytes, expected, kWidth, kHeight), kSamePicture) << "the snapshot";
+    std::vector<Packet> decoded;
+    for (int picture : c.decoded) decoded.push_back(Stream()[static_cast<size_t>(picture)]);
+    const DecodedPicture expected = DecodeEach(decoded).back();
+    ASSERT_EQ(expected.width, kWidth);
+    ExpectSnapshotShows(player, expected, "the last picture decoded");
 
     const std::vector<uint8_t> shown = window.Pixels();
     if (c.hiddenPictures < c.steps) {
-        EXPECT_LE(WorstDifference(shown.data(), expected, kWidth, kHeight), kSamePicture) << "the window";
+        EXPECT_LE(WorstDifference(shown.data(), expected.i420, kWidth, kHeight), kSamePicture) << "the window";
     } else {
         const uint8_t background[3] = {kBackground & 0xFF, (kBackground >> 8) & 0xFF, kBackground >> 16};
         for (size_t i = 0; i < shown.size(); ++i) ASSERT_EQ(shown[i], background[i % 3]) << "hidden, drawn at " << i;

@@ -18,30 +18,6 @@ constexpr int kHeight = 288;
 constexpr int kTolerance = 8; // colour conversion rounding, BGR levels
 constexpr uint32_t kHour = 3'600'000;
 
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> i420;
-};
-
-// The decoder module's decode of the undamaged packets, one picture per
-// packet (its own tests hold it bit-exact with libavcodec).
-std::vector<Picture> CleanPictures(const std::vector<Packet> &stream)
-{
-    std::vector<Picture> pictures;
-    ZAVIDEC_HANDLE decoder = 0;
-    EXPECT_EQ(ZAVI_VideoDec_Init(&decoder), ZAVIDEC_OK);
-    for (const auto &packet : stream) {
-        ZAVIDEC_PICTURE decoded{};
-        EXPECT_EQ(ZAVI_VideoDec_Decode(decoder, packet.data(), static_cast<int32_t>(packet.size()), &decoded),
-                  ZAVIDEC_OK);
-        const size_t bytes = static_cast<size_t>(decoded.width) * decoded.height * 3 / 2;
-        pictures.push_back({decoded.width, decoded.height, {decoded.buffer, decoded.buffer + bytes}});
-    }
-    ZAVI_VideoDec_Release(decoder);
-    return pictures;
-}
-
 struct Segment {
     int width;
     int height;
@@ -128,7 +104,7 @@ protected:
     void SetUp() override
     {
         const std::vector<Packet> source = SourceStream(GetParam().segments);
-        clean_ = CleanPictures(source);
+        clean_ = DecodeEach(source); // the undamaged pictures
         fed_ = Damaged(source, GetParam());
         ASSERT_EQ(ZAVI_Play_InitPlayer(window_.Handle(), &player_), ZAVI_OK);
     }
@@ -145,14 +121,14 @@ protected:
     }
     bool ShowsClean(const Fed &fed) const
     {
-        const Picture &picture = clean_[static_cast<size_t>(fed.clean)];
+        const DecodedPicture &picture = clean_[static_cast<size_t>(fed.clean)];
         return picture.width != kWidth || picture.height != kHeight ||
                WorstDifference(window_.Pixels().data(), picture.i420, kWidth, kHeight, 3) <= kTolerance;
     }
 
     VirtualWindow window_{kWidth, kHeight};
     ZAVI_HANDLE player_ = 0;
-    std::vector<Picture> clean_;
+    std::vector<DecodedPicture> clean_;
     std::vector<Fed> fed_;
 };
 

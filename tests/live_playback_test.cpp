@@ -1,13 +1,6 @@
 // Live playback of a real H.264 + G.711 stream pushed through
 // ZAVI_Play_InputStream: end to end into a virtual window and sound buffer,
-// and step by step on the test's own thread (the video step keeping in step
-// with the sound, decode-only frames, the rules drawn for motion frames, the
-// audio step parking after a run of empty ticks).
-#include <chrono>
-#include <future>
-#include <string>
-#include <thread>
-
+// and step by step on the test's own thread.
 #include "ZAVIVirtualSound.h"
 #include "extra_packets.h"
 #include "playback_fixture.h"
@@ -26,6 +19,18 @@ constexpr int kSampleStep = 7;
 void ZAVI_CALL LogShown(uintptr_t, int32_t, int32_t, uintptr_t log, uintptr_t player)
 {
     reinterpret_cast<SharedLog<uint32_t> *>(log)->Add(Get(ZAVI_Play_GetPlayTimeStamp, player));
+}
+
+// Bytes of 16-bit sound louder than `threshold` the output played, 2 s on.
+uint32_t LoudBytesPlayed(ZAVI_HWND window, int threshold)
+{
+    ZAVIVirtual_SoundAdvance(2000);
+    std::vector<uint8_t> played(1 << 16);
+    const uint32_t got = ZAVIVirtual_SoundRead(window, played.data(), static_cast<uint32_t>(played.size()));
+    uint32_t loud = 0;
+    for (uint32_t i = 0; i + 1 < got; i += 2)
+        loud += std::abs(static_cast<int16_t>(played[i] | (played[i + 1] << 8))) > threshold ? 2 : 0;
+    return loud;
 }
 
 class LivePlayback : public ::testing::Test {
@@ -63,8 +68,7 @@ TEST_F(LivePlayback, PacedStreamAndABurstShowEveryFrameOnceInOrder)
     ASSERT_TRUE(Eventually(
         [&] { return shown_.Size() >= stamps.size() && Get(ZAVI_Play_GetVideoFrameCount, player_) == 0; }));
     EXPECT_EQ(shown_.Since(), stamps);
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     const auto last = DecodeLast(video, width, height);
     EXPECT_TRUE(Eventually(
         [&] { return WorstDifference(window_.Pixels().data(), last, kWidth, kHeight, kSampleStep) <= 8; }));
@@ -84,16 +88,7 @@ TEST_F(LivePlayback, SoundReachesTheOutputAndLeadsThePlayTimeStampWhenAsked)
     // The audio thread wrote the time stamp of the last audio frame it played
     // (the video thread, following, never writes it).
     EXPECT_TRUE(Eventually([&] { return Get(ZAVI_Play_GetPlayTimeStamp, player_) == lastAudioStamp; }));
-
-    // What the sound buffer played holds the tone, not silence.
-    ZAVIVirtual_SoundAdvance(2000);
-    std::vector<uint8_t> played(64000);
-    const uint32_t got = ZAVIVirtual_SoundRead(window_.Handle(), played.data(), static_cast<uint32_t>(played.size()));
-    ASSERT_GT(got, 0u);
-    int loud = 0;
-    for (uint32_t i = 0; i + 1 < got; i += 2)
-        loud += std::abs(static_cast<int16_t>(played[i] | (played[i + 1] << 8))) > 1000;
-    EXPECT_GT(loud, 100);
+    EXPECT_GT(LoudBytesPlayed(window_.Handle(), 1000), 200u) << "the tone, not silence";
 }
 
 // Screen colour before anything is drawn (0x00RRGGBB).
@@ -229,15 +224,9 @@ TEST_F(VideoStep, SoundBacklogLaggingThePictureIsCutWhileThePictureLeads)
                 Input(handle_, packet);
                 frameBytes = zavipkt_u32(packet.data() + ZAVIPKT_OFF_PAYLOAD_LEN) * 2; // G.711 to 16-bit
             }
-        std::vector<uint8_t> played(1 << 16);
-        ZAVIVirtual_SoundRead(window_.Handle(), played.data(), static_cast<uint32_t>(played.size()));
+        LoudBytesPlayed(window_.Handle(), 0); // what an earlier row left
         for (uint32_t tick = 0; tick < kFrames; ++tick) player_.RunAudioStep();
-        ZAVIVirtual_SoundAdvance(2000);
-        const uint32_t got =
-            ZAVIVirtual_SoundRead(window_.Handle(), played.data(), static_cast<uint32_t>(played.size()));
-        uint32_t written = 0; // bytes of the tone heard, silence left out
-        for (uint32_t i = 0; i + 1 < got; i += 2)
-            written += std::abs(static_cast<int16_t>(played[i] | (played[i + 1] << 8))) > 0 ? 2 : 0;
+        const uint32_t written = LoudBytesPlayed(window_.Handle(), 0);
         // Cut: every frame but the last one of the backlog is wholly behind.
         if (c.cut) EXPECT_LE(written, frameBytes);
         else EXPECT_GT(written, (kFrames - 1) * frameBytes);

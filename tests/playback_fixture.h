@@ -151,6 +151,31 @@ inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packe
     return i420;
 }
 
+struct DecodedPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> i420;
+};
+
+// The decoder module's I420 picture of each video packet of `stream`, decoded
+// in order (its own tests hold it bit-exact with libavcodec).
+inline std::vector<DecodedPicture> DecodeEach(const std::vector<zavi::pack::Packet> &stream)
+{
+    std::vector<DecodedPicture> pictures;
+    ZAVIDEC_HANDLE decoder = 0;
+    EXPECT_EQ(ZAVI_VideoDec_Init(&decoder), ZAVIDEC_OK);
+    for (const auto &packet : stream) {
+        ZAVIDEC_PICTURE decoded{};
+        if (!IsVideo(packet)) continue;
+        EXPECT_EQ(ZAVI_VideoDec_Decode(decoder, packet.data(), static_cast<int32_t>(packet.size()), &decoded),
+                  ZAVIDEC_OK);
+        const size_t bytes = static_cast<size_t>(decoded.width) * decoded.height * 3 / 2;
+        pictures.push_back({decoded.width, decoded.height, {decoded.buffer, decoded.buffer + bytes}});
+    }
+    ZAVI_VideoDec_Release(decoder);
+    return pictures;
+}
+
 class VirtualWindow {
 public:
     VirtualWindow(int width, int height)
