@@ -1,9 +1,8 @@
 // Drawing over the picture: the stream's rules (regions, lines, alarm
-// colours, numbered labels) and the client's draw callback, which draws with
-// cairo on the device context it is given, on the window after the blit
-// (draw mode 2) or on the picture before it (draw mode 1). Native build
-// only: device contexts are cairo's there. A program of its own: it plays
-// through the exports, which the allocation counting of display_test does
+// colours, numbered labels) and the client's draw callback, drawing with cairo
+// after the blit (draw mode 2) or on the picture before it (draw mode 1).
+// Native build only: device contexts are cairo's there. A program of its own,
+// as it plays through the exports, which display_test's allocation count does
 // not expect.
 #include "display_test_scene.h"
 
@@ -18,56 +17,37 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace display_test {
 namespace {
 
 using zavi::display::Display;
-
-using Pt = zavi::pack::Point;
+using zavi::pack::RuleSet;
+using Bytes = std::vector<uint8_t>;
 
 // The rule block the decoder module makes of a rule packet, as the player
-// keeps it for the display; without rules, all zeros.
-class RuleBlock {
-public:
-    RuleBlock() : bytes_(zavi::display::kRuleBlockSize, 0) {}
-    static RuleBlock Regions(std::vector<std::vector<Pt>> regions)
-    {
-        zavi::pack::RuleSet rules;
-        rules.regions = std::move(regions);
-        return RuleBlock(rules);
-    }
-    static RuleBlock Lines(const std::vector<std::pair<Pt, Pt>> &lines)
-    {
-        zavi::pack::RuleSet rules;
-        for (const auto &[from, to] : lines) rules.lines.push_back({0, from, to});
-        return RuleBlock(rules);
-    }
-    const uint8_t *Data() const { return bytes_.data(); }
-
-private:
-    explicit RuleBlock(const zavi::pack::RuleSet &rules)
-    {
-        const zavi::pack::Packet packet = zavi::pack::makeRulePacket(rules, 0);
-        ZAVIDEC_MVRESULT parsed{};
-        EXPECT_EQ(ZAVI_PickMV(packet.data(), static_cast<int32_t>(packet.size()), &parsed), ZAVIDEC_OK);
-        EXPECT_EQ(parsed.length, zavi::display::kRuleBlockSize);
-        bytes_.assign(parsed.data, parsed.data + parsed.length);
-        bytes_.resize(zavi::display::kRuleBlockSize);
-    }
-    std::vector<uint8_t> bytes_;
-};
+// keeps it for the display: regions or lines.
+Bytes RuleBlock(std::vector<std::vector<zavi::pack::Point>> regions, std::vector<zavi::pack::Line> lines = {})
+{
+    RuleSet rules;
+    rules.regions = std::move(regions);
+    rules.lines = std::move(lines);
+    const zavi::pack::Packet packet = zavi::pack::makeRulePacket(rules, 0);
+    ZAVIDEC_MVRESULT parsed{};
+    EXPECT_EQ(ZAVI_PickMV(packet.data(), static_cast<int32_t>(packet.size()), &parsed), ZAVIDEC_OK);
+    EXPECT_EQ(parsed.length, zavi::display::kRuleBlockSize);
+    Bytes bytes(parsed.data, parsed.data + parsed.length);
+    bytes.resize(zavi::display::kRuleBlockSize);
+    return bytes;
+}
 
 // The motion-vector result of a picture, with its alarm mask.
-class Motion {
-public:
-    explicit Motion(uint32_t alarms) { std::memcpy(data_ + 4, &alarms, sizeof alarms); }
-    const ZAVIDEC_MVRESULT *Get() const { return &result_; }
-
-private:
-    uint8_t data_[16] = {};
-    ZAVIDEC_MVRESULT result_{ZAVIDEC_MV_KIND_RULES, 0, sizeof data_, data_};
+struct Motion {
+    explicit Motion(uint32_t alarms) { std::memcpy(data + 4, &alarms, sizeof alarms); }
+    uint8_t data[16] = {};
+    ZAVIDEC_MVRESULT result{ZAVIDEC_MV_KIND_RULES, 0, sizeof data, data};
 };
 
 // The window is the picture's size, so that draw mode 1 scales by 1 and both
@@ -125,7 +105,7 @@ void DrawClientMarks(cairo_t *cairo)
 
 void ZAVI_CALL DrawRedBar(uintptr_t context, int32_t width, int32_t height, uintptr_t user1, uintptr_t user2)
 {
-    Record(user1, width, height, user2);
+    Record(context, width, height, user1, user2);
     cairo_t *cairo = reinterpret_cast<cairo_t *>(context);
     cairo_set_source_rgb(cairo, 1, 0, 0);
     cairo_rectangle(cairo, 0, 5, 30, 2);
@@ -134,7 +114,7 @@ void ZAVI_CALL DrawRedBar(uintptr_t context, int32_t width, int32_t height, uint
 
 void ZAVI_CALL DrawWithCairo(uintptr_t context, int32_t width, int32_t height, uintptr_t user1, uintptr_t user2)
 {
-    Record(user1, width, height, user2);
+    Record(context, width, height, user1, user2);
     DrawClientMarks(reinterpret_cast<cairo_t *>(context));
 }
 
@@ -160,18 +140,10 @@ std::vector<uint32_t> DrawnOver(const WindowPixels &clean, const std::function<v
 
 // Every pixel of the box as cairo drew it, within the rounding of laying a
 // drawing over the picture.
-::testing::AssertionResult Matches(const WindowPixels &shown, const std::vector<uint32_t> &expected, const Box &box)
+::testing::AssertionResult Matches(const WindowPixels &shown, const std::vector<uint32_t> &drawn, const Box &box)
 {
-    for (int y = box.y0; y < box.y1; ++y)
-        for (int x = box.x0; x < box.x1; ++x) {
-            const uint32_t p = expected[static_cast<size_t>(y) * shown.Width() + x];
-            const Rgb drawn{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
-                            static_cast<int>(p & 0xFF)};
-            if (!Near(shown.At(x, y), drawn, 3))
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << shown.At(x, y)
-                                                     << ", cairo drew " << drawn;
-        }
-    return ::testing::AssertionSuccess();
+    return shown.AllNear(box.x0, box.y0, box.x1, box.y1,
+                         [&](int32_t x, int32_t y) { return FromRgb32(drawn[static_cast<size_t>(y) * shown.Width() + x]); }, 3);
 }
 
 // A 32 x 32 grey picture shown 5 x 4 times its size.
@@ -188,21 +160,24 @@ protected:
     {
         return display_->RegisterDrawCallback(DrawRedBar, reinterpret_cast<uintptr_t>(&seen_), user2);
     }
-    bool ShowWith(const RuleBlock &rules, const ZAVIDEC_MVRESULT *motion)
+    bool ShowWith(const Bytes &rules, const ZAVIDEC_MVRESULT *motion)
     {
-        return display_->Present(picture_.Luma(), 32, 32, rules.Data(), motion);
+        return display_->Present(picture_.Luma(), 32, 32, rules.data(), motion);
     }
+    bool ShowPlain() { return ShowWith(noRules_, nullptr); }
+    Rgb At(int32_t x, int32_t y) const { return WindowPixels(window_).At(x, y); }
 
     ZAVI_HWND window_ = 0;
     TestPicture picture_ = TestPicture(32, 32).Bars({kGrey});
     std::unique_ptr<Display> display_;
-    const RuleBlock noRules_;
+    const Bytes noRules_ = Bytes(zavi::display::kRuleBlockSize, 0);
     CallbackSeen seen_;
 };
 
 // Rules in client pixels after the blit (in picture pixels, scaled with the
 // picture, in draw mode 1), cyan or red by their alarm bit, and the client's
-// drawing: each case is a few pixels of the window, pens exactly.
+// drawing: each case is a few pixels of the window, pens exactly, and a box
+// left as the picture.
 TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
 {
     const Rgb grey = Expected(kGrey);
@@ -210,9 +185,9 @@ TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
     const ZAVIDEC_MVRESULT noAddress{ZAVIDEC_MV_KIND_RULES, 0, 0, nullptr};
     // Lines drawn right to left, so that each label sits right of the part
     // of the line that is looked at.
-    const RuleBlock oneLine = RuleBlock::Lines({{{120, 10}, {10, 10}}});
-    std::vector<std::pair<Pt, Pt>> lines34;
-    for (int16_t y = 1; y <= 100; y += 3) lines34.push_back({{150, y}, {10, y}});
+    const Bytes oneLine = RuleBlock({}, {{0, {120, 10}, {10, 10}}});
+    std::vector<zavi::pack::Line> lines34;
+    for (int16_t y = 1; y <= 100; y += 3) lines34.push_back({0, {150, y}, {10, y}});
     struct Pixel {
         int32_t x, y;
         Rgb colour;
@@ -221,23 +196,27 @@ TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
     const struct {
         const char *what;
         int32_t drawMode;
-        RuleBlock rules;
+        Bytes rules;
         const ZAVIDEC_MVRESULT *motion;
         bool callback;
         std::vector<Pixel> pixels;
+        Box plain{0, 0, 0, 0};
     } cases[] = {
-        {"a region is a closed outline", 2, RuleBlock::Regions({{{20, 20}, {100, 20}, {100, 100}, {20, 100}}}),
-         calm.Get(), false,
+        {"a region is a closed outline", 2, RuleBlock({{{20, 20}, {100, 20}, {100, 100}, {20, 100}}}),
+         &calm.result, false,
          {{60, 20, kCyan}, {100, 60, kCyan}, {60, 100, kCyan}, {20, 60, kCyan}, {60, 60, grey, kTolerance}}},
+        {"a region without further points is skipped, numbers keep their place", 2,
+         RuleBlock({{{10, 10}, {40, 10}, {40, 40}}, {{60, 10}}, {{100, 10}, {140, 10}, {140, 40}}}),
+         &calm.result, false, {{25, 10, kCyan}, {120, 10, kCyan}}, {58, 8, 92, 42}},
         {"the alarm bit turns its line red", 2,
-         RuleBlock::Lines({{{120, 10}, {10, 10}}, {{120, 30}, {10, 30}}, {{120, 50}, {10, 50}}}), secondInAlarm.Get(),
-         false, {{60, 10, kCyan}, {60, 30, kAlarmRed}, {60, 50, kCyan}}},
-        {"rule numbers count alarm bits modulo 32", 2, RuleBlock::Lines(lines34), secondInAlarm.Get(), false,
+         RuleBlock({}, {{0, {120, 10}, {10, 10}}, {0, {120, 30}, {10, 30}}, {0, {120, 50}, {10, 50}}}),
+         &secondInAlarm.result, false, {{60, 10, kCyan}, {60, 30, kAlarmRed}, {60, 50, kCyan}}},
+        {"rule numbers count alarm bits modulo 32", 2, RuleBlock({}, lines34), &secondInAlarm.result, false,
          {{40, 4, kAlarmRed}, {40, 97, kCyan}, {40, 100, kAlarmRed}}},
         {"no motion result: no rules", 2, oneLine, nullptr, false, {{60, 10, grey, kTolerance}}},
         {"motion data without address: no alarms", 2, oneLine, &noAddress, false, {{60, 10, kCyan}}},
-        {"draw mode 1 scales the rules", 1, RuleBlock::Lines({{{30, 16}, {2, 16}}}), firstInAlarm.Get(), false,
-         {{50, 62, kAlarmRed}, {50, 16, grey, kTolerance}}}, // picture row 15.5, scaled
+        {"draw mode 1 scales the rules", 1, RuleBlock({}, {{0, {30, 16}, {2, 16}}}), &firstInAlarm.result,
+         false, {{50, 62, kAlarmRed}, {50, 16, grey, kTolerance}}}, // picture row 15.5, scaled
         {"the callback draws on the window", 2, noRules_, nullptr, true,
          {{20, 6, kAlarmRed}, {60, 6, grey, kTolerance}}},
         {"the callback draws on the picture in draw mode 1", 1, noRules_, nullptr, true,
@@ -255,70 +234,50 @@ TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
         ASSERT_TRUE(ShowWith(c.rules, c.motion));
         EXPECT_EQ(seen_.calls, c.callback ? 1 : 0);
         if (c.callback) {
-            EXPECT_EQ(seen_.width, 32);
-            EXPECT_EQ(seen_.height, 32);
-            EXPECT_EQ(seen_.user2, 22u);
+            EXPECT_EQ(std::tie(seen_.width, seen_.height, seen_.user2), std::tuple(32, 32, 22u));
         }
         const WindowPixels shown(window_);
         for (const Pixel &p : c.pixels)
             EXPECT_TRUE(Near(shown.At(p.x, p.y), p.colour, p.tolerance))
                 << p.x << "," << p.y << ": " << shown.At(p.x, p.y);
+        EXPECT_TRUE(shown.AllNear(c.plain.x0, c.plain.y0, c.plain.x1, c.plain.y1, grey));
     }
 }
 
-TEST_F(OverlayTest, RegionWithoutFurtherPointsIsSkippedAndNumbersKeepTheirPlace)
+// The callback runs again at a repaint, but not on a hidden window nor once
+// unregistered (the rules still draw); in draw mode 1 a composition surface
+// that cannot be made drops the picture, and the next one is drawn on.
+TEST_F(OverlayTest, CallbackRunsAtRepaintButNotHiddenUnregisteredOrWithoutAComposition)
 {
-    const RuleBlock rules =
-        RuleBlock::Regions({{{10, 10}, {40, 10}, {40, 40}}, {{60, 10}}, {{100, 10}, {140, 10}, {140, 40}}});
-    ASSERT_TRUE(ShowWith(rules, Motion(0).Get()));
-    const WindowPixels shown(window_);
-    EXPECT_TRUE(Near(shown.At(25, 10), kCyan, 0));
-    EXPECT_TRUE(Near(shown.At(120, 10), kCyan, 0));
-    // The second region: not drawn, no label.
-    for (int32_t y = 8; y < 42; ++y)
-        for (int32_t x = 58; x < 92; ++x)
-            ASSERT_TRUE(!Near(shown.At(x, y), Rgb{255, 255, 255}, 0) && !Near(shown.At(x, y), kCyan, 0))
-                << x << "," << y;
-}
-
-TEST_F(OverlayTest, CompositionSurfaceThatCannotBeMadeDropsThePicture)
-{
-    display_->SetDrawMode(1);
-    Register();
-    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_RGB, 2);
-    EXPECT_FALSE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(seen_.calls, 0);
-    EXPECT_TRUE(WindowPixels(window_).AllNear(kDesktop));
-    EXPECT_TRUE(ShowWith(noRules_, nullptr));
-    EXPECT_EQ(seen_.calls, 1);
-}
-
-TEST_F(OverlayTest, RepaintCallsTheCallbackButNotOnAHiddenWindow)
-{
-    ASSERT_TRUE(ShowWith(noRules_, nullptr));
+    ASSERT_TRUE(ShowPlain());
     Register(6);
     EXPECT_EQ(display_->Repaint(), 0);
-    EXPECT_EQ(seen_.calls, 1);
-    EXPECT_EQ(seen_.width, 32);
-    EXPECT_EQ(seen_.user2, 6u);
-    EXPECT_TRUE(Near(WindowPixels(window_).At(20, 6), kAlarmRed, 0));
+    EXPECT_EQ(std::tie(seen_.calls, seen_.width, seen_.user2), std::tuple(1, 32, 6u));
+    EXPECT_TRUE(Near(At(20, 6), kAlarmRed, 0));
     ZAVIVirtual_ShowWindow(window_, 0);
-    EXPECT_TRUE(ShowWith(noRules_, nullptr));
+    EXPECT_TRUE(ShowPlain());
     EXPECT_EQ(display_->Repaint(), 0);
     EXPECT_EQ(seen_.calls, 1);
-}
+    ZAVIVirtual_ShowWindow(window_, 1);
 
-TEST_F(OverlayTest, NullCallbackStopsDrawingUntilRulesComeAgain)
-{
-    Register();
-    ASSERT_TRUE(ShowWith(noRules_, nullptr));
     EXPECT_EQ(display_->RegisterDrawCallback(nullptr, 0, 0), 0);
     ZAVIVirtual_FillScreens(kDesktopColour);
-    ASSERT_TRUE(ShowWith(noRules_, nullptr));
+    ASSERT_TRUE(ShowPlain());
     EXPECT_EQ(seen_.calls, 1);
-    EXPECT_TRUE(Near(WindowPixels(window_).At(20, 6), Expected(kGrey)));
-    ASSERT_TRUE(ShowWith(RuleBlock::Lines({{{120, 10}, {10, 10}}}), Motion(0).Get()));
-    EXPECT_TRUE(Near(WindowPixels(window_).At(60, 10), kCyan, 0));
+    EXPECT_TRUE(Near(At(20, 6), Expected(kGrey)));
+    const Motion calm(0);
+    ASSERT_TRUE(ShowWith(RuleBlock({}, {{0, {120, 10}, {10, 10}}}), &calm.result));
+    EXPECT_TRUE(Near(At(60, 10), kCyan, 0));
+
+    display_->SetDrawMode(1);
+    Register();
+    ZAVIVirtual_FillScreens(kDesktopColour);
+    ZAVIVirtual_FailNext(ZAVIVIRTUAL_CALL_CREATE_RGB, 2);
+    EXPECT_FALSE(ShowPlain());
+    EXPECT_EQ(seen_.calls, 1);
+    EXPECT_TRUE(WindowPixels(window_).AllNear(kDesktop));
+    EXPECT_TRUE(ShowPlain());
+    EXPECT_EQ(seen_.calls, 2);
 }
 
 TEST_F(DisplayTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
@@ -335,20 +294,11 @@ TEST_F(DisplayTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
     }
     zavi::pack::MotionFrame motion;
     motion.alarmMask = 0x2;
-    zavi::pack::StreamOptions options;
-    options.video.width = kPictureWidth;
-    options.video.height = kPictureHeight;
-    options.video.keyInterval = 1;
-    options.pictures = 1;
     std::vector<zavi::pack::Packet> stream{zavi::pack::makeRulePacket(rules, 0), zavi::pack::makeMotionPacket(motion, 0)};
-    for (auto &packet : zavi::pack::makePatternStream(options)) stream.push_back(std::move(packet));
-
+    for (auto &packet : OnePictureStream(kPictureWidth, kPictureHeight)) stream.push_back(std::move(packet));
     // A wrong or missing character in a label must show: these labels are
     // compared with the wrong text too.
-    const struct {
-        size_t rule;
-        const char *text;
-    } wrongLabels[] = {{11, "21"}, {9, "1"}, {5, "9"}};
+    const std::pair<size_t, const char *> wrongLabels[] = {{11, "21"}, {9, "1"}, {5, "9"}};
 
     for (const int32_t drawMode : {2, 1}) {
         SCOPED_TRACE("draw mode " + std::to_string(drawMode));
@@ -371,9 +321,7 @@ TEST_F(DisplayTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
         EXPECT_EQ(ZAVI_Play_ReleasePlayer(player), ZAVI_OK);
         ZAVIVirtual_DestroyWindow(window);
 
-        EXPECT_EQ(seen.calls, 1);
-        EXPECT_EQ(seen.width, kPictureWidth);
-        EXPECT_EQ(seen.height, kPictureHeight);
+        EXPECT_EQ(std::tie(seen.calls, seen.width, seen.height), std::tuple(1, kPictureWidth, kPictureHeight));
         const auto expected = DrawnOver(clean, [&](cairo_t *cairo) {
             DrawClientMarks(cairo);
             for (size_t i = 0; i < labels.size(); ++i) DrawLabel(cairo, labels[i], std::to_string(i + 1));
@@ -386,10 +334,9 @@ TEST_F(DisplayTest, RulesAndTheClientsCairoDrawingLandOnThePicture)
             EXPECT_TRUE(Near(shown.At(start.x - 30, start.y), i == 1 ? kAlarmRed : kCyan, 0));
             EXPECT_TRUE(Matches(shown, expected, labels[i]));
         }
-        for (const auto &wrong : wrongLabels) {
-            const auto mistaken =
-                DrawnOver(clean, [&](cairo_t *cairo) { DrawLabel(cairo, labels[wrong.rule], wrong.text); });
-            EXPECT_FALSE(Matches(shown, mistaken, labels[wrong.rule])) << "label " << wrong.rule + 1;
+        for (const auto &[rule, text] : wrongLabels) {
+            const auto mistaken = DrawnOver(clean, [&](cairo_t *cairo) { DrawLabel(cairo, labels[rule], text); });
+            EXPECT_FALSE(Matches(shown, mistaken, labels[rule])) << "label " << rule + 1;
         }
     }
 }

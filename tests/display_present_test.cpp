@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -36,16 +37,12 @@ namespace {
 
 using zavi::display::Display;
 
-class PresentTest : public DisplayTest {
-protected:
-    void SetUp() override { UseOneMonitor(); }
-};
-
 // Presents that show nothing yet succeed: a hidden window (until it is
 // shown), a minimised one, a display not set up. A moved and resized window
 // is filled at the next picture.
-TEST_F(PresentTest, PicturesFollowTheWindowAndHiddenOnesShowNothing)
+TEST_F(DisplayTest, PicturesFollowTheWindowAndHiddenOnesShowNothing)
 {
+    UseOneMonitor();
     const TestPicture picture = TestPicture(32, 32).Bars({kRed, kGreen});
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 0);
     Display display;
@@ -54,20 +51,17 @@ TEST_F(PresentTest, PicturesFollowTheWindowAndHiddenOnesShowNothing)
     EXPECT_TRUE(WindowPixels(window).AllNear(kDesktop));
     ZAVIVirtual_ShowWindow(window, 1);
     EXPECT_TRUE(Show(display, picture));
-    EXPECT_TRUE(WindowPixels(window).AllNear(0, 0, 32, 64, Expected(kRed)));
+    EXPECT_TRUE(WindowPixels(window).Shows({{0, 0, 32, 64, kRed}}));
 
     ZAVIVirtual_FillScreens(kDesktopColour);
     ZAVIVirtual_MoveWindow(window, 100, 60, 160, 80);
     ASSERT_TRUE(Show(display, picture));
-    const WindowPixels shown(window);
-    EXPECT_TRUE(shown.AllNear(0, 0, 80, 80, Expected(kRed)));
-    EXPECT_TRUE(shown.AllNear(80, 0, 160, 80, Expected(kGreen)));
+    EXPECT_TRUE(WindowPixels(window).Shows({{0, 0, 80, 80, kRed}, {80, 0, 160, 80, kGreen}}));
     EXPECT_TRUE(Near(ScreenAt(10, 10), kDesktop));
 
     ZAVIVirtual_FillScreens(kDesktopColour);
-    const ZAVI_HWND minimised = ZAVIVirtual_CreateWindow(300, 200, 0, 0, 1);
     Display onMinimised;
-    ASSERT_GE(onMinimised.SetUp(minimised, 32, 32), 0);
+    ASSERT_GE(onMinimised.SetUp(ZAVIVirtual_CreateWindow(300, 200, 0, 0, 1), 32, 32), 0);
     EXPECT_TRUE(Show(onMinimised, picture));
     EXPECT_TRUE(Near(ScreenAt(300, 200), kDesktop));
     Display notSetUp;
@@ -75,59 +69,51 @@ TEST_F(PresentTest, PicturesFollowTheWindowAndHiddenOnesShowNothing)
     EXPECT_TRUE(WindowPixels(window).AllNear(kDesktop));
 }
 
-TEST_F(PresentTest, PictureOfAnotherSizeIsShownAfterSettingUpAgain)
+// A picture larger than the surfaces shows only its top left; a set-up for
+// its size releases the old surfaces and clippers rather than piling them up,
+// and destruction releases every object.
+TEST_F(DisplayTest, PictureOfAnotherSizeIsShownAfterSettingUpAgain)
 {
+    UseOneMonitor();
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 96, 48, 1);
+    const auto live = [] {
+        return std::tuple(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE),
+                          ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER),
+                          ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER));
+    };
     auto display = std::make_unique<Display>();
     ASSERT_GE(display->SetUp(window, 64, 32), 0);
-    EXPECT_EQ(display->SurfaceWidth(), 64);
-    EXPECT_EQ(display->SurfaceHeight(), 32u);
-    const int32_t surfaces = ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE);
-    // Larger than the surfaces: only its top left 64 x 32 land in them.
+    EXPECT_EQ(std::tuple(display->SurfaceWidth(), display->SurfaceHeight()), std::tuple(64, 32u));
+    const int32_t surfaces = std::get<0>(live());
     const TestPicture larger = TestPicture(128, 96).Bars({kBlue, kGrey, kRed});
     EXPECT_TRUE(Show(*display, larger));
-    EXPECT_TRUE(WindowPixels(window).AllNear(2, 2, 60, 46, Expected(kBlue)));
-    EXPECT_TRUE(WindowPixels(window).AllNear(66, 2, 94, 46, Expected(kGrey)));
+    EXPECT_TRUE(WindowPixels(window).Shows({{2, 2, 60, 46, kBlue}, {66, 2, 94, 46, kGrey}}));
 
     ASSERT_GE(display->SetUp(window, 128, 96), 0);
-    EXPECT_EQ(display->SurfaceWidth(), 128);
-    EXPECT_EQ(display->SurfaceHeight(), 96u);
-    // The old surfaces and clippers were released, not piled up.
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_SURFACE), surfaces);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_CLIPPER), 1);
-    EXPECT_EQ(ZAVIVirtual_LiveObjects(ZAVIVIRTUAL_OBJECT_DRIVER), 1);
+    EXPECT_EQ(std::tuple(display->SurfaceWidth(), display->SurfaceHeight()), std::tuple(128, 96u));
+    EXPECT_EQ(live(), std::tuple(surfaces, 1, 1));
     ASSERT_TRUE(Show(*display, larger));
-    const WindowPixels shown(window);
-    EXPECT_TRUE(shown.AllNear(2, 2, 30, 46, Expected(kBlue)));
-    EXPECT_TRUE(shown.AllNear(34, 2, 62, 46, Expected(kGrey)));
-    EXPECT_TRUE(shown.AllNear(66, 2, 94, 46, Expected(kRed)));
+    EXPECT_TRUE(WindowPixels(window).Shows({{2, 2, 30, 46, kBlue}, {34, 2, 62, 46, kGrey}, {66, 2, 94, 46, kRed}}));
     display.reset();
-    for (int32_t kind : {ZAVIVIRTUAL_OBJECT_SURFACE, ZAVIVIRTUAL_OBJECT_CLIPPER, ZAVIVIRTUAL_OBJECT_DRIVER})
-        EXPECT_EQ(ZAVIVirtual_LiveObjects(kind), 0) << "destruction releases every object";
-}
-
-void ZAVI_CALL CountRepaint(uintptr_t context, int32_t width, int32_t height, uintptr_t user1, uintptr_t user2)
-{
-    EXPECT_NE(context, 0u);
-    Record(user1, width, height, user2);
+    EXPECT_EQ(live(), std::tuple(0, 0, 0));
 }
 
 // Repaint before any picture only calls the draw callback (and without a
 // window not even that); after a picture it shows it again; a clear fills
 // the picture surfaces, shown at the next repaint.
-TEST_F(PresentTest, RepaintShowsTheLastPictureAndClearShowsAtTheNextRepaint)
+TEST_F(DisplayTest, RepaintShowsTheLastPictureAndClearShowsAtTheNextRepaint)
 {
+    UseOneMonitor();
     const ZAVI_HWND window = ZAVIVirtual_CreateWindow(0, 0, 64, 64, 1);
     Display display;
     EXPECT_EQ(display.Repaint(), 0);
     CallbackSeen seen;
-    display.RegisterDrawCallback(CountRepaint, reinterpret_cast<uintptr_t>(&seen), 0);
+    display.RegisterDrawCallback(Record, reinterpret_cast<uintptr_t>(&seen), 0);
     EXPECT_EQ(display.Repaint(), 0);
     EXPECT_EQ(seen.calls, 0);
     ASSERT_GE(display.SetUp(window, 48, 32), 0);
     EXPECT_EQ(display.Repaint(), 0);
-    EXPECT_EQ(seen.calls, 1);
-    EXPECT_EQ(seen.width, 48);
+    EXPECT_EQ(std::tie(seen.calls, seen.width), std::tuple(1, 48));
 
     Display shown;
     ASSERT_TRUE(SetUpAndShow(shown, window, TestPicture(32, 32).Bars({kGreen})));
@@ -155,7 +141,7 @@ TEST_F(DisplayTest, PicturesAfterTheFirstAllocateNothing)
     EXPECT_EQ(allocations.load(), 0);
 }
 
-class FallbackTest : public PresentTest {
+class FallbackTest : public DisplayTest {
 protected:
     void UseMonitorWith(uint32_t capabilities)
     {
@@ -167,9 +153,7 @@ protected:
     // True when the window shows the picture's two bars.
     ::testing::AssertionResult Shows(Yuv left = kRed, Yuv right = kBlue) const
     {
-        const WindowPixels shown(window_);
-        auto result = shown.AllNear(0, 0, 32, 32, Expected(left));
-        return result ? shown.AllNear(32, 0, 64, 32, Expected(right)) : result;
+        return WindowPixels(window_).Shows({{0, 0, 32, 32, left}, {32, 0, 64, 32, right}});
     }
     ::testing::AssertionResult ShowsAfterSetUp(Display &display)
     {
@@ -222,8 +206,7 @@ TEST_F(FallbackTest, AFailedSetUpStepFailsTheSetUpAndTheNextOneRetries)
         Display display;
         for (const auto &[call, count] : calls) ZAVIVirtual_FailNext(call, count);
         EXPECT_LT(display.SetUp(window_, 32, 16), 0);
-        EXPECT_EQ(display.SurfaceWidth(), 0);
-        EXPECT_EQ(display.SurfaceHeight(), 0u);
+        EXPECT_EQ(std::tuple(display.SurfaceWidth(), display.SurfaceHeight()), std::tuple(0, 0u));
         EXPECT_TRUE(Show(display, picture_));
         EXPECT_TRUE(WindowPixels(window_).AllNear(kDesktop));
         EXPECT_TRUE(ShowsAfterSetUp(display));

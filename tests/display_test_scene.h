@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <ostream>
 #include <vector>
@@ -58,11 +59,18 @@ inline bool Near(Rgb a, Rgb b, int tolerance = kTolerance)
            std::abs(a.blue - b.blue) <= tolerance;
 }
 
-inline Rgb ScreenAt(int32_t x, int32_t y)
+inline Rgb FromRgb32(uint32_t rgb)
 {
-    const auto rgb = static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(x, y));
     return Rgb{static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)};
 }
+
+inline Rgb ScreenAt(int32_t x, int32_t y) { return FromRgb32(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(x, y))); }
+
+// A rectangle [x0, x1) x [y0, y1) of a window and the picture colour it shows.
+struct Area {
+    int32_t x0, y0, x1, y1;
+    Yuv colour;
+};
 
 // A decoded picture as the decoder module lays it out: Y, then Cb at
 // width x height, then Cr at 5 x width x height / 4.
@@ -129,17 +137,29 @@ public:
         const uint8_t *p = &bgr_[(static_cast<size_t>(y) * width_ + x) * 3];
         return Rgb{p[2], p[1], p[0]};
     }
-    // Every pixel of [x0, x1) x [y0, y1) near `colour`.
-    ::testing::AssertionResult AllNear(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Rgb colour) const
+    // Every pixel of [x0, x1) x [y0, y1) within `tolerance` of expected(x, y).
+    ::testing::AssertionResult AllNear(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                                       const std::function<Rgb(int32_t, int32_t)> &expected,
+                                       int tolerance = kTolerance) const
     {
         for (int32_t y = y0; y < y1; ++y)
             for (int32_t x = x0; x < x1; ++x)
-                if (!Near(At(x, y), colour))
+                if (!Near(At(x, y), expected(x, y), tolerance))
                     return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << At(x, y)
-                                                         << ", expected " << colour;
+                                                         << ", expected " << expected(x, y);
         return ::testing::AssertionSuccess();
     }
+    ::testing::AssertionResult AllNear(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Rgb colour) const
+    {
+        return AllNear(x0, y0, x1, y1, [colour](int32_t, int32_t) { return colour; });
+    }
     ::testing::AssertionResult AllNear(Rgb colour) const { return AllNear(0, 0, width_, height_, colour); }
+    ::testing::AssertionResult Shows(const std::vector<Area> &areas) const
+    {
+        for (const Area &a : areas)
+            if (auto result = AllNear(a.x0, a.y0, a.x1, a.y1, Expected(a.colour)); !result) return result;
+        return ::testing::AssertionSuccess();
+    }
 
 private:
     int32_t width_ = 0;
@@ -162,8 +182,20 @@ inline ::testing::AssertionResult SetUpAndShow(zavi::display::Display &display, 
     return ::testing::AssertionSuccess();
 }
 
-// Picture 0 of the test pattern, a one-picture H.264 stream of
-// zavi_packmaker's, decoded by the decoder module (libavcodec).
+// Picture 0 of the test pattern as a one-picture H.264 stream of
+// zavi_packmaker's.
+inline std::vector<zavi::pack::Packet> OnePictureStream(int width, int height)
+{
+    zavi::pack::StreamOptions options;
+    options.video.width = width;
+    options.video.height = height;
+    options.video.keyInterval = 1;
+    options.video.bitrate = 4'000'000;
+    options.pictures = 1;
+    return zavi::pack::makePatternStream(options);
+}
+
+// That picture decoded by the decoder module (libavcodec).
 class DecodedPicture {
 public:
     static constexpr int kWidth = 176;
@@ -171,14 +203,8 @@ public:
 
     DecodedPicture()
     {
-        zavi::pack::StreamOptions options;
-        options.video.width = kWidth;
-        options.video.height = kHeight;
-        options.video.keyInterval = 1;
-        options.video.bitrate = 4'000'000;
-        options.pictures = 1;
         EXPECT_EQ(ZAVI_VideoDec_Init(&decoder_), ZAVIDEC_OK);
-        for (const auto &packet : zavi::pack::makePatternStream(options))
+        for (const auto &packet : OnePictureStream(kWidth, kHeight))
             if (ZAVI_VideoDec_Decode(decoder_, packet.data(), static_cast<int32_t>(packet.size()), &picture_) ==
                 ZAVIDEC_OK)
                 break;
@@ -212,8 +238,9 @@ struct CallbackSeen {
     uintptr_t user2 = 0;
 };
 
-inline void Record(uintptr_t user1, int32_t width, int32_t height, uintptr_t user2)
+inline void ZAVI_CALL Record(uintptr_t context, int32_t width, int32_t height, uintptr_t user1, uintptr_t user2)
 {
+    EXPECT_NE(context, 0u);
     auto *seen = reinterpret_cast<CallbackSeen *>(user1);
     *seen = {seen->calls + 1, width, height, user2};
 }

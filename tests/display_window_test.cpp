@@ -72,17 +72,13 @@ TEST_F(DisplayTest, MappingGivesTheWholeWindowInTheMonitorsCoordinates)
 // outside the window is drawn.
 TEST_F(DisplayTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
 {
-    struct Region {
-        int32_t left, top, right, bottom;
-        Yuv colour;
-    };
     const TestPicture quadrants = TestPicture(64, 32).Quadrants(kRed, kGreen, kBlue, kWhite);
     const struct Layout {
         const char *what;
         std::function<void()> monitors;
         int32_t x, y, width, height;
         TestPicture picture;
-        std::vector<Region> shown;
+        std::vector<Area> shown;
         std::vector<std::pair<int32_t, int32_t>> desktop; // screen points left alone
     } layouts[] = {
         {"one monitor", [] { UseOneMonitor(); }, 40, 30, 200, 100, quadrants,
@@ -108,7 +104,7 @@ TEST_F(DisplayTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
         Display display;
         ASSERT_TRUE(SetUpAndShow(display, window, layout.picture));
         const WindowPixels shown(window);
-        for (const Region &r : layout.shown) EXPECT_TRUE(shown.AllNear(r.left, r.top, r.right, r.bottom, Expected(r.colour)));
+        EXPECT_TRUE(shown.Shows(layout.shown));
         for (const auto &[x, y] : layout.desktop) EXPECT_TRUE(Near(ScreenAt(x, y), kDesktop)) << x << "," << y;
     }
     EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(50, -10), -1) << "nobody's screen";
@@ -192,9 +188,7 @@ TEST_F(WindowTest, ChangeWindowMovesTheOutput)
     ZAVIVirtual_FillScreens(kDesktopColour);
     EXPECT_EQ(display_->ChangeWindow(second_), 0);
     ASSERT_TRUE(Show(*display_, picture_));
-    const WindowPixels shown(second_);
-    EXPECT_TRUE(shown.AllNear(0, 0, 40, 30, Expected(kRed)));
-    EXPECT_TRUE(shown.AllNear(40, 30, 80, 60, Expected(kWhite)));
+    EXPECT_TRUE(WindowPixels(second_).Shows({{0, 0, 40, 30, kRed}, {40, 30, 80, 60, kWhite}}));
     EXPECT_TRUE(WindowPixels(main_).AllNear(kDesktop));
 }
 
@@ -211,9 +205,7 @@ TEST_F(WindowTest, PartDisplayShowsTheChosenRectangleStretched)
     const ZAVI_RECT bottomHalf{0, 16, 32, 32};
     EXPECT_EQ(display_->SetPartDisplay(second_, &bottomHalf), 0);
     ASSERT_TRUE(Show(*display_, picture_));
-    const WindowPixels shown(second_);
-    EXPECT_TRUE(shown.AllNear(0, 0, 40, 60, Expected(kBlue)));
-    EXPECT_TRUE(shown.AllNear(40, 0, 80, 60, Expected(kWhite)));
+    EXPECT_TRUE(WindowPixels(second_).Shows({{0, 0, 40, 60, kBlue}, {40, 0, 80, 60, kWhite}}));
 }
 
 // A change to the same window makes no clipper (a failing one would show);
