@@ -29,29 +29,11 @@ inline uint8_t PatternByte(uint64_t index)
     return static_cast<uint8_t>((static_cast<uint32_t>(index) * 2654435761u) >> 24);
 }
 
-inline std::vector<uint8_t> Pattern(uint64_t first, uint32_t length)
+inline std::vector<uint8_t> Pattern(uint64_t first, size_t length)
 {
     std::vector<uint8_t> bytes(length);
-    for (uint32_t i = 0; i < length; ++i) bytes[i] = PatternByte(first + i);
+    for (size_t i = 0; i < length; ++i) bytes[i] = PatternByte(first + i);
     return bytes;
-}
-
-// Success when `bytes` are the pattern from index `first` on (and, if
-// given, `length` bytes long); otherwise names the first position that differs.
-inline ::testing::AssertionResult IsPatternFrom(const std::vector<uint8_t> &bytes, uint64_t first,
-                                                size_t length = SIZE_MAX)
-{
-    if (length != SIZE_MAX && bytes.size() != length) {
-        return ::testing::AssertionFailure() << bytes.size() << " bytes where " << length << " were expected";
-    }
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != PatternByte(first + i)) {
-            return ::testing::AssertionFailure() << "byte " << i << " of " << bytes.size() << " is "
-                                                 << int(bytes[i]) << ", the pattern has " << int(PatternByte(first + i))
-                                                 << " (pattern index " << first + i << ")";
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 inline ZAVI_HWND NextWindow()

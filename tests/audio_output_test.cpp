@@ -1,18 +1,20 @@
 // The sound output (AudioOutput) on the virtual device with a manual clock:
-// pre-roll, wrap-around, the once-per-lap cursor correction and what comes
-// out of the device; the buffer built from the blocks' format and the
-// refusals of a missing window or a failing device (the volume: talkback_test,
-// through the exports); stopping and recovering: Reset, Clear, the stall
-// check before every block, the run-dry check after a dropped frame, and
-// device calls that fail.
+// pre-roll, wrap-around, the once-per-lap cursor correction, the buffer built
+// from the blocks' format, refusals, Reset and Clear, the stall and run-dry
+// checks and device calls that fail (the volume: talkback_test, through the
+// exports). Then the virtual device itself: locks, cursors and the capture
+// buffer's notifications as DirectSound gives them.
 #include <algorithm>
 #include <array>
 
 #include "audio/audio_output.h"
 #include "audio_output_support.h"
+#include "platform/sound.h"
 
 namespace zavi::audio_output_test {
 namespace {
+
+using Bytes = std::vector<uint8_t>;
 
 // A test with an output bound to its window, in the 8000 Hz format.
 class SoundOutput : public VirtualSoundTest {
@@ -27,7 +29,7 @@ protected:
     // Writes the next `length` bytes of the pattern.
     void WriteNext(uint32_t length)
     {
-        const std::vector<uint8_t> bytes = Pattern(written_, length);
+        const Bytes bytes = Pattern(written_, length);
         output_.Write(bytes.data(), length);
         written_ += length;
     }
@@ -66,7 +68,7 @@ TEST_F(SoundOutput, PlaybackStartsWithTheBlockThatCrossesTheThresholdFromOffsetZ
     EXPECT_EQ(State().looping, 1);
     EXPECT_EQ(State().bytesPlayed, 0u) << "nothing played before Play";
     ZAVIVirtual_SoundAdvance(100);
-    EXPECT_TRUE(IsPatternFrom(Played(), 0, 1600));
+    EXPECT_EQ(Played(), Pattern(0, 1600));
 
     // Blocks that do not end on the threshold: the crossing one sets the amount.
     output_.Reset();
@@ -87,16 +89,16 @@ TEST_F(SoundOutput, EveryByteIsPlayedInOrderAcrossLapsWhateverTheBlockSize)
     for (const uint32_t block : {kBlockBytes, 2400u}) {
         SCOPED_TRACE(block);
         Restart();
-        std::vector<uint8_t> played;
+        Bytes played;
         while (written_ < 3 * kRingBytes) {
             WriteNext(block);
             ASSERT_LE(output_.WriteOffset(), kRingBytes);
             ZAVIVirtual_SoundAdvance(block * 1000 / kBytesPerSecond);
-            const std::vector<uint8_t> more = Played();
+            const Bytes more = Played();
             played.insert(played.end(), more.begin(), more.end());
             ASSERT_EQ(State().playCursor, (output_.WriteOffset() + kRingBytes - kPreRoll) % kRingBytes);
         }
-        EXPECT_TRUE(IsPatternFrom(played, 0, written_ - kPreRoll));
+        EXPECT_EQ(played, Pattern(0, written_ - kPreRoll));
         EXPECT_EQ(State().bytesLost, 0u);
     }
 }
@@ -116,11 +118,11 @@ TEST_F(SoundOutput, AFullRingWrapsWithAnEmptyTailPieceAndALargerBlockIsDropped)
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes);
     EXPECT_EQ(State().playCursor, 0u) << "cursor set to write offset - pre-roll amount = 0";
     ZAVIVirtual_SoundAdvance(kBlockMs);
-    EXPECT_TRUE(IsPatternFrom(Played(), kRingBytes, kBlockBytes)) << "the head piece, at the start of the ring";
+    EXPECT_EQ(Played(), Pattern(kRingBytes, kBlockBytes)) << "the head piece, at the start of the ring";
     ZAVIVirtual_SoundAdvance(kBlockMs);
-    EXPECT_TRUE(IsPatternFrom(Played(), kBlockBytes, kBlockBytes)) << "then the rest of the last lap";
+    EXPECT_EQ(Played(), Pattern(kBlockBytes, kBlockBytes)) << "then the rest of the last lap";
 
-    const std::vector<uint8_t> huge = Pattern(0, kRingBytes + 2);
+    const Bytes huge = Pattern(0, kRingBytes + 2);
     output_.Write(huge.data(), kRingBytes + 2);
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "dropped while playing too";
 }
@@ -139,7 +141,6 @@ TEST_F(SoundOutput, TheCursorIsCorrectedOncePerLapBeforeThePiecesAreWritten)
         SCOPED_TRACE(c.name);
         Restart();
         uint32_t before = 0;
-        std::vector<uint8_t> lap;
         if (c.cardMs == 0) {
             WriteNext(kRingBytes - output_.WriteOffset() - 100);
             before = output_.WriteOffset();
@@ -152,17 +153,17 @@ TEST_F(SoundOutput, TheCursorIsCorrectedOncePerLapBeforeThePiecesAreWritten)
                 if (output_.WriteOffset() < before) break;
                 ZAVIVirtual_SoundAdvance(c.cardMs);
             }
-            lap = Played();
+            const Bytes lap = Played();
             if (c.cardMs < kBlockMs) {
                 EXPECT_LT(lap.size(), before - kPreRoll) << "the card had fallen behind";
-                EXPECT_TRUE(IsPatternFrom(lap, 0));
+                EXPECT_EQ(lap, Pattern(0, lap.size()));
             } else {
                 EXPECT_GT(lap.size(), before) << "the card had overtaken the writer";
             }
         }
         EXPECT_EQ(State().playCursor, before - kPreRoll);
         ZAVIVirtual_SoundAdvance((kPreRoll + kBlockBytes) * 1000 / kBytesPerSecond);
-        EXPECT_TRUE(IsPatternFrom(Played(), before - kPreRoll, kPreRoll + kBlockBytes));
+        EXPECT_EQ(Played(), Pattern(before - kPreRoll, kPreRoll + kBlockBytes));
     }
 }
 
@@ -170,7 +171,7 @@ class Format : public VirtualSoundTest {
 protected:
     void FillPreRoll()
     {
-        const std::vector<uint8_t> block = Pattern(0, kPreRoll);
+        const Bytes block = Pattern(0, kPreRoll);
         output_.Write(block.data(), kPreRoll);
     }
     AudioOutput output_;
@@ -185,9 +186,8 @@ TEST_F(Format, EachNewFormatBuildsAFourSecondRingAndStartsANewPreRoll)
     ASSERT_TRUE(output_.SetVolume(-1500));
     ASSERT_TRUE(output_.SetFormat(2, 16, 44100));
     EXPECT_EQ(State().bufferBytes, 4u * 4 * 44100);
-    EXPECT_EQ(State().channels, 2);
-    EXPECT_EQ(State().bitsPerSample, 16);
-    EXPECT_EQ(State().sampleRate, 44100u);
+    EXPECT_EQ((std::array<uint32_t, 3>{State().channels, State().bitsPerSample, State().sampleRate}),
+              (std::array<uint32_t, 3>{2, 16, 44100}));
     EXPECT_EQ(output_.BufferSize(), State().bufferBytes);
     const uint16_t formats[][3] = {{1, 16, 8000}, {2, 16, 8000}, {2, 8, 8000}, {2, 8, 16000}};
     uint32_t created = 1;
@@ -285,9 +285,9 @@ TEST_F(SoundOutput, ResetAndClearStopAndRewindResetLeavesSilence)
     const uint64_t firstAfterReset = written_;
     StartPlayback();
     ZAVIVirtual_SoundAdvance(1000);
-    const std::vector<uint8_t> played = Played();
+    const Bytes played = Played();
     ASSERT_EQ(played.size(), kBytesPerSecond);
-    EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin(), played.begin() + kPreRoll), firstAfterReset));
+    EXPECT_EQ(Bytes(played.begin(), played.begin() + kPreRoll), Pattern(firstAfterReset, kPreRoll));
     EXPECT_EQ(std::count(played.begin() + kPreRoll, played.end(), 0), kBytesPerSecond - kPreRoll);
 
     // Clear keeps the pre-roll amount until the next start sets it anew.
@@ -358,50 +358,169 @@ TEST_F(SoundOutput, RunDryResetsOnlyACursorJustPastTheData)
     EXPECT_EQ(output_.WriteOffset(), 0u);
 }
 
-TEST_F(SoundOutput, AFailedLockStillAdvancesTheWriter)
-{
-    StartPlayback();
-    const uint32_t offset = output_.WriteOffset();
-    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK, 1);
-    WriteNext(kBlockBytes);
-    EXPECT_EQ(output_.WriteOffset(), offset + kBlockBytes);
-    WriteNext(kBlockBytes);
-    ZAVIVirtual_SoundAdvance((kPreRoll + 2 * kBlockBytes) * 1000 / kBytesPerSecond);
-    const std::vector<uint8_t> played = Played();
-    ASSERT_EQ(played.size(), kPreRoll + 2 * kBlockBytes);
-    EXPECT_EQ(std::count(played.begin() + kPreRoll, played.begin() + kPreRoll + kBlockBytes, 0), kBlockBytes)
-        << "the lost block's place holds silence";
-    EXPECT_TRUE(IsPatternFrom(std::vector<uint8_t>(played.begin() + kPreRoll + kBlockBytes, played.end()),
-                              kPreRoll + kBlockBytes));
-}
-
-// A first piece shorter than asked: the rest of the block is dropped (with
-// a wrap, the head piece too); in pre-roll the buffer is restored as well.
-TEST_F(SoundOutput, AShortPieceDropsTheRestAndRestoresOnlyInPreRoll)
+// A first piece shorter than asked drops the rest of the block (with a wrap,
+// the head piece too, the cursor set before the pieces); in pre-roll the
+// buffer is restored as well. A failed lock loses its block, whose place
+// plays as silence, and the writer goes on.
+TEST_F(SoundOutput, LocksThatComeShortOrFailDropTheirBytesAndTheWriterGoesOn)
 {
     WriteNext(kBlockBytes);
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK_SHORT, 1);
     WriteNext(kBlockBytes);
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes + kBlockBytes / 2);
     EXPECT_EQ(State().restores, 1u);
-
     StartPlayback();
-    const uint32_t offset = output_.WriteOffset();
+    uint32_t offset = output_.WriteOffset();
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK_SHORT, 1);
     WriteNext(kBlockBytes);
     EXPECT_EQ(output_.WriteOffset(), offset + kBlockBytes / 2);
     EXPECT_EQ(State().restores, 1u);
-}
 
-TEST_F(SoundOutput, AShortTailPieceDropsTheHeadPieceToo)
-{
-    StartPlayback();
+    Restart();
     WriteNext(kRingBytes - output_.WriteOffset() - 100);
-    const uint32_t before = output_.WriteOffset();
+    offset = output_.WriteOffset();
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK_SHORT, 1);
     WriteNext(kBlockBytes);
-    EXPECT_EQ(output_.WriteOffset(), before + 50);
-    EXPECT_EQ(State().playCursor, before - kPreRoll) << "the cursor was set before the pieces";
+    EXPECT_EQ(output_.WriteOffset(), offset + 50);
+    EXPECT_EQ(State().playCursor, offset - kPreRoll);
+
+    Restart();
+    ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_LOCK, 1);
+    WriteNext(kBlockBytes);
+    EXPECT_EQ(output_.WriteOffset(), kPreRoll + kBlockBytes);
+    WriteNext(kBlockBytes);
+    ZAVIVirtual_SoundAdvance((kPreRoll + 2 * kBlockBytes) * 1000 / kBytesPerSecond);
+    const Bytes played = Played();
+    ASSERT_EQ(played.size(), kPreRoll + 2 * kBlockBytes);
+    EXPECT_EQ(Bytes(played.begin() + kPreRoll, played.begin() + kPreRoll + kBlockBytes), Bytes(kBlockBytes, 0));
+    EXPECT_EQ(Bytes(played.end() - kBlockBytes, played.end()), Pattern(kPreRoll + kBlockBytes, kBlockBytes));
+}
+
+// The device's own buffer in the tests' format, 8000 Hz 16-bit mono.
+const sound::WaveFormat kFormat{sound::kWaveFormatPcm, kChannels, kRate, kBytesPerSecond, 2, kBits, 0};
+
+class SoundDevice : public VirtualSoundTest {
+protected:
+    void SetUp() override
+    {
+        VirtualSoundTest::SetUp();
+        ASSERT_EQ(sound::DirectSoundCreate(&device_), sound::kOk);
+        ASSERT_EQ(device_->SetCooperativeLevel(window_, sound::kCooperativeNormal), sound::kOk);
+        ASSERT_EQ(device_->CreateSoundBuffer(
+                      {sound::kBufferDescriptionSize, sound::kBufferCtrlVolume, kRingBytes, 0, &kFormat}, &buffer_),
+                  sound::kOk);
+    }
+
+    std::unique_ptr<sound::SoundDevice> device_;
+    std::unique_ptr<sound::SoundBuffer> buffer_;
+};
+
+// Locks as DirectSound gives them: past the end in two pieces, refused
+// outside the buffer or without somewhere for the second piece.
+TEST_F(SoundDevice, LocksComeInOneOrTwoPiecesAndStayInsideTheBuffer)
+{
+    void *part1 = nullptr;
+    void *part2 = nullptr;
+    uint32_t bytes1 = 0;
+    uint32_t bytes2 = 0;
+    ASSERT_EQ(buffer_->Lock(kRingBytes - 200, 500, &part1, &bytes1, &part2, &bytes2), sound::kOk);
+    EXPECT_EQ(bytes1, 200u);
+    EXPECT_EQ(bytes2, 300u);
+    EXPECT_EQ(static_cast<uint8_t *>(part1) - static_cast<uint8_t *>(part2), kRingBytes - 200);
+    ASSERT_EQ(buffer_->Unlock(part1, bytes1, part2, bytes2), sound::kOk);
+    ASSERT_EQ(buffer_->Lock(100, 500, &part1, &bytes1, &part2, &bytes2), sound::kOk);
+    EXPECT_EQ(bytes1, 500u);
+    EXPECT_EQ(part2, nullptr);
+    EXPECT_EQ(bytes2, 0u);
+    ASSERT_EQ(buffer_->Unlock(part1, bytes1, part2, bytes2), sound::kOk);
+    EXPECT_EQ(buffer_->Unlock(part1, bytes1, part2, bytes2), sound::kErrInvalidCall) << "nothing is locked";
+    for (const auto &[offset, bytes] :
+         {std::pair{kRingBytes, 10u}, {0u, kRingBytes + 1}, {0u, 0u}, {kRingBytes - 100, 200u}})
+        EXPECT_EQ(buffer_->Lock(offset, bytes, &part1, &bytes1, nullptr, nullptr), sound::kErrInvalidParam) << offset;
+}
+
+// The play cursor moves with the clock (the write cursor 10 ms ahead) and
+// loops; a stopped buffer keeps its cursor and both cursors agree.
+TEST_F(SoundDevice, ThePlayCursorMovesWithTheClockLoopsAndStops)
+{
+    void *ring = nullptr;
+    uint32_t bytes = 0;
+    ASSERT_EQ(buffer_->Lock(0, kRingBytes, &ring, &bytes, nullptr, nullptr), sound::kOk);
+    const Bytes pattern = Pattern(0, kRingBytes);
+    std::copy(pattern.begin(), pattern.end(), static_cast<uint8_t *>(ring));
+    ASSERT_EQ(buffer_->Unlock(ring, bytes, nullptr, 0), sound::kOk);
+    ASSERT_EQ(buffer_->Play(0, 0, sound::kPlayLooping), sound::kOk);
+    ZAVIVirtual_SoundAdvance(1000);
+    uint32_t play = 0;
+    uint32_t write = 0;
+    ASSERT_EQ(buffer_->GetCurrentPosition(&play, &write), sound::kOk);
+    EXPECT_EQ(play, kBytesPerSecond);
+    EXPECT_EQ(write, kBytesPerSecond + 160) << "10 ms ahead while playing";
+    ZAVIVirtual_SoundAdvance(3500);
+    ASSERT_EQ(buffer_->GetCurrentPosition(&play, &write), sound::kOk);
+    EXPECT_EQ(play, kBytesPerSecond / 2);
+    const Bytes played = Played();
+    ASSERT_EQ(played.size(), kRingBytes + kBytesPerSecond / 2);
+    EXPECT_EQ(Bytes(played.begin(), played.begin() + kRingBytes), pattern);
+    EXPECT_EQ(Bytes(played.begin() + kRingBytes, played.end()), Pattern(0, kBytesPerSecond / 2))
+        << "the second lap plays the ring again from its start";
+    ASSERT_EQ(buffer_->Stop(), sound::kOk);
+    ZAVIVirtual_SoundAdvance(250);
+    ASSERT_EQ(buffer_->GetCurrentPosition(&play, &write), sound::kOk);
+    EXPECT_EQ(play, kBytesPerSecond / 2);
+    EXPECT_EQ(write, kBytesPerSecond / 2);
+}
+
+// Each notification position passed sets its event; the cursor loops round
+// the buffer and the microphone is silent; positions are set only while
+// stopped and inside the buffer; a stopped buffer captures nothing.
+TEST_F(VirtualSoundTest, CapturePositionsPassedSetTheirEventsAndTheCursorLoops)
+{
+    constexpr uint32_t kStep = 1024;
+    constexpr uint32_t kPositions = 25;
+    std::unique_ptr<sound::CaptureDevice> device;
+    ASSERT_EQ(sound::DirectSoundCaptureCreate(&device), sound::kOk);
+    std::unique_ptr<sound::CaptureBuffer> buffer;
+    ASSERT_EQ(device->CreateCaptureBuffer(
+                  {sound::kCaptureBufferDescriptionSize, 0, kStep * kPositions, 0, &kFormat, 0, nullptr}, &buffer),
+              sound::kOk);
+    auto event = kernel::Event::Create(false, false);
+    sound::PositionNotify positions[kPositions] = {};
+    for (uint32_t i = 0; i < kPositions; ++i) positions[i] = {kStep * i + kStep - 1, event.get()};
+    sound::PositionNotify outside{kStep * kPositions, event.get()};
+    EXPECT_EQ(buffer->SetNotificationPositions(1, &outside), sound::kErrInvalidParam);
+    ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions), sound::kOk);
+    ZAVIVirtual_SoundAdvance(1000);
+    EXPECT_EQ(event->Wait(0), kernel::WaitResult::TimedOut) << "stopped";
+    uint32_t capture = 1;
+    uint32_t read = 0;
+    ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), sound::kOk);
+    EXPECT_EQ(capture, 0u);
+
+    ASSERT_EQ(buffer->Start(sound::kCaptureStartLooping), sound::kOk);
+    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions), sound::kErrInvalidCall);
+    ZAVIVirtual_SoundAdvance(63); // 1008 bytes: short of offset 1023
+    EXPECT_EQ(event->Wait(0), kernel::WaitResult::TimedOut);
+    ZAVIVirtual_SoundAdvance(1); // 1024 bytes
+    EXPECT_EQ(event->Wait(0), kernel::WaitResult::Signalled);
+    ASSERT_EQ(buffer->GetCurrentPosition(&capture, &read), sound::kOk);
+    EXPECT_EQ(capture, kStep);
+    EXPECT_EQ(read, kStep);
+
+    ZAVIVirtual_SoundAdvance(1936); // 32000 bytes of a 25600-byte ring
+    ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), sound::kOk);
+    EXPECT_EQ(capture, 32000u - kStep * kPositions);
+    const void *part1 = nullptr;
+    const void *part2 = nullptr;
+    uint32_t bytes1 = 0;
+    uint32_t bytes2 = 0;
+    ASSERT_EQ(buffer->Lock(25000, 1024, &part1, &bytes1, &part2, &bytes2), sound::kOk);
+    EXPECT_EQ(bytes1, 600u);
+    EXPECT_EQ(bytes2, 424u);
+    EXPECT_EQ(static_cast<const uint8_t *>(part1)[0], 0);
+    ASSERT_EQ(buffer->Unlock(part1, bytes1, part2, bytes2), sound::kOk);
+    ASSERT_EQ(buffer->Stop(), sound::kOk);
+    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions), sound::kOk);
 }
 
 } // namespace
