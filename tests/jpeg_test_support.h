@@ -16,7 +16,7 @@ namespace jpeg_test {
 struct Picture {
   int width = 0;
   int height = 0;
-  int channels = 3;  // 3: BGR, 1: grey
+  int channels = 3;  // 3: BGR, 1: grey, 4: CMYK (libjpeg-turbo only)
   std::vector<uint8_t> pixels;
 };
 
@@ -106,7 +106,11 @@ inline int32_t DecodeWithCodec(const std::vector<uint8_t>& stream, Picture& out,
   return codec.Image(out.pixels.data(), out.width, out.height, channels).Read(zavi::jpeg::kReadWholeImage);
 }
 
-// libjpeg-turbo: encode a BGR picture (TJSAMP_* subsampling, TJFLAG_* flags).
+inline TJPF TurboFormat(int channels) {
+  return channels == 3 ? TJPF_BGR : channels == 1 ? TJPF_GRAY : TJPF_CMYK;
+}
+
+// libjpeg-turbo: encode a picture (TJSAMP_* subsampling, TJFLAG_* flags).
 inline std::vector<uint8_t> TurboEncode(const Picture& picture, int tjSubsampling, int quality,
                                         int flags = 0) {
   tjhandle handle = tjInitCompress();
@@ -114,8 +118,7 @@ inline std::vector<uint8_t> TurboEncode(const Picture& picture, int tjSubsamplin
   unsigned long size = 0;
   std::vector<uint8_t> stream;
   if (tjCompress2(handle, picture.pixels.data(), picture.width, 0, picture.height,
-                  picture.channels == 3 ? TJPF_BGR : TJPF_GRAY, &buffer, &size, tjSubsampling,
-                  quality, flags) == 0) {
+                  TurboFormat(picture.channels), &buffer, &size, tjSubsampling, quality, flags) == 0) {
     stream.assign(buffer, buffer + size);
   }
   tjFree(buffer);
@@ -123,32 +126,35 @@ inline std::vector<uint8_t> TurboEncode(const Picture& picture, int tjSubsamplin
   return stream;
 }
 
-// libjpeg-turbo's reading of a stream's header.
-struct TurboHeader {
+// libjpeg-turbo's reading of a stream: its header, and whether the picture
+// decoded without an error or a warning (a missing end, stray bytes).
+struct TurboRead {
   int width = 0, height = 0, subsampling = -1, colourspace = -1;
   bool ok = false;
+  bool operator==(const TurboRead&) const = default;
 };
-inline TurboHeader ReadTurboHeader(const std::vector<uint8_t>& stream) {
-  TurboHeader h;
-  tjhandle handle = tjInitDecompress();
-  h.ok = tjDecompressHeader3(handle, stream.data(), static_cast<unsigned long>(stream.size()), &h.width,
-                             &h.height, &h.subsampling, &h.colourspace) == 0;
-  tjDestroy(handle);
-  return h;
-}
 
 // libjpeg-turbo: decode to BGR (or grey) with its default (accurate) settings.
-inline bool TurboDecode(const std::vector<uint8_t>& stream, Picture& out, int channels = 3) {
-  const TurboHeader h = ReadTurboHeader(stream);
-  if (!h.ok) return false;
-  out = Picture{h.width, h.height, channels,
-                std::vector<uint8_t>(static_cast<size_t>(h.width) * h.height * channels)};
+inline TurboRead TurboDecode(const std::vector<uint8_t>& stream, Picture& out, int channels = 3) {
+  TurboRead r;
   tjhandle handle = tjInitDecompress();
-  const bool ok = tjDecompress2(handle, stream.data(), static_cast<unsigned long>(stream.size()),
-                                out.pixels.data(), h.width, 0, h.height,
-                                channels == 3 ? TJPF_BGR : TJPF_GRAY, 0) == 0;
+  const auto size = static_cast<unsigned long>(stream.size());
+  if (tjDecompressHeader3(handle, stream.data(), size, &r.width, &r.height, &r.subsampling,
+                          &r.colourspace) == 0) {
+    out = Picture{r.width, r.height, channels,
+                  std::vector<uint8_t>(static_cast<size_t>(r.width) * r.height * channels)};
+    r.ok = tjDecompress2(handle, stream.data(), size, out.pixels.data(), r.width, 0, r.height,
+                         TurboFormat(channels), 0) == 0;
+  }
   tjDestroy(handle);
-  return ok;
+  return r;
+}
+
+// PSNR against `source` of libjpeg-turbo's own stream of it, decoded.
+inline double TurboRoundTripPsnr(const Picture& source, int tjSubsampling, int quality) {
+  Picture decoded;
+  const bool ok = TurboDecode(TurboEncode(source, tjSubsampling, quality), decoded).ok;
+  return ok ? Psnr(source.pixels, decoded.pixels) : 0.0;
 }
 
 }  // namespace jpeg_test
