@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -169,10 +170,7 @@ public:
     {
         Open(reinterpret_cast<ZAVIFILE_ARG>(&memory_), flags | ZAVIFILE_OPEN_MEMORY);
     }
-    ~OpenReader()
-    {
-        if (handle_ != 0) ZAVI_Read_ReleaseReader(handle_);
-    }
+    ~OpenReader() { ZAVI_Read_ReleaseReader(handle_); }
     OpenReader(const OpenReader &) = delete;
     OpenReader &operator=(const OpenReader &) = delete;
 
@@ -218,8 +216,7 @@ public:
             words >> verb >> argument;
             const size_t equals = step.find('=');
             const std::string trace = equals == std::string::npos ? "" : step.substr(equals + 2);
-            const bool counted = verb != "seek" && !argument.empty() && argument != "=";
-            const uint32_t n = counted ? static_cast<uint32_t>(std::stoul(argument)) : 0;
+            const auto n = static_cast<uint32_t>(std::isdigit(argument[0]) != 0 ? std::stoul(argument) : 0);
             int32_t result = ZAVIFILE_OK;
             if (verb == "position") result = ZAVI_Read_SetPosition(handle_, n);
             if (verb == "order") result = ZAVI_Read_SetReadOrder(handle_, n);
