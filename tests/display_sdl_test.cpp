@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,6 +42,7 @@ constexpr int kFarOff = 128;      // ...and none differing more than this
 
 pid_t server = -1;
 std::string serverName = ":"; // and the number the server names
+bool serverUp = false;
 
 // One Xvfb for the whole test program, on a display number the server
 // picks itself (so that test programs running side by side never share one).
@@ -65,8 +65,6 @@ bool StartServer()
     close(ends[0]);
     return serverName.size() > 1;
 }
-
-bool serverUp = false;
 
 class SdlDisplayTest : public ::testing::Test {
 protected:
@@ -112,18 +110,12 @@ protected:
         return window;
     }
 
-    static Rgb FromPixel(unsigned long pixel)
-    {
-        return Rgb{static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
-                   static_cast<int>(pixel & 0xFF)};
-    }
-
     ::testing::AssertionResult Shows(::Window window, int x, int y, Rgb expected)
     {
         XSync(x11_, False);
         XImage *image = XGetImage(x11_, window, x, y, 1, 1, AllPlanes, ZPixmap);
         if (image == nullptr) return ::testing::AssertionFailure() << "window unreadable";
-        const Rgb got = FromPixel(XGetPixel(image, 0, 0));
+        const Rgb got = FromRgb32(static_cast<uint32_t>(XGetPixel(image, 0, 0)));
         XDestroyImage(image);
         if (Near(got, expected, kSdlTolerance)) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << x << "," << y << " shows " << got << ", expected " << expected;
@@ -180,7 +172,7 @@ TEST_F(SdlDisplayTest, DecodedFrameMatchesTheDecodersPicture)
     int worst = 0;
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
-            const Rgb shown = FromPixel(XGetPixel(image, x, y)), expected = picture.At(x, y);
+            const Rgb shown = FromRgb32(static_cast<uint32_t>(XGetPixel(image, x, y))), expected = picture.At(x, y);
             const int difference = std::max({std::abs(shown.red - expected.red), std::abs(shown.green - expected.green),
                                              std::abs(shown.blue - expected.blue)});
             worst = std::max(worst, difference);

@@ -95,25 +95,19 @@ public:
         return *this;
     }
 
-    // Vertical bars of equal width, left to right (one bar fills the picture).
-    TestPicture &Bars(std::initializer_list<Yuv> colours)
+    // Equal cells row by row, `columns` to a row: Bars({...}) are one row,
+    // Cells(2, {...}) of four colours the quadrants.
+    TestPicture &Cells(uint32_t columns, std::initializer_list<Yuv> colours)
     {
-        uint32_t x = 0;
-        const auto step = width_ / static_cast<uint32_t>(colours.size());
+        const auto w = width_ / columns, h = height_ * columns / static_cast<uint32_t>(colours.size());
+        uint32_t i = 0;
         for (const Yuv &colour : colours) {
-            Paint(x, 0, x + step, height_, colour);
-            x += step;
+            Paint(i % columns * w, i / columns * h, (i % columns + 1) * w, (i / columns + 1) * h, colour);
+            ++i;
         }
         return *this;
     }
-
-    // Quadrants: top left, top right, bottom left, bottom right.
-    TestPicture &Quadrants(Yuv topLeft, Yuv topRight, Yuv bottomLeft, Yuv bottomRight)
-    {
-        const uint32_t w = width_ / 2, h = height_ / 2;
-        return Paint(0, 0, w, h, topLeft).Paint(w, 0, width_, h, topRight).Paint(0, h, w, height_, bottomLeft)
-            .Paint(w, h, width_, height_, bottomRight);
-    }
+    TestPicture &Bars(std::initializer_list<Yuv> colours) { return Cells(static_cast<uint32_t>(colours.size()), colours); }
 
 private:
     uint32_t width_;
