@@ -22,16 +22,17 @@ extern "C" {
 namespace {
 
 constexpr uint32_t kRate = 8000;
+using Bytes = std::vector<uint8_t>;
 
-// libavcodec as the outside reference: one packet through a whole codec.
+// libavcodec as the outside reference: mono packets through a whole codec.
 class AvCodec {
 public:
-    AvCodec(AVCodecID id, bool encode, int rate = kRate, int channels = 1)
+    AvCodec(AVCodecID id, bool encode, int rate = kRate)
     {
         const AVCodec *codec = encode ? avcodec_find_encoder(id) : avcodec_find_decoder(id);
         context_ = avcodec_alloc_context3(codec);
         context_->sample_rate = rate;
-        av_channel_layout_default(&context_->ch_layout, channels);
+        av_channel_layout_default(&context_->ch_layout, 1);
         context_->sample_fmt = encode ? codec->sample_fmts[0] : AV_SAMPLE_FMT_NONE;
         context_->bit_rate = 64000;
         if (avcodec_open2(context_, codec, nullptr) < 0) throw std::runtime_error("reference codec did not open");
@@ -44,70 +45,62 @@ public:
         av_frame_free(&frame_);
         avcodec_free_context(&context_);
     }
-    // Decodes one packet into samples on the 16-bit scale: S16 as they come
-    // (all channels), planar float of the first channel times 32768.
-    std::vector<float> decode(const std::vector<uint8_t> &bytes)
+    // Decodes one packet into samples on the 16-bit scale: S16 as they come,
+    // planar float times 32768.
+    std::vector<float> decode(const Bytes &bytes)
     {
-        std::vector<uint8_t> padded(bytes);
+        Bytes padded(bytes);
         padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
         packet_->data = padded.data();
         packet_->size = static_cast<int>(bytes.size());
         std::vector<float> out;
         if (avcodec_send_packet(context_, packet_) < 0) return out;
         for (; avcodec_receive_frame(context_, frame_) == 0; av_frame_unref(frame_)) {
-            if (frame_->format == AV_SAMPLE_FMT_S16) {
-                const auto *samples = reinterpret_cast<const int16_t *>(frame_->data[0]);
-                out.insert(out.end(), samples, samples + frame_->nb_samples * frame_->ch_layout.nb_channels);
-            } else {
-                const auto *plane = reinterpret_cast<const float *>(frame_->extended_data[0]);
-                for (int i = 0; i < frame_->nb_samples; ++i) out.push_back(plane[i] * 32768.0f);
+            for (int i = 0; i < frame_->nb_samples; ++i) {
+                out.push_back(frame_->format == AV_SAMPLE_FMT_S16
+                                  ? reinterpret_cast<const int16_t *>(frame_->data[0])[i]
+                                  : reinterpret_cast<const float *>(frame_->data[0])[i] * 32768.0f);
             }
         }
         return out;
     }
-    // Encodes mono samples (S16 in one frame, or float frame by frame for
-    // AAC); returns each packet.
+    // Encodes samples (S16 in one frame, or float frame by frame for AAC)
+    // and returns the packets' bytes one after the other.
     template <typename Sample>
-    std::vector<std::vector<uint8_t>> encode(const std::vector<Sample> &samples)
+    std::vector<Bytes> encode(const std::vector<Sample> &samples)
     {
         const size_t frameSize = context_->frame_size > 0 ? static_cast<size_t>(context_->frame_size) : samples.size();
-        std::vector<std::vector<uint8_t>> packets;
-        for (size_t at = 0; at + frameSize <= samples.size(); at += frameSize) {
-            AVFrame *frame = av_frame_alloc();
-            frame->format = std::is_same_v<Sample, float> ? context_->sample_fmt : AV_SAMPLE_FMT_S16;
-            frame->nb_samples = static_cast<int>(frameSize);
-            av_channel_layout_copy(&frame->ch_layout, &context_->ch_layout);
-            av_frame_get_buffer(frame, 0);
-            std::memcpy(frame->data[0], samples.data() + at, frameSize * sizeof(Sample));
-            avcodec_send_frame(context_, frame);
+        std::vector<Bytes> packets;
+        for (size_t at = 0; at <= samples.size(); at += frameSize) {
+            AVFrame *frame = nullptr;
+            if (at + frameSize <= samples.size()) {
+                frame = av_frame_alloc();
+                frame->format = std::is_same_v<Sample, float> ? context_->sample_fmt : AV_SAMPLE_FMT_S16;
+                frame->nb_samples = static_cast<int>(frameSize);
+                av_channel_layout_copy(&frame->ch_layout, &context_->ch_layout);
+                av_frame_get_buffer(frame, 0);
+                std::memcpy(frame->data[0], samples.data() + at, frameSize * sizeof(Sample));
+            }
+            avcodec_send_frame(context_, frame); // none after the last whole frame: the flush
             av_frame_free(&frame);
-            collect(packets);
+            for (; avcodec_receive_packet(context_, packet_) == 0; av_packet_unref(packet_))
+                packets.emplace_back(packet_->data, packet_->data + packet_->size);
         }
-        avcodec_send_frame(context_, nullptr);
-        collect(packets);
         return packets;
     }
-private:
-    void collect(std::vector<std::vector<uint8_t>> &packets)
-    {
-        while (avcodec_receive_packet(context_, packet_) == 0) {
-            packets.emplace_back(packet_->data, packet_->data + packet_->size);
-            av_packet_unref(packet_);
-        }
-    }
 
+private:
     AVCodecContext *context_ = nullptr;
     AVFrame *frame_ = nullptr;
     AVPacket *packet_ = nullptr;
 };
 
-std::vector<uint8_t> audioPacket(uint16_t codec, const std::vector<uint8_t> &payload, uint32_t rate = kRate, uint8_t channels = 1,
-                                 uint8_t bits = 8)
+Bytes audioPacket(uint16_t codec, const Bytes &payload, uint32_t rate = kRate, uint8_t bits = 8)
 {
-    std::vector<uint8_t> packet(ZAVIPKT_HEADER_SIZE + payload.size());
+    Bytes packet(ZAVIPKT_HEADER_SIZE + payload.size());
     zavipkt_put_header(packet.data(), ZAVIPKT_FRAME_AUDIO, codec, static_cast<uint32_t>(payload.size()), 1234);
     zavipkt_put16(packet.data() + ZAVIPKT_OFF_SAMPLE_RATE, static_cast<uint16_t>(rate));
-    packet[ZAVIPKT_OFF_CHANNELS] = channels;
+    packet[ZAVIPKT_OFF_CHANNELS] = 1;
     packet[ZAVIPKT_OFF_BITS] = bits;
     std::copy(payload.begin(), payload.end(), packet.begin() + ZAVIPKT_HEADER_SIZE);
     return packet;
@@ -126,7 +119,7 @@ protected:
         EXPECT_EQ(ZAVI_AudioEnc_Release(encoder_), ZAVIDEC_OK);
     }
 
-    int32_t decode(const std::vector<uint8_t> &packet, ZAVIDEC_AUDIO &audio)
+    int32_t decode(const Bytes &packet, ZAVIDEC_AUDIO &audio)
     {
         audio = {};
         return ZAVI_AudioDec_Decode(decoder_, packet.data(), static_cast<int32_t>(packet.size()), &audio);
@@ -138,14 +131,14 @@ protected:
         return samples;
     }
     // Encodes PCM with the module's encoder; returns the whole packet.
-    std::vector<uint8_t> encode(uint16_t formatTag, const std::vector<int16_t> &pcm, uint32_t now, uint8_t channels = 1)
+    Bytes encode(uint16_t formatTag, const std::vector<int16_t> &pcm, uint32_t now, uint8_t channels = 1)
     {
         ZAVIDEC_AUDIO record{kRate, channels, 16, formatTag, static_cast<uint32_t>(pcm.size() * 2),
                              reinterpret_cast<uint8_t *>(const_cast<int16_t *>(pcm.data()))};
         const uint8_t *data = nullptr;
         uint32_t length = 0;
         EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &record, now, &data, &length), ZAVIDEC_OK);
-        return data ? std::vector<uint8_t>(data, data + length) : std::vector<uint8_t>{};
+        return data ? Bytes(data, data + length) : Bytes{};
     }
 
     ZAVIDEC_HANDLE decoder_ = 0;
@@ -166,7 +159,7 @@ TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
         uint8_t top, bottom, zero; // positive full scale, negative full scale, zero
     } cases[] = {{ZAVIPKT_CODEC_G711A, ZAVIDEC_FORMAT_G711A, AV_CODEC_ID_PCM_ALAW, 0xAA, 0x2A, 0xD5},
                  {ZAVIPKT_CODEC_G711U, ZAVIDEC_FORMAT_G711U, AV_CODEC_ID_PCM_MULAW, 0x80, 0x00, 0xFF}};
-    std::vector<uint8_t> allCodes(256);
+    Bytes allCodes(256);
     std::vector<int16_t> samples(65536);
     for (int i = 0; i < 65536; ++i) samples[i] = static_cast<int16_t>(i - 32768);
     for (int i = 0; i < 256; ++i) allCodes[i] = static_cast<uint8_t>(i);
@@ -174,11 +167,9 @@ TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
         SCOPED_TRACE(c.tag);
         ZAVIDEC_AUDIO audio;
         ASSERT_EQ(decode(audioPacket(c.codec, allCodes), audio), ZAVIDEC_OK);
-        EXPECT_EQ(audio.sampleRate, kRate);
-        EXPECT_EQ(audio.channels, 1);
-        EXPECT_EQ(audio.bitsPerSample, 16);
-        EXPECT_EQ(audio.formatTag, c.tag);
-        EXPECT_EQ(audio.byteCount, 512u);
+        EXPECT_EQ((std::array<uint32_t, 5>{audio.sampleRate, audio.channels, audio.bitsPerSample, audio.formatTag,
+                                           audio.byteCount}),
+                  (std::array<uint32_t, 5>{kRate, 1, 16, c.tag, 512}));
         const auto decoded = samplesOf(audio);
         const auto levels = AvCodec(c.reference, false).decode(allCodes);
         EXPECT_EQ(std::vector<float>(decoded.begin(), decoded.end()), levels);
@@ -195,12 +186,14 @@ TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
 
         // libavcodec quantises from a table of its own that places a few
         // decision points differently.
-        std::vector<uint8_t> reference;
+        Bytes reference;
         for (const auto &packet : AvCodec(c.reference, true).encode(samples))
             reference.insert(reference.end(), packet.begin(), packet.end());
         std::vector<float> sorted(levels);
         std::sort(sorted.begin(), sorted.end());
-        const auto rank = [&](uint8_t code) { return std::lower_bound(sorted.begin(), sorted.end(), levels[code]) - sorted.begin(); };
+        const auto rank = [&](uint8_t code) {
+            return std::lower_bound(sorted.begin(), sorted.end(), levels[code]) - sorted.begin();
+        };
         size_t differing = 0;
         for (size_t i = 0; i < samples.size(); ++i) {
             if (codes[i] == reference[i]) continue;
@@ -211,7 +204,8 @@ TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
 
         const auto back = encode(c.tag, decoded, 0);
         for (int code = 0; code < 256; ++code) {
-            const bool negativeZero = c.codec == ZAVIPKT_CODEC_G711U && code == 0x7F; // decodes to 0, which encodes as 0xFF
+            // µ-law's negative zero decodes to 0, which encodes as 0xFF.
+            const bool negativeZero = c.codec == ZAVIPKT_CODEC_G711U && code == 0x7F;
             EXPECT_EQ(back[ZAVIPKT_HEADER_SIZE + code], negativeZero ? 0xFF : code);
         }
     }
@@ -248,7 +242,8 @@ TEST_F(DecSdkAudio, Pcm16RoundTripsAndTheEncoderRefusesWhatItCannotPack)
     for (const ZAVIDEC_AUDIO *bad : {&eightBit, &oddBytes, &noSamples, &noChannels, &tooFast})
         EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, bad, 0, &data, &length), ZAVIDEC_ERR_ARG);
     EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &good, 0, nullptr, &length), ZAVIDEC_ERR_ARG);
-    EXPECT_EQ(ZAVI_AudioEnc_Encode(decoder_, &good, 0, &data, &length), ZAVIDEC_ERR_ARG) << "a decoder handle is no encoder";
+    EXPECT_EQ(ZAVI_AudioEnc_Encode(decoder_, &good, 0, &data, &length), ZAVIDEC_ERR_ARG)
+        << "a decoder handle is no encoder";
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &good, 0, &data, &length), ZAVIDEC_OK);
     EXPECT_EQ(length, ZAVIPKT_HEADER_SIZE + 160);
@@ -256,26 +251,22 @@ TEST_F(DecSdkAudio, Pcm16RoundTripsAndTheEncoderRefusesWhatItCannotPack)
 
 TEST_F(DecSdkAudio, AacAdtsDecodesLikeLibavcodec)
 {
-    AvCodec encoder(AV_CODEC_ID_AAC, true, 16000);
     std::vector<float> tone(16000 / 2);
-    for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.25f * static_cast<float>(std::sin(2 * 3.14159265 * 440 * i / 16000.0));
-    const auto frames = encoder.encode(tone);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = 0.25f * static_cast<float>(std::sin(2 * 3.14159265 * 440 * i / 16000.0));
+    const auto frames = AvCodec(AV_CODEC_ID_AAC, true, 16000).encode(tone);
     ASSERT_GT(frames.size(), 3u);
     AvCodec reference(AV_CODEC_ID_AAC, false, 16000);
-    // ADTS header: sync, MPEG-4, no CRC, AAC LC, 16 kHz (index 8), one channel.
-    const auto adts = [](const std::vector<uint8_t> &raw) {
-        const size_t length = raw.size() + 7;
-        std::vector<uint8_t> frame = {0xFF, 0xF1, static_cast<uint8_t>((1 << 6) | (8 << 2)), static_cast<uint8_t>((1 << 6) | (length >> 11)),
-                                      static_cast<uint8_t>(length >> 3), static_cast<uint8_t>(((length & 7) << 5) | 0x1F), 0xFC};
-        frame.insert(frame.end(), raw.begin(), raw.end());
-        return frame;
-    };
     size_t decodedFrames = 0;
-    for (const auto &raw : frames) {
-        const auto frame = adts(raw);
+    for (const Bytes &raw : frames) {
+        // ADTS header: sync, MPEG-4, no CRC, AAC LC, 16 kHz (index 8), one channel.
+        const size_t length = raw.size() + 7;
+        Bytes frame = {0xFF, 0xF1, (1 << 6) | (8 << 2), static_cast<uint8_t>((1 << 6) | (length >> 11)),
+                       static_cast<uint8_t>(length >> 3), static_cast<uint8_t>(((length & 7) << 5) | 0x1F), 0xFC};
+        frame.insert(frame.end(), raw.begin(), raw.end());
         const auto expected = reference.decode(frame);
         ZAVIDEC_AUDIO audio;
-        const int32_t status = decode(audioPacket(ZAVIPKT_CODEC_AAC, frame, 16000, 1, 16), audio);
+        const int32_t status = decode(audioPacket(ZAVIPKT_CODEC_AAC, frame, 16000, 16), audio);
         if (expected.empty()) continue;
         ASSERT_EQ(status, ZAVIDEC_OK);
         ++decodedFrames;
