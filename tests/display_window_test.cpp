@@ -7,7 +7,6 @@
 #include "display/display_devices.h"
 #include "display/monitor_mapping.h"
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <tuple>
@@ -116,44 +115,6 @@ TEST_F(DisplayTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
         for (const auto &[x, y] : layout.desktop) EXPECT_TRUE(Near(ScreenAt(x, y), kDesktop)) << x << "," << y;
     }
     EXPECT_EQ(ZAVIVirtual_ReadScreenPixel(50, -10), -1) << "nobody's screen";
-}
-
-// Nearest-neighbour scaling sampled at pixel centres; a pixel may also
-// match a source neighbour, which leaves a scaler its own rounding.
-::testing::AssertionResult MatchesReferenceScaling(const WindowPixels &shown, const DecodedPicture &picture)
-{
-    const int w = DecodedPicture::kWidth, h = DecodedPicture::kHeight;
-    for (int y = 0; y < shown.Height(); ++y)
-        for (int x = 0; x < shown.Width(); ++x) {
-            const int sx = static_cast<int>((2 * static_cast<int64_t>(x) + 1) * w / (2 * shown.Width()));
-            const int sy = static_cast<int>((2 * static_cast<int64_t>(y) + 1) * h / (2 * shown.Height()));
-            bool matched = false;
-            for (int dy = -1; dy <= 1 && !matched; ++dy)
-                for (int dx = -1; dx <= 1 && !matched; ++dx)
-                    matched = Near(shown.At(x, y),
-                                   picture.At(std::clamp(sx + dx, 0, w - 1), std::clamp(sy + dy, 0, h - 1)));
-            if (!matched)
-                return ::testing::AssertionFailure() << "window pixel " << x << "," << y << " is " << shown.At(x, y)
-                                                     << ", the picture at " << sx << "," << sy << " is "
-                                                     << picture.At(sx, sy);
-        }
-    return ::testing::AssertionSuccess();
-}
-
-// A real decoded picture in a window 1.5 times its size, two thirds of it
-// on a left monitor that refuses YV12, then shrunk onto the primary one.
-TEST_F(DisplayTest, DecodedPictureLandsScaledOnBothMonitorsTheWindowSpans)
-{
-    UseMonitors({{0, 0, 400, 300}, {-400, -50, 400, 300, ZAVIVIRTUAL_MONITOR_NO_YV12}});
-    const DecodedPicture picture;
-    const ZAVI_HWND window = ZAVIVirtual_CreateWindow(-176, 20, 264, 216, 1);
-    Display display;
-    ASSERT_GE(display.SetUp(window, DecodedPicture::kWidth, DecodedPicture::kHeight), 0);
-    ASSERT_TRUE(picture.ShowOn(display));
-    EXPECT_TRUE(MatchesReferenceScaling(WindowPixels(window), picture));
-    ZAVIVirtual_MoveWindow(window, 10, 10, 120, 90);
-    ASSERT_TRUE(picture.ShowOn(display));
-    EXPECT_TRUE(MatchesReferenceScaling(WindowPixels(window), picture));
 }
 
 class WindowTest : public DisplayTest {

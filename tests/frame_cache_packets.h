@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "stream/packet_fields.h"
@@ -31,20 +32,16 @@ inline const uint8_t *PatternBytes()
 {
     static const std::vector<uint8_t> bytes = [] {
         std::vector<uint8_t> pattern(kLongestTestPacket + kPatternStarts);
-        uint64_t state = 0x9E3779B97F4A7C15ull;
-        for (size_t i = 0; i < pattern.size(); i += sizeof(state)) {
-            state ^= state << 13;
-            state ^= state >> 7;
-            state ^= state << 17;
-            std::memcpy(&pattern[i], &state, sizeof(state));
-        }
+        std::mt19937 random(0x9E3779B9u);
+        for (uint8_t &byte : pattern) byte = static_cast<uint8_t>(random() >> 24);
         return pattern;
     }();
     return bytes.data();
 }
 
 // The header carries the id (in bytes the cache never reads), the frame
-// type and the time stamp, as far as the packet is long enough to hold them.
+// type and the time stamp (little-endian, as the host is), as far as the
+// packet is long enough to hold them.
 inline void FillPacket(uint8_t *out, int32_t length, uint32_t id, uint16_t frameType)
 {
     if (length <= 0)
@@ -53,13 +50,10 @@ inline void FillPacket(uint8_t *out, int32_t length, uint32_t id, uint16_t frame
         std::abort(); // a test asked for more than the pattern holds
     std::memcpy(out, PatternBytes() + (id * 0x9E3779B1u) % kPatternStarts, static_cast<size_t>(length));
     uint8_t header[kTimeStampBytes] = {};
-    for (int32_t b = 0; b < 4; ++b)
-        header[b] = static_cast<uint8_t>(id >> (8 * b));
-    header[kOffsetFrameType] = static_cast<uint8_t>(frameType);
-    header[kOffsetFrameType + 1] = static_cast<uint8_t>(frameType >> 8);
     const uint32_t timeStamp = TimeStampOfFrame(id);
-    for (int32_t b = 0; b < 4; ++b)
-        header[kOffsetTimeStamp + b] = static_cast<uint8_t>(timeStamp >> (8 * b));
+    std::memcpy(header, &id, sizeof id);
+    std::memcpy(header + kOffsetFrameType, &frameType, sizeof frameType);
+    std::memcpy(header + kOffsetTimeStamp, &timeStamp, sizeof timeStamp);
     std::memcpy(out, header, static_cast<size_t>(std::min(length, kTimeStampBytes)));
 }
 
