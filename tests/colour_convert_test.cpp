@@ -78,10 +78,11 @@ std::vector<KernelSet> KernelSets() {
   return sets;
 }
 
-// Converts p with the kernel set and checks every pixel and the guard bytes
-// before the first row and after every row.
-void CheckConversion(const KernelSet& set, const Picture& p, int bytesPerPixel, bool flip) {
-  const int pitch = p.width * bytesPerPixel + kGuardBytes;
+// Converts p with `convert` (destination, pitch) into rows of `pitch` bytes
+// after kGuardBytes and checks every pixel and the guard bytes before the
+// first row and after every row.
+template <typename Convert>
+void CheckConversion(const Picture& p, int bytesPerPixel, bool flip, int pitch, const Convert& convert) {
   std::vector<uint8_t> out(static_cast<size_t>(kGuardBytes + p.height * pitch), kGuard), expected(out);
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < p.width; ++x) {
@@ -93,10 +94,8 @@ void CheckConversion(const KernelSet& set, const Picture& p, int bytesPerPixel, 
       if (bytesPerPixel == 4) px[3] = 0;
     }
   }
-  zavi::display::ConvertWith(set.kernels, bytesPerPixel, out.data() + kGuardBytes, pitch, p.y.data(),
-                             p.cb.empty() ? nullptr : p.cb.data(), p.cr.empty() ? nullptr : p.cr.data(),
-                             p.lumaStride, p.chromaStride, p.width, p.height, flip ? 1 : 0);
-  ASSERT_EQ(out, expected) << set.name << " " << p.width << "x" << p.height << " bpp " << bytesPerPixel;
+  convert(out.data() + kGuardBytes, pitch);
+  ASSERT_EQ(out, expected) << p.width << "x" << p.height << " bpp " << bytesPerPixel << " flip " << flip;
 }
 
 TEST(ColourConvert, EveryKernelMatchesTheFormulaOnOddAndEvenSizes) {
@@ -108,8 +107,15 @@ TEST(ColourConvert, EveryKernelMatchesTheFormulaOnOddAndEvenSizes) {
     for (int extraStride : {0, 5}) {
       const Picture p = RandomPicture(size[0], size[1], extraStride, random);
       for (const KernelSet& set : KernelSets()) {
+        SCOPED_TRACE(set.name);
         for (int bpp : {3, 4}) {
-          for (bool flip : {false, true}) CheckConversion(set, p, bpp, flip);
+          for (bool flip : {false, true}) {
+            CheckConversion(p, bpp, flip, p.width * bpp + kGuardBytes, [&](uint8_t* out, int pitch) {
+              zavi::display::ConvertWith(set.kernels, bpp, out, pitch, p.y.data(), p.cb.empty() ? nullptr : p.cb.data(),
+                                         p.cr.empty() ? nullptr : p.cr.data(), p.lumaStride, p.chromaStride, p.width,
+                                         p.height, flip ? 1 : 0);
+            });
+          }
         }
       }
     }
@@ -129,36 +135,27 @@ TEST(ColourConvert, FormulaGivesTheWorkedValues) {
   }
 }
 
+// A negative pitch runs upwards as a flip does; a decoded picture holds its
+// planes one after another, converted to packed rows.
 TEST(ColourConvert, NegativePitchRunsUpwardsAndPictureToBgr24ReadsTheThreePlanes) {
   std::mt19937 random(7);
   const Picture small = RandomPicture(37, 9, 0, random);
-  const int pitch = 37 * 3;
-  std::vector<uint8_t> flipped(pitch * 9), upwards(pitch * 9);
-  zavi::display::ConvertYUV420(flipped.data(), pitch, small.y.data(), small.cb.data(), small.cr.data(), 37,
-                               18, 37, 9, 1);
-  zavi::display::ConvertYUV420(upwards.data() + 8 * pitch, -pitch, small.y.data(), small.cb.data(),
-                               small.cr.data(), 37, 18, 37, 9, 0);
-  EXPECT_EQ(flipped, upwards);
-
-  // A decoded picture holds its planes one after another.
+  CheckConversion(small, 3, true, 37 * 3, [&](uint8_t* out, int pitch) {
+    zavi::display::ConvertYUV420(out + 8 * pitch, -pitch, small.y.data(), small.cb.data(), small.cr.data(), 37, 18,
+                                 37, 9, 0);
+  });
   const Picture p = RandomPicture(704, 576, 0, random);
-  std::vector<uint8_t> planes(p.y), out(704 * 576 * 3), expected;
+  std::vector<uint8_t> planes(p.y);
   planes.insert(planes.end(), p.cb.begin(), p.cb.end());
   planes.insert(planes.end(), p.cr.begin(), p.cr.end());
   ZAVIDEC_PICTURE picture{0, 704, 576, 1, planes.data()};
-  ASSERT_EQ(zavi::display::PictureToBGR24(picture, out.data()), 0);
-  for (int y = 0; y < 576; ++y) {
-    for (int x = 0; x < 704; ++x) {
-      const Bgr want = Expected(p, x, y);
-      expected.insert(expected.end(), {want.b, want.g, want.r});
-    }
-  }
-  EXPECT_EQ(out, expected);
+  CheckConversion(p, 3, false, 704 * 3,
+                  [&](uint8_t* out, int) { ASSERT_EQ(zavi::display::PictureToBGR24(picture, out), 0); });
   // Any other format writes nothing.
-  std::vector<uint8_t> untouched(out.size(), 0x5A);
+  std::vector<uint8_t> untouched(64, 0x5A);
   picture.format = 1;
   EXPECT_EQ(zavi::display::PictureToBGR24(picture, untouched.data()), -1);
-  EXPECT_EQ(untouched, std::vector<uint8_t>(out.size(), 0x5A));
+  EXPECT_EQ(untouched, std::vector<uint8_t>(64, 0x5A));
 }
 
 }  // namespace

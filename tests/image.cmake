@@ -3,12 +3,7 @@
 # libjpeg-turbo is the outside oracle for every JPEG; the library never links it.
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 
-zavi_add_test(snapshot_test
-  SOURCES snapshot_capture_test.cpp
-  LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::TURBOJPEG
-  LABELS image)
-
-zavi_add_test(image_viewer_test
-  SOURCES image_viewer_test.cpp
+zavi_add_test(still_image_test
+  SOURCES still_image_test.cpp
   LIBS $<LINK_LIBRARY:WHOLE_ARCHIVE,zavi_core> zavi_packmaker PkgConfig::TURBOJPEG
   LABELS image)
