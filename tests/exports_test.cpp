@@ -1,13 +1,9 @@
 // The export surface: the handle rule over every handle-taking export, the
 // no-op exports, the coordinate helpers, and player create/release.
-#include <functional>
 #include <limits>
-#include <utility>
-
-#include <gtest/gtest.h>
 
 #include "ZAVIDecSDK.h"
-#include "ZAVIPlaySDK.h"
+#include "test_packets.h"
 
 namespace {
 
@@ -19,51 +15,25 @@ TEST(Exports, EveryHandleTakingExportRefusesTheZeroHandle)
     static uint8_t *data = nullptr;
     static ZAVI_RECT rect = {0, 0, 16, 16};
     static ZAVI_WAVEFORMAT format = {1, 1, 8000, 16000, 2, 16, 0};
-    const std::pair<const char *, std::function<int32_t(ZAVI_HANDLE)>> calls[] = {
-        // The exports that take the handle alone.
-        {"Play", ZAVI_Play_Play}, {"Pause", ZAVI_Play_Pause}, {"Resume", ZAVI_Play_Resume},
-        {"FastPlayBack", ZAVI_Play_FastPlayBack}, {"FrameBack", ZAVI_Play_FrameBack},
-        {"FrameGO", ZAVI_Play_FrameGO}, {"ClearCache", ZAVI_Play_ClearCache},
-        {"CloseFile", ZAVI_Play_CloseFile}, {"Stop", ZAVI_Play_Stop},
-        {"RepaintWindow", ZAVI_Play_RepaintWindow}, {"TKStop", ZAVI_Play_TKStop},
-        {"InputStream", [](ZAVI_HANDLE h) { return ZAVI_Play_InputStream(h, packet, sizeof packet, 1, 1); }},
-        {"PlayStream", [](ZAVI_HANDLE h) { return ZAVI_Play_PlayStream(h, 1); }},
-        {"FastPlay", [](ZAVI_HANDLE h) { return ZAVI_Play_FastPlay(h, 2); }},
-        {"SetPlaySpeed", [](ZAVI_HANDLE h) { return ZAVI_Play_SetPlaySpeed(h, 1.0f, 40.0f, 1); }},
-        {"SetPreCacheCount", [](ZAVI_HANDLE h) { return ZAVI_Play_SetPreCacheCount(h, 1); }},
-        {"SetAdjustPri", [](ZAVI_HANDLE h) { return ZAVI_Play_SetAdjustPri(h, 1); }},
-        {"SetVideoType", [](ZAVI_HANDLE h) { return ZAVI_Play_SetVideoType(h, 1); }},
-        {"SetAudio", [](ZAVI_HANDLE h) { return ZAVI_Play_SetAudio(h, 1); }},
-        {"GetPlayTimeStamp", [](ZAVI_HANDLE h) { return ZAVI_Play_GetPlayTimeStamp(h, &u32); }},
-        {"SetVolume", [](ZAVI_HANDLE h) { return ZAVI_Play_SetVolume(h, 0); }},
-        {"GetVolume", [](ZAVI_HANDLE h) { return ZAVI_Play_GetVolume(h, &i32); }},
-        {"GetVideoFrameCount", [](ZAVI_HANDLE h) { return ZAVI_Play_GetVideoFrameCount(h, &u32); }},
-        {"GetAudioFrameCount", [](ZAVI_HANDLE h) { return ZAVI_Play_GetAudioFrameCount(h, &u32); }},
-        {"SetCacheProperty", [](ZAVI_HANDLE h) { return ZAVI_Play_SetCacheProperty(h, 1); }},
-        {"SetCacheSize", [](ZAVI_HANDLE h) { return ZAVI_Play_SetCacheSize(h, 1, 1); }},
-        {"OpenFile", [](ZAVI_HANDLE h) { return ZAVI_Play_OpenFile(h, 0, 0, &u32, 0); }},
-        {"Seek", [](ZAVI_HANDLE h) { return ZAVI_Play_Seek(h, 0.5f); }},
-        {"SetPlayPosition", [](ZAVI_HANDLE h) { return ZAVI_Play_SetPlayPosition(h, 0); }},
-        {"GetPlayPosition", [](ZAVI_HANDLE h) { return ZAVI_Play_GetPlayPosition(h, &u32); }},
-        {"SetPlayLoop", [](ZAVI_HANDLE h) { return ZAVI_Play_SetPlayLoop(h, 1); }},
-        {"GetFileInfo", [](ZAVI_HANDLE h) { return ZAVI_Play_GetFileInfo(h, &u32, &u32); }},
-        {"GetTimeLine", [](ZAVI_HANDLE h) { return ZAVI_Play_GetTimeLine(h, 0, 0); }},
-        {"SetFastSearch", [](ZAVI_HANDLE h) { return ZAVI_Play_SetFastSearch(h, 0, 0, 0); }},
-        {"GetFirstRule", [](ZAVI_HANDLE h) { return ZAVI_Play_GetFirstRule(h, 0, 0); }},
-        {"GetNextRule", [](ZAVI_HANDLE h) { return ZAVI_Play_GetNextRule(h, 0, 0); }},
-        {"SetRule", [](ZAVI_HANDLE h) { return ZAVI_Play_SetRule(h, packet, sizeof packet); }},
-        {"RegPlayStatusMsg", [](ZAVI_HANDLE h) { return ZAVI_Play_RegPlayStatusMsg(h, nullptr, 0, 0); }},
-        {"ChangeDisplayWnd", [](ZAVI_HANDLE h) { return ZAVI_Play_ChangeDisplayWnd(h, 0); }},
-        {"SetPartDisplay", [](ZAVI_HANDLE h) { return ZAVI_Play_SetPartDisplay(h, 0, &rect); }},
-        {"RegOnDrawCallBack", [](ZAVI_HANDLE h) { return ZAVI_Play_RegOnDrawCallBack(h, nullptr, 0, 0); }},
-        {"SetDrawMode", [](ZAVI_HANDLE h) { return ZAVI_Play_SetDrawMode(h, 1); }},
-        {"CaptureOnePicture", [](ZAVI_HANDLE h) { return ZAVI_Play_CaptureOnePicture(h, &data, &u32, 0); }},
-        {"InputImage", [](ZAVI_HANDLE h) { return ZAVI_Play_InputImage(h, packet, sizeof packet); }},
-        {"TKStart", [](ZAVI_HANDLE h) { return ZAVI_Play_TKStart(h, &format); }},
-        {"TKRegCaptureDataCB", [](ZAVI_HANDLE h) { return ZAVI_Play_TKRegCaptureDataCB(h, nullptr, 0, 0); }},
-        {"TKSendToPCData", [](ZAVI_HANDLE h) { return ZAVI_Play_TKSendToPCData(h, packet, sizeof packet); }},
-        {"TKSetVolume", [](ZAVI_HANDLE h) { return ZAVI_Play_TKSetVolume(h, 0); }},
-        {"TKGetVolume", [](ZAVI_HANDLE h) { return ZAVI_Play_TKGetVolume(h, &i32); }},
+    const zavi_test::ExportCall calls[] = {
+        EXPORT_CALL(Play), EXPORT_CALL(Pause), EXPORT_CALL(Resume), EXPORT_CALL(FastPlayBack),
+        EXPORT_CALL(FrameBack), EXPORT_CALL(FrameGO), EXPORT_CALL(ClearCache), EXPORT_CALL(CloseFile),
+        EXPORT_CALL(Stop), EXPORT_CALL(RepaintWindow), EXPORT_CALL(TKStop),
+        EXPORT_CALL(InputStream, packet, sizeof packet, 1, 1), EXPORT_CALL(PlayStream, 1), EXPORT_CALL(FastPlay, 2),
+        EXPORT_CALL(SetPlaySpeed, 1.0f, 40.0f, 1), EXPORT_CALL(SetPreCacheCount, 1), EXPORT_CALL(SetAdjustPri, 1),
+        EXPORT_CALL(SetVideoType, 1), EXPORT_CALL(SetAudio, 1), EXPORT_CALL(GetPlayTimeStamp, &u32),
+        EXPORT_CALL(SetVolume, 0), EXPORT_CALL(GetVolume, &i32), EXPORT_CALL(GetVideoFrameCount, &u32),
+        EXPORT_CALL(GetAudioFrameCount, &u32), EXPORT_CALL(SetCacheProperty, 1), EXPORT_CALL(SetCacheSize, 1, 1),
+        EXPORT_CALL(OpenFile, 0, 0, &u32, 0), EXPORT_CALL(Seek, 0.5f), EXPORT_CALL(SetPlayPosition, 0),
+        EXPORT_CALL(GetPlayPosition, &u32), EXPORT_CALL(SetPlayLoop, 1), EXPORT_CALL(GetFileInfo, &u32, &u32),
+        EXPORT_CALL(GetTimeLine, 0, 0), EXPORT_CALL(SetFastSearch, 0, 0, 0), EXPORT_CALL(GetFirstRule, 0, 0),
+        EXPORT_CALL(GetNextRule, 0, 0), EXPORT_CALL(SetRule, packet, sizeof packet),
+        EXPORT_CALL(RegPlayStatusMsg, nullptr, 0, 0), EXPORT_CALL(ChangeDisplayWnd, 0),
+        EXPORT_CALL(SetPartDisplay, 0, &rect), EXPORT_CALL(RegOnDrawCallBack, nullptr, 0, 0),
+        EXPORT_CALL(SetDrawMode, 1), EXPORT_CALL(CaptureOnePicture, &data, &u32, 0),
+        EXPORT_CALL(InputImage, packet, sizeof packet), EXPORT_CALL(TKStart, &format),
+        EXPORT_CALL(TKRegCaptureDataCB, nullptr, 0, 0), EXPORT_CALL(TKSendToPCData, packet, sizeof packet),
+        EXPORT_CALL(TKSetVolume, 0), EXPORT_CALL(TKGetVolume, &i32),
     };
     for (const auto &[name, call] : calls) EXPECT_EQ(call(0), ZAVI_ERR_FAIL) << name;
     EXPECT_EQ(ZAVI_Play_ReleasePlayer(0), ZAVI_OK);

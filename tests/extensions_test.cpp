@@ -35,7 +35,7 @@ void ExpectSnapshotShows(ZAVI_HANDLE player, const DecodedPicture &picture, cons
         << "the snapshot of " << what;
 }
 
-// Each made once: encoding is the slow part.
+// Each made once (encoding is the slow part).
 const TestRecording &OneSize()
 {
     static const TestRecording recording(PatternStream(kPictures, kWidth, kHeight, true));
@@ -156,12 +156,10 @@ const ReverseCase kReverseCases[] = {
 
 class ReversePlayCases : public ReversePlay, public ::testing::WithParamInterface<ReverseCase> {};
 
-// Every picture before the start shows, in strictly reverse order across the
-// key frames and a change of size, down to the first or to where reverse
-// play was stopped; the cache stayed inside its bound. A snapshot then holds
-// the picture reverse play showed last, and forward play goes on with the
-// one after it. (A machine slow enough to reach the first picture before
-// the stop still passes: the checks follow the picture reached.)
+// Every picture before the start shows, in strictly reverse order, down to
+// the first or to where reverse play was stopped (the checks follow the
+// picture reached); the cache stayed inside its bound. A snapshot then holds
+// the last picture shown, and forward play goes on with the one after it.
 TEST_P(ReversePlayCases, ShowsThePicturesBackwardsThenPlaysOnAfterTheLast)
 {
     const ReverseCase &c = GetParam();
@@ -195,10 +193,9 @@ TEST_P(ReversePlayCases, ShowsThePicturesBackwardsThenPlaysOnAfterTheLast)
 INSTANTIATE_TEST_SUITE_P(Speeds, ReversePlayCases, ::testing::ValuesIn(kReverseCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// Frame-back from the middle of a group, across a key frame, and from a
-// picture forward play showed; forward play then goes on after the picture
-// shown, a snapshot holds the picture frame-back shows, and a reverse play
-// started there begins right before it.
+// Frame-back across a key frame and from a picture forward play showed;
+// forward play goes on after the picture shown, a snapshot holds it, and
+// reverse play started there begins right before it.
 TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromThere)
 {
     Open();
@@ -208,9 +205,7 @@ TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromTher
 
     EXPECT_EQ(PlayOn(3), (std::vector<int>{19, 20, 21}));
 
-    // A video step under way when the pause came may still show a picture:
-    // frame-back waits for it, so the picture before its own is the last one
-    // forward play showed.
+    // Frame-back waits for a video step under way at the pause.
     ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
     const std::vector<int> shown = log_.Since(0);
     const int lastForward = shown[shown.size() - 2];
@@ -223,11 +218,10 @@ TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromTher
     ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, ZAVI_REVERSE_STOP), ZAVI_OK);
 }
 
-// Once a reverse command was given, forward play keeps the pictures it
-// decodes, from each key frame on (the cache is allocated before any
-// frame-back); a jump restarts them at its key frame. Frame-back after
-// forward play shows the pictures before the last one it showed, across the
-// key frame, never one kept before the jump.
+// With the cache allocated before any frame-back, forward play keeps the
+// pictures it decodes from each key frame on, a jump restarting them at its
+// key frame; frame-back then shows the ones before the last shown, never one
+// kept before the jump.
 TEST_F(ReversePlay, FrameBackAfterForwardPlayAndAJumpShowsThePicturesBefore)
 {
     Open();
@@ -251,8 +245,7 @@ TEST_F(ReversePlay, FrameBackAfterForwardPlayAndAJumpShowsThePicturesBefore)
     EXPECT_EQ(std::vector<int>(shown.end() - kSteps, shown.end()), Descending(lastForward - 1, lastForward - kSteps));
 }
 
-// Each bad call of the extensions with its status; none of them shows
-// anything.
+// Each bad call of the extensions with its status; none shows anything.
 TEST_F(ReversePlay, BadCallsGiveTheirCodes)
 {
     EXPECT_EQ(ZAVI_PlayEx_SetHiddenDecodePolicy(0, ZAVI_HIDDEN_DECODE_KEY_FRAMES, 0), ZAVI_ERR_FAIL);
@@ -304,25 +297,19 @@ const HiddenCase kHiddenCases[] = {
     {"ShownAgainIsCurrentFromTheNextKeyFrame", kOn, 0, 12, 22, {0, 10, 20, 21}},
 };
 
-// One stream for every case (key frames at 0, 10 and 20).
-const std::vector<Packet> &Stream()
-{
-    static const std::vector<Packet> stream = PatternStream(22, kWidth, kHeight, false);
-    return stream;
-}
-
 class HiddenDecode : public ::testing::TestWithParam<HiddenCase> {};
 
 TEST_P(HiddenDecode, OnlyThePicturesThePolicyAdmitsReachTheDecoder)
 {
     const HiddenCase &c = GetParam();
+    static const std::vector<Packet> stream = PatternStream(22, kWidth, kHeight, false); // keys at 0, 10, 20
     ZAVIVirtual_FillScreens(kBackground);
     VirtualWindow window(kWidth, kHeight);
     ZAVI_HANDLE player = 0;
     ASSERT_EQ(ZAVI_Play_InitPlayer(window.Handle(), &player), ZAVI_OK);
     ASSERT_EQ(ZAVI_PlayEx_SetHiddenDecodePolicy(player, c.policy, c.minimumShownArea), ZAVI_OK);
     ASSERT_EQ(ZAVI_Play_PlayStream(player, ZAVI_PLAYMODE_PAUSED), ZAVI_OK);
-    for (const auto &packet : Stream()) ASSERT_EQ(Input(player, packet), ZAVI_OK);
+    for (const auto &packet : stream) ASSERT_EQ(Input(player, packet), ZAVI_OK);
 
     for (int step = 0; step < c.steps; ++step) {
         ZAVIVirtual_ShowWindow(window.Handle(), step >= c.hiddenPictures);
@@ -330,7 +317,7 @@ TEST_P(HiddenDecode, OnlyThePicturesThePolicyAdmitsReachTheDecoder)
     }
 
     std::vector<Packet> decoded;
-    for (int picture : c.decoded) decoded.push_back(Stream()[static_cast<size_t>(picture)]);
+    for (int picture : c.decoded) decoded.push_back(stream[static_cast<size_t>(picture)]);
     const DecodedPicture expected = DecodeEach(decoded).back();
     ASSERT_EQ(expected.width, kWidth);
     ExpectSnapshotShows(player, expected, "the last picture decoded");

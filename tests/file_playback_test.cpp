@@ -3,8 +3,6 @@
 // player's file exports.
 #include <atomic>
 #include <functional>
-#include <future>
-#include <string>
 
 #include "playback_fixture.h"
 
@@ -87,14 +85,10 @@ protected:
 // none starts reading by itself, and a recording opened next plays.
 TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
 {
-    const std::pair<const char *, std::function<int32_t(ZAVI_HANDLE)>> commands[] = {
-        {"Seek", [](ZAVI_HANDLE p) { return ZAVI_Play_Seek(p, 0.5f); }},
-        {"Play", ZAVI_Play_Play}, {"Pause", ZAVI_Play_Pause}, {"Resume", ZAVI_Play_Resume},
-        {"FastPlay", [](ZAVI_HANDLE p) { return ZAVI_Play_FastPlay(p, 4); }},
-        {"FastPlayBack", ZAVI_Play_FastPlayBack}, {"FrameBack", ZAVI_Play_FrameBack},
-        {"FrameGO", ZAVI_Play_FrameGO},
-        {"SetPlayPosition", [](ZAVI_HANDLE p) { return ZAVI_Play_SetPlayPosition(p, 0); }},
-        {"Stop", ZAVI_Play_Stop},
+    const ExportCall commands[] = {
+        EXPORT_CALL(Seek, 0.5f), EXPORT_CALL(Play), EXPORT_CALL(Pause), EXPORT_CALL(Resume), EXPORT_CALL(FastPlay, 4),
+        EXPORT_CALL(FastPlayBack), EXPORT_CALL(FrameBack), EXPORT_CALL(FrameGO), EXPORT_CALL(SetPlayPosition, 0),
+        EXPORT_CALL(Stop),
     };
     const auto openAndPlay = [&] {
         ASSERT_EQ(Open(), ZAVI_OK);
@@ -189,58 +183,47 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
     }
 }
 
-TEST_F(FilePlayback, PlaysToTheEndAndReportsEveryStepThenTheEndAfterTheCacheDrained)
+// Play reports every step, and the end once the cache drained; stop rewinds;
+// once unregistering has returned, the callback is not called again. Frame
+// steps go one frame each way (backward, the frames before are decoded only).
+TEST_F(FilePlayback, PlaysReportingEveryStepAndTheEndThenStepsOneFrameEachWay)
 {
     ASSERT_EQ(Open(), ZAVI_OK);
     EXPECT_EQ(openedFrames_, kPictures);
-    uint32_t duration = 0;
-    uint32_t frameCount = 0;
+    uint32_t duration = 0, frameCount = 0;
     ASSERT_EQ(ZAVI_Play_GetFileInfo(player_, &duration, &frameCount), ZAVI_OK);
     EXPECT_EQ(frameCount, kPictures);
     EXPECT_GT(duration, 0u);
-
-    // Open reads nothing; play starts the reader.
-    std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(statusLog_.Count(0), 0u);
     ASSERT_EQ(ZAVI_Play_FastPlay(player_, 3), ZAVI_OK); // three times as fast, paced by time stamps
     ASSERT_TRUE(Eventually([&] { return statusLog_.Count(ZAVIFILE_END) == 1; }));
-    // The end is told only once the last picture was taken.
     EXPECT_EQ(Get(ZAVI_Play_GetVideoFrameCount, player_), 0u);
     EXPECT_EQ(statusLog_.Count(0), kPictures);
     EXPECT_EQ(PlayTimeStamp(), VideoStamp(kPictures - 1));
     EXPECT_EQ(statusLog_.Since().back(), ZAVIFILE_END);
 
-    // Stop rewinds; play reads on from the start.
     ASSERT_EQ(ZAVI_Play_Stop(player_), ZAVI_OK);
     ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
     ASSERT_TRUE(Eventually([&] { return statusLog_.Count(ZAVIFILE_END) == 2; }));
     EXPECT_EQ(statusLog_.Count(0), 2 * kPictures);
-
-    // Once unregistering has returned, the callback is not called again.
     ASSERT_EQ(ZAVI_Play_RegPlayStatusMsg(player_, nullptr, 0, 0), ZAVI_OK);
     const size_t reported = statusLog_.Size();
     ASSERT_EQ(ZAVI_Play_ClearCache(player_), ZAVI_OK); // nothing left to drain
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(statusLog_.Size(), reported);
-}
 
-TEST_F(FilePlayback, FrameStepsShowOneFrameForwardAndBackward)
-{
-    ASSERT_EQ(Open(), ZAVI_OK);
+    ASSERT_EQ(ZAVI_Play_Stop(player_), ZAVI_OK);
     for (uint32_t index = 0; index < 5; ++index) {
         ASSERT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_OK);
         EXPECT_EQ(PlayTimeStamp(), VideoStamp(index)) << index;
     }
-    // Backward from frame 4: frame 3 shows, frames 0-2 decoded only.
     ASSERT_EQ(ZAVI_Play_FrameBack(player_), ZAVI_OK);
     ASSERT_TRUE(Eventually(
         [&] { return Get(ZAVI_Play_GetVideoFrameCount, player_) == 0 && PlayTimeStamp() == VideoStamp(3); }));
     EXPECT_EQ(Get(ZAVI_Play_GetPlayPosition, player_), 3u);
-
-    // A seek clears the caches and moves reading; playing goes on from there.
     ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, 20), ZAVI_OK);
     ASSERT_EQ(ZAVI_Play_FrameGO(player_), ZAVI_OK);
     EXPECT_EQ(PlayTimeStamp(), VideoStamp(20));
+    EXPECT_EQ(statusLog_.Size(), reported);
 }
 
 } // namespace

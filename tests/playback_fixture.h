@@ -135,22 +135,6 @@ inline int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420,
     return worst;
 }
 
-// The decoder module's I420 picture of the last of `videoPackets`.
-inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packet *> &videoPackets, int &width,
-                                       int &height)
-{
-    ZAVIDEC_HANDLE decoder = 0;
-    EXPECT_EQ(ZAVI_VideoDec_Init(&decoder), 0);
-    ZAVIDEC_PICTURE picture{};
-    for (const auto *packet : videoPackets)
-        ZAVI_VideoDec_Decode(decoder, packet->data(), static_cast<int32_t>(packet->size()), &picture);
-    width = picture.width;
-    height = picture.height;
-    std::vector<uint8_t> i420(picture.buffer, picture.buffer + width * height * 3 / 2);
-    ZAVI_VideoDec_Release(decoder);
-    return i420;
-}
-
 struct DecodedPicture {
     int width = 0;
     int height = 0;
@@ -174,6 +158,22 @@ inline std::vector<DecodedPicture> DecodeEach(const std::vector<zavi::pack::Pack
     }
     ZAVI_VideoDec_Release(decoder);
     return pictures;
+}
+
+// The decoder module's I420 picture of the last of `videoPackets`.
+inline std::vector<uint8_t> DecodeLast(const std::vector<const zavi::pack::Packet *> &videoPackets, int &width,
+                                       int &height)
+{
+    ZAVIDEC_HANDLE decoder = 0;
+    EXPECT_EQ(ZAVI_VideoDec_Init(&decoder), 0);
+    ZAVIDEC_PICTURE picture{};
+    for (const auto *packet : videoPackets)
+        ZAVI_VideoDec_Decode(decoder, packet->data(), static_cast<int32_t>(packet->size()), &picture);
+    width = picture.width;
+    height = picture.height;
+    std::vector<uint8_t> i420(picture.buffer, picture.buffer + width * height * 3 / 2);
+    ZAVI_VideoDec_Release(decoder);
+    return i420;
 }
 
 class VirtualWindow {

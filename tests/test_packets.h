@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -35,6 +37,11 @@ inline int32_t Input(ZAVI_HANDLE player, const std::vector<uint8_t> &packet, uin
     return ZAVI_Play_InputStream(player, packet.data(), static_cast<int32_t>(packet.size()), timeStampFlag,
                                  displayFlag);
 }
+
+// Tables of export calls on a player handle: a row names the export and
+// calls it with the handle `h` and the arguments given.
+using ExportCall = std::pair<const char *, std::function<int32_t(ZAVI_HANDLE)>>;
+#define EXPORT_CALL(name, ...) {#name, [](ZAVI_HANDLE h) { return ZAVI_Play_##name(h __VA_OPT__(, ) __VA_ARGS__); }}
 
 // What a getter export reports (a frame count, the play time stamp).
 inline uint32_t Get(int32_t(ZAVI_CALL *getter)(ZAVI_HANDLE, uint32_t *), ZAVI_HANDLE player)
