@@ -2,7 +2,7 @@
 // through decode-only runs, key frames only, positions and seeks, loop, and
 // switching between them; the standard recording has 4 groups of 5 pictures
 // (key frames 0, 5, 10, 15), each picture preceded by an audio packet. Then
-// what a client asks besides the packets: rules, the time line, fast search.
+// what a client asks besides the packets: rules and fast search.
 #include <cmath>
 
 #include "recording_fixture.h"
@@ -18,7 +18,7 @@ protected:
         ASSERT_EQ(reader_.FrameCount(), 20u);
     }
 
-    const std::vector<Bytes> packets_ = BuildPackets(RecordingPlan{});
+    const std::vector<Bytes> packets_ = BuildPackets();
     const Bytes recording_ = RecordingBytes(packets_);
     OpenReader reader_{recording_};
 };
@@ -120,7 +120,7 @@ std::vector<Bytes> RulesRead(ZAVIFILE_HANDLE h, GetRule getFirst = ZAVI_Read_Get
 
 TEST(Rules, DistinctRulePacketsComeBackFirstToLastThenTheAddedOnes)
 {
-    std::vector<Bytes> packets = BuildPackets(RecordingPlan{});
+    std::vector<Bytes> packets = BuildPackets();
     const Bytes first = packets.front();
     const Bytes again = MakeRulePacket(TimeOfVideo(7), ZAVIPKT_SUB_RULE_FIRST, 20);   // same rule, later
     const Bytes second = MakeRulePacket(TimeOfVideo(9), ZAVIPKT_SUB_RULE_FIRST + 1, 50);
@@ -165,31 +165,6 @@ TEST(Rules, DistinctRulePacketsComeBackFirstToLastThenTheAddedOnes)
     EXPECT_EQ(RulesRead(h), (std::vector<Bytes>{first, second, noRule}));
     ASSERT_EQ(ZAVI_Read_CloseFile(h), ZAVIFILE_OK);
     EXPECT_EQ(RulesRead(h), (std::vector<Bytes>{{static_cast<uint8_t>(-ZAVIFILE_ERR_NOT_OPEN)}}));
-}
-
-TEST(TimeLine, OneEntryPerKeyFrameWithTimeAndPosition)
-{
-    const Bytes recording = RecordingBytes(BuildPackets(RecordingPlan{}));
-    OpenReader reader(recording);
-    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
-    const ZAVIFILE_HANDLE h = reader.Handle();
-
-    uint32_t count = 0;
-    ASSERT_EQ(ZAVI_Read_GetTimeLine(h, 0, reinterpret_cast<ZAVIFILE_ARG>(&count)), ZAVIFILE_OK);
-    EXPECT_EQ(count, 4u);
-    ZAVIFILE_TIMELINE_ENTRY entries[3] = {};
-    count = 2;
-    ASSERT_EQ(ZAVI_Read_GetTimeLine(h, reinterpret_cast<ZAVIFILE_ARG>(entries), reinterpret_cast<ZAVIFILE_ARG>(&count)),
-              ZAVIFILE_OK);
-    EXPECT_EQ(count, 4u);
-    EXPECT_EQ(entries[0].timeStamp, TimeOfVideo(0));
-    EXPECT_EQ(entries[0].position, 0u);
-    EXPECT_EQ(entries[1].timeStamp, TimeOfVideo(5));
-    EXPECT_EQ(entries[1].position, 5u);
-    EXPECT_EQ(entries[2].timeStamp, 0u);    // beyond the capacity given
-    EXPECT_EQ(ZAVI_Read_GetTimeLine(h, reinterpret_cast<ZAVIFILE_ARG>(entries), 0), ZAVIFILE_ERR_ARG);
-    // A time-line position leads straight to its key frame.
-    reader.Run("position " + std::to_string(entries[1].position) + "; keys 1; read 1 = 5S");
 }
 
 // Motion in group 1, alarm in group 3.

@@ -66,29 +66,25 @@ inline bool IsVideoPacket(const Bytes &packet)
     return type == ZAVIPKT_FRAME_A_KEY || type == ZAVIPKT_FRAME_A_P || type == ZAVIPKT_FRAME_A_B;
 }
 
-// A recording of `gops` groups of `framesPerGop` family-A video frames, 40 ms
-// apart. Before every picture: an audio packet and, in the groups listed, a
-// motion/alarm packet with the picture's time stamp. A rule packet opens it.
+// A recording of 4 groups of 5 family-A video frames, 40 ms apart. Before
+// every picture: an audio packet and, in the groups listed, a motion/alarm
+// packet with the picture's time stamp. A rule packet opens it.
 struct RecordingPlan {
-    uint32_t gops = 4;
-    uint32_t framesPerGop = 5;
     std::set<uint32_t> motionGops;
     std::set<uint32_t> alarmGops;
 };
 
-inline std::vector<Bytes> BuildPackets(const RecordingPlan &plan)
+inline std::vector<Bytes> BuildPackets(const RecordingPlan &plan = {})
 {
     std::vector<Bytes> packets{MakeRulePacket(kFirstTimeStamp, ZAVIPKT_SUB_RULE_FIRST, 20)};
-    for (uint32_t video = 0; video < plan.gops * plan.framesPerGop; ++video) {
-        const uint32_t gop = video / plan.framesPerGop;
-        const uint32_t frame = video % plan.framesPerGop;
+    for (uint32_t video = 0; video < 20; ++video) {
         const auto seed = static_cast<uint8_t>(video);
         packets.push_back(MakePacket(ZAVIPKT_FRAME_AUDIO, TimeOfVideo(video), 160, seed));
-        const bool motion = plan.motionGops.count(gop) != 0;
-        const bool alarm = plan.alarmGops.count(gop) != 0;
+        const bool motion = plan.motionGops.count(video / 5) != 0;
+        const bool alarm = plan.alarmGops.count(video / 5) != 0;
         if (motion || alarm) packets.push_back(MakeMotionPacket(TimeOfVideo(video), alarm, motion ? 9 : 0));
-        if (frame == 0) packets.push_back(MakePacket(ZAVIPKT_FRAME_A_KEY, TimeOfVideo(video), 700, seed));
-        else packets.push_back(MakePacket(ZAVIPKT_FRAME_A_P, TimeOfVideo(video), 150 + frame, seed));
+        if (video % 5 == 0) packets.push_back(MakePacket(ZAVIPKT_FRAME_A_KEY, TimeOfVideo(video), 700, seed));
+        else packets.push_back(MakePacket(ZAVIPKT_FRAME_A_P, TimeOfVideo(video), 150 + video % 5, seed));
     }
     return packets;
 }
@@ -113,16 +109,13 @@ private:
     std::string path_;
 };
 
-// Writes the packets as a recording; returns the writer's close status.
+// Writes the packets as a recording; returns the first failing status.
 inline int32_t WriteRecording(const std::string &path, const std::vector<Bytes> &packets)
 {
     ZAVIFILE_HANDLE writer = 0;
     int32_t status = ZAVI_Write_Create(&writer, path.c_str(), 1700000000u);
-    if (status != ZAVIFILE_OK) return status;
-    for (const Bytes &packet : packets) {
-        status = ZAVI_Write_Packet(writer, packet.data(), static_cast<int32_t>(packet.size()));
-        if (status != ZAVIFILE_OK) break;
-    }
+    for (size_t i = 0; status == ZAVIFILE_OK && i < packets.size(); ++i)
+        status = ZAVI_Write_Packet(writer, packets[i].data(), static_cast<int32_t>(packets[i].size()));
     const int32_t closed = ZAVI_Write_Close(writer);
     return status != ZAVIFILE_OK ? status : closed;
 }
@@ -188,15 +181,12 @@ public:
         return delivered;
     }
 
-    // Reads while the status is 0 or decode-only, at most `limit` packets;
-    // the stopping call's result is the last element.
-    std::vector<Delivered> ReadToEnd(size_t limit = 100000)
+    // Reads while the status is 0 or decode-only; the stopping call's result
+    // is the last element.
+    std::vector<Delivered> ReadToEnd()
     {
-        std::vector<Delivered> all;
-        while (all.size() < limit) {
-            all.push_back(Next());
-            if (!GoesOn(all.back())) break;
-        }
+        std::vector<Delivered> all{Next()};
+        while (GoesOn(all.back())) all.push_back(Next());
         return all;
     }
 
@@ -261,5 +251,30 @@ private:
     int32_t openStatus_ = 0;
     uint32_t frameCount_ = 0;
 };
+
+// Reads the recording forward: exactly the first `expected` of `packets`,
+// each with the last picture up to it as the position, then the end, which
+// stays the end. Backward and key-frame reading then also reach the end.
+inline void ExpectPlaysUpTo(OpenReader &&reader, const std::vector<Bytes> &packets, size_t expected)
+{
+    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+    const std::vector<Delivered> forward = reader.ReadToEnd();
+    ASSERT_EQ(forward.size(), expected + 1);
+    uint32_t lastVideo = 0;
+    for (size_t i = 0; i < expected; ++i) {
+        ASSERT_EQ(forward[i].status, ZAVIFILE_OK);
+        ASSERT_EQ(forward[i].packet, packets[i]) << "packet " << i;
+        if (IsVideoPacket(packets[i])) lastVideo = VideoNumber(packets[i]);
+        ASSERT_EQ(forward[i].position, lastVideo) << "packet " << i;
+    }
+    ASSERT_EQ(forward.back().status, ZAVIFILE_END);
+    EXPECT_TRUE(forward.back().packet.empty());
+    EXPECT_EQ(reader.Next().status, ZAVIFILE_END);
+    ASSERT_EQ(ZAVI_Read_SetReadOrder(reader.Handle(), 0), ZAVIFILE_OK);
+    ASSERT_EQ(reader.ReadToEnd().back().status, ZAVIFILE_END);
+    ASSERT_EQ(ZAVI_Read_SetReadKeyFrame(reader.Handle(), 1), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Read_SetPosition(reader.Handle(), reader.FrameCount()), ZAVIFILE_OK);
+    ASSERT_EQ(reader.ReadToEnd().back().status, ZAVIFILE_END);
+}
 
 } // namespace zavifile::test

@@ -1,6 +1,6 @@
 // Writer and reader together: every packet comes back byte-exact and in
-// order, the file information describes the recording, and files that are
-// not recordings are refused with their own codes.
+// order, the file information and time line describe the recording, and
+// files that are not recordings are refused with their own codes.
 #include "ZAVIRecordingWriter.hpp"
 #include "recording_fixture.h"
 #include "recording_format.h"
@@ -11,8 +11,9 @@ namespace zavifile::test {
 namespace {
 
 // Written through the C calls and through the C++ writer, and opened every
-// way: the file information describes the recording, and the packets come
-// back byte-exact, in order, each with the position of the last picture.
+// way: the file information and the time line (one entry per key frame)
+// describe the recording, and the packets come back byte-exact, in order,
+// each with the position of the last picture.
 TEST(RecordingRoundTrip, EveryPacketComesBackByteExactInOrder)
 {
     const std::vector<Bytes> packets = BuildPackets({.motionGops = {1}, .alarmGops = {2}});
@@ -42,19 +43,22 @@ TEST(RecordingRoundTrip, EveryPacketComesBackByteExactInOrder)
             EXPECT_EQ(info[ZAVIFILE_INFO_FRAME_COUNT], 20u);
             EXPECT_EQ(info[ZAVIFILE_INFO_KEY_COUNT], 4u);
             EXPECT_EQ(ZAVI_Read_GetFileInfo(reader.Handle(), nullptr), ZAVIFILE_ERR_ARG);
-            const std::vector<Delivered> delivered = reader.ReadToEnd();
-            ASSERT_EQ(delivered.size(), packets.size() + 1);
-            uint32_t lastVideo = 0;
-            for (size_t i = 0; i < packets.size(); ++i) {
-                EXPECT_EQ(delivered[i].status, ZAVIFILE_OK);
-                EXPECT_EQ(delivered[i].packet, packets[i]) << "packet " << i;
-                if (IsVideoPacket(packets[i])) lastVideo = VideoNumber(packets[i]);
-                EXPECT_EQ(delivered[i].position, lastVideo) << "packet " << i;
-            }
-            EXPECT_EQ(delivered.back().status, ZAVIFILE_END);
-            EXPECT_TRUE(delivered.back().packet.empty());
-            // The end stays the end.
-            EXPECT_EQ(reader.Next().status, ZAVIFILE_END);
+            uint32_t count = 0;
+            const auto countArg = reinterpret_cast<ZAVIFILE_ARG>(&count);
+            ASSERT_EQ(ZAVI_Read_GetTimeLine(reader.Handle(), 0, countArg), ZAVIFILE_OK);
+            EXPECT_EQ(count, 4u);
+            ZAVIFILE_TIMELINE_ENTRY entries[3] = {};
+            count = 2;
+            const auto entriesArg = reinterpret_cast<ZAVIFILE_ARG>(entries);
+            ASSERT_EQ(ZAVI_Read_GetTimeLine(reader.Handle(), entriesArg, countArg), ZAVIFILE_OK);
+            EXPECT_EQ(count, 4u);
+            EXPECT_EQ(entries[0].timeStamp, TimeOfVideo(0));
+            EXPECT_EQ(entries[0].position, 0u);
+            EXPECT_EQ(entries[1].timeStamp, TimeOfVideo(5));
+            EXPECT_EQ(entries[1].position, 5u);
+            EXPECT_EQ(entries[2].timeStamp, 0u); // beyond the capacity given
+            EXPECT_EQ(ZAVI_Read_GetTimeLine(reader.Handle(), entriesArg, 0), ZAVIFILE_ERR_ARG);
+            ExpectPlaysUpTo(std::move(reader), packets, packets.size());
         }
 }
 
@@ -115,7 +119,7 @@ TEST(RecordingRoundTrip, WriterRefusesWhatIsNotAWholePacketAndFlushesAPlayableRe
 
 TEST(RecordingRoundTrip, BadFilesAndBadCallsHaveTheirOwnCodes)
 {
-    const std::vector<Bytes> packets = BuildPackets(RecordingPlan{});
+    const std::vector<Bytes> packets = BuildPackets();
     TempFile file("bad");
     ASSERT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
     const Bytes good = RecordingBytes(packets);
