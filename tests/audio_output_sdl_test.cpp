@@ -1,16 +1,15 @@
 // The SDL sound backend: with the dummy driver (headless runs, CI) a device
-// opens and consumes the ring; with no working driver the output refuses
-// as it does for any failed sound device, and without a microphone there is
-// no capture device. Waits are bounded and only ask
-// whether the cursor moved at all.
+// opens, consumes the ring and captures; with no working driver the output
+// refuses as for any failed sound device, and without a microphone there is
+// no capture device. Waits are bounded and only ask whether a cursor moved.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "ZAVIPlaySDK.h"
-#include "bounded_wait.h"
 #include "audio/audio_output.h"
+#include "bounded_wait.h"
 #include "platform/backend.h"
 #include "platform/kernel.h"
 #include "platform/sound_backends.h"
@@ -19,11 +18,10 @@ namespace zavi::audio_output_test {
 namespace {
 
 using namespace zavi::sound;
+using zavi_test::Eventually;
 
 constexpr uintptr_t kWindow = 0x7001;
 const WaveFormat kFormat{kWaveFormatPcm, 1, 8000, 16000, 2, 16, 0};
-
-using zavi_test::Eventually;
 
 class SdlSound : public ::testing::Test {
 protected:
@@ -38,27 +36,38 @@ protected:
     }
 };
 
-TEST_F(SdlSound, TheDummyDriverConsumesALoopingBuffer)
+TEST_F(SdlSound, TheDummyDriverConsumesALoopingBufferAndCaptures)
 {
     std::unique_ptr<sound::SoundDevice> device;
     ASSERT_EQ(sdl_backend::CreateDevice(&device), kOk);
     ASSERT_EQ(device->SetCooperativeLevel(kWindow, kCooperativeNormal), kOk);
     std::unique_ptr<SoundBuffer> buffer;
     ASSERT_EQ(device->CreateSoundBuffer({kBufferDescriptionSize, kBufferCtrlVolume, 64000, 0, &kFormat}, &buffer), kOk);
-
     uint32_t play = 0;
     uint32_t write = 0;
     kernel::Sleep(50);
     ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), kOk);
     EXPECT_EQ(play, 0u) << "a stopped buffer is not consumed";
     EXPECT_EQ(write, play);
-
     ASSERT_EQ(buffer->Play(0, 0, kPlayLooping), kOk);
     EXPECT_TRUE(Eventually([&] {
         buffer->GetCurrentPosition(&play, &write);
         return play != 0;
     }));
     EXPECT_EQ((write + 64000 - play) % 64000, 256u * 2) << "the write cursor is one device chunk ahead";
+
+    std::unique_ptr<CaptureDevice> microphone;
+    ASSERT_EQ(sdl_backend::CreateCaptureDevice(&microphone), kOk);
+    std::unique_ptr<CaptureBuffer> capture;
+    ASSERT_EQ(microphone->CreateCaptureBuffer(
+                  {kCaptureBufferDescriptionSize, 0, 25600, 0, &kFormat, 0, nullptr}, &capture),
+              kOk);
+    auto event = kernel::Event::Create(false, false);
+    const PositionNotify position{1023, event.get()};
+    ASSERT_EQ(capture->SetNotificationPositions(1, &position), kOk);
+    ASSERT_EQ(capture->Start(kCaptureStartLooping), kOk);
+    EXPECT_EQ(event->Wait(10000), kernel::WaitResult::Signalled);
+    EXPECT_EQ(capture->Stop(), kOk);
 }
 
 // Without a working driver the output refuses as it does for any failed
@@ -92,31 +101,14 @@ TEST_F(SdlSound, AnOutputPlaysOnTheSdlBackendOnlyWithAWorkingDriver)
     }
 }
 
-TEST_F(SdlSound, TheDummyDriverCapturesAndNotifies)
-{
-    std::unique_ptr<CaptureDevice> device;
-    ASSERT_EQ(sdl_backend::CreateCaptureDevice(&device), kOk);
-    std::unique_ptr<CaptureBuffer> buffer;
-    ASSERT_EQ(device->CreateCaptureBuffer({kCaptureBufferDescriptionSize, 0, 25600, 0, &kFormat, 0, nullptr}, &buffer),
-              kOk);
-    auto event = kernel::Event::Create(false, false);
-    const PositionNotify position{1023, event.get()};
-    ASSERT_EQ(buffer->SetNotificationPositions(1, &position), kOk);
-    ASSERT_EQ(buffer->Start(kCaptureStartLooping), kOk);
-    EXPECT_EQ(event->Wait(10000), kernel::WaitResult::Signalled);
-    EXPECT_EQ(buffer->Stop(), kOk);
-}
-
 // Without a microphone (the disk driver with no file to record from) no
 // capture device opens, and no talkback is made.
 TEST_F(SdlSound, WithoutAMicrophoneNoTalkbackIsMade)
 {
     UseDriver("disk");
-    const std::string missing = ::testing::TempDir() + "zavi_no_microphone.raw";
-    setenv("SDL_DISKAUDIOFILEIN", missing.c_str(), 1);
+    setenv("SDL_DISKAUDIOFILEIN", (::testing::TempDir() + "zavi_no_microphone.raw").c_str(), 1);
     std::unique_ptr<CaptureDevice> device;
     EXPECT_EQ(sdl_backend::CreateCaptureDevice(&device), kErrNoDriver);
-
     UseBackend("sdl");
     ZAVI_HANDLE talkback = 0;
     EXPECT_EQ(ZAVI_Play_TKInit(kWindow, &talkback), ZAVI_ERR_FAIL);
