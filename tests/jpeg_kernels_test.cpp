@@ -45,31 +45,8 @@ double Basis(int x, int u) {
 // vector sets take pairs and a lone last block differently.
 constexpr int kRowBlocks[] = {1, 2, 3, 5};
 
-TEST(JpegKernels, InverseDctTwins) {
-  std::mt19937 random(99);
-  for (int trial = 0; trial < 1000 && !HasFailure(); ++trial) {
-    SCOPED_TRACE(trial);
-    const int blocks = kRowBlocks[trial % 4];
-    std::vector<int16_t> coefficients(static_cast<size_t>(64 * blocks));
-    const bool extreme = trial % 2 == 1;  // hostile streams give any 16-bit values
-    for (size_t i = 0; i < coefficients.size(); ++i) {
-      const int position = static_cast<int>(i % 64);
-      const int limit = 1024 / (1 + position % 8 + position / 8);  // energy falls with frequency
-      if (extreme) {
-        coefficients[i] = static_cast<int16_t>(random());
-      } else if (random() % 3 != 0) {
-        coefficients[i] = static_cast<int16_t>(static_cast<int>(random() % (2 * limit + 1)) - limit);
-      }
-    }
-    ScalarAndTwins([&](const jpeg::CodecKernels& set) {
-      std::vector<uint8_t> samples(coefficients.size());
-      set.inverseDctRow(coefficients.data(), blocks, samples.data(), 8 * blocks);
-      return samples;
-    });
-  }
-}
-
-TEST(JpegKernels, ForwardDctTwinsAndAccuracy) {
+// Both transforms, and the forward one against the real-valued transform.
+TEST(JpegKernels, DctTwinsAndForwardAccuracy) {
   std::mt19937 random(5);
   jpeg::QuantDivisors unit{};  // quantiser 1: divisor 8 undoes the transform's gain
   jpeg::QuantDivisors coarse{};
@@ -84,6 +61,22 @@ TEST(JpegKernels, ForwardDctTwinsAndAccuracy) {
     SCOPED_TRACE(trial);
     const int blocks = kRowBlocks[trial % 4];
     const int stride = 8 * blocks;
+    std::vector<int16_t> coefficients(static_cast<size_t>(64 * blocks));
+    const bool extreme = trial % 2 == 1;  // hostile streams give any 16-bit values
+    for (size_t i = 0; i < coefficients.size(); ++i) {
+      const int position = static_cast<int>(i % 64);
+      const int limit = 1024 / (1 + position % 8 + position / 8);  // energy falls with frequency
+      if (extreme) {
+        coefficients[i] = static_cast<int16_t>(random());
+      } else if (random() % 3 != 0) {
+        coefficients[i] = static_cast<int16_t>(static_cast<int>(random() % (2 * limit + 1)) - limit);
+      }
+    }
+    ScalarAndTwins([&](const jpeg::CodecKernels& set) {
+      std::vector<uint8_t> samples(coefficients.size());
+      set.inverseDctRow(coefficients.data(), blocks, samples.data(), stride);
+      return samples;
+    });
     std::vector<uint8_t> samples(static_cast<size_t>(64 * blocks));
     const int mode = trial % 3;  // noise, flat extremes, smooth ramps
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -119,54 +112,41 @@ TEST(JpegKernels, ForwardDctTwinsAndAccuracy) {
   }
 }
 
-TEST(JpegKernels, ColourRowTwinsAndTheJfifForwardFormula) {
+// Every row kernel at every width up to 150, and the encoder's colour
+// conversion and 2 x 2 box downsampling against their real-valued forms.
+TEST(JpegKernels, RowTwinsTheJfifForwardFormulaAndTheBoxFilter) {
   std::mt19937 random(17);
   for (int width = 1; width <= 150 && !HasFailure(); ++width) {
     SCOPED_TRACE(width);
     const auto y = RandomBytes(width, random), cb = RandomBytes(width, random), cr = RandomBytes(width, random);
     const auto bgr = RandomBytes(3 * width, random);
-    // Decoder's BGR row, then the encoder's Y, Cb and Cr rows.
-    const auto rows = ScalarAndTwins([&](const jpeg::CodecKernels& set) {
-      std::vector<std::vector<uint8_t>> out{std::vector<uint8_t>(3 * width), {}, {}, {}};
-      for (int i = 1; i < 4; ++i) out[i].resize(width);
+    const auto row0 = RandomBytes(2 * width, random), row1 = RandomBytes(2 * width, random);
+    // The decoder's BGR row; the encoder's Y, Cb and Cr rows and its
+    // downsampled row; column sums of two rows (the edge sums repeated, as the
+    // upsampler reads them) and their upsampling with both biases.
+    const auto [rows, sums] = ScalarAndTwins([&](const jpeg::CodecKernels& set) {
+      std::vector<std::vector<uint8_t>> out(5, std::vector<uint8_t>(width));
+      out[0].resize(3 * width);
       set.yCbCrToBgr(y.data(), cb.data(), cr.data(), out[0].data(), width);
       set.bgrToYCbCr(bgr.data(), out[1].data(), out[2].data(), out[3].data(), width);
-      return out;
+      set.downsampleRows(row0.data(), row1.data(), out[4].data(), width);
+      std::vector<uint16_t> columnSums(width + 2);
+      set.columnSums(y.data(), cb.data(), columnSums.data() + 1, width);
+      columnSums[0] = columnSums[1];
+      columnSums[width + 1] = columnSums[width];
+      for (jpeg::UpsampleBias bias : {jpeg::kUpsampleBiasH2V2, jpeg::kUpsampleBiasH2V1}) {
+        out.emplace_back(2 * width);
+        set.upsampleRow(columnSums.data() + 1, out.back().data(), width, bias);
+      }
+      return std::pair{out, columnSums};
     });
-    for (int i = 0; i < width; ++i) {  // JFIF
+    for (int i = 0; i < width; ++i) {  // JFIF, and the mean of each 2 x 2 block
       const double b = bgr[3 * i], g = bgr[3 * i + 1], r = bgr[3 * i + 2];
       ASSERT_LE(std::abs(rows[1][i] - (0.299 * r + 0.587 * g + 0.114 * b)), 0.51);
       ASSERT_LE(std::abs(rows[2][i] - (128 - 0.168736 * r - 0.331264 * g + 0.5 * b)), 0.51);
       ASSERT_LE(std::abs(rows[3][i] - (128 + 0.5 * r - 0.418688 * g - 0.081312 * b)), 0.51);
-    }
-  }
-}
-
-TEST(JpegKernels, ResamplingTwinsAndTheBoxFilter) {
-  std::mt19937 random(23);
-  for (int width = 1; width <= 70 && !HasFailure(); ++width) {
-    SCOPED_TRACE(width);
-    const auto row = RandomBytes(width, random), nearRow = RandomBytes(width, random);
-    const auto row0 = RandomBytes(2 * width, random), row1 = RandomBytes(2 * width, random);
-    // Column sums with the edge sums repeated, as the upsampler reads them.
-    const auto sums = ScalarAndTwins([&](const jpeg::CodecKernels& set) {
-      std::vector<uint16_t> out(width + 2);
-      set.columnSums(row.data(), nearRow.data(), out.data() + 1, width);
-      out[0] = out[1];
-      out[width + 1] = out[width];
-      return out;
-    });
-    // Both upsampling biases, then the 2 x 2 box downsampling.
-    const auto rows = ScalarAndTwins([&](const jpeg::CodecKernels& set) {
-      std::vector<std::vector<uint8_t>> out(3, std::vector<uint8_t>(2 * width));
-      set.upsampleRow(sums.data() + 1, out[0].data(), width, jpeg::kUpsampleBiasH2V2);
-      set.upsampleRow(sums.data() + 1, out[1].data(), width, jpeg::kUpsampleBiasH2V1);
-      set.downsampleRows(row0.data(), row1.data(), out[2].data(), width);
-      return out;
-    });
-    for (int i = 0; i < width; ++i) {
       const double mean = (row0[2 * i] + row0[2 * i + 1] + row1[2 * i] + row1[2 * i + 1]) / 4.0;
-      ASSERT_LE(std::abs(rows[2][i] - mean), 0.5);
+      ASSERT_LE(std::abs(rows[4][i] - mean), 0.5);
     }
   }
 }

@@ -13,29 +13,16 @@
 #include "display/colour_convert.h"
 #include "jpeg_test_support.h"
 
-namespace {
-std::atomic<long> g_allocations{0};
+static std::atomic<long> g_allocations{0};
 
-void* CountedAllocation(std::size_t size) noexcept {
+// The array and no-throw forms of new and delete end in these two.
+void* operator new(std::size_t size) {
   g_allocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* CountedAllocationOrThrow(std::size_t size) {
-  if (void* p = CountedAllocation(size)) return p;
+  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
   throw std::bad_alloc();
 }
-}  // namespace
-
-void* operator new(std::size_t size) { return CountedAllocationOrThrow(size); }
-void* operator new[](std::size_t size) { return CountedAllocationOrThrow(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 
