@@ -142,8 +142,8 @@ std::vector<uint32_t> DrawnOver(const WindowPixels &clean, const std::function<v
 // drawing over the picture.
 ::testing::AssertionResult Matches(const WindowPixels &shown, const std::vector<uint32_t> &drawn, const Box &box)
 {
-    return shown.AllNear(box.x0, box.y0, box.x1, box.y1,
-                         [&](int32_t x, int32_t y) { return FromRgb32(drawn[static_cast<size_t>(y) * shown.Width() + x]); }, 3);
+    const auto cairos = [&](int32_t x, int32_t y) { return FromRgb32(drawn[size_t(y) * shown.Width() + x]); };
+    return shown.AllNear(box.x0, box.y0, box.x1, box.y1, cairos, 3);
 }
 
 // A 32 x 32 grey picture shown 5 x 4 times its size.

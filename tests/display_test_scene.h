@@ -1,5 +1,5 @@
 // Shared ground of the display tests: a virtual scene set up per test,
-// synthetic 4:2:0 pictures of known colours, a real decoded picture, and
+// synthetic 4:2:0 pictures of known colours, a real stream's picture, and
 // reading back what the virtual screen shows.
 #pragma once
 
@@ -64,7 +64,10 @@ inline Rgb FromRgb32(uint32_t rgb)
     return Rgb{static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)};
 }
 
-inline Rgb ScreenAt(int32_t x, int32_t y) { return FromRgb32(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(x, y))); }
+inline Rgb ScreenAt(int32_t x, int32_t y)
+{
+    return FromRgb32(static_cast<uint32_t>(ZAVIVirtual_ReadScreenPixel(x, y)));
+}
 
 // A rectangle [x0, x1) x [y0, y1) of a window and the picture colour it shows.
 struct Area {
@@ -107,7 +110,10 @@ public:
         }
         return *this;
     }
-    TestPicture &Bars(std::initializer_list<Yuv> colours) { return Cells(static_cast<uint32_t>(colours.size()), colours); }
+    TestPicture &Bars(std::initializer_list<Yuv> colours)
+    {
+        return Cells(static_cast<uint32_t>(colours.size()), colours);
+    }
 
 private:
     uint32_t width_;
@@ -188,42 +194,6 @@ inline std::vector<zavi::pack::Packet> OnePictureStream(int width, int height)
     options.pictures = 1;
     return zavi::pack::makePatternStream(options);
 }
-
-// That picture decoded by the decoder module (libavcodec).
-class DecodedPicture {
-public:
-    static constexpr int kWidth = 176;
-    static constexpr int kHeight = 144;
-
-    DecodedPicture()
-    {
-        EXPECT_EQ(ZAVI_VideoDec_Init(&decoder_), ZAVIDEC_OK);
-        for (const auto &packet : OnePictureStream(kWidth, kHeight))
-            if (ZAVI_VideoDec_Decode(decoder_, packet.data(), static_cast<int32_t>(packet.size()), &picture_) ==
-                ZAVIDEC_OK)
-                break;
-        EXPECT_EQ(picture_.width, static_cast<uint32_t>(kWidth));
-        EXPECT_EQ(picture_.height, static_cast<uint32_t>(kHeight));
-    }
-    ~DecodedPicture() { ZAVI_VideoDec_Release(decoder_); }
-
-    bool ShowOn(zavi::display::Display &display) const
-    {
-        return display.Present(picture_.buffer, kWidth, kHeight, nullptr, nullptr);
-    }
-
-    // The picture's colour at (x, y) by the floating-point formula.
-    Rgb At(int x, int y) const
-    {
-        const size_t w = kWidth, h = kHeight, chroma = (y / 2) * (w / 2) + x / 2;
-        const uint8_t *luma = picture_.buffer;
-        return Expected(Yuv{luma[y * w + x], luma[w * h + chroma], luma[w * h * 5 / 4 + chroma]});
-    }
-
-private:
-    ZAVIDEC_HANDLE decoder_ = 0;
-    ZAVIDEC_PICTURE picture_{};
-};
 
 // What a draw callback was called with; its first user value points here.
 struct CallbackSeen {
