@@ -77,10 +77,9 @@ TEST_F(SoundOutput, PlaybackStartsWithTheBlockThatCrossesTheThresholdFromOffsetZ
     EXPECT_EQ(output_.PreRollAmount(), 3000u);
 }
 
-// Blocks paced exactly at the device's rate for laps on end: every byte comes
-// out once, in order, and the play cursor stays the pre-roll amount behind
-// the writer. 2400-byte blocks do not divide the ring: the block at the end
-// is split into a tail piece and a head piece.
+// Blocks paced at the device's rate for laps on end: every byte comes out
+// once, in order, the play cursor the pre-roll amount behind the writer.
+// 2400-byte blocks do not divide the ring: one is split at its end.
 TEST_F(SoundOutput, EveryByteIsPlayedInOrderAcrossLapsWhateverTheBlockSize)
 {
     for (const uint32_t block : {kBlockBytes, 2400u}) {
@@ -199,6 +198,9 @@ TEST_F(SoundOutput, EachNewFormatBuildsAFourSecondRingAndStartsANewPreRoll)
 TEST_F(SoundOutput, WithoutAWindowOrADeviceNothingIsBuiltUntilTheFormatChanges)
 {
     AudioOutput bare;
+    bare.Clear();
+    bare.Reset();
+    EXPECT_TRUE(bare.CheckRunDry()) << "nothing to check without playback";
     ASSERT_FALSE(bare.SetFormat(kChannels, kBits, kRate));
     EXPECT_TRUE(bare.SetFormat(kChannels, kBits, kRate)) << "the stored format already matches";
     bare.Write(Pattern(0, kPreRoll).data(), kPreRoll);
@@ -219,18 +221,11 @@ TEST_F(SoundOutput, WithoutAWindowOrADeviceNothingIsBuiltUntilTheFormatChanges)
     EXPECT_TRUE(output_.HasBuffer());
 }
 
-// Reset stops, rewinds, forgets the pre-roll and keeps the buffer, which then
-// holds only silence: once the new pre-roll has played, zeros follow rather
-// than the sound of before. A reset during pre-roll drops what was queued.
-// Clear stops and rewinds as well but keeps the pre-roll amount.
+// Reset stops, rewinds, forgets the pre-roll and keeps the buffer, now silent:
+// after the new pre-roll zeros play, not the sound of before. A reset during
+// pre-roll drops what was queued. Clear keeps the pre-roll amount.
 TEST_F(SoundOutput, ResetAndClearStopAndRewindResetLeavesSilence)
 {
-    AudioOutput bare;
-    bare.Clear();
-    bare.Reset();
-    EXPECT_FALSE(bare.HasBuffer());
-    EXPECT_FALSE(bare.IsPlaying());
-
     WriteNext(kBlockBytes);
     output_.Reset();
     EXPECT_EQ(output_.WriteOffset(), 0u);
@@ -269,10 +264,9 @@ TEST_F(SoundOutput, ResetAndClearStopAndRewindResetLeavesSilence)
     EXPECT_EQ(output_.PreRollAmount(), kPreRoll);
 }
 
-// A stalled device: its play cursor stands still while the writer gets
-// three seconds ahead. The check needs the play cursor past the device's
-// write cursor, which the injected fault reports as 0. A healthy device
-// never trips it.
+// A stalled device: its play cursor stands still while the writer gets three
+// seconds ahead, and past the device's write cursor (which the fault reports
+// as 0); a healthy device never trips the check.
 TEST_F(SoundOutput, AWriterThreeSecondsAheadOfAStuckCursorStartsAFreshPreRoll)
 {
     StartPlayback();
@@ -300,13 +294,11 @@ TEST_F(SoundOutput, AWriterThreeSecondsAheadOfAStuckCursorStartsAFreshPreRoll)
     EXPECT_EQ(State().playCursor, 0u);
 }
 
-// The run-dry check: nothing to check without playback; a cursor behind the
-// data or a second or more past it leaves playback alone; a cursor just past
-// the data resets to pre-roll.
+// The run-dry check: nothing to check in pre-roll; a cursor behind the data
+// or a second or more past it leaves playback alone; a cursor just past the
+// data resets to pre-roll.
 TEST_F(SoundOutput, RunDryResetsOnlyACursorJustPastTheData)
 {
-    AudioOutput bare;
-    EXPECT_TRUE(bare.CheckRunDry());
     WriteNext(kBlockBytes);
     EXPECT_TRUE(output_.CheckRunDry()) << "in pre-roll";
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "and nothing was reset";
@@ -368,10 +360,9 @@ TEST_F(SoundOutput, LocksThatComeShortOrFailDropTheirBytesAndTheWriterGoesOn)
 // The device's own buffers in the tests' format, 8000 Hz 16-bit mono.
 const sound::WaveFormat kFormat{sound::kWaveFormatPcm, kChannels, kRate, kBytesPerSecond, 2, kBits, 0};
 
-// What the output's tests do not show of the sound buffer: locks refused
-// outside it or without somewhere for a second piece, an unlock with nothing
-// locked, the write cursor 10 ms ahead while playing, and a stopped buffer
-// keeping its cursor with both cursors agreeing.
+// What the output's tests do not show of the sound buffer: bad locks and
+// unlocks refused, the write cursor 10 ms ahead while playing, and a stopped
+// buffer keeping its cursor with both cursors agreeing.
 TEST_F(VirtualSoundTest, TheSoundBufferRefusesBadLocksAndKeepsItsCursorWhenStopped)
 {
     std::unique_ptr<sound::SoundDevice> device;
