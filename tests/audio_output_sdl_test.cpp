@@ -76,9 +76,6 @@ TEST_F(SdlSound, TheDummyDriverConsumesALoopingBufferAndCaptures)
 // the ring drains: the run-dry check sees the cursor pass the data.
 TEST_F(SdlSound, AnOutputPlaysOnTheSdlBackendOnlyWithAWorkingDriver)
 {
-    UseDriver("zavi-no-such-driver");
-    std::unique_ptr<sound::SoundDevice> device;
-    EXPECT_EQ(sdl_backend::CreateDevice(&device), kErrNoDriver);
     for (const bool works : {false, true}) {
         SCOPED_TRACE(works ? "the dummy driver" : "no working driver");
         UseDriver(works ? "dummy" : "zavi-no-such-driver");
@@ -107,8 +104,6 @@ TEST_F(SdlSound, WithoutAMicrophoneNoTalkbackIsMade)
 {
     UseDriver("disk");
     setenv("SDL_DISKAUDIOFILEIN", (::testing::TempDir() + "zavi_no_microphone.raw").c_str(), 1);
-    std::unique_ptr<CaptureDevice> device;
-    EXPECT_EQ(sdl_backend::CreateCaptureDevice(&device), kErrNoDriver);
     UseBackend("sdl");
     ZAVI_HANDLE talkback = 0;
     EXPECT_EQ(ZAVI_Play_TKInit(kWindow, &talkback), ZAVI_ERR_FAIL);
