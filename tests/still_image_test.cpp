@@ -1,13 +1,7 @@
-// Still images through the exports on the virtual screen. Snapshots of a
-// real H.264 stream stepped picture by picture in a paused player: the BMP
-// file image against the decoder module's picture converted to BGR, the JPEG
-// stream read back with libjpeg-turbo. The image viewer: JPEG pictures (made
-// with libjpeg-turbo, which also says what they must look like) and
-// uncompressed pictures in image packets as devices send them, shown
-// stretched and clipped in virtual windows; the code of every packet it
-// cannot show; what each failing DirectDraw call gives and leaves. And the
-// snapshot's buffers and JPEG encoding on their own, where the exports cannot
-// reach their failures.
+// Still images through the exports on the virtual screen: snapshots of a real
+// H.264 stream, and the image viewer's JPEG and uncompressed pictures in image
+// packets as devices send them. libjpeg-turbo makes the JPEG pictures and says
+// what a JPEG must look like.
 //
 // An image packet: the bytes 00 00 01 71, the offset of the first chunk at
 // byte 6, then chunks of a 4-byte header (payload length << 8) and a
@@ -54,21 +48,17 @@ void PutLe32(Bytes &bytes, size_t at, uint32_t value)
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// A snapshot as the caller receives it: a pointer into the player and a size.
+// A snapshot as the caller receives it: a pointer into the player and a size
+// (set before the call, which a refusal must clear).
 struct Capture {
-    int32_t result = 1;
+    Capture(ZAVI_HANDLE player, int32_t format)
+        : result(ZAVI_Play_CaptureOnePicture(player, &data, &size, format)) {}
+    Bytes BmpPixels() const { return Bytes(data + kBmpHeaderBytes, data + size); }
+
     uint8_t *data = reinterpret_cast<uint8_t *>(0x1);
     uint32_t size = 0xFFFFFFFF;
-
-    Bytes BmpPixels() const { return Bytes(data + kBmpHeaderBytes, data + size); }
+    const int32_t result;
 };
-
-Capture Take(ZAVI_HANDLE player, int32_t format)
-{
-    Capture capture;
-    capture.result = ZAVI_Play_CaptureOnePicture(player, &capture.data, &capture.size, format);
-    return capture;
-}
 
 // The picture the player's last picture must give: the decoder module's
 // picture after the first `count` video packets, through the converter.
@@ -127,61 +117,42 @@ protected:
 };
 
 // Every refusal clears both slots: no picture yet (queued pictures are no
-// picture either), an unknown format, a missing slot; a zero handle reaches
-// nothing. An unknown format still converts the new picture into the BMP
-// buffer.
-TEST_F(Snapshot, RefusalsClearTheSlotsAndAZeroHandleReachesNothing)
+// picture either), an unknown format (which still converts the new picture
+// into the BMP buffer), a missing slot; a zero handle reaches nothing. The
+// BMP is a whole file image of the decoded picture, top row first, and the
+// JPEG a 4:2:0 stream that libjpeg-turbo reads back no worse than its own
+// round trip. Each format keeps its buffer, both grow with the picture (704 x
+// 576 gives the documented 1216566 bytes), and the BMP header is written
+// afresh after a JPEG.
+TEST_F(Snapshot, RefusalsClearTheSlotsTheBmpIsTheDecodedPictureAndTheJpegReadsBackCloseToIt)
 {
     const auto expectRefused = [&](int32_t format) {
-        const Capture capture = Take(player_, format);
+        const Capture capture(player_, format);
         EXPECT_EQ(capture.result, ZAVI_ERR_FAIL) << format;
         EXPECT_EQ(capture.data, nullptr);
         EXPECT_EQ(capture.size, 0u);
     };
     for (int32_t format : {kBmp, kJpeg, 2}) expectRefused(format);
     const auto stream = PatternStream(2, kWidth, kHeight, false);
-    Queue(stream);
-    expectRefused(kBmp);
-    Step();
-    const Capture first = Take(player_, kBmp);
-    ASSERT_EQ(first.result, ZAVI_OK);
-    Step();
-    for (int32_t format : {2, -1, 9}) expectRefused(format);
-    EXPECT_EQ(first.BmpPixels(), ExpectedBgr(stream, 2).pixels);
-
-    uint8_t *data = reinterpret_cast<uint8_t *>(0x1);
-    uint32_t size = 7;
-    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, nullptr, &size, kBmp), ZAVI_ERR_FAIL);
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, &data, nullptr, kJpeg), ZAVI_ERR_FAIL);
-    EXPECT_EQ(data, nullptr);
-    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, nullptr, nullptr, kBmp), ZAVI_ERR_FAIL);
-    EXPECT_EQ(Take(0, kBmp).size, 0xFFFFFFFFu);
-    EXPECT_EQ(Take(player_, kBmp).result, ZAVI_OK);
-}
-
-// The BMP is a whole file image of the decoded picture, top row first, and
-// the JPEG a 4:2:0 stream that libjpeg-turbo reads back no worse than its
-// own round trip. Each format keeps its buffer, both grow with the picture
-// (704 x 576 gives the documented 1216566 bytes), and the BMP header is
-// written afresh after a JPEG.
-TEST_F(Snapshot, BmpIsTheDecodedPictureAndJpegReadsBackCloseToIt)
-{
-    const auto stream = PatternStream(2, kWidth, kHeight, false);
     const auto large = PatternStream(1, 704, 576, false, false, 1000); // later than the first two
     Queue(stream);
-    const uint8_t *bmpBuffer = nullptr;
+    expectRefused(kBmp);
+    uint8_t *bmpBuffer = nullptr;
     const uint8_t *jpegBuffer = nullptr;
     for (size_t pictures = 1; pictures <= 3; ++pictures) { // the third: the large picture
         if (pictures == 3) Queue(large);
         Step();
         const Picture expected = pictures < 3 ? ExpectedBgr(stream, pictures) : ExpectedBgr(large, 1);
         SCOPED_TRACE(expected.width);
-        const Capture jpeg = Take(player_, kJpeg);
+        if (pictures == 2) {
+            for (int32_t format : {2, -1, 9}) expectRefused(format);
+            EXPECT_EQ(Bytes(bmpBuffer + kBmpHeaderBytes, bmpBuffer + 304182), expected.pixels);
+        }
+        const Capture jpeg(player_, kJpeg);
         ASSERT_EQ(jpeg.result, ZAVI_OK);
-        const Capture bmp = Take(player_, kBmp);
+        const Capture bmp(player_, kBmp);
         ASSERT_EQ(bmp.result, ZAVI_OK);
-        EXPECT_EQ(Take(player_, kBmp).data, bmp.data);
+        EXPECT_EQ(Capture(player_, kBmp).data, bmp.data);
         EXPECT_NE(jpeg.data, bmp.data);
         if (pictures == 2) {
             EXPECT_EQ(bmp.data, bmpBuffer);
@@ -204,6 +175,15 @@ TEST_F(Snapshot, BmpIsTheDecodedPictureAndJpegReadsBackCloseToIt)
         EXPECT_GE(jpeg_test::Psnr(decoded.pixels, expected.pixels), turboPsnr - kJpegPsnrMargin)
             << "libjpeg-turbo: " << turboPsnr;
     }
+    uint8_t *data = reinterpret_cast<uint8_t *>(0x1);
+    uint32_t size = 7;
+    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, nullptr, &size, kBmp), ZAVI_ERR_FAIL);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, &data, nullptr, kJpeg), ZAVI_ERR_FAIL);
+    EXPECT_EQ(data, nullptr);
+    EXPECT_EQ(ZAVI_Play_CaptureOnePicture(player_, nullptr, nullptr, kBmp), ZAVI_ERR_FAIL);
+    EXPECT_EQ(Capture(0, kBmp).size, 0xFFFFFFFFu);
+    EXPECT_EQ(Capture(player_, kBmp).result, ZAVI_OK);
 }
 
 // The video thread decodes under the decoder lock while the caller's thread
@@ -223,7 +203,7 @@ TEST_F(Snapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
     int taken = 0;
     uint32_t queued = 1;
     const bool drained = Eventually([&] {
-        const Capture bmp = Take(player_, kBmp);
+        const Capture bmp(player_, kBmp);
         if (bmp.result == ZAVI_OK) {
             ++taken;
             EXPECT_TRUE(std::find(pictures.begin(), pictures.end(), bmp.BmpPixels()) != pictures.end());
