@@ -7,7 +7,6 @@ zavi_add_test(decsdk_tests
     ${DECSDK_TESTS}/video_decode_test.cpp
     ${DECSDK_TESTS}/audio_test.cpp
     ${DECSDK_TESTS}/pick_mv_test.cpp
-    ${DECSDK_TESTS}/bad_input_test.cpp
     ${DECSDK_TESTS}/packmaker_test.cpp
   LIBS ZAVIDecSDK zavi_packmaker PkgConfig::AVCODEC
   LABELS decsdk)

@@ -14,6 +14,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/imgutils.h>
 }
 
 namespace zavidec::test {
@@ -55,12 +56,10 @@ inline Pictures referenceDecode(bool h265, const std::vector<Packet> &packets)
     const auto decode = [&](const AVPacket *input) {
         avcodec_send_packet(context, input);
         for (; avcodec_receive_frame(context, frame) == 0; av_frame_unref(frame)) {
-            std::vector<uint8_t> &bytes = pictures.emplace_back();
-            for (int plane = 0; plane < 3; ++plane)
-                for (int row = 0; row < (plane ? frame->height / 2 : frame->height); ++row) {
-                    const uint8_t *line = frame->data[plane] + static_cast<ptrdiff_t>(row) * frame->linesize[plane];
-                    bytes.insert(bytes.end(), line, line + (plane ? frame->width / 2 : frame->width));
-                }
+            const auto format = static_cast<AVPixelFormat>(frame->format);
+            auto &bytes = pictures.emplace_back(av_image_get_buffer_size(format, frame->width, frame->height, 1));
+            av_image_copy_to_buffer(bytes.data(), static_cast<int>(bytes.size()), frame->data, frame->linesize, format,
+                                    frame->width, frame->height, 1);
         }
     };
     for (const Packet &input : packets) {

@@ -1,11 +1,16 @@
-// Video decoding through the module against libavcodec's own decode of the
-// same elementary stream.
+// Decoding through the module: video against libavcodec's own decode of the
+// same elementary stream, and bad input into every packet-taking function:
+// truncated headers, lying lengths, unknown codec ids and random bytes give a
+// negative status, print nothing and never read outside the given bytes (the
+// sanitizer builds watch that). Also the handle bookkeeping and the test seam
+// other modules' tests use.
 #include "stream_fixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <tuple>
 
 using namespace zavidec::test;
 using zavi::pack::VideoCodec;
@@ -17,10 +22,7 @@ using zavi::pack::VideoCodec;
 // picture size and codec change midway.
 TEST(DecSdkVideo, H264AndH265PicturesAreBitExactWithLibavcodec)
 {
-    struct Part {
-        VideoCodec codec;
-        int width, height;
-    };
+    using Part = std::tuple<VideoCodec, int, int>;
     std::vector<std::vector<Part>> streams;
     for (const VideoCodec codec : {VideoCodec::H264, VideoCodec::H265})
         for (const auto &[width, height] : {std::pair{352, 288}, {640, 360}, {640, 480}, {704, 576}})
@@ -30,13 +32,13 @@ TEST(DecSdkVideo, H264AndH265PicturesAreBitExactWithLibavcodec)
         std::vector<Packet> packets;
         Pictures reference;
         std::string what;
-        for (const Part &part : parts) {
-            const auto stream = videoStream(part.codec, part.width, part.height, 12, 6);
-            const auto pictures = referenceDecode(part.codec == VideoCodec::H265, stream);
+        for (const auto &[codec, width, height] : parts) {
+            const auto stream = videoStream(codec, width, height, 12, 6);
+            const auto pictures = referenceDecode(codec == VideoCodec::H265, stream);
             packets.insert(packets.end(), stream.begin(), stream.end());
             reference.insert(reference.end(), pictures.begin(), pictures.end());
-            what += (part.codec == VideoCodec::H264 ? " H.264 " : " H.265 ") + std::to_string(part.width) + " x " +
-                    std::to_string(part.height);
+            what += (codec == VideoCodec::H264 ? " H.264 " : " H.265 ") + std::to_string(width) + " x " +
+                    std::to_string(height);
         }
         SCOPED_TRACE(what);
         std::vector<int32_t> failures;
@@ -87,4 +89,154 @@ TEST(DecSdkVideo, PictureRecordIsHeldThroughFailuresAndTheNextKeyFrameDecodesExa
         EXPECT_EQ(pictureBytes(picture), reference[i]) << "picture " << i;
     }
     EXPECT_EQ(ZAVI_VideoDec_Release(handle), ZAVIDEC_OK);
+}
+
+namespace {
+
+struct Handles {
+    Handles()
+    {
+        EXPECT_EQ(ZAVI_VideoDec_Init(&video), ZAVIDEC_OK);
+        EXPECT_EQ(ZAVI_AudioDec_Init(&audio), ZAVIDEC_OK);
+    }
+    ~Handles()
+    {
+        ZAVI_VideoDec_Release(video);
+        ZAVI_AudioDec_Release(audio);
+    }
+    ZAVIDEC_HANDLE video = 0;
+    ZAVIDEC_HANDLE audio = 0;
+};
+
+// Every packet-taking function on the bytes; the statuses in order video,
+// audio, PickMV. Each call sees a heap copy of exactly `length` bytes so
+// that a read past the end is caught.
+std::array<int32_t, 3> feed(Handles &handles, const std::vector<uint8_t> &bytes, int32_t length)
+{
+    std::vector<uint8_t> exact(bytes.begin(), bytes.begin() + std::max<int32_t>(0, std::min<int32_t>(length, static_cast<int32_t>(bytes.size()))));
+    const uint8_t *data = exact.empty() ? bytes.data() : exact.data();
+    ZAVIDEC_PICTURE picture{};
+    ZAVIDEC_AUDIO audio{};
+    ZAVIDEC_MVRESULT result{};
+    return {ZAVI_VideoDec_Decode(handles.video, data, length, &picture), ZAVI_AudioDec_Decode(handles.audio, data, length, &audio),
+            ZAVI_PickMV(data, length, &result)};
+}
+
+Packet withField(Packet packet, uint32_t offset, uint32_t value, int width)
+{
+    if (width == 1) packet[offset] = static_cast<uint8_t>(value);
+    if (width == 2) zavipkt_put16(packet.data() + offset, static_cast<uint16_t>(value));
+    if (width == 4) zavipkt_put32(packet.data() + offset, value);
+    return packet;
+}
+
+} // namespace
+
+TEST(DecSdkBadInput, BrokenPacketsAndForeignCodecsGiveTheRightNegativeStatusEverywhere)
+{
+    Handles handles;
+    const Packet key = videoStream(VideoCodec::H264, 176, 144, 1)[0];
+    const auto size = static_cast<int32_t>(key.size());
+    const struct {
+        const char *what;
+        Packet packet;
+        int32_t length;
+        int32_t status; // of every function
+    } cases[] = {
+        {"empty", {}, 0, ZAVIDEC_ERR_ARG},
+        {"negative length", key, -5, ZAVIDEC_ERR_ARG},
+        {"one byte", key, 1, ZAVIDEC_ERR_HEADER},
+        {"header cut short", key, 31, ZAVIDEC_ERR_HEADER},
+        {"payload cut short", key, size - 1, ZAVIDEC_ERR_HEADER},
+        {"payload length past the end", withField(key, ZAVIPKT_OFF_PAYLOAD_LEN, 0xFFFFFFF0u, 4), size, ZAVIDEC_ERR_HEADER},
+        {"header length past the end", withField(key, ZAVIPKT_OFF_HEADER_LEN, 255, 1), 100, ZAVIDEC_ERR_HEADER},
+        {"header length below 32", withField(key, ZAVIPKT_OFF_HEADER_LEN, 16, 1), size, ZAVIDEC_ERR_HEADER},
+        {"bad sync word", withField(key, ZAVIPKT_OFF_SYNC, 0x1234, 2), size, ZAVIDEC_ERR_HEADER},
+        {"unknown version", withField(key, ZAVIPKT_OFF_VERSION, 9, 1), size, ZAVIDEC_ERR_HEADER},
+    };
+    for (const auto &c : cases) {
+        const auto statuses = feed(handles, c.packet.empty() ? Packet(1) : c.packet, c.length);
+        for (const int32_t status : statuses) EXPECT_EQ(status, c.status) << c.what;
+    }
+    ZAVIDEC_PICTURE picture{};
+    EXPECT_EQ(ZAVI_VideoDec_Decode(handles.video, nullptr, size, &picture), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_VideoDec_Decode(handles.video, key.data(), size, nullptr), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_PickMV(key.data(), size, nullptr), ZAVIDEC_ERR_ARG);
+
+    // Codec ids of the wrong family or unknown.
+    for (const uint32_t codec : {0u, 3u, 15u, 20u, 0xFFFFu, static_cast<uint32_t>(ZAVIPKT_CODEC_RULES)}) {
+        const auto statuses = feed(handles, withField(key, ZAVIPKT_OFF_CODEC, codec, 2), size);
+        EXPECT_EQ(statuses[0], ZAVIDEC_ERR_CODEC) << codec;
+        EXPECT_EQ(statuses[1], ZAVIDEC_ERR_CODEC) << codec;
+    }
+    const auto asAudio = feed(handles, key, size);
+    EXPECT_EQ(asAudio[1], ZAVIDEC_ERR_CODEC) << "H.264 into the audio decoder";
+    EXPECT_EQ(asAudio[2], ZAVIDEC_ERR_CODEC) << "a video frame is no rule or motion packet";
+    // An audio header that lies about its own format.
+    Packet g711(ZAVIPKT_HEADER_SIZE + 3);
+    zavipkt_put_header(g711.data(), ZAVIPKT_FRAME_AUDIO, ZAVIPKT_CODEC_PCM16, 3, 0);
+    zavipkt_put16(g711.data() + ZAVIPKT_OFF_SAMPLE_RATE, 8000);
+    g711[ZAVIPKT_OFF_CHANNELS] = 1;
+    g711[ZAVIPKT_OFF_BITS] = 16;
+    EXPECT_EQ(feed(handles, g711, static_cast<int32_t>(g711.size()))[1], ZAVIDEC_ERR_DECODE) << "odd bytes of PCM16";
+    EXPECT_EQ(feed(handles, withField(g711, ZAVIPKT_OFF_CHANNELS, 0, 1), static_cast<int32_t>(g711.size()))[1], ZAVIDEC_ERR_DECODE);
+}
+
+// Nor does libavcodec tell standard error about the damage.
+TEST(DecSdkBadInput, RandomBytesAndRandomPayloadsNeverSucceedByAccident)
+{
+    Handles handles;
+    std::mt19937 random(11);
+    const Packet key = videoStream(VideoCodec::H265, 176, 144, 1)[0];
+    testing::internal::CaptureStderr();
+    for (int round = 0; round < 300; ++round) {
+        std::vector<uint8_t> bytes(1 + random() % 2000);
+        for (uint8_t &b : bytes) b = static_cast<uint8_t>(random());
+        if (round % 2) { // a valid header over a random payload, for each family
+            bytes.resize(std::max<size_t>(bytes.size(), ZAVIPKT_HEADER_SIZE));
+            std::copy(key.begin(), key.begin() + ZAVIPKT_HEADER_SIZE, bytes.begin());
+            const uint16_t codecs[] = {ZAVIPKT_CODEC_H264, ZAVIPKT_CODEC_H265, ZAVIPKT_CODEC_AAC, ZAVIPKT_CODEC_RULES};
+            zavipkt_put16(bytes.data() + ZAVIPKT_OFF_CODEC, codecs[round / 2 % 4]);
+            zavipkt_put16(bytes.data() + ZAVIPKT_OFF_FRAME_TYPE, round % 3 ? ZAVIPKT_FRAME_A_P : ZAVIPKT_FRAME_EXTRA);
+            zavipkt_put32(bytes.data() + ZAVIPKT_OFF_PAYLOAD_LEN, static_cast<uint32_t>(bytes.size() - ZAVIPKT_HEADER_SIZE));
+        }
+        const auto statuses = feed(handles, bytes, static_cast<int32_t>(bytes.size()));
+        EXPECT_LE(statuses[0], 0);
+        EXPECT_LT(statuses[1], 0);
+        EXPECT_LT(statuses[2], 0);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(DecSdkHandles, TestSeamFailsInitPerFamilyAndHandlesAreCounted)
+{
+    const int32_t before = ZAVIDec_TestOpenHandles();
+    ZAVIDEC_HANDLE video = 0, audio = 0, encoder = 0;
+    ZAVIDec_TestFailInit(ZAVIDEC_FAIL_VIDEO_INIT | ZAVIDEC_FAIL_ENCODER_INIT);
+    EXPECT_EQ(ZAVI_VideoDec_Init(&video), ZAVIDEC_ERR_INIT);
+    EXPECT_EQ(ZAVI_AudioEnc_Init(&encoder), ZAVIDEC_ERR_INIT);
+    EXPECT_EQ(video, 0u);
+    EXPECT_EQ(ZAVI_AudioDec_Init(&audio), ZAVIDEC_OK) << "only the chosen families fail";
+    EXPECT_EQ(ZAVIDec_TestOpenHandles(), before + 1);
+    ZAVIDec_TestFailInit(ZAVIDEC_FAIL_AUDIO_INIT);
+    ZAVIDEC_HANDLE refused = 0;
+    EXPECT_EQ(ZAVI_AudioDec_Init(&refused), ZAVIDEC_ERR_INIT);
+    ZAVIDec_TestFailInit(0);
+    EXPECT_EQ(ZAVI_VideoDec_Init(&video), ZAVIDEC_OK);
+    EXPECT_EQ(ZAVI_AudioEnc_Init(&encoder), ZAVIDEC_OK);
+    EXPECT_EQ(ZAVIDec_TestOpenHandles(), before + 3);
+
+    // A handle works only with its own family, and only once released.
+    EXPECT_EQ(ZAVI_VideoDec_Release(audio), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_AudioDec_Release(video), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_VideoDec_Release(0), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_VideoDec_Init(nullptr), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_VideoDec_Release(video), ZAVIDEC_OK);
+    EXPECT_EQ(ZAVI_VideoDec_Release(video), ZAVIDEC_ERR_ARG) << "released twice";
+    const Packet key = videoStream(VideoCodec::H264, 176, 144, 1)[0];
+    ZAVIDEC_PICTURE picture{};
+    EXPECT_EQ(ZAVI_VideoDec_Decode(video, key.data(), static_cast<int32_t>(key.size()), &picture), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_AudioDec_Release(audio), ZAVIDEC_OK);
+    EXPECT_EQ(ZAVI_AudioEnc_Release(encoder), ZAVIDEC_OK);
+    EXPECT_EQ(ZAVIDec_TestOpenHandles(), before);
 }
