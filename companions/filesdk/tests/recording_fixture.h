@@ -98,15 +98,12 @@ public:
         const std::string unique = name + "_" + std::to_string(std::random_device()()) + "_" + std::to_string(counter++);
         path_ = (std::filesystem::temp_directory_path() / ("zavifile_" + unique + ".zrec")).string();
     }
-    ~TempFile()
-    {
-        std::error_code ignored;
-        std::filesystem::remove(path_, ignored);
-    }
+    ~TempFile() { std::filesystem::remove(path_, ignored_); }
     const std::string &Path() const { return path_; }
 
 private:
     std::string path_;
+    std::error_code ignored_;
 };
 
 // Writes the packets as a recording; returns the first failing status.
