@@ -4,7 +4,6 @@ zavi_add_test(filesdk_test
   SOURCES
     ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/roundtrip_test.cpp
     ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/reading_test.cpp
-    ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/recovery_test.cpp
     ${PROJECT_SOURCE_DIR}/companions/filesdk/tests/header_from_c.c
     ${PROJECT_SOURCE_DIR}/companions/filesdk/crc32.cpp
   LIBS ZAVIFileSDK zavi_packmaker
