@@ -225,14 +225,10 @@ TEST_F(OverlayTest, RulesAndTheCallbacksDrawingLandWhereTheyBelong)
         ASSERT_GE(display_->SetUp(window_, 32, 32), 0);
         display_->SetDrawMode(c.drawMode);
         seen_ = {};
-        if (c.callback) {
-            EXPECT_EQ(Register(), 0);
-        }
+        EXPECT_EQ(c.callback ? Register() : 0, 0);
         ASSERT_TRUE(ShowWith(c.rules, c.motion));
-        EXPECT_EQ(seen_.calls, c.callback ? 1 : 0);
-        if (c.callback) {
-            EXPECT_EQ(std::tie(seen_.width, seen_.height, seen_.user2), std::tuple(32, 32, 22u));
-        }
+        EXPECT_EQ(std::tie(seen_.calls, seen_.width, seen_.height, seen_.user2),
+                  c.callback ? std::tuple(1, 32, 32, 22u) : std::tuple(0, 0, 0, 0u));
         const WindowPixels shown(window_);
         for (const Pixel &p : c.pixels)
             EXPECT_TRUE(Near(shown.At(p.x, p.y), p.colour, p.tolerance))

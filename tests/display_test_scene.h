@@ -172,6 +172,15 @@ inline bool Show(zavi::display::Display &display, const TestPicture &picture)
     return display.Present(picture.Luma(), picture.Width(), picture.Height(), nullptr, nullptr);
 }
 
+// What `window` shows after the picture was presented (and the present
+// answered `presented`).
+inline WindowPixels ShownIn(ZAVI_HWND window, zavi::display::Display &display, const TestPicture &picture,
+                            bool presented = true)
+{
+    EXPECT_EQ(Show(display, picture), presented);
+    return WindowPixels(window);
+}
+
 // Sets the display up for the picture's size in `window` and shows it.
 inline ::testing::AssertionResult SetUpAndShow(zavi::display::Display &display, ZAVI_HWND window,
                                                const TestPicture &picture)

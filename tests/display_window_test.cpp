@@ -142,8 +142,7 @@ TEST_F(WindowTest, ChangeWindowMovesTheOutput)
     EXPECT_TRUE(WindowPixels(second_).AllNear(kDesktop));
     ZAVIVirtual_FillScreens(kDesktopColour);
     EXPECT_EQ(display_->ChangeWindow(second_), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).Shows({{0, 0, 40, 30, kRed}, {40, 30, 80, 60, kWhite}}));
+    EXPECT_TRUE(ShownIn(second_, *display_, picture_).Shows({{0, 0, 40, 30, kRed}, {40, 30, 80, 60, kWhite}}));
     EXPECT_TRUE(WindowPixels(main_).AllNear(kDesktop));
 }
 
@@ -152,15 +151,13 @@ TEST_F(WindowTest, PartDisplayShowsTheChosenRectangleStretched)
     ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
     const ZAVI_RECT topRight{16, 0, 32, 16};
     EXPECT_EQ(display_->SetPartDisplay(second_, &topRight), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).AllNear(Expected(kGreen)));
+    EXPECT_TRUE(ShownIn(second_, *display_, picture_).AllNear(Expected(kGreen)));
     EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 32, 32, Expected(kRed))); // the main window as ever
 
     // Only the rectangle changes for the same window.
     const ZAVI_RECT bottomHalf{0, 16, 32, 32};
     EXPECT_EQ(display_->SetPartDisplay(second_, &bottomHalf), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(second_).Shows({{0, 0, 40, 60, kBlue}, {40, 0, 80, 60, kWhite}}));
+    EXPECT_TRUE(ShownIn(second_, *display_, picture_).Shows({{0, 0, 40, 60, kBlue}, {40, 0, 80, 60, kWhite}}));
 }
 
 // A change to the same window makes no clipper (a failing one would show);
@@ -221,19 +218,16 @@ TEST_F(WindowTest, PartDisplayThatIsOffHiddenOrDroppedDrawsNothing)
         ASSERT_EQ(display.SetPartDisplay(second_, &whole), 0);
         c.change(display);
         ZAVIVirtual_FillScreens(kDesktopColour);
-        ASSERT_TRUE(Show(display, picture_));
-        EXPECT_TRUE(WindowPixels(second_).AllNear(kDesktop));
+        EXPECT_TRUE(ShownIn(second_, display, picture_).AllNear(kDesktop));
         ZAVIVirtual_ShowWindow(second_, 1);
     }
     const ZAVI_RECT bottomRight{16, 16, 32, 32};
     ASSERT_GE(display_->SetUp(main_, 32, 32), 0);
     ASSERT_EQ(display_->SetPartDisplay(main_, &bottomRight), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(main_).AllNear(0, 0, 32, 32, Expected(kRed)));
+    EXPECT_TRUE(ShownIn(main_, *display_, picture_).AllNear(0, 0, 32, 32, Expected(kRed)));
     const ZAVI_HWND third = ZAVIVirtual_CreateWindow(200, 0, 40, 40, 1);
     ASSERT_EQ(display_->SetPartDisplay(third, &whole), 0);
-    ASSERT_TRUE(Show(*display_, picture_));
-    EXPECT_TRUE(WindowPixels(third).AllNear(0, 0, 20, 20, Expected(kRed))) << "a new window after a new set-up";
+    EXPECT_TRUE(ShownIn(third, *display_, picture_).AllNear(0, 0, 20, 20, Expected(kRed))) << "a new window";
 }
 
 } // namespace
