@@ -42,8 +42,8 @@ const TestRecording &OneSize()
     return recording;
 }
 
-// Two groups at twice the window's size, then the pictures of OneSize from
-// its key frame at 20 on, the time stamps going on across the change.
+// Two groups at twice the window's size, then OneSize from its key frame at
+// 20 on, the time stamps going on.
 constexpr uint32_t kLargePictures = 20;
 const TestRecording &TwoSizes()
 {
@@ -82,8 +82,7 @@ protected:
         ASSERT_EQ(ZAVI_Play_OpenFile(player_, path, 0, &frames, ZAVIFILE_KIND_RECORDING), ZAVI_OK);
         ASSERT_EQ(frames, recording.pictures.size());
     }
-    // Nothing shown yet: the frame the reader stands on counts as shown, so
-    // frame-back from the one after `position` shows it.
+    // With nothing shown, the frame the reader stands on counts as shown.
     void ShowByFrameBack(uint32_t position)
     {
         ASSERT_EQ(ZAVI_Play_SetPlayPosition(player_, position + 1), ZAVI_OK);
@@ -104,11 +103,6 @@ protected:
         EXPECT_EQ(ZAVI_Play_Pause(player_), ZAVI_OK);
         forward.resize(count, -2);
         return forward;
-    }
-    void ExpectSnapshotOf(int position)
-    {
-        ExpectSnapshotShows(player_, recording_->pictures.at(static_cast<size_t>(position)),
-                            "picture " + std::to_string(position));
     }
 
     VirtualWindow window_{kWidth, kHeight};
@@ -141,8 +135,7 @@ struct ReverseCase {
     uint32_t stopAfter;  // 0: it runs to the first picture; else it is stopped once that many showed
 };
 
-// Two pictures a bank: the groups of ten are shown in parts of two, each
-// part decoded again from its key frame.
+// Two pictures a bank: each group is shown in parts decoded again from its key.
 constexpr uint32_t kTwoPicturesABank = 2 * 2 * kPictureBytes + kPictureBytes / 2;
 
 const ReverseCase kReverseCases[] = {
@@ -186,43 +179,19 @@ TEST_P(ReversePlayCases, ShowsThePicturesBackwardsThenPlaysOnAfterTheLast)
         EXPECT_EQ(ZAVI_PlayEx_ReversePlay(player_, c.speed), ZAVI_ERR_REVERSE_AT_START);
         EXPECT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_ERR_REVERSE_AT_START);
     }
-    ExpectSnapshotOf(static_cast<int>(last));
+    ExpectSnapshotShows(player_, recording_->pictures.at(last), "the last picture shown");
     EXPECT_EQ(PlayOn(1), std::vector<int>{static_cast<int>(last) + 1});
 }
 
 INSTANTIATE_TEST_SUITE_P(Speeds, ReversePlayCases, ::testing::ValuesIn(kReverseCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// Frame-back across a key frame and from a picture forward play showed;
-// forward play goes on after the picture shown, a snapshot holds it, and
-// reverse play started there begins right before it.
+// With the cache allocated before any frame-back, forward play keeps what it
+// decodes from each key frame on, a jump restarting at its key frame.
+// Frame-back (waiting for a step under way at the pause) shows exactly the
+// picture before the last shown, across the key frame; forward play, a
+// snapshot and reverse play then go on from the picture shown.
 TEST_F(ReversePlay, FrameBackShowsExactlyThePreviousPictureAndPlayGoesOnFromThere)
-{
-    Open();
-    ShowByFrameBack(22);
-    for (int step = 0; step < 4; ++step) ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
-    EXPECT_EQ(log_.Since(1), Descending(21, 18));
-
-    EXPECT_EQ(PlayOn(3), (std::vector<int>{19, 20, 21}));
-
-    // Frame-back waits for a video step under way at the pause.
-    ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
-    const std::vector<int> shown = log_.Since(0);
-    const int lastForward = shown[shown.size() - 2];
-    EXPECT_EQ(shown.back(), lastForward - 1);
-    ExpectSnapshotOf(shown.back());
-
-    const size_t start = log_.Size();
-    ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, 4), ZAVI_OK);
-    EXPECT_EQ(AwaitShown(start, 3).front(), lastForward - 2);
-    ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, ZAVI_REVERSE_STOP), ZAVI_OK);
-}
-
-// With the cache allocated before any frame-back, forward play keeps the
-// pictures it decodes from each key frame on, a jump restarting them at its
-// key frame; frame-back then shows the ones before the last shown, never one
-// kept before the jump.
-TEST_F(ReversePlay, FrameBackAfterForwardPlayAndAJumpShowsThePicturesBefore)
 {
     Open();
     ASSERT_EQ(ZAVI_PlayEx_SetReverseCacheBytes(player_, ZAVI_REVERSE_CACHE_DEFAULT), ZAVI_OK);
@@ -236,13 +205,25 @@ TEST_F(ReversePlay, FrameBackAfterForwardPlayAndAJumpShowsThePicturesBefore)
     ASSERT_EQ(ZAVI_PlayEx_GetReverseState(player_, nullptr, &cacheBytes), ZAVI_OK);
     EXPECT_GT(cacheBytes, 0u);
 
-    constexpr int kSteps = 8;
-    for (int step = 0; step < kSteps; ++step) ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
+    const size_t start = log_.Size();
+    ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
+    const int lastForward = log_.Since(0).at(log_.Size() - 2);
+    ASSERT_GE(lastForward, 25);
+    for (int step = lastForward - 2; step >= 17; --step) ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
+    const std::vector<int> back = log_.Since(start);
+    EXPECT_EQ(std::vector<int>(back.end() - (lastForward - 17), back.end()), Descending(lastForward - 1, 17));
+
+    EXPECT_EQ(PlayOn(3), (std::vector<int>{18, 19, 20}));
+    ASSERT_EQ(ZAVI_PlayEx_FrameBackExact(player_), ZAVI_OK);
     const std::vector<int> shown = log_.Since(0);
-    ASSERT_GT(shown.size(), static_cast<size_t>(kSteps));
-    const int lastForward = shown[shown.size() - kSteps - 1];
-    EXPECT_GE(lastForward, 25);
-    EXPECT_EQ(std::vector<int>(shown.end() - kSteps, shown.end()), Descending(lastForward - 1, lastForward - kSteps));
+    const int lastPlayed = shown[shown.size() - 2];
+    EXPECT_EQ(shown.back(), lastPlayed - 1);
+    ExpectSnapshotShows(player_, OneSize().pictures.at(static_cast<size_t>(shown.back())), "the picture shown");
+
+    const size_t reverseStart = log_.Size();
+    ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, 4), ZAVI_OK);
+    EXPECT_EQ(AwaitShown(reverseStart, 3).front(), lastPlayed - 2);
+    ASSERT_EQ(ZAVI_PlayEx_ReversePlay(player_, ZAVI_REVERSE_STOP), ZAVI_OK);
 }
 
 // Each bad call of the extensions with its status; none shows anything.

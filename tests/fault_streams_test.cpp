@@ -1,10 +1,7 @@
-// Streams with faults, pushed through the exports: lost, cut and garbage
-// packets, clock resets and jumps, stamps out of order, resolution and codec
-// changes, a stream that stops and resumes. Each row is checked twice: frame
-// by frame in single-frame mode (every picture shown is the clean picture of
-// that frame; from a damage to the next key frame the window keeps the last
-// clean picture) and on the player's threads (play goes on to the last
-// picture, none of the waits runs out).
+// Streams with faults pushed through the exports, each checked frame by frame
+// in single-frame mode (every picture shown is the clean picture of its
+// frame; from a damage to the next key frame the window keeps the last clean
+// picture) and on the player's threads (play goes on to the last picture).
 #include "playback_fixture.h"
 
 namespace {

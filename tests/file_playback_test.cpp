@@ -1,6 +1,5 @@
-// Recorded-file playback end to end: a recording of a real stream, written
-// with the file module, opened, played, stepped and queried through the
-// player's file exports.
+// Recorded-file playback end to end: a recording of a real stream played,
+// stepped and queried through the player's file exports.
 #include <atomic>
 #include <functional>
 
@@ -9,9 +8,8 @@
 #ifndef _WIN32
 #include <dlfcn.h>
 
-// The file module's delivery as the player calls it, which hands out, when a
-// test asks, one packet too short for its header with a status of the test's
-// choosing in place of the next one.
+// The file module's delivery as the player calls it; on a test's request it
+// hands out a packet too short for its header, with the test's status.
 static constexpr int32_t kDeliverAsIs = 1;
 static std::atomic<int32_t> shortPacketStatus{kDeliverAsIs};
 
@@ -108,9 +106,8 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
              openAndPlay();
              ASSERT_EQ(ZAVI_Play_CloseFile(player_), ZAVI_OK);
          }},
-        // Key frames only from the last key frame, with a pre-cache count the
-        // one frame read there never reaches: no frame follows the end, so
-        // the frames queued there play below the pre-cache count.
+        // Key frames only from the last key frame: no frame follows the end, so
+        // the one frame queued plays below the pre-cache count.
         {"end reached with fewer frames queued than the pre-cache count",
          [&](StatusLog &log) {
              ASSERT_EQ(Open(), ZAVI_OK);

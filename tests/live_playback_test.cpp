@@ -48,11 +48,9 @@ protected:
     SharedLog<uint32_t> shown_;
 };
 
-// Half the stream comes as a device sends it, each packet when its time
-// comes; the rest arrives at once, and catch-up shortens the waits (beyond
-// 15 waiting the steps run back to back; the pacing tests check how much).
-// Either way, every frame is shown once and in order, and the window comes
-// to show the last as the decoder module decodes it.
+// Half the stream comes paced as from a device, the rest at once (catch-up
+// shortens the waits): every frame is shown once and in order, and the window
+// comes to show the last as the decoder module decodes it.
 TEST_F(LivePlayback, PacedStreamAndABurstShowEveryFrameOnceInOrder)
 {
     const auto stream = PatternStream(40, kWidth, kHeight, true);
@@ -128,10 +126,9 @@ protected:
 };
 
 // With the sound leading at 5000 ms, pictures 500 ms behind drop unshown to
-// the next key frame (at picture 10); a picture 500 ms ahead waits (less the
-// 30 ms margin), then shows. After ClearCache the play time stamp is 0 and
-// still valid, so a picture 20 s on would wait for the sound: single-frame
-// play from a command must not wait that out behind it.
+// the next key frame (picture 10); one 500 ms ahead waits (less the 30 ms
+// margin), then shows. After ClearCache (play time stamp 0, still valid) a
+// picture 20 s on would wait: single-frame play must cut that wait short.
 TEST_F(VideoStep, PicturesBehindTheSoundDropToAKeyFrameAndPicturesAheadWait)
 {
     SoundLeadsAt(5000);
@@ -170,16 +167,16 @@ TEST_F(VideoStep, DecodeOnlyFramesAreNotDrawnAndShownFramesAre)
     EXPECT_NE(PixelAt(), kBackdrop);
     // With the video leading, every frame taken sets the play time stamp.
     EXPECT_EQ(Get(ZAVI_Play_GetPlayTimeStamp, handle_), TimeStampOf(frames[1]));
-    // An empty cache closes the gate.
+}
+
+// An empty cache closes the video gate at once; the audio step parks on the
+// twenty-sixth empty tick.
+TEST_F(VideoStep, EmptyCachesCloseTheVideoGateAndParkTheAudioStepOnTheTwentySixthTick)
+{
     ZAVI_Play_PlayStream(handle_, 1);
     ASSERT_TRUE(player_.VideoGateOpen());
     player_.RunVideoStep();
     EXPECT_FALSE(player_.VideoGateOpen());
-}
-
-TEST_F(VideoStep, AudioStepParksOnTheTwentySixthEmptyTick)
-{
-    ZAVI_Play_PlayStream(handle_, 1);
     ASSERT_TRUE(player_.AudioGateOpen());
     for (int tick = 1; tick <= 25; ++tick) {
         player_.RunAudioStep();
@@ -225,10 +222,9 @@ constexpr uint32_t kCyan = 0x00FFFF;
 constexpr uint32_t kRed = 0xFF0000;
 constexpr uint32_t kNeitherColour = 0;
 
-// A square rule from (20,20) to (100,100) and a motion frame of time stamp T
-// before the picture at 1000 ms, which pairs with it when it falls in
-// [T, T + W) (W the rules' window): the rule's top edge is then drawn in the
-// normal colour, or in the alarm colour while bit 0 of the alarm mask is set.
+// A square rule (20,20)-(100,100) and a motion frame of stamp T pair with the
+// picture at 1000 ms when it falls in [T, T + window): the top edge is then
+// drawn in the normal colour, or the alarm colour while alarm bit 0 is set.
 struct Pairing {
     const char *name;
     uint32_t windowMs, motionStamp, alarmMask, topEdge;

@@ -30,17 +30,13 @@ inline std::vector<zavi::pack::Packet> PatternStream(uint32_t pictures, int widt
                                                      bool overlay = false, uint32_t firstTimeStamp = 0,
                                                      zavi::pack::VideoCodec codec = zavi::pack::VideoCodec::H264)
 {
-    zavi::pack::StreamOptions options;
-    options.video.codec = codec;
-    options.video.width = width;
-    options.video.height = height;
-    options.video.keyInterval = 10;
-    options.pictures = pictures;
-    options.audio = audio ? zavi::pack::AudioCoding::G711A : zavi::pack::AudioCoding::None;
-    options.rules = overlay;
-    options.motion = overlay;
-    options.firstTimeStamp = firstTimeStamp;
-    return zavi::pack::makePatternStream(options);
+    return zavi::pack::makePatternStream(
+        {.video = {.codec = codec, .width = width, .height = height, .keyInterval = 10},
+         .pictures = pictures,
+         .audio = audio ? zavi::pack::AudioCoding::G711A : zavi::pack::AudioCoding::None,
+         .rules = overlay,
+         .motion = overlay,
+         .firstTimeStamp = firstTimeStamp});
 }
 
 inline uint16_t FrameTypeOf(const zavi::pack::Packet &packet) { return zavipkt_u16(packet.data() + 4); }
