@@ -1,6 +1,5 @@
-// YUV 4:2:0 to BGR conversion: every kernel set against a direct evaluation of
-// the BT.601 formula, over random pictures of odd and even sizes, with guard
-// bytes around every destination row and planes sized exactly to their pixels.
+// YUV 4:2:0 to BGR conversion: every kernel set against the BT.601 formula on
+// random pictures of odd and even sizes, with guard bytes around every row.
 #include <gtest/gtest.h>
 
 #include <algorithm>

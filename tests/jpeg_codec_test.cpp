@@ -1,8 +1,7 @@
 // The codec against libjpeg-turbo: our streams decode there close to the
-// source, its streams (also as jpegtran re-codes them) decode here as it
-// decodes them, and truncated, corrupt and hostile streams end in a negative
-// code, never in a read outside the buffers (the sanitizer build runs these)
-// or an allocation sized by what the stream claims.
+// source, its streams (also as jpegtran re-codes them) decode here as there,
+// and hostile streams end in a negative code, never in a read outside the
+// buffers (the sanitizer build runs these) or an allocation the stream sizes.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,8 +25,7 @@ constexpr int kSamplings[][2] = {
 
 constexpr int kSizes[][2] = {{704, 576}, {97, 61}, {1, 1}, {15, 9}, {16, 16}, {3, 70}, {33, 2}};
 
-// Payloads of every segment with the given marker code before the scan,
-// one after another.
+// The payloads of every segment with this marker code before the scan.
 Bytes Segments(const Bytes& stream, uint8_t code) {
   Bytes payloads;
   for (size_t i = 2; i + 4 <= stream.size() && stream[i] == 0xFF && stream[i + 1] != jpeg::kMarkerSos;) {
@@ -67,8 +65,7 @@ bool Transform(const std::string& program, const Bytes& in, Bytes& out) {
   return ok && !out.empty();
 }
 
-// Decodes into an image of the given size (whatever the stream says), as a
-// caller that sized its buffer from an earlier parameter read would.
+// Decodes into a width x height image, whatever size the stream claims.
 int32_t DecodeInto(const Bytes& stream, int width, int height) {
   Bytes image(static_cast<size_t>(width) * height * 3);
   return Codec().Stream(stream).Image(image.data(), width, height).Read(jpeg::kReadWholeImage);
@@ -147,11 +144,10 @@ TEST(JpegDecode, MatchesLibjpegTurboOnItsStreams) {
   }
 }
 
-// jpegtran re-codes the same coefficients with a restart marker every 1 or
-// 3 MCUs or every MCU row, or with the components in separate scans (each
-// alone, or luminance then both chrominance components together), with and
-// without restarts: all decode as libjpeg-turbo decodes the plain stream,
-// and without its last scan a picture in separate scans is incomplete.
+// jpegtran re-codes the same coefficients with restarts every 1 or 3 MCUs or
+// every MCU row, and with the components in separate scans (alone, or Cb and
+// Cr together): all decode as the plain stream does in libjpeg-turbo, and
+// without its last scan a picture in separate scans is incomplete.
 TEST(JpegDecode, RestartIntervalsSeparateScansApplicationSegmentsAndFillBytes) {
   if (std::system("jpegtran -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "jpegtran not installed";
   const auto script = TemporaryPath("zavi_scans_");
@@ -276,10 +272,9 @@ TEST(JpegHostile, EveryTruncationFailsUntilOnlyTheEndMarkerIsMissing) {
   }
 }
 
-// A frame whose components come in separate scans is decoded whole before it
-// is written, so its planes are as large as the frame claims: a stream far too
-// short for the claim is refused before any of them is sized. The buffer
-// given is tiny; a decode that went on would need gigabytes and write past it.
+// A frame in separate scans is decoded whole before it is written, into planes
+// as large as the frame claims: a stream far too short for the claim is
+// refused before they are sized (going on would write past the tiny buffer).
 TEST(JpegHostile, SeparateScansClaimingAHugeFrameAreRefusedBeforeTheirPlanesAreSized) {
   Bytes stream = TurboEncode(ScenePicture(32, 16, 4), TJSAMP_444, 75);
   const size_t sof = FindMarker(stream, jpeg::kMarkerSof0);

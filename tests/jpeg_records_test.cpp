@@ -1,8 +1,7 @@
 // Codec records as the snapshot and the viewer use them: after the first
-// picture of a size their calls (initialise, write or read, release)
-// allocate nothing (this program counts every operator new), and separate
-// records used from separate threads at once (snapshots of many channels)
-// give every thread the bytes a lone thread gets.
+// picture of a size their calls allocate nothing (this program counts every
+// operator new), and records used on several threads at once (snapshots of
+// many channels) give every thread the bytes a lone thread gets.
 #include <gtest/gtest.h>
 
 #include <atomic>

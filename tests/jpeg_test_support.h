@@ -38,9 +38,8 @@ inline Picture ScenePicture(int width, int height, uint32_t seed = 1) {
       const double texture = 25 * std::sin(x * 0.31) * std::cos(y * 0.17);
       const double v[3] = {b + texture, g + texture * 0.5, r - texture};
       for (int c = 0; c < 3; ++c) {
-        const double s = v[c] + noise(random);
         p.pixels[(static_cast<size_t>(y) * width + x) * 3 + c] =
-            static_cast<uint8_t>(std::clamp(std::lround(s), 0L, 255L));
+            static_cast<uint8_t>(std::clamp(std::lround(v[c] + noise(random)), 0L, 255L));
       }
     }
   }

@@ -77,7 +77,7 @@ Picture ExpectedBgr(const std::vector<Packet> &stream, size_t count)
 
 void ExpectBmpHeader(const uint8_t *bmp, int width, int height)
 {
-    const uint32_t fileSize = static_cast<uint32_t>(kBmpHeaderBytes + static_cast<size_t>(width) * height * 3);
+    const auto fileSize = static_cast<uint32_t>(kBmpHeaderBytes + width * height * 3);
     // offset, field width in bytes, value: BITMAPFILEHEADER then BITMAPINFOHEADER.
     const struct {
         int offset, bytes;
@@ -116,14 +116,12 @@ protected:
     ZAVI_HANDLE player_ = 0;
 };
 
-// Every refusal clears both slots: no picture yet (queued pictures are no
-// picture either), an unknown format (which still converts the new picture
-// into the BMP buffer), a missing slot; a zero handle reaches nothing. The
-// BMP is a whole file image of the decoded picture, top row first, and the
-// JPEG a 4:2:0 stream that libjpeg-turbo reads back no worse than its own
-// round trip. Each format keeps its buffer, both grow with the picture (704 x
-// 576 gives the documented 1216566 bytes), and the BMP header is written
-// afresh after a JPEG.
+// Every refusal clears both slots: no picture yet (queued ones are none), an
+// unknown format (which still converts the new picture into the BMP buffer),
+// a missing slot; a zero handle reaches nothing. The BMP is a file image of
+// the decoded picture, top row first; the JPEG reads back in libjpeg-turbo no
+// worse than its own. Each format keeps its buffer, both grow with the picture
+// (704 x 576 gives the documented 1216566 bytes), and each BMP writes its header.
 TEST_F(Snapshot, RefusalsClearTheSlotsTheBmpIsTheDecodedPictureAndTheJpegReadsBackCloseToIt)
 {
     const auto expectRefused = [&](int32_t format) {
@@ -214,11 +212,11 @@ TEST_F(Snapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
     EXPECT_TRUE(drained);
 }
 
-// The working buffers grow on demand and never shrink (the snapshots above
-// keep theirs); a need beyond a 32-bit size (65535 x 65535 x 3 + 64, the
-// largest picture the decoder record can name) fails and leaves the buffer
-// empty, so the next snapshot tries again.
-TEST(SnapshotBuffer, GrowsOnlyWhenTheNeedExceedsTheRecordedSizeAndFailsBeyond32Bits)
+// The working buffers grow on demand and never shrink; a need beyond a 32-bit
+// size (65535 x 65535 x 3 + 64, the largest picture the decoder record can
+// name) fails and leaves the buffer empty, so the next snapshot tries again.
+// A JPEG output buffer too small fails with size 0.
+TEST(SnapshotParts, BuffersGrowOnlyAndFailBeyond32BitsAndATooSmallJpegBufferFails)
 {
     uint8_t *buffer = nullptr;
     int32_t size = 0;
@@ -231,16 +229,11 @@ TEST(SnapshotBuffer, GrowsOnlyWhenTheNeedExceedsTheRecordedSizeAndFailsBeyond32B
     EXPECT_EQ(size, 0);
     ASSERT_TRUE(zavi::image::GrowBuffer(buffer, size, 64));
     EXPECT_EQ(size, 64);
-    std::free(buffer);
-}
-
-TEST(SnapshotJpeg, AnOutputBufferTooSmallFailsWithSizeZero)
-{
     auto picture = jpeg_test::ScenePicture(64, 48);
-    Bytes out(100);
-    uint32_t size = 12345;
-    EXPECT_EQ(zavi::image::EncodeSnapshotJpeg(picture.pixels.data(), 64, 48, out.data(), 100, size), ZAVI_ERR_FAIL);
-    EXPECT_EQ(size, 0u);
+    uint32_t jpegSize = 12345;
+    EXPECT_EQ(zavi::image::EncodeSnapshotJpeg(picture.pixels.data(), 64, 48, buffer, size, jpegSize), ZAVI_ERR_FAIL);
+    EXPECT_EQ(jpegSize, 0u);
+    std::free(buffer);
 }
 
 // A payload holding `picture` of `kind` after some leading bytes.
@@ -477,10 +470,7 @@ TEST_F(ViewerTest, EachFailingCallHasItsResultAndTheNextPictureShows)
             ASSERT_EQ(viewer.Input(packet), ZAVI_OK);
         }
         ZAVIVirtual_FillScreens(kBackground);
-        if (c.call == kLost)
-            ZAVIVirtual_LoseSurfaces();
-        else
-            ZAVIVirtual_FailNext(c.call, c.count);
+        c.call == kLost ? ZAVIVirtual_LoseSurfaces() : ZAVIVirtual_FailNext(c.call, c.count);
         EXPECT_EQ(viewer.Input(packet), c.result);
         EXPECT_TRUE(c.result == ZAVI_OK ? shown() : ShowsBackground(window.Pixels()));
         if (c.surfaces >= 0) {
@@ -514,12 +504,8 @@ protected:
 // viewer's picture shows in its own window only.
 TEST_F(ViewerPackets, UncompressedPicturesShowAsStoredTopRowFirstAndImageHandlesAreIndependent)
 {
-    Bytes wide;
-    for (size_t i = 0; i < scene_.pixels.size(); i += 3) {
-        wide.insert(wide.end(), scene_.pixels.begin() + static_cast<ptrdiff_t>(i),
-                    scene_.pixels.begin() + static_cast<ptrdiff_t>(i) + 3);
-        wide.push_back(0x77);
-    }
+    Bytes wide(scene_.pixels.size() / 3 * 4, 0x77);
+    for (size_t i = 0; i < scene_.pixels.size(); ++i) wide[i / 3 * 4 + i % 3] = scene_.pixels[i];
     for (const Bytes &picture : {bitmap_, BitmapPicture(kWidth, kHeight, 32, 3, wide),
                                  BitmapPicture(kWidth, -kHeight, 24, 0, scene_.pixels)}) {
         ZAVIVirtual_FillScreens(kBackground);
@@ -542,10 +528,7 @@ TEST_F(ViewerPackets, UncompressedPicturesShowAsStoredTopRowFirstAndImageHandles
 // success without drawing for a packet without a picture. None draws.
 TEST_F(ViewerPackets, EveryPacketWithoutAShowablePictureHasItsCodeAndDrawsNothing)
 {
-    auto with = [](Bytes bytes, auto change) {
-        change(bytes);
-        return bytes;
-    };
+    auto with = [](Bytes bytes, auto change) { change(bytes); return bytes; };
     const Bytes good = PicturePacket(kKindBitmap, bitmap_);
     const Bytes jpeg = JpegOf(scene_);
     const uint8_t tail[] = {0x00, 0x00, 0x01, kMarkerTag, kKindBitmap};
