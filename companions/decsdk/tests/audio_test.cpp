@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <type_traits>
 #include <vector>
@@ -24,76 +25,72 @@ namespace {
 constexpr uint32_t kRate = 8000;
 using Bytes = std::vector<uint8_t>;
 
-// libavcodec as the outside reference: mono packets through a whole codec.
-class AvCodec {
-public:
-    AvCodec(AVCodecID id, bool encode, int rate = kRate)
-    {
-        const AVCodec *codec = encode ? avcodec_find_encoder(id) : avcodec_find_decoder(id);
-        context_ = avcodec_alloc_context3(codec);
-        context_->sample_rate = rate;
-        av_channel_layout_default(&context_->ch_layout, 1);
-        context_->sample_fmt = encode ? codec->sample_fmts[0] : AV_SAMPLE_FMT_NONE;
-        context_->bit_rate = 64000;
-        if (avcodec_open2(context_, codec, nullptr) < 0) throw std::runtime_error("reference codec did not open");
-        frame_ = av_frame_alloc();
-        packet_ = av_packet_alloc();
-    }
-    ~AvCodec()
-    {
-        av_packet_free(&packet_);
-        av_frame_free(&frame_);
-        avcodec_free_context(&context_);
-    }
-    // Decodes one packet into samples on the 16-bit scale: S16 as they come,
-    // planar float times 32768.
-    std::vector<float> decode(const Bytes &bytes)
-    {
-        Bytes padded(bytes);
-        padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-        packet_->data = padded.data();
-        packet_->size = static_cast<int>(bytes.size());
-        std::vector<float> out;
-        if (avcodec_send_packet(context_, packet_) < 0) return out;
-        for (; avcodec_receive_frame(context_, frame_) == 0; av_frame_unref(frame_)) {
-            for (int i = 0; i < frame_->nb_samples; ++i) {
-                out.push_back(frame_->format == AV_SAMPLE_FMT_S16
-                                  ? reinterpret_cast<const int16_t *>(frame_->data[0])[i]
-                                  : reinterpret_cast<const float *>(frame_->data[0])[i] * 32768.0f);
-            }
-        }
-        return out;
-    }
-    // Encodes samples (S16 in one frame, or float frame by frame for AAC)
-    // and returns the packets' bytes one after the other.
-    template <typename Sample>
-    std::vector<Bytes> encode(const std::vector<Sample> &samples)
-    {
-        const size_t frameSize = context_->frame_size > 0 ? static_cast<size_t>(context_->frame_size) : samples.size();
-        std::vector<Bytes> packets;
-        for (size_t at = 0; at <= samples.size(); at += frameSize) {
-            AVFrame *frame = nullptr;
-            if (at + frameSize <= samples.size()) {
-                frame = av_frame_alloc();
-                frame->format = std::is_same_v<Sample, float> ? context_->sample_fmt : AV_SAMPLE_FMT_S16;
-                frame->nb_samples = static_cast<int>(frameSize);
-                av_channel_layout_copy(&frame->ch_layout, &context_->ch_layout);
-                av_frame_get_buffer(frame, 0);
-                std::memcpy(frame->data[0], samples.data() + at, frameSize * sizeof(Sample));
-            }
-            avcodec_send_frame(context_, frame); // none after the last whole frame: the flush
-            av_frame_free(&frame);
-            for (; avcodec_receive_packet(context_, packet_) == 0; av_packet_unref(packet_))
-                packets.emplace_back(packet_->data, packet_->data + packet_->size);
-        }
-        return packets;
-    }
-
-private:
-    AVCodecContext *context_ = nullptr;
-    AVFrame *frame_ = nullptr;
-    AVPacket *packet_ = nullptr;
+struct AvFree {
+    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
 };
+using Codec = std::unique_ptr<AVCodecContext, AvFree>;
+
+// libavcodec as the outside reference: a mono codec opened whole.
+Codec Open(AVCodecID id, bool encode, int rate = kRate)
+{
+    const AVCodec *codec = encode ? avcodec_find_encoder(id) : avcodec_find_decoder(id);
+    Codec context(avcodec_alloc_context3(codec));
+    context->sample_rate = rate;
+    av_channel_layout_default(&context->ch_layout, 1);
+    context->sample_fmt = encode ? codec->sample_fmts[0] : AV_SAMPLE_FMT_NONE;
+    context->bit_rate = 64000;
+    if (avcodec_open2(context.get(), codec, nullptr) < 0) throw std::runtime_error("reference codec did not open");
+    return context;
+}
+
+// Decodes one packet into samples on the 16-bit scale: S16 as they come,
+// planar float times 32768.
+std::vector<float> Decode(const Codec &context, const Bytes &bytes)
+{
+    Bytes padded(bytes);
+    padded.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    const std::unique_ptr<AVPacket, AvFree> packet(av_packet_alloc());
+    const std::unique_ptr<AVFrame, AvFree> frame(av_frame_alloc());
+    packet->data = padded.data();
+    packet->size = static_cast<int>(bytes.size());
+    std::vector<float> out;
+    if (avcodec_send_packet(context.get(), packet.get()) < 0) return out;
+    for (; avcodec_receive_frame(context.get(), frame.get()) == 0; av_frame_unref(frame.get())) {
+        for (int i = 0; i < frame->nb_samples; ++i) {
+            out.push_back(frame->format == AV_SAMPLE_FMT_S16
+                              ? reinterpret_cast<const int16_t *>(frame->data[0])[i]
+                              : reinterpret_cast<const float *>(frame->data[0])[i] * 32768.0f);
+        }
+    }
+    return out;
+}
+
+// Encodes samples (S16 in one frame, or float frame by frame for AAC) and
+// returns the packets.
+template <typename Sample>
+std::vector<Bytes> Encode(const Codec &context, const std::vector<Sample> &samples)
+{
+    const size_t frameSize = context->frame_size > 0 ? static_cast<size_t>(context->frame_size) : samples.size();
+    const std::unique_ptr<AVPacket, AvFree> packet(av_packet_alloc());
+    std::vector<Bytes> packets;
+    for (size_t at = 0; at <= samples.size(); at += frameSize) {
+        std::unique_ptr<AVFrame, AvFree> frame; // none after the last whole frame: the flush
+        if (at + frameSize <= samples.size()) {
+            frame.reset(av_frame_alloc());
+            frame->format = std::is_same_v<Sample, float> ? context->sample_fmt : AV_SAMPLE_FMT_S16;
+            frame->nb_samples = static_cast<int>(frameSize);
+            av_channel_layout_copy(&frame->ch_layout, &context->ch_layout);
+            av_frame_get_buffer(frame.get(), 0);
+            std::memcpy(frame->data[0], samples.data() + at, frameSize * sizeof(Sample));
+        }
+        avcodec_send_frame(context.get(), frame.get());
+        for (; avcodec_receive_packet(context.get(), packet.get()) == 0; av_packet_unref(packet.get()))
+            packets.emplace_back(packet->data, packet->data + packet->size);
+    }
+    return packets;
+}
 
 Bytes audioPacket(uint16_t codec, const Bytes &payload, uint32_t rate = kRate, uint8_t bits = 8)
 {
@@ -171,7 +168,7 @@ TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
                                            audio.byteCount}),
                   (std::array<uint32_t, 5>{kRate, 1, 16, c.tag, 512}));
         const auto decoded = samplesOf(audio);
-        const auto levels = AvCodec(c.reference, false).decode(allCodes);
+        const auto levels = Decode(Open(c.reference, false), allCodes);
         EXPECT_EQ(std::vector<float>(decoded.begin(), decoded.end()), levels);
 
         const auto packet = encode(c.tag, samples, 4321);
@@ -187,7 +184,7 @@ TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
         // libavcodec quantises from a table of its own that places a few
         // decision points differently.
         Bytes reference;
-        for (const auto &packet : AvCodec(c.reference, true).encode(samples))
+        for (const auto &packet : Encode(Open(c.reference, true), samples))
             reference.insert(reference.end(), packet.begin(), packet.end());
         std::vector<float> sorted(levels);
         std::sort(sorted.begin(), sorted.end());
@@ -254,9 +251,9 @@ TEST_F(DecSdkAudio, AacAdtsDecodesLikeLibavcodec)
     std::vector<float> tone(16000 / 2);
     for (size_t i = 0; i < tone.size(); ++i)
         tone[i] = 0.25f * static_cast<float>(std::sin(2 * 3.14159265 * 440 * i / 16000.0));
-    const auto frames = AvCodec(AV_CODEC_ID_AAC, true, 16000).encode(tone);
+    const auto frames = Encode(Open(AV_CODEC_ID_AAC, true, 16000), tone);
     ASSERT_GT(frames.size(), 3u);
-    AvCodec reference(AV_CODEC_ID_AAC, false, 16000);
+    const Codec reference = Open(AV_CODEC_ID_AAC, false, 16000);
     size_t decodedFrames = 0;
     for (const Bytes &raw : frames) {
         // ADTS header: sync, MPEG-4, no CRC, AAC LC, 16 kHz (index 8), one channel.
@@ -264,7 +261,7 @@ TEST_F(DecSdkAudio, AacAdtsDecodesLikeLibavcodec)
         Bytes frame = {0xFF, 0xF1, (1 << 6) | (8 << 2), static_cast<uint8_t>((1 << 6) | (length >> 11)),
                        static_cast<uint8_t>(length >> 3), static_cast<uint8_t>(((length & 7) << 5) | 0x1F), 0xFC};
         frame.insert(frame.end(), raw.begin(), raw.end());
-        const auto expected = reference.decode(frame);
+        const auto expected = Decode(reference, frame);
         ZAVIDEC_AUDIO audio;
         const int32_t status = decode(audioPacket(ZAVIPKT_CODEC_AAC, frame, 16000, 16), audio);
         if (expected.empty()) continue;
