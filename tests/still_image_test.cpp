@@ -324,9 +324,9 @@ struct Viewer {
     }
     Viewer(const Viewer &) = delete;
     ~Viewer() { EXPECT_EQ(ZAVI_Play_ReleaseImage(handle), ZAVI_OK); }
-    int32_t Input(const Bytes &packet) const
+    int32_t Input(const Bytes &p) const
     {
-        return ZAVI_Play_InputImage(handle, packet.data(), static_cast<int32_t>(packet.size()));
+        return ZAVI_Play_InputImage(handle, p.data(), static_cast<int32_t>(p.size()));
     }
     ZAVI_HANDLE handle = 0;
 };
