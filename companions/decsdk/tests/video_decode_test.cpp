@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <string>
 #include <tuple>
 
 using namespace zavidec::test;
@@ -31,14 +30,13 @@ TEST(DecSdkVideo, H264AndH265PicturesAreBitExactWithLibavcodec)
     for (const auto &parts : streams) {
         std::vector<Packet> packets;
         Pictures reference;
-        std::string what;
+        testing::Message what;
         for (const auto &[codec, width, height] : parts) {
             const auto stream = videoStream(codec, width, height, 12, 6);
             const auto pictures = referenceDecode(codec == VideoCodec::H265, stream);
             packets.insert(packets.end(), stream.begin(), stream.end());
             reference.insert(reference.end(), pictures.begin(), pictures.end());
-            what += (codec == VideoCodec::H264 ? " H.264 " : " H.265 ") + std::to_string(width) + " x " +
-                    std::to_string(height);
+            what << (codec == VideoCodec::H264 ? " H.264 " : " H.265 ") << width << " x " << height;
         }
         SCOPED_TRACE(what);
         std::vector<int32_t> failures;

@@ -69,21 +69,17 @@ TEST(RecordingRoundTrip, EveryPacketComesBackByteExactInOrder)
 
 TEST(RecordingRoundTrip, EmptyAndAudioOnlyRecordings)
 {
-    const Bytes empty = RecordingBytes({});
-    OpenReader emptyReader(empty, ZAVIFILE_OPEN_REQUIRE_INDEX);
-    ASSERT_EQ(emptyReader.OpenStatus(), ZAVIFILE_OK);
-    EXPECT_EQ(emptyReader.FrameCount(), 0u);
-    emptyReader.Run("end; seek 0.5; order 0; end");
-
     const std::vector<Bytes> audio = {MakePacket(ZAVIPKT_FRAME_AUDIO, 10, 64, 1),
                                       MakePacket(ZAVIPKT_FRAME_AUDIO, 50, 64, 2)};
-    const Bytes audioOnly = RecordingBytes(audio);
-    OpenReader reader(audioOnly);
-    ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
-    EXPECT_EQ(reader.FrameCount(), 0u);
-    for (const Bytes &packet : audio) EXPECT_EQ(reader.Next().packet, packet);
-    // Backward and key-frame reading deliver pictures only.
-    reader.Run("end; position 0; keys 1; end");
+    for (const std::vector<Bytes> &packets : {std::vector<Bytes>{}, audio}) {
+        const Bytes bytes = RecordingBytes(packets);
+        OpenReader reader(bytes, ZAVIFILE_OPEN_REQUIRE_INDEX);
+        ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
+        EXPECT_EQ(reader.FrameCount(), 0u);
+        for (const Bytes &packet : packets) EXPECT_EQ(reader.Next().packet, packet);
+        // Backward and key-frame reading deliver pictures only.
+        reader.Run("end; seek 0.5; order 0; end; order 1; position 0; keys 1; end");
+    }
 }
 
 TEST(RecordingRoundTrip, WriterRefusesWhatIsNotAWholePacketAndFlushesAPlayableRecording)
@@ -152,7 +148,6 @@ TEST(RecordingRoundTrip, BadFilesAndBadCallsHaveTheirOwnCodes)
 
     EXPECT_EQ(zavifile_reader_cycle_from_c(), ZAVIFILE_ERR_NOT_OPEN) << "the header works from C";
     ZAVIFILE_HANDLE reader = 0;
-    EXPECT_EQ(ZAVI_Read_InitReader(&reader, 1), ZAVIFILE_ERR_KIND);
     EXPECT_EQ(ZAVI_Read_InitReader(nullptr, ZAVIFILE_KIND_RECORDING), ZAVIFILE_ERR_ARG);
     ASSERT_EQ(ZAVI_Read_InitReader(&reader, ZAVIFILE_KIND_RECORDING), ZAVIFILE_OK);
     uint32_t count = 0;
