@@ -1,7 +1,5 @@
-// The SDL sound backend: with the dummy driver (headless runs, CI) a device
-// opens, consumes the ring and captures; with no working driver the output
-// refuses as for any failed sound device, and without a microphone there is
-// no capture device. Waits are bounded and only ask whether a cursor moved.
+// The SDL sound backend with the dummy driver (headless runs, CI), without a
+// working driver and without a microphone. Waits only ask whether a cursor moved.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -70,10 +68,8 @@ TEST_F(SdlSound, TheDummyDriverConsumesALoopingBufferAndCaptures)
     EXPECT_EQ(capture->Stop(), kOk);
 }
 
-// Without a working driver the output refuses as it does for any failed
-// sound device: no buffer, not retried for the same format, blocks dropped,
-// the volume stored for a later buffer. With the dummy driver it plays, and
-// the ring drains: the run-dry check sees the cursor pass the data.
+// Without a working driver the output refuses as for any failed device, the
+// volume stored; with the dummy driver it plays until the ring runs dry.
 TEST_F(SdlSound, AnOutputPlaysOnTheSdlBackendOnlyWithAWorkingDriver)
 {
     for (const bool works : {false, true}) {
@@ -98,8 +94,7 @@ TEST_F(SdlSound, AnOutputPlaysOnTheSdlBackendOnlyWithAWorkingDriver)
     }
 }
 
-// Without a microphone (the disk driver with no file to record from) no
-// capture device opens, and no talkback is made.
+// The disk driver with no file to record from: no microphone, no talkback.
 TEST_F(SdlSound, WithoutAMicrophoneNoTalkbackIsMade)
 {
     UseDriver("disk");

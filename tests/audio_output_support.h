@@ -1,7 +1,6 @@
-// Shared helpers of the sound output and talkback tests: a manual-clock
-// virtual sound device, a window id of its own for every test, and a byte
-// pattern whose every position differs from the same position one ring lap
-// earlier.
+// Shared helpers of the sound output and talkback tests: a manual-clock virtual
+// sound device, a window of its own for every test, and a byte pattern whose
+// every position differs from the same position one ring lap earlier.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -37,8 +37,7 @@ protected:
         while (!output_.IsPlaying()) WriteNext(kBlockBytes);
     }
 
-    // Resets the output, drops what the device played and starts playback
-    // again from the pattern's first byte.
+    // Starts playback anew from the pattern's first byte.
     void Restart()
     {
         output_.Reset();
@@ -114,10 +113,8 @@ TEST_F(SoundOutput, AFullRingWrapsWithAnEmptyTailPieceAndALargerBlockIsDropped)
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "dropped while playing too";
 }
 
-// Once per lap the cursor is put back the pre-roll amount behind the write
-// offset as it was before the wrapping block: a slow card skips ahead, a
-// fast one goes back, and what follows is the rest of the lap, then the
-// block's head piece.
+// Once per lap the cursor is put the pre-roll amount behind the write offset
+// before the wrapping block: a slow card skips ahead, a fast one goes back.
 TEST_F(SoundOutput, TheCursorIsCorrectedOncePerLapBeforeThePiecesAreWritten)
 {
     for (const uint32_t cardMs : {kBlockMs - 1, kBlockMs + 1}) { // device time after each block
@@ -143,9 +140,8 @@ TEST_F(SoundOutput, TheCursorIsCorrectedOncePerLapBeforeThePiecesAreWritten)
     }
 }
 
-// Each new format builds a four-second ring; the same format again does
-// nothing; any changed value rebuilds it (with the stored volume) and starts
-// a new pre-roll; a format the device cannot play is refused.
+// Any changed value rebuilds the ring (with the stored volume) and starts a
+// new pre-roll; the same format again does nothing; bad formats are refused.
 TEST_F(SoundOutput, EachNewFormatBuildsAFourSecondRingAndStartsANewPreRoll)
 {
     ASSERT_TRUE(output_.SetVolume(-1500));
@@ -183,9 +179,8 @@ TEST_F(SoundOutput, EachNewFormatBuildsAFourSecondRingAndStartsANewPreRoll)
     EXPECT_TRUE(output_.SetFormat(1, 8, 8000));
 }
 
-// Without a window or with a device that cannot be opened nothing is built,
-// the refusal is not retried while the format stays, and every block is
-// dropped; a new format tries again.
+// Without a window or a device nothing is built, nor retried while the
+// format stays, and blocks are dropped; a new format tries again.
 TEST_F(SoundOutput, WithoutAWindowOrADeviceNothingIsBuiltUntilTheFormatChanges)
 {
     AudioOutput bare;
@@ -311,10 +306,9 @@ TEST_F(SoundOutput, RunDryResetsOnlyACursorJustPastTheData)
     EXPECT_EQ(output_.WriteOffset(), 0u);
 }
 
-// A first piece shorter than asked drops the rest of the block (with a wrap,
-// the head piece too, the cursor set before the pieces); in pre-roll the
-// buffer is restored as well. A failed lock loses its block, whose place
-// plays as silence, and the writer goes on.
+// A short first piece drops the rest of the block (and the head piece of a
+// wrap); only in pre-roll is the buffer restored too. A failed lock loses its
+// block, whose place plays as silence.
 TEST_F(SoundOutput, LocksThatComeShortOrFailDropTheirBytesAndTheWriterGoesOn)
 {
     WriteNext(kBlockBytes);
@@ -389,7 +383,6 @@ TEST_F(VirtualSoundTest, TheSoundBufferRefusesBadLocksAndKeepsItsCursorWhenStopp
 
 // Each notification position passed sets its event; positions are set only
 // while stopped and inside the buffer; a stopped buffer captures nothing.
-// (The cursor's loop and reads in two pieces: talkback_test.)
 TEST_F(VirtualSoundTest, CapturePositionsPassedSetTheirEventsAndOnlyWhileCapturing)
 {
     constexpr uint32_t kStep = 1024;

@@ -1,10 +1,7 @@
-// When pictures are shown, through the exports on the virtual backend: with
-// lip-sync on (ZAVIPlaySDKEx.h) a picture waits for the sound that goes with
-// it, counting the sound still queued in the output; without it, pictures
-// do not wait for the sound heard. The sound device runs on its manual
-// clock, so the test alone decides how much sound has been heard when each
-// picture is shown; holding pictures for their due time must neither drop
-// nor reorder them.
+// With lip-sync on (ZAVIPlaySDKEx.h) a picture waits for the sound that goes
+// with it, counting the sound still queued in the output; without it, it does
+// not. The sound device's manual clock decides how much sound has been heard;
+// holding pictures for their due time must neither drop nor reorder them.
 #include <cmath>
 #include <mutex>
 #include <string>

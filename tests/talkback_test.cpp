@@ -1,7 +1,6 @@
 // Talkback through its exports on the virtual sound backend with the manual
-// clock: the device's audio decoded and played, the volume codes, create and
-// release, and the capture thread delivering every block of the virtual
-// microphone as the decoder module's encoder encodes it.
+// clock: the device's audio played, and every block of the virtual microphone
+// delivered as the decoder module's encoder encodes it.
 #include <atomic>
 #include <functional>
 #include <future>
@@ -67,8 +66,7 @@ Bytes Encoded(const ZAVI_WAVEFORMAT &format, const Bytes &pcm)
     return packet;
 }
 
-// Device audio: `count` packets of 20 ms of the pattern in one coding, and
-// the PCM the decoder module makes of them (what the output must play).
+// `count` packets of 20 ms in one coding, and their PCM as the module decodes it.
 struct DeviceAudio {
     std::vector<pack::Packet> packets;
     Bytes decoded;
@@ -145,8 +143,7 @@ struct CaptureSink {
     std::vector<Delivery> deliveries;
 };
 
-// Success when the deliveries from `first` on are the blocks of the
-// microphone's signal, in order from byte `from`, encoded in `format`.
+// The deliveries from `first` on are the microphone's blocks from byte `from`.
 ::testing::AssertionResult AreSignalBlocks(const std::vector<Delivery> &deliveries, size_t first,
                                            const ZAVI_WAVEFORMAT &format, uint32_t blockSize, uint64_t from = 0)
 {
@@ -158,8 +155,7 @@ struct CaptureSink {
     return ::testing::AssertionSuccess();
 }
 
-// A talkback bound to a window of its own, the manual sound clock, the
-// signal in the microphone and the sink registered with user value 2 = 7.
+// A talkback on a window of its own, with the sink registered (user value 2 = 7).
 class Talkback : public audio_output_test::VirtualSoundTest {
 protected:
     static constexpr uintptr_t kUser2 = 7;
@@ -210,12 +206,10 @@ protected:
     CaptureSink sink_;
 };
 
-// The device's audio plays byte for byte once eight blocks of 320 bytes
-// filled the pre-roll; a change of format restarts the pre-roll in the new
-// one. A decoder that does not open is asked for again with the next packet,
-// and data that does not decode is dropped quietly. A capture that cannot
-// start (no microphone to open) is tried again with the next change of the
-// device's format, not with every packet.
+// The device's audio plays once eight 320-byte blocks filled the pre-roll; a
+// change of format restarts it. A decoder that does not open is asked for
+// again with the next packet; data that does not decode is dropped. A capture
+// that cannot start is tried again with the next change of format only.
 TEST_F(Talkback, DeviceAudioPlaysAfterThePreRollAndAgainAfterAChangeOfFormat)
 {
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_CAPTURE_BUFFER, ZAVIVIRTUAL_SOUND_FAULT_ALWAYS);
@@ -328,11 +322,9 @@ TEST_F(Talkback, CreateAndReleaseCyclesLeaveNoModuleHandleBehind)
 }
 
 // An explicit format stands against the device's audio, which plays in its
-// own format meanwhile.
+// own. Blocks of 2048 bytes cross the end of the 25600-byte buffer.
 TEST_F(Talkback, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
 {
-    // Blocks of 2048 bytes cross the end of the 25600-byte buffer, so reads
-    // in two pieces are among them.
     const DeviceAudio deviceAudio = MakeDeviceAudio(pack::AudioCoding::G711U, 16000, 2, 4);
     struct Case {
         ZAVI_WAVEFORMAT format;
@@ -412,10 +404,9 @@ TEST_F(Talkback, FormatsTheEncoderCannotMakePacketsOfAreRefused)
     EXPECT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_ERR_CAPTURE_FORMAT);
 }
 
-// Blocks read without a callback, or while the encoder does not open, are
-// dropped; the next block after is delivered. Stop ends the capture and cuts
-// the device's audio; a new start gives a new buffer, whose first block is
-// the next delivery.
+// Blocks read without a callback or encoder are dropped, the next one goes
+// out. Stop ends the capture and cuts the device's audio; a new start gives a
+// new buffer, whose first block is the next delivery.
 TEST_F(Talkback, BlocksThatCannotBeDeliveredAreDroppedAndStopEndsTheCapture)
 {
     for (const bool noCallback : {false, true}) {
@@ -456,10 +447,9 @@ TEST_F(Talkback, BlocksThatCannotBeDeliveredAreDroppedAndStopEndsTheCapture)
     EXPECT_TRUE(AreSignalBlocks(sink_.Deliveries(), first, kMuLaw8k, 2048));
 }
 
-// A callback in progress holds up neither the device's audio nor the
-// commands. A release waits for it, made from another thread or by the
-// callback itself (taking effect once the callback has returned); nothing
-// is delivered after, and the encoder goes with the talkback.
+// A callback in progress holds up no command. A release waits for it, made
+// from another thread or by the callback itself (taking effect once it has
+// returned); nothing is delivered after, and the encoder goes too.
 TEST_F(Talkback, ACallbackInProgressHoldsUpNoCommandAndAReleaseWaitsForIt)
 {
     std::atomic<bool> mayLeave = false;

@@ -45,8 +45,7 @@ Codec Open(AVCodecID id, bool encode, int rate = kRate)
     return context;
 }
 
-// Decodes one packet into samples on the 16-bit scale: S16 as they come,
-// planar float times 32768.
+// One packet's samples on the 16-bit scale (planar float times 32768).
 std::vector<float> Decode(const Codec &context, const Bytes &bytes)
 {
     Bytes padded(bytes);
@@ -67,8 +66,7 @@ std::vector<float> Decode(const Codec &context, const Bytes &bytes)
     return out;
 }
 
-// Encodes samples (S16 in one frame, or float frame by frame for AAC) and
-// returns the packets.
+// The packets of S16 samples in one frame, or of float ones frame by frame.
 template <typename Sample>
 std::vector<Bytes> Encode(const Codec &context, const std::vector<Sample> &samples)
 {
@@ -144,10 +142,9 @@ protected:
 
 } // namespace
 
-// Every code decodes to libavcodec's sample; every 16-bit sample encodes to
-// the code libavcodec chooses or a neighbouring level, full scale and
-// silence give the ITU-T G.711 tables' codes, and a decoded code encodes
-// back to itself.
+// Every code decodes to libavcodec's sample; every sample encodes to the code
+// libavcodec chooses or a neighbouring level; full scale and silence give the
+// G.711 tables' codes, and a decoded code encodes back to itself.
 TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
 {
     const struct {
