@@ -88,22 +88,20 @@ TEST_F(FilePlayback, EveryCommandAnswersInEveryReaderState)
         EXPORT_CALL(FastPlayBack), EXPORT_CALL(FrameBack), EXPORT_CALL(FrameGO), EXPORT_CALL(SetPlayPosition, 0),
         EXPORT_CALL(Stop),
     };
-    const auto openAndPlay = [&] {
-        ASSERT_EQ(Open(), ZAVI_OK);
-        ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
-    };
     const std::pair<const char *, std::function<void(StatusLog &)>> states[] = {
         {"never opened", [](StatusLog &) {}},
         {"first open failed",
          [&](StatusLog &) { ASSERT_EQ(Open("/no/such/recording.zvr"), ZAVIFILE_ERR_OPEN); }},
         {"open of another kind failed",
          [&](StatusLog &) {
-             openAndPlay();
+             ASSERT_EQ(Open(), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
              ASSERT_EQ(Open(TheRecording().path, 9), ZAVIFILE_ERR_KIND);
          }},
         {"file closed while playing",
          [&](StatusLog &) {
-             openAndPlay();
+             ASSERT_EQ(Open(), ZAVI_OK);
+             ASSERT_EQ(ZAVI_Play_Play(player_), ZAVI_OK);
              ASSERT_EQ(ZAVI_Play_CloseFile(player_), ZAVI_OK);
          }},
         // Key frames only from the last key frame: no frame follows the end, so
