@@ -1,12 +1,12 @@
-# The JPEG codec and the colour converter. libjpeg-turbo (and its djpeg,
-# cjpeg and jpegtran programs) serves as the outside oracle; the library
-# never links it. The Windows build uses a libjpeg-turbo built for Windows,
-# whose programs the tests find on Wine's search path.
+# The JPEG codec and the colour converter. libjpeg-turbo (and its jpegtran
+# program) serves as the outside oracle; the library never links it. The
+# Windows build uses a libjpeg-turbo built for Windows, whose programs the
+# tests find on Wine's search path.
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 if(WIN32)
   list(APPEND ZAVI_TEST_ENVIRONMENT "WINEPATH=Z:${TURBOJPEG_PREFIX}/bin")
 endif()
-zavi_add_test(jpeg_test SOURCES colour_convert_test.cpp jpeg_kernels_test.cpp jpeg_codec_test.cpp
+zavi_add_test(jpeg_test SOURCES kernel_sets_test.cpp jpeg_codec_test.cpp
   LIBS zavi_jpeg PkgConfig::TURBOJPEG LABELS jpeg)
 # Counts every operator new of its program, and runs records on several threads.
 zavi_add_test(jpeg_records_test SOURCES jpeg_records_test.cpp
