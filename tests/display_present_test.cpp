@@ -1,7 +1,5 @@
-// The renderer on the virtual screen: hidden and minimised windows, moves
-// and resizes, size changes, repaint and clear; what it does when the driver
-// says no (the ladder of picture surface formats, set-up failures, the
-// restore path); and that pictures after the first allocate nothing.
+// The renderer on the virtual screen: windows that change, repaint and clear,
+// what it does when the driver says no, and no allocation per picture.
 #include "display_test_scene.h"
 
 #include <atomic>

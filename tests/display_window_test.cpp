@@ -1,7 +1,5 @@
-// Windows and monitors: the device table, the mapping of a window onto each
-// monitor, pictures stretched over windows spanning monitors of any geometry
-// (negative coordinates included), moving the output to another window, and
-// the part display (a chosen rectangle of the picture on a second window).
+// Windows and monitors: the device table, windows spanning monitors of any
+// geometry, moving the output to another window, and the part display.
 #include "display_test_scene.h"
 
 #include "display/display_devices.h"

@@ -1,6 +1,5 @@
 // The frame caches on their own, mostly as scripts of cache steps (see
-// RunScript): sizes and limits, the rings running full, the time-stamp flag,
-// key frames and making room up to the next one, and the record of a take.
+// RunScript).
 #include <gtest/gtest.h>
 
 #include <cstring>

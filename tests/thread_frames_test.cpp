@@ -1,6 +1,5 @@
-// The thread frames, the media clock and the pacing rules: gates hold
-// threads, timers pace them, stop always wakes a parked thread, the clock
-// wraps safely, and the waits between frames follow worked examples.
+// The thread frames, the media clock and the pacing rules, the waits between
+// frames as worked examples.
 #include <atomic>
 #include <chrono>
 #include <future>
