@@ -6,8 +6,8 @@ pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 if(WIN32)
   list(APPEND ZAVI_TEST_ENVIRONMENT "WINEPATH=Z:${TURBOJPEG_PREFIX}/bin")
 endif()
+# Counts every operator new of its program, and runs records on several threads.
 zavi_add_test(jpeg_test SOURCES kernel_sets_test.cpp jpeg_codec_test.cpp
   LIBS zavi_jpeg PkgConfig::TURBOJPEG LABELS jpeg)
-# Counts every operator new of its program, and runs records on several threads.
-zavi_add_test(jpeg_records_test SOURCES jpeg_records_test.cpp
-  LIBS zavi_jpeg PkgConfig::TURBOJPEG LABELS jpeg concurrency)
+set_tests_properties(JpegRecords.RepeatedPicturesOfOneSizeAllocateNothing
+  JpegRecords.ParallelRecordsProduceTheSameBytes PROPERTIES LABELS "jpeg;concurrency")
