@@ -79,7 +79,8 @@ DeviceAudio MakeDeviceAudio(pack::AudioCoding coding, uint32_t rate, uint8_t cha
     const uint32_t frames = rate / 50;
     std::vector<int16_t> pcm(frames * channels);
     for (int p = 0; p < count; ++p) {
-        for (uint32_t i = 0; i < pcm.size(); ++i) pcm[i] = int16_t(PatternByte(p * pcm.size() + i) * 200 - 25600);
+        for (uint32_t i = 0; i < pcm.size(); ++i)
+            pcm[i] = static_cast<int16_t>(PatternByte(p * pcm.size() + i) * 200 - 25600);
         packer.encode(pcm.data(), frames, static_cast<uint32_t>(p * 20), pack::collectInto(audio.packets));
     }
     ZAVIDEC_HANDLE decoder = 0;
@@ -145,12 +146,12 @@ struct CaptureSink {
 
 // The deliveries from `first` on are the microphone's blocks from byte `from`.
 ::testing::AssertionResult AreSignalBlocks(const std::vector<Delivery> &deliveries, size_t first,
-                                           const ZAVI_WAVEFORMAT &format, uint32_t blockSize, uint64_t from = 0)
+                                           const ZAVI_WAVEFORMAT &format, uint32_t block, uint64_t from = 0)
 {
-    for (size_t j = first; j < deliveries.size(); ++j, from += blockSize) {
-        if (Unstamped(deliveries[j].packet) != Encoded(format, SignalBytes(from, blockSize)))
-            return ::testing::AssertionFailure() << "delivery " << j << " is not the signal from byte " << from
-                                                 << " in format " << format.wFormatTag;
+    for (size_t j = first; j < deliveries.size(); ++j, from += block) {
+        if (Unstamped(deliveries[j].packet) != Encoded(format, SignalBytes(from, block)))
+            return ::testing::AssertionFailure()
+                   << "delivery " << j << " is not the signal from byte " << from << " in format " << format.wFormatTag;
     }
     return ::testing::AssertionSuccess();
 }

@@ -161,8 +161,8 @@ TEST_F(DecSdkAudio, G711DecodesAndEncodesLikeLibavcodec)
         SCOPED_TRACE(c.tag);
         ZAVIDEC_AUDIO audio;
         ASSERT_EQ(decode(audioPacket(c.codec, allCodes), audio), ZAVIDEC_OK);
-        EXPECT_EQ((std::array<uint32_t, 5>{audio.sampleRate, audio.channels, audio.bitsPerSample, audio.formatTag,
-                                           audio.byteCount}),
+        EXPECT_EQ((std::array<uint32_t, 5>{audio.sampleRate, audio.channels, audio.bitsPerSample,
+                                           audio.formatTag, audio.byteCount}),
                   (std::array<uint32_t, 5>{kRate, 1, 16, c.tag, 512}));
         const auto decoded = samplesOf(audio);
         const auto levels = Decode(Open(c.reference, false), allCodes);
