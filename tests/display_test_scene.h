@@ -229,7 +229,7 @@ class DisplayTest : public ::testing::Test {
 protected:
     void TearDown() override { ZAVIVirtual_ResetScene(); }
 
-    static std::vector<uintptr_t> UseMonitors(std::initializer_list<MonitorSpec> monitors)
+    static std::vector<uintptr_t> UseMonitors(const std::vector<MonitorSpec> &monitors)
     {
         ZAVIVirtual_ResetScene();
         std::vector<uintptr_t> handles;

@@ -79,28 +79,28 @@ TEST_F(DisplayTest, EachPartOfAWindowOverSeveralMonitorsShowsOnItsMonitor)
 {
     const struct Layout {
         const char *what;
-        std::function<void()> monitors;
+        std::vector<MonitorSpec> monitors;
         int32_t x, y, width, height;
         TestPicture picture;
         std::vector<Area> shown;
         std::vector<std::pair<int32_t, int32_t>> desktop; // screen points left alone
     } layouts[] = {
-        {"straddling a monitor at negative x", [] { UseMonitors({{0, 0, 320, 240}, {-320, 0, 320, 240}}); },
-         -160, 40, 320, 160, TestPicture(64, 32).Bars({kRed, kGreen, kBlue, kWhite}),
+        {"straddling a monitor at negative x", {{0, 0, 320, 240}, {-320, 0, 320, 240}}, -160, 40, 320, 160,
+         TestPicture(64, 32).Bars({kRed, kGreen, kBlue, kWhite}),
          {{0, 0, 80, 160, kRed}, {80, 0, 160, 160, kGreen}, {160, 0, 240, 160, kBlue}, {240, 0, 320, 160, kWhite}},
          {{-161, 100}, {160, 100}, {0, 39}}},
-        {"three monitors and a gap", [] { UseMonitors({{0, 0, 200, 150}, {-200, 0, 200, 150}, {-200, -150, 200, 150}}); },
-         -100, -60, 200, 120, TestPicture(64, 32).Cells(2, {kRed, kGreen, kBlue, kWhite}),
+        {"three monitors and a gap", {{0, 0, 200, 150}, {-200, 0, 200, 150}, {-200, -150, 200, 150}}, -100, -60,
+         200, 120, TestPicture(64, 32).Cells(2, {kRed, kGreen, kBlue, kWhite}),
          {{0, 0, 100, 60, kRed}, {0, 60, 100, 120, kBlue}, {100, 60, 200, 120, kWhite}}, {}},
-        {"entirely on the second monitor", [] { UseMonitors({{0, 0, 160, 120}, {160, -40, 160, 200}}); },
-         200, -20, 80, 60, TestPicture(64, 32).Bars({kBlue}), {{0, 0, 80, 60, kBlue}}, {{199, 0}}},
-        {"a device without YV12", [] { UseMonitors({{0, 0, 160, 120}, {-160, 0, 160, 120, ZAVIVIRTUAL_MONITOR_NO_YV12}}); },
-         -64, 0, 128, 64, TestPicture(64, 32).Bars({kRed, kGreen, kBlue, kGrey}),
+        {"entirely on the second monitor", {{0, 0, 160, 120}, {160, -40, 160, 200}}, 200, -20, 80, 60,
+         TestPicture(64, 32).Bars({kBlue}), {{0, 0, 80, 60, kBlue}}, {{199, 0}}},
+        {"a device without YV12", {{0, 0, 160, 120}, {-160, 0, 160, 120, ZAVIVIRTUAL_MONITOR_NO_YV12}}, -64, 0, 128,
+         64, TestPicture(64, 32).Bars({kRed, kGreen, kBlue, kGrey}),
          {{0, 0, 32, 64, kRed}, {32, 0, 64, 64, kGreen}, {64, 0, 96, 64, kBlue}, {96, 0, 128, 64, kGrey}}, {}},
     };
     for (const Layout &layout : layouts) {
         SCOPED_TRACE(layout.what);
-        layout.monitors();
+        UseMonitors(layout.monitors);
         const ZAVI_HWND window = ZAVIVirtual_CreateWindow(layout.x, layout.y, layout.width, layout.height, 1);
         Display display;
         ASSERT_TRUE(SetUpAndShow(display, window, layout.picture));
