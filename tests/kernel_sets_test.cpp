@@ -31,6 +31,12 @@ std::vector<std::pair<const char*, Set>> RunnableSets(Set scalar, Set sse2, Set 
   return sets;
 }
 
+std::vector<uint8_t> RandomBytes(int count, std::mt19937& random) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(count));
+  for (auto& v : bytes) v = static_cast<uint8_t>(random());
+  return bytes;
+}
+
 struct Bgr {
   int b, g, r;
   bool operator==(const Bgr&) const = default;
@@ -66,10 +72,7 @@ Picture RandomPicture(int width, int height, int extraStride, std::mt19937& rand
     p.cb.resize(static_cast<size_t>((chromaRows - 1) * p.chromaStride + chromaWidth));
     p.cr.resize(p.cb.size());
   }
-  std::uniform_int_distribution<int> byte(0, 255);
-  for (auto* plane : {&p.y, &p.cb, &p.cr}) {
-    for (auto& v : *plane) v = static_cast<uint8_t>(byte(random));
-  }
+  for (auto* plane : {&p.y, &p.cb, &p.cr}) *plane = RandomBytes(static_cast<int>(plane->size()), random);
   return p;
 }
 
@@ -158,12 +161,6 @@ auto ScalarAndTwins(const Run& run) {
   const auto scalar = run(*sets[0].second);
   for (size_t i = 1; i < sets.size(); ++i) EXPECT_EQ(run(*sets[i].second), scalar) << sets[i].first;
   return scalar;
-}
-
-std::vector<uint8_t> RandomBytes(int count, std::mt19937& random) {
-  std::vector<uint8_t> bytes(static_cast<size_t>(count));
-  for (auto& v : bytes) v = static_cast<uint8_t>(random());
-  return bytes;
 }
 
 double Basis(int x, int u) {

@@ -200,7 +200,7 @@ TEST_F(Snapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
 
     int taken = 0;
     uint32_t queued = 1;
-    const bool drained = Eventually([&] {
+    EXPECT_TRUE(Eventually([&] {
         const Capture bmp(player_, kBmp);
         if (bmp.result == ZAVI_OK) {
             ++taken;
@@ -208,8 +208,7 @@ TEST_F(Snapshot, SnapshotsTakenWhileTheStreamPlaysAreWholePictures)
         }
         ZAVI_Play_GetVideoFrameCount(player_, &queued);
         return queued == 0 && taken > 0;
-    });
-    EXPECT_TRUE(drained);
+    }));
 }
 
 // The working buffers grow on demand and never shrink; a need beyond a 32-bit
@@ -277,9 +276,7 @@ Bytes BitmapPicture(int32_t width, int32_t height, uint16_t bitCount, uint32_t p
     PutLe32(picture, 0, 40);
     PutLe32(picture, 4, static_cast<uint32_t>(width));
     PutLe32(picture, 8, static_cast<uint32_t>(height));
-    picture[12] = 1;
-    picture[14] = static_cast<uint8_t>(bitCount);
-    picture[15] = static_cast<uint8_t>(bitCount >> 8);
+    PutLe32(picture, 12, 1u | static_cast<uint32_t>(bitCount) << 16); // one plane, then the bit count
     PutLe32(picture, 32, paletteEntries);
     return picture;
 }
@@ -331,8 +328,7 @@ struct Viewer {
     ZAVI_HANDLE handle = 0;
 };
 
-// Each test on a fresh scene with one 1024 x 768 primary monitor, made
-// before the test's own windows.
+// Each test on a fresh scene with one 1024 x 768 primary monitor.
 class ViewerTest : public ::testing::Test {
 protected:
     static constexpr uint32_t kBackground = 0x102030; // 0x00RRGGBB
