@@ -32,10 +32,7 @@ protected:
     }
 
     // Writes blocks until playback has started (eight 320-byte blocks).
-    void StartPlayback()
-    {
-        while (!output_.IsPlaying()) WriteNext(kBlockBytes);
-    }
+    void StartPlayback() { while (!output_.IsPlaying()) WriteNext(kBlockBytes); }
 
     // Starts playback anew from the pattern's first byte.
     void Restart()

@@ -119,10 +119,7 @@ protected:
             return ZAVI_Play_GetAudioFrameCount(log_.player, &waiting) == ZAVI_OK && waiting == 0;
         });
     }
-    bool ShownCount(size_t count)
-    {
-        return Eventually([&] { return log_.Shown().size() >= count; });
-    }
+    bool ShownCount(size_t count) { return Eventually([&] { return log_.Shown().size() >= count; }); }
 
     VirtualWindow window_{kWidth, kHeight};
     ShowLog log_;

@@ -337,10 +337,9 @@ TEST_F(Talkback, EveryCapturedBlockIsEncodedAndDeliveredInOrder)
     for (const Case &c : cases) {
         const size_t first = sink_.Count();
         ASSERT_EQ(ZAVI_Play_TKStart(talkback_, &c.format), ZAVI_OK);
-        const TalkBack::CaptureView view = View();
-        EXPECT_TRUE(view.capturing);
-        EXPECT_FALSE(view.following);
-        EXPECT_EQ(view.bufferSize, 25600u);
+        EXPECT_TRUE(View().capturing);
+        EXPECT_FALSE(View().following);
+        EXPECT_EQ(View().bufferSize, 25600u);
         SendAll(deviceAudio);
         EXPECT_EQ(State().channels, 2);
         CaptureBlocks(c.blocks);
@@ -497,9 +496,10 @@ TEST_F(Talkback, CommandsDeviceAudioAndCaptureRunTogether)
     const DeviceAudio formats[] = {MakeDeviceAudio(pack::AudioCoding::G711U, 8000, 1, 10),
                                    MakeDeviceAudio(pack::AudioCoding::G711A, 16000, 1, 10)};
     ASSERT_EQ(ZAVI_Play_TKStart(talkback_, nullptr), ZAVI_OK);
-    std::atomic<bool> done = false;
+    std::atomic<int> running = 2; // the clock runs on this thread until both threads are done
     std::thread sender([&] {
         for (int round = 0; round < 40; ++round) SendAll(formats[round % 2]);
+        --running;
     });
     std::thread commander([&] {
         int32_t volume = 0;
@@ -512,17 +512,14 @@ TEST_F(Talkback, CommandsDeviceAudioAndCaptureRunTogether)
             EXPECT_EQ(ZAVI_Play_TKGetVolume(talkback_, &volume), ZAVI_OK);
             EXPECT_EQ(ZAVI_Play_TKRegCaptureDataCB(talkback_, &CaptureSink::OnData, sink_.User1(), round), ZAVI_OK);
         }
+        --running;
     });
-    std::thread clock([&] {
-        while (!done) {
-            ZAVIVirtual_SoundAdvance(16);
-            std::this_thread::yield();
-        }
-    });
+    while (running > 0) {
+        ZAVIVirtual_SoundAdvance(16);
+        std::this_thread::yield();
+    }
     sender.join();
     commander.join();
-    done = true;
-    clock.join();
 
     for (const Delivery &d : sink_.Deliveries()) {
         ASSERT_TRUE(zavipkt_is_whole(d.packet.data(), static_cast<uint32_t>(d.packet.size())));
