@@ -105,8 +105,7 @@ TEST_F(SoundOutput, AFullRingWrapsWithAnEmptyTailPieceAndALargerBlockIsDropped)
     ZAVIVirtual_SoundAdvance(kBlockMs);
     EXPECT_EQ(Played(), Pattern(kBlockBytes, kBlockBytes)) << "then the rest of the last lap";
 
-    const Bytes huge = Pattern(0, kRingBytes + 2);
-    output_.Write(huge.data(), kRingBytes + 2);
+    output_.Write(Pattern(0, kRingBytes + 2).data(), kRingBytes + 2);
     EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "dropped while playing too";
 }
 
@@ -139,7 +138,9 @@ TEST_F(SoundOutput, TheCursorIsCorrectedOncePerLapBeforeThePiecesAreWritten)
 
 // Any changed value rebuilds the ring (with the stored volume) and starts a
 // new pre-roll; the same format again does nothing; bad formats are refused.
-TEST_F(SoundOutput, EachNewFormatBuildsAFourSecondRingAndStartsANewPreRoll)
+// Without a window or a device nothing is built, nor retried while the
+// format stays, and blocks are dropped; a new format tries again.
+TEST_F(SoundOutput, EachNewFormatBuildsAFourSecondRingOrWaitsForTheNextFormat)
 {
     ASSERT_TRUE(output_.SetVolume(-1500));
     ASSERT_TRUE(output_.SetFormat(2, 16, 44100));
@@ -174,12 +175,7 @@ TEST_F(SoundOutput, EachNewFormatBuildsAFourSecondRingAndStartsANewPreRoll)
         EXPECT_FALSE(output_.SetFormat(bad[0], bad[1], bad[2]));
     EXPECT_FALSE(output_.HasBuffer());
     EXPECT_TRUE(output_.SetFormat(1, 8, 8000));
-}
 
-// Without a window or a device nothing is built, nor retried while the
-// format stays, and blocks are dropped; a new format tries again.
-TEST_F(SoundOutput, WithoutAWindowOrADeviceNothingIsBuiltUntilTheFormatChanges)
-{
     AudioOutput bare;
     bare.Clear();
     bare.Reset();
@@ -211,7 +207,6 @@ TEST_F(SoundOutput, ResetAndClearStopAndRewindResetLeavesSilence)
 {
     WriteNext(kBlockBytes);
     output_.Reset();
-    EXPECT_EQ(output_.WriteOffset(), 0u);
     StartPlayback();
     EXPECT_EQ(output_.WriteOffset(), kPreRoll) << "a full new pre-roll from offset 0";
     for (int block = 0; block < 50; ++block) WriteNext(kBlockBytes);
@@ -248,11 +243,29 @@ TEST_F(SoundOutput, ResetAndClearStopAndRewindResetLeavesSilence)
     EXPECT_EQ(output_.PreRollAmount(), kPreRoll);
 }
 
-// A stalled device: its play cursor stands still while the writer gets three
-// seconds ahead, and past the device's write cursor (which the fault reports
-// as 0); a healthy device never trips the check.
-TEST_F(SoundOutput, AWriterThreeSecondsAheadOfAStuckCursorStartsAFreshPreRoll)
+// The run-dry check: nothing to check in pre-roll; a cursor behind the data
+// or a second or more past it leaves playback alone; a cursor just past the
+// data resets to pre-roll. The stall check: a play cursor standing still
+// while the writer gets three seconds ahead, and past the device's write
+// cursor (which the fault reports as 0); a healthy device never trips it.
+TEST_F(SoundOutput, OnlyACursorJustPastTheDataOrStuckFarBehindStartsAFreshPreRoll)
 {
+    WriteNext(kBlockBytes);
+    EXPECT_TRUE(output_.CheckRunDry()) << "in pre-roll";
+    EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "and nothing was reset";
+
+    constexpr uint32_t kPreRollMs = kPreRoll * 1000 / kBytesPerSecond;
+    for (const auto &[advanceMs, runDry] :
+         {std::pair{100u, false}, {kPreRollMs + 1000, false}, {kPreRollMs + 500, true}}) {
+        output_.Reset();
+        StartPlayback();
+        ZAVIVirtual_SoundAdvance(advanceMs);
+        EXPECT_EQ(output_.CheckRunDry(), runDry) << advanceMs << " ms";
+        EXPECT_EQ(output_.IsPlaying(), !runDry) << advanceMs << " ms";
+        EXPECT_EQ(State().playing, runDry ? 0 : 1);
+    }
+    EXPECT_EQ(output_.WriteOffset(), 0u);
+
     StartPlayback();
     for (int block = 0; block < 3 * 200; ++block) {
         WriteNext(kBlockBytes);
@@ -276,28 +289,6 @@ TEST_F(SoundOutput, AWriterThreeSecondsAheadOfAStuckCursorStartsAFreshPreRoll)
     ZAVIVirtual_SoundInjectFault(ZAVIVIRTUAL_SOUND_FAULT_STALE_WRITE_CURSOR, 0);
     StartPlayback();
     EXPECT_EQ(State().playCursor, 0u);
-}
-
-// The run-dry check: nothing to check in pre-roll; a cursor behind the data
-// or a second or more past it leaves playback alone; a cursor just past the
-// data resets to pre-roll.
-TEST_F(SoundOutput, RunDryResetsOnlyACursorJustPastTheData)
-{
-    WriteNext(kBlockBytes);
-    EXPECT_TRUE(output_.CheckRunDry()) << "in pre-roll";
-    EXPECT_EQ(output_.WriteOffset(), kBlockBytes) << "and nothing was reset";
-
-    constexpr uint32_t kPreRollMs = kPreRoll * 1000 / kBytesPerSecond;
-    for (const auto &[advanceMs, runDry] :
-         {std::pair{100u, false}, {kPreRollMs + 1000, false}, {kPreRollMs + 500, true}}) {
-        output_.Reset();
-        StartPlayback();
-        ZAVIVirtual_SoundAdvance(advanceMs);
-        EXPECT_EQ(output_.CheckRunDry(), runDry) << advanceMs << " ms";
-        EXPECT_EQ(output_.IsPlaying(), !runDry) << advanceMs << " ms";
-        EXPECT_EQ(State().playing, runDry ? 0 : 1);
-    }
-    EXPECT_EQ(output_.WriteOffset(), 0u);
 }
 
 // A short first piece drops the rest of the block (and the head piece of a
@@ -340,10 +331,12 @@ TEST_F(SoundOutput, LocksThatComeShortOrFailDropTheirBytesAndTheWriterGoesOn)
 // The device's own buffers in the tests' format, 8000 Hz 16-bit mono.
 const sound::WaveFormat kFormat{sound::kWaveFormatPcm, kChannels, kRate, kBytesPerSecond, 2, kBits, 0};
 
-// What the output's tests do not show of the sound buffer: bad locks and
+// What the output's tests do not show of the virtual device: bad locks and
 // unlocks refused, the write cursor 10 ms ahead while playing, and a stopped
-// buffer keeping its cursor with both cursors agreeing.
-TEST_F(VirtualSoundTest, TheSoundBufferRefusesBadLocksAndKeepsItsCursorWhenStopped)
+// buffer keeping its cursor with both cursors agreeing. Each notification
+// position a capture passes sets its event; positions are set only while
+// stopped and inside the buffer; a stopped buffer captures nothing.
+TEST_F(VirtualSoundTest, TheDevicesBuffersRefuseBadCallsAndMoveOnlyWhileRunning)
 {
     std::unique_ptr<sound::SoundDevice> device;
     ASSERT_EQ(sound::DirectSoundCreate(&device), sound::kOk);
@@ -373,44 +366,39 @@ TEST_F(VirtualSoundTest, TheSoundBufferRefusesBadLocksAndKeepsItsCursorWhenStopp
     ASSERT_EQ(buffer->GetCurrentPosition(&play, &write), sound::kOk);
     EXPECT_EQ(play, kBytesPerSecond);
     EXPECT_EQ(write, kBytesPerSecond);
-}
 
-// Each notification position passed sets its event; positions are set only
-// while stopped and inside the buffer; a stopped buffer captures nothing.
-TEST_F(VirtualSoundTest, CapturePositionsPassedSetTheirEventsAndOnlyWhileCapturing)
-{
     constexpr uint32_t kStep = 1024;
     constexpr uint32_t kPositions = 25;
-    std::unique_ptr<sound::CaptureDevice> device;
-    ASSERT_EQ(sound::DirectSoundCaptureCreate(&device), sound::kOk);
-    std::unique_ptr<sound::CaptureBuffer> buffer;
-    ASSERT_EQ(device->CreateCaptureBuffer(
-                  {sound::kCaptureBufferDescriptionSize, 0, kStep * kPositions, 0, &kFormat, 0, nullptr}, &buffer),
-              sound::kOk);
+    std::unique_ptr<sound::CaptureDevice> microphone;
+    ASSERT_EQ(sound::DirectSoundCaptureCreate(&microphone), sound::kOk);
+    std::unique_ptr<sound::CaptureBuffer> recording;
+    const sound::CaptureBufferDescription description{sound::kCaptureBufferDescriptionSize, 0, kStep * kPositions,
+                                                      0, &kFormat, 0, nullptr};
+    ASSERT_EQ(microphone->CreateCaptureBuffer(description, &recording), sound::kOk);
     auto event = kernel::Event::Create(false, false);
     sound::PositionNotify positions[kPositions] = {};
     for (uint32_t i = 0; i < kPositions; ++i) positions[i] = {kStep * i + kStep - 1, event.get()};
     sound::PositionNotify outside{kStep * kPositions, event.get()};
-    EXPECT_EQ(buffer->SetNotificationPositions(1, &outside), sound::kErrInvalidParam);
-    ASSERT_EQ(buffer->SetNotificationPositions(kPositions, positions), sound::kOk);
+    EXPECT_EQ(recording->SetNotificationPositions(1, &outside), sound::kErrInvalidParam);
+    ASSERT_EQ(recording->SetNotificationPositions(kPositions, positions), sound::kOk);
     ZAVIVirtual_SoundAdvance(1000);
     EXPECT_EQ(event->Wait(0), kernel::WaitResult::TimedOut) << "stopped";
     uint32_t capture = 1;
     uint32_t read = 0;
-    ASSERT_EQ(buffer->GetCurrentPosition(&capture, nullptr), sound::kOk);
+    ASSERT_EQ(recording->GetCurrentPosition(&capture, nullptr), sound::kOk);
     EXPECT_EQ(capture, 0u);
 
-    ASSERT_EQ(buffer->Start(sound::kCaptureStartLooping), sound::kOk);
-    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions), sound::kErrInvalidCall);
+    ASSERT_EQ(recording->Start(sound::kCaptureStartLooping), sound::kOk);
+    EXPECT_EQ(recording->SetNotificationPositions(kPositions, positions), sound::kErrInvalidCall);
     ZAVIVirtual_SoundAdvance(63); // 1008 bytes: short of offset 1023
     EXPECT_EQ(event->Wait(0), kernel::WaitResult::TimedOut);
     ZAVIVirtual_SoundAdvance(1); // 1024 bytes
     EXPECT_EQ(event->Wait(0), kernel::WaitResult::Signalled);
-    ASSERT_EQ(buffer->GetCurrentPosition(&capture, &read), sound::kOk);
+    ASSERT_EQ(recording->GetCurrentPosition(&capture, &read), sound::kOk);
     EXPECT_EQ(capture, kStep);
     EXPECT_EQ(read, kStep);
-    ASSERT_EQ(buffer->Stop(), sound::kOk);
-    EXPECT_EQ(buffer->SetNotificationPositions(kPositions, positions), sound::kOk);
+    ASSERT_EQ(recording->Stop(), sound::kOk);
+    EXPECT_EQ(recording->SetNotificationPositions(kPositions, positions), sound::kOk);
 }
 
 } // namespace
