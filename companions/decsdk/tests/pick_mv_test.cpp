@@ -40,13 +40,8 @@ void expectFields(const uint8_t *block, const std::vector<Field> &fields)
 
 RuleSet threeRegions()
 {
-    RuleSet rules;
-    rules.subType = 87;
-    rules.windowMs = 40;
-    rules.regions = {{{10, 20}, {100, 20}, {100, 90}, {10, 90}},
-                     {{-5, 7}},
-                     {{300, 300}, {400, 310}, {420, 400}, {350, 450}, {310, 420}, {305, 360}}};
-    return rules;
+    return {87, 40, {{{10, 20}, {100, 20}, {100, 90}, {10, 90}}, {{-5, 7}},
+                     {{300, 300}, {400, 310}, {420, 400}, {350, 450}, {310, 420}, {305, 360}}}, {}};
 }
 
 } // namespace
@@ -58,38 +53,35 @@ RuleSet threeRegions()
 // The parsed block belongs to the calling thread.
 TEST(DecSdkPickMV, RuleAndMotionPacketsBecomeTheBlocksTheDrawingReads)
 {
-    RuleSet lines;
-    lines.subType = 95;
-    lines.windowMs = 1000;
+    RuleSet lines{95, 1000, {}, {}};
     for (uint16_t i = 0; i < 204; ++i)
         lines.lines.push_back({static_cast<uint16_t>(i + 7), {static_cast<int16_t>(i), -1}, {3, static_cast<int16_t>(-i)}});
-    RuleSet regions;
-    regions.regions.assign(30, std::vector<Point>(16, Point{1, 2}));
+    RuleSet regions{80, 40, std::vector(30, std::vector<Point>(16, Point{1, 2})), {}};
     regions.regions.back().back() = {-300, 299};
     TestPattern scene(704, 576);
     const MotionFrame motion = scene.motion(20);
-    const auto zerosAfter = [](size_t used) { return std::vector<uint8_t>(2056 - used, 0); };
     const struct {
         const char *what;
         Packet packet;
         uint32_t kind;
-        size_t used;               // bytes before `tail`
-        std::vector<uint8_t> tail; // the rest of the block
+        size_t used;                // bytes in records; the rest of a rule block is zero
+        std::vector<uint8_t> cells; // the rest of a motion block
         std::vector<Field> fields;
     } cases[] = {
-        {"three regions", makeRulePacket(threeRegions(), 1000), ZAVIDEC_MV_KIND_RULES, 12 + 3 * 68, zerosAfter(216),
+        {"three regions", makeRulePacket(threeRegions(), 1000), ZAVIDEC_MV_KIND_RULES, 12 + 3 * 68, {},
          {{0, 1, 87}, {2, 1, 1}, {4, 4, 40}, {8, 4, 3},                        // head
           {12, 4, 3}, {16, 2, 10}, {18, 2, 20}, {28, 2, 10}, {30, 2, 90}, // first region
           {80, 4, 0}, {84, 2, -5},                                         // second
           {148, 4, 5}, {172, 2, 305}, {174, 2, 360}}},                     // third
-        {"204 lines", makeRulePacket(lines, 0), ZAVIDEC_MV_KIND_RULES, 2050, zerosAfter(2050),
-         {{2, 1, 2}, {8, 2, 204}, {2040, 2, 210}, {2042, 2, 203}, {2044, 2, -1}, {2046, 2, 3}, {2048, 2, -203}}},
-        {"30 regions of 16 points", makeRulePacket(regions, 0), ZAVIDEC_MV_KIND_RULES, 2052, zerosAfter(2052),
+        {"204 lines", makeRulePacket(lines, 0), ZAVIDEC_MV_KIND_RULES, 2050, {},
+         {{2, 1, 2}, {8, 2, 204}, {2040, 2, 210}, {2042, 2, 203}, {2044, 2, -1}, {2046, 2, 3},
+          {2048, 2, -203}}},
+        {"30 regions of 16 points", makeRulePacket(regions, 0), ZAVIDEC_MV_KIND_RULES, 2052, {},
          {{8, 4, 30}, {1984, 4, 15}, {2048, 2, -300}, {2050, 2, 299}}},
         {"motion", makeMotionPacket(motion, 123456), ZAVIDEC_MV_KIND_MOTION, 12, motion.cells,
          {{0, 4, 123456}, {4, 4, motion.alarmMask}, {8, 2, motion.columns}, {10, 2, motion.rows}}},
-        {"an empty grid still carries alarms", makeMotionPacket({0x80000001u, 0, 0, {}}, 5), ZAVIDEC_MV_KIND_MOTION, 12, {},
-         {{4, 4, 0x80000001u}}},
+        {"an empty grid still carries alarms", makeMotionPacket({0x80000001u, 0, 0, {}}, 5),
+         ZAVIDEC_MV_KIND_MOTION, 12, {}, {{4, 4, 0x80000001u}}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -100,9 +92,10 @@ TEST(DecSdkPickMV, RuleAndMotionPacketsBecomeTheBlocksTheDrawingReads)
             EXPECT_EQ(pick(makeMotionPacket({0xFFFFFFFFu, 0, 0, {}}, 0), theirs), ZAVIDEC_OK);
         }).join();
         EXPECT_EQ(result.kind, c.kind);
-        ASSERT_EQ(result.length, c.used + c.tail.size());
+        const auto rest = c.kind == ZAVIDEC_MV_KIND_RULES ? std::vector<uint8_t>(2056 - c.used, 0) : c.cells;
+        ASSERT_EQ(result.length, c.used + rest.size());
         expectFields(result.data, c.fields);
-        EXPECT_EQ(std::vector<uint8_t>(result.data + c.used, result.data + result.length), c.tail);
+        EXPECT_EQ(std::vector<uint8_t>(result.data + c.used, result.data + result.length), rest);
     }
     // The scene's box crosses both regions over time, so alarms come and go.
     uint32_t seen = 0;
@@ -120,10 +113,7 @@ TEST(DecSdkPickMV, MalformedRuleAndMotionPayloadsAreRefused)
     };
     const auto payload = [](Packet &p) { return p.data() + ZAVIPKT_HEADER_SIZE; };
     const auto motionClaiming = [&](uint16_t columns, uint16_t rows) { // a 4 x 4 grid claiming another size
-        MotionFrame motion;
-        motion.columns = motion.rows = 4;
-        motion.cells.assign(16, 1);
-        Packet packet = makeMotionPacket(motion, 0);
+        Packet packet = makeMotionPacket({0, 4, 4, std::vector<uint8_t>(16, 1)}, 0);
         zavipkt_put16(payload(packet) + 4, columns);
         zavipkt_put16(payload(packet) + 6, rows);
         return packet;

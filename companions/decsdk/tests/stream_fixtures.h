@@ -26,9 +26,10 @@ using Pictures = std::vector<std::vector<uint8_t>>;
 inline std::vector<Packet> videoStream(zavi::pack::VideoCodec codec, int width, int height, uint32_t pictures,
                                        int keyInterval = 25)
 {
-    return zavi::pack::makePatternStream({.video = {.codec = codec, .width = width, .height = height,
-                                                    .bitrate = width * height * 2, .keyInterval = keyInterval},
-                                          .pictures = pictures});
+    return zavi::pack::makePatternStream(
+        {.video = {.codec = codec, .width = width, .height = height, .bitrate = width * height * 2,
+                   .keyInterval = keyInterval},
+         .pictures = pictures});
 }
 
 inline bool isVideo(const Packet &packet)
@@ -57,9 +58,9 @@ inline Pictures referenceDecode(bool h265, const std::vector<Packet> &packets)
         avcodec_send_packet(context, input);
         for (; avcodec_receive_frame(context, frame) == 0; av_frame_unref(frame)) {
             const auto format = static_cast<AVPixelFormat>(frame->format);
-            auto &bytes = pictures.emplace_back(av_image_get_buffer_size(format, frame->width, frame->height, 1));
-            av_image_copy_to_buffer(bytes.data(), static_cast<int>(bytes.size()), frame->data, frame->linesize, format,
-                                    frame->width, frame->height, 1);
+            const int size = av_image_get_buffer_size(format, frame->width, frame->height, 1);
+            av_image_copy_to_buffer(pictures.emplace_back(size).data(), size, frame->data, frame->linesize,
+                                    format, frame->width, frame->height, 1);
         }
     };
     for (const Packet &input : packets) {

@@ -26,7 +26,8 @@ TEST(DecSdkVideo, H264AndH265PicturesAreBitExactWithLibavcodec)
     for (const VideoCodec codec : {VideoCodec::H264, VideoCodec::H265})
         for (const auto &[width, height] : {std::pair{352, 288}, {640, 360}, {640, 480}, {704, 576}})
             streams.push_back({{codec, width, height}});
-    streams.push_back({{VideoCodec::H264, 352, 288}, {VideoCodec::H264, 704, 576}, {VideoCodec::H265, 176, 144}});
+    streams.push_back(
+        {{VideoCodec::H264, 352, 288}, {VideoCodec::H264, 704, 576}, {VideoCodec::H265, 176, 144}});
     for (const auto &parts : streams) {
         std::vector<Packet> packets;
         Pictures reference;

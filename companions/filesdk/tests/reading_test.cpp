@@ -120,9 +120,9 @@ TEST(Rules, DistinctRulePacketsComeBackFirstToLastThenTheAddedOnes)
     const Bytes second = MakeRulePacket(TimeOfVideo(9), ZAVIPKT_SUB_RULE_FIRST + 1, 50);
     packets.insert(packets.begin() + 10, again);
     packets.insert(packets.begin() + 20, second);
-    TempFile file("rules");
-    ASSERT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
-    OpenReader reader(file.Path());
+    TempFile file;
+    ASSERT_EQ(WriteRecording(file.path, packets), ZAVIFILE_OK);
+    OpenReader reader(file.path);
     ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
     const ZAVIFILE_HANDLE h = reader.Handle();
     const Bytes noRule{static_cast<uint8_t>(-ZAVIFILE_ERR_NO_RULE)};
@@ -148,14 +148,15 @@ TEST(Rules, DistinctRulePacketsComeBackFirstToLastThenTheAddedOnes)
 
     // Only whole rule packets are taken.
     for (const Bytes &notRule : {MakePacket(ZAVIPKT_FRAME_A_KEY, 0, 40, 1), MakeMotionPacket(0, 1, 1)})
-        EXPECT_EQ(ZAVI_Read_SetRule(h, notRule.data(), static_cast<int32_t>(notRule.size())), ZAVIFILE_ERR_PACKET);
+        EXPECT_EQ(ZAVI_Read_SetRule(h, notRule.data(), static_cast<int32_t>(notRule.size())),
+                  ZAVIFILE_ERR_PACKET);
     EXPECT_EQ(ZAVI_Read_SetRule(h, added.data(), static_cast<int32_t>(added.size() - 1)), ZAVIFILE_ERR_PACKET);
     EXPECT_EQ(ZAVI_Read_SetRule(h, added.data(), 0), ZAVIFILE_ERR_ARG);
     EXPECT_EQ(ZAVI_Read_GetNextRule(h, 0, 0), ZAVIFILE_ERR_ARG);
 
     // Added rules belong to the open recording only.
     uint32_t frames = 0;
-    ASSERT_EQ(ZAVI_Read_OpenFile(h, reinterpret_cast<ZAVIFILE_ARG>(file.Path().c_str()), 0, &frames), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Read_OpenFile(h, reinterpret_cast<ZAVIFILE_ARG>(file.path.c_str()), 0, &frames), ZAVIFILE_OK);
     EXPECT_EQ(RulesRead(h), (std::vector<Bytes>{first, second, noRule}));
     ASSERT_EQ(ZAVI_Read_CloseFile(h), ZAVIFILE_OK);
     EXPECT_EQ(RulesRead(h), (std::vector<Bytes>{{static_cast<uint8_t>(-ZAVIFILE_ERR_NOT_OPEN)}}));

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -39,18 +38,15 @@ inline Bytes MakePacket(uint16_t frameType, uint32_t timeStamp, uint32_t payload
 // A motion/alarm packet of a 4 x 3 grid whose last cell holds the level.
 inline Bytes MakeMotionPacket(uint32_t timeStamp, uint32_t alarmMask, uint8_t motionLevel)
 {
-    zavi::pack::MotionFrame motion{alarmMask, 4, 3, Bytes(12, 0)};
-    motion.cells.back() = motionLevel;
-    return zavi::pack::makeMotionPacket(motion, timeStamp);
+    const Bytes cells{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, motionLevel};
+    return zavi::pack::makeMotionPacket({alarmMask, 4, 3, cells}, timeStamp);
 }
 
 // One line rule from (x, 10) to (x + 100, 200).
 inline Bytes MakeRulePacket(uint32_t timeStamp, uint8_t subType, int16_t x)
 {
-    zavi::pack::RuleSet rules;
-    rules.subType = subType;
-    rules.lines.push_back({0, {x, 10}, {static_cast<int16_t>(x + 100), 200}});
-    return zavi::pack::makeRulePacket(rules, timeStamp);
+    const zavi::pack::Line line{0, {x, 10}, {static_cast<int16_t>(x + 100), 200}};
+    return zavi::pack::makeRulePacket({subType, 40, {}, {line}}, timeStamp);
 }
 
 inline uint32_t TimeOfVideo(uint32_t video) { return kFirstTimeStamp + video * kFrameIntervalMs; }
@@ -89,21 +85,12 @@ inline std::vector<Bytes> BuildPackets(const RecordingPlan &plan = {})
     return packets;
 }
 
-// A fresh path in the temporary directory, removed by the destructor.
-class TempFile {
-public:
-    explicit TempFile(const std::string &name)
-    {
-        static std::atomic<uint32_t> counter{0};
-        const std::string unique = name + "_" + std::to_string(std::random_device()()) + "_" + std::to_string(counter++);
-        path_ = (std::filesystem::temp_directory_path() / ("zavifile_" + unique + ".zrec")).string();
-    }
-    ~TempFile() { std::filesystem::remove(path_, ignored_); }
-    const std::string &Path() const { return path_; }
-
-private:
-    std::string path_;
-    std::error_code ignored_;
+// A fresh path in the temporary directory, removed with the object.
+struct TempFile {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("zavifile_" + std::to_string(std::random_device()()) + ".zrec")).string();
+    std::error_code ignored;
+    ~TempFile() { std::filesystem::remove(path, ignored); }
 };
 
 // Writes the packets as a recording; returns the first failing status.
@@ -120,9 +107,9 @@ inline int32_t WriteRecording(const std::string &path, const std::vector<Bytes> 
 // The bytes of a recording of `packets`, written through a temporary file.
 inline Bytes RecordingBytes(const std::vector<Bytes> &packets)
 {
-    TempFile file("bytes");
-    EXPECT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
-    std::ifstream stream(file.Path(), std::ios::binary);
+    TempFile file;
+    EXPECT_EQ(WriteRecording(file.path, packets), ZAVIFILE_OK);
+    std::ifstream stream(file.path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
 

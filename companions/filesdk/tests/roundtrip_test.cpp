@@ -22,11 +22,10 @@ namespace {
 TEST(RecordingRoundTrip, EveryPacketComesBackByteExactInOrder)
 {
     const std::vector<Bytes> packets = BuildPackets({.motionGops = {1}, .alarmGops = {2}});
-    TempFile cFile("roundtrip");
-    TempFile cppFile("cpp_writer");
-    ASSERT_EQ(WriteRecording(cFile.Path(), packets), ZAVIFILE_OK);
+    TempFile cFile, cppFile;
+    ASSERT_EQ(WriteRecording(cFile.path, packets), ZAVIFILE_OK);
     {
-        RecordingWriter writer(cppFile.Path());
+        RecordingWriter writer(cppFile.path);
         auto sink = writer.sink();
         for (const Bytes &packet : packets) sink(packet);
         EXPECT_EQ(writer.packetsWritten(), packets.size());
@@ -36,8 +35,8 @@ TEST(RecordingRoundTrip, EveryPacketComesBackByteExactInOrder)
 
     for (const TempFile *file : {&cFile, &cppFile})
         for (const uint32_t flags : {0u, ZAVIFILE_OPEN_SCAN, ZAVIFILE_OPEN_REQUIRE_INDEX}) {
-            SCOPED_TRACE(file->Path() + " flags " + std::to_string(flags));
-            OpenReader reader(file->Path(), flags);
+            SCOPED_TRACE(file->path + " flags " + std::to_string(flags));
+            OpenReader reader(file->path, flags);
             ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
             EXPECT_EQ(reader.FrameCount(), 20u);
             uint32_t info[ZAVIFILE_INFO_VALUES] = {};
@@ -84,36 +83,35 @@ TEST(RecordingRoundTrip, EmptyAndAudioOnlyRecordings)
 
 TEST(RecordingRoundTrip, WriterRefusesWhatIsNotAWholePacketAndFlushesAPlayableRecording)
 {
-    TempFile file("writer_args");
+    TempFile file;
     ZAVIFILE_HANDLE writer = 0;
-    ASSERT_EQ(ZAVI_Write_Create(&writer, file.Path().c_str(), 0), ZAVIFILE_OK);
+    ASSERT_EQ(ZAVI_Write_Create(&writer, file.path.c_str(), 0), ZAVIFILE_OK);
     ASSERT_NE(writer, 0u);
     const Bytes video = MakePacket(ZAVIPKT_FRAME_A_KEY, 0, 100, 1);
     EXPECT_EQ(ZAVI_Write_Packet(writer, nullptr, 10), ZAVIFILE_ERR_ARG);
     EXPECT_EQ(ZAVI_Write_Packet(writer, video.data(), 0), ZAVIFILE_ERR_ARG);
     // One byte short, one byte extra, a broken sync word.
-    Bytes longer = video;
+    Bytes longer = video, broken = video;
     longer.push_back(0);
-    Bytes broken = video;
     broken[0] ^= 0xFF;
     for (const Bytes &bad : {Bytes(video.begin(), video.end() - 1), longer, broken})
         EXPECT_EQ(ZAVI_Write_Packet(writer, bad.data(), static_cast<int32_t>(bad.size())), ZAVIFILE_ERR_PACKET);
     EXPECT_EQ(ZAVI_Write_Packet(writer, video.data(), static_cast<int32_t>(video.size())), ZAVIFILE_OK);
     EXPECT_EQ(ZAVI_Write_Flush(writer), ZAVIFILE_OK);
     // A writer that never closes leaves a recording that plays, without an index.
-    EXPECT_EQ(OpenReader(file.Path()).Next().packet, video);
-    EXPECT_EQ(OpenReader(file.Path(), ZAVIFILE_OPEN_REQUIRE_INDEX).OpenStatus(), ZAVIFILE_ERR_INDEX);
+    EXPECT_EQ(OpenReader(file.path).Next().packet, video);
+    EXPECT_EQ(OpenReader(file.path, ZAVIFILE_OPEN_REQUIRE_INDEX).OpenStatus(), ZAVIFILE_ERR_INDEX);
     EXPECT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_OK);
     // The handle is gone after close, and a reader handle is no writer.
     EXPECT_EQ(ZAVI_Write_Packet(writer, video.data(), static_cast<int32_t>(video.size())), ZAVIFILE_ERR_HANDLE);
     EXPECT_EQ(ZAVI_Write_Close(writer), ZAVIFILE_ERR_HANDLE);
 
-    OpenReader reader(file.Path(), ZAVIFILE_OPEN_REQUIRE_INDEX);
+    OpenReader reader(file.path, ZAVIFILE_OPEN_REQUIRE_INDEX);
     ASSERT_EQ(reader.OpenStatus(), ZAVIFILE_OK);
     EXPECT_EQ(reader.Next().packet, video);
     EXPECT_EQ(ZAVI_Write_Flush(reader.Handle()), ZAVIFILE_ERR_HANDLE);
 
-    EXPECT_EQ(ZAVI_Write_Create(nullptr, file.Path().c_str(), 0), ZAVIFILE_ERR_ARG);
+    EXPECT_EQ(ZAVI_Write_Create(nullptr, file.path.c_str(), 0), ZAVIFILE_ERR_ARG);
     EXPECT_EQ(ZAVI_Write_Create(&writer, nullptr, 0), ZAVIFILE_ERR_ARG);
     EXPECT_EQ(ZAVI_Write_Create(&writer, "/nonexistent-dir/x.zrec", 0), ZAVIFILE_ERR_OPEN);
 }
@@ -121,8 +119,8 @@ TEST(RecordingRoundTrip, WriterRefusesWhatIsNotAWholePacketAndFlushesAPlayableRe
 TEST(RecordingRoundTrip, BadFilesAndBadCallsHaveTheirOwnCodes)
 {
     const std::vector<Bytes> packets = BuildPackets();
-    TempFile file("bad");
-    ASSERT_EQ(WriteRecording(file.Path(), packets), ZAVIFILE_OK);
+    TempFile file;
+    ASSERT_EQ(WriteRecording(file.path, packets), ZAVIFILE_OK);
     const Bytes good = RecordingBytes(packets);
 
     Bytes notRecording = good;
@@ -156,7 +154,7 @@ TEST(RecordingRoundTrip, BadFilesAndBadCallsHaveTheirOwnCodes)
     EXPECT_EQ(ZAVI_Read_GetNextFrame(reader, &packet, &length, &count), ZAVIFILE_ERR_NOT_OPEN);
     EXPECT_EQ(ZAVI_Read_SetPosition(reader, 0), ZAVIFILE_ERR_NOT_OPEN);
     EXPECT_EQ(ZAVI_Read_OpenFile(reader, 0, 0, &count), ZAVIFILE_ERR_ARG);
-    const auto path = reinterpret_cast<ZAVIFILE_ARG>(file.Path().c_str());
+    const auto path = reinterpret_cast<ZAVIFILE_ARG>(file.path.c_str());
     EXPECT_EQ(ZAVI_Read_OpenFile(reader, path, 0x100, &count), ZAVIFILE_ERR_ARG);
     EXPECT_EQ(ZAVI_Read_OpenFile(reader, path, 0, nullptr), ZAVIFILE_ERR_ARG);
     ASSERT_EQ(ZAVI_Read_OpenFile(reader, path, 0, &count), ZAVIFILE_OK);
@@ -189,9 +187,7 @@ struct Recorded {
 
 TEST(Recovery, RecordChecksumIsTheStandardCrc32)
 {
-    const std::string check = "123456789";
-    EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t *>(check.data()), check.size()), 0xCBF43926u);
-    // Against a bit-by-bit reference, across every split of whole and partial 8-byte steps.
+    // Against the bit-by-bit definition, across every split of whole and partial 8-byte steps.
     Bytes data(64);
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 37 + 11);
     for (size_t length = 0; length <= data.size(); ++length) {
@@ -219,7 +215,6 @@ TEST(Recovery, CutOrExtendedRecordingsPlayUpToTheLastWholePacket)
         ExpectPlaysUpTo(OpenReader(bytes), recorded.packets, recorded.WholePacketsBefore(cut));
         if (HasFatalFailure()) return;
     }
-    ExpectPlaysUpTo(OpenReader(recorded.file), recorded.packets, recorded.packets.size());
 
     const size_t cut = recorded.dataEnd - 100;
     Bytes zeroTail(recorded.file.begin(), recorded.file.begin() + static_cast<std::ptrdiff_t>(cut));
@@ -231,10 +226,11 @@ TEST(Recovery, CutOrExtendedRecordingsPlayUpToTheLastWholePacket)
     EXPECT_EQ(OpenReader(appended, ZAVIFILE_OPEN_REQUIRE_INDEX).OpenStatus(), ZAVIFILE_ERR_INDEX);
 
     // The same through a real file.
-    TempFile file("cut_on_disk");
-    ASSERT_EQ(WriteRecording(file.Path(), recorded.packets), ZAVIFILE_OK);
-    std::filesystem::resize_file(file.Path(), recorded.dataEnd / 2);
-    ExpectPlaysUpTo(OpenReader(file.Path()), recorded.packets, recorded.WholePacketsBefore(recorded.dataEnd / 2));
+    TempFile file;
+    ASSERT_EQ(WriteRecording(file.path, recorded.packets), ZAVIFILE_OK);
+    std::filesystem::resize_file(file.path, recorded.dataEnd / 2);
+    ExpectPlaysUpTo(OpenReader(file.path), recorded.packets,
+                    recorded.WholePacketsBefore(recorded.dataEnd / 2));
 }
 
 TEST(Recovery, DamagedIndexIsRebuiltByScanning)
