@@ -69,8 +69,9 @@ TEST_F(SdlSound, TheDummyDriverConsumesALoopingBufferAndCaptures)
 }
 
 // Without a working driver the output refuses as for any failed device, the
-// volume stored; with the dummy driver it plays until the ring runs dry.
-TEST_F(SdlSound, AnOutputPlaysOnTheSdlBackendOnlyWithAWorkingDriver)
+// volume stored; with the dummy driver it plays until the ring runs dry. The
+// disk driver with no file to record from: no microphone, no talkback.
+TEST_F(SdlSound, AnOutputPlaysOnlyWithAWorkingDriverAndATalkbackOnlyWithAMicrophone)
 {
     for (const bool works : {false, true}) {
         SCOPED_TRACE(works ? "the dummy driver" : "no working driver");
@@ -92,11 +93,6 @@ TEST_F(SdlSound, AnOutputPlaysOnTheSdlBackendOnlyWithAWorkingDriver)
             EXPECT_TRUE(Eventually([&] { return output.CheckRunDry(); }));
         }
     }
-}
-
-// The disk driver with no file to record from: no microphone, no talkback.
-TEST_F(SdlSound, WithoutAMicrophoneNoTalkbackIsMade)
-{
     UseDriver("disk");
     setenv("SDL_DISKAUDIOFILEIN", (::testing::TempDir() + "zavi_no_microphone.raw").c_str(), 1);
     UseBackend("sdl");
