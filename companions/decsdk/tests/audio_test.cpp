@@ -224,17 +224,17 @@ TEST_F(DecSdkAudio, Pcm16RoundTripsAndTheEncoderRefusesWhatItCannotPack)
 
     const uint8_t *data = nullptr;
     uint32_t length = 0;
-    ZAVIDEC_AUDIO good{kRate, 1, 16, ZAVIDEC_FORMAT_G711A, 320, reinterpret_cast<uint8_t *>(pcm.data())};
-    ZAVIDEC_AUDIO aac = good, eightBit = good, oddBytes = good, noSamples = good, noChannels = good, tooFast = good;
-    aac.formatTag = ZAVIDEC_FORMAT_AAC;
-    eightBit.bitsPerSample = 8;
-    oddBytes.byteCount = 319;
-    noSamples.samples = nullptr;
-    noChannels.channels = 0;
-    tooFast.sampleRate = 96000;
-    EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &aac, 0, &data, &length), ZAVIDEC_ERR_CODEC);
-    for (const ZAVIDEC_AUDIO *bad : {&eightBit, &oddBytes, &noSamples, &noChannels, &tooFast})
-        EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, bad, 0, &data, &length), ZAVIDEC_ERR_ARG);
+    uint8_t *samples = reinterpret_cast<uint8_t *>(pcm.data());
+    const ZAVIDEC_AUDIO good{kRate, 1, 16, ZAVIDEC_FORMAT_G711A, 320, samples};
+    const std::pair<ZAVIDEC_AUDIO, int32_t> refused[] = {
+        {{kRate, 1, 16, ZAVIDEC_FORMAT_AAC, 320, samples}, ZAVIDEC_ERR_CODEC},
+        {{kRate, 1, 8, ZAVIDEC_FORMAT_G711A, 320, samples}, ZAVIDEC_ERR_ARG},  // 8-bit samples
+        {{kRate, 1, 16, ZAVIDEC_FORMAT_G711A, 319, samples}, ZAVIDEC_ERR_ARG}, // odd byte count
+        {{kRate, 1, 16, ZAVIDEC_FORMAT_G711A, 320, nullptr}, ZAVIDEC_ERR_ARG},
+        {{kRate, 0, 16, ZAVIDEC_FORMAT_G711A, 320, samples}, ZAVIDEC_ERR_ARG},
+        {{96000, 1, 16, ZAVIDEC_FORMAT_G711A, 320, samples}, ZAVIDEC_ERR_ARG}};
+    for (const auto &[record, result] : refused)
+        EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &record, 0, &data, &length), result) << record.formatTag;
     EXPECT_EQ(ZAVI_AudioEnc_Encode(encoder_, &good, 0, nullptr, &length), ZAVIDEC_ERR_ARG);
     EXPECT_EQ(ZAVI_AudioEnc_Encode(decoder_, &good, 0, &data, &length), ZAVIDEC_ERR_ARG)
         << "a decoder handle is no encoder";
