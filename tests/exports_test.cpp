@@ -57,9 +57,8 @@ TEST(Exports, CoordinateHelpersDivideInDoubleAndRoundToFloat)
     EXPECT_EQ(ZAVI_SDK_WindowToValue_rx(0), std::numeric_limits<float>::infinity());
 }
 
-// Create/release cycles, and decoder opens made to fail (the video
-// decoder's, then the audio decoder's with the video one to release), leave
-// no decoder handle behind; a failed create leaves the caller's slot alone.
+// Create/release cycles and failed decoder opens (the audio one's with the
+// video one to release) leave no handle behind, nor touch the caller's slot.
 TEST(PlayerLifecycle, CreateReleaseCyclesAndFailedDecoderOpensLeaveNoHandleBehind)
 {
     const int32_t openBefore = ZAVIDec_TestOpenHandles();

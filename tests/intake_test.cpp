@@ -1,6 +1,5 @@
 // The intake, driven through ZAVI_Play_InputStream and the cache exports on
-// a player whose playback steps are idle, so the caches and gates keep
-// exactly what the intake left in them.
+// a player whose idle steps leave the caches and gates as the intake left them.
 #include <atomic>
 #include <thread>
 
@@ -15,8 +14,7 @@ class Intake : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(player_.Initialise(0), ZAVI_OK); }
 
-    // Inputs a packet of 100 payload bytes of each frame type given, 40 ms
-    // apart, each expected to give `result`.
+    // A 100-byte packet of each type given, 40 ms apart, each giving `result`.
     void Push(std::initializer_list<uint16_t> types, int32_t result = ZAVI_OK, uint8_t timeStampFlag = 1,
               uint8_t displayFlag = 1)
     {
@@ -149,10 +147,9 @@ TEST_F(Intake, SetCacheSizeGrowsOnlyAndEmptiesWhatGrew)
     EXPECT_EQ(video.timeStampFlag, 0);
 }
 
-// Two producers push video (a key frame every eighth) and audio through the
-// intake, marking the queues now and then, while two takers drain the caches
-// as the playback threads do: every frame taken is a whole packet, and each
-// producer's frames come out in the order it pushed them.
+// Two producers push video and audio, marking the queues now and then, while
+// two takers drain the caches as the playback threads do: every frame taken
+// is a whole packet, each producer's frames in the order it pushed them.
 TEST_F(Intake, ConcurrentProducersAndDrainingTakersKeepPacketsWholeAndInOrder)
 {
     constexpr uint32_t kPerProducer = 3000;

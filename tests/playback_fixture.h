@@ -102,10 +102,9 @@ private:
 };
 
 // Largest per-channel distance between BGR rows of width x height and the
-// BT.601 colours of an I420 picture (what a display shows for it), at every
-// `step`-th row and column. A picture of another size (pictureWidth x
-// pictureHeight) is compared as a stretch shows it: each pixel has the
-// colour of the picture's pixel nearest to its centre.
+// BT.601 colours of an I420 picture, at every `step`-th row and column. A
+// picture of another size (pictureWidth x pictureHeight) is compared as a
+// stretch shows it: each pixel has the colour nearest to its centre.
 inline int WorstDifference(const uint8_t *bgr, const std::vector<uint8_t> &i420, int width, int height, int step = 1,
                            int pictureWidth = 0, int pictureHeight = 0)
 {

@@ -1,6 +1,5 @@
-// Stream packets for tests: a well-formed header of the devices' format with
-// a chosen frame type, time stamp and payload size; and the exports that take
-// packets in and report what the player holds.
+// Stream packets for tests (a well-formed header with a chosen frame type,
+// time stamp and payload size), and helpers for the exports.
 #pragma once
 
 #include <cstdint>
