@@ -14,8 +14,7 @@
 namespace jpeg_test {
 
 struct Picture {
-  int width = 0;
-  int height = 0;
+  int width = 0, height = 0;
   int channels = 3;  // 3: BGR, 1: grey, 4: CMYK (libjpeg-turbo only)
   std::vector<uint8_t> pixels;
 };
@@ -147,13 +146,6 @@ inline TurboRead TurboDecode(const std::vector<uint8_t>& stream, Picture& out, i
   }
   tjDestroy(handle);
   return r;
-}
-
-// PSNR against `source` of libjpeg-turbo's own stream of it, decoded.
-inline double TurboRoundTripPsnr(const Picture& source, int tjSubsampling, int quality) {
-  Picture decoded;
-  const bool ok = TurboDecode(TurboEncode(source, tjSubsampling, quality), decoded).ok;
-  return ok ? Psnr(source.pixels, decoded.pixels) : 0.0;
 }
 
 }  // namespace jpeg_test

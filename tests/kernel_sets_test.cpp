@@ -1,9 +1,7 @@
-// Every processor-specific kernel set, of the JPEG codec and of the colour
-// converter, against its scalar twin bit for bit and against the formulas
-// they stand for: the BT.601 conversion of decoded pictures (on random
-// pictures of odd and even sizes, with guard bytes around every row) and the
-// encoder's real-valued transforms (the decode tests hold the decoder's
-// arithmetic to libjpeg-turbo's).
+// Every processor-specific kernel set of the JPEG codec and of the colour
+// converter against its scalar twin, bit for bit, and the formulas they stand
+// for: BT.601 for decoded pictures, with guard bytes around every row, and the
+// encoder's real-valued transforms (the decode tests hold the decoder's).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +17,7 @@
 
 namespace {
 
+namespace display = zavi::display;
 namespace jpeg = zavi::jpeg;
 
 // The scalar set, then each vector set this processor runs, by name.
@@ -38,7 +37,7 @@ std::vector<uint8_t> RandomBytes(int count, std::mt19937& random) {
 }
 
 struct Bgr {
-  int b, g, r;
+  uint8_t b, g, r;
   bool operator==(const Bgr&) const = default;
 };
 
@@ -46,7 +45,7 @@ struct Bgr {
 // floor shift (arithmetic on negative values) and a clamp.
 constexpr Bgr Formula(int y, int cb, int cr) {
   const int yy = 74 * (y - 16), u = cb - 128, v = cr - 128;
-  const auto clamp = [](int value) { return std::clamp(value >> 6, 0, 255); };
+  const auto clamp = [](int value) { return static_cast<uint8_t>(std::clamp(value >> 6, 0, 255)); };
   return {clamp(yy + 129 * u), clamp(yy - 25 * u - 52 * v), clamp(yy + 102 * v)};
 }
 
@@ -100,11 +99,9 @@ void CheckConversion(const Picture& p, int bytesPerPixel, bool flip, int pitch, 
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < p.width; ++x) {
       const Bgr want = Expected(p, x, y);
+      const uint8_t pixel[] = {want.b, want.g, want.r, 0};
       uint8_t* px = expected.data() + kGuardBytes + (flip ? p.height - 1 - y : y) * pitch + x * bytesPerPixel;
-      px[0] = want.b;
-      px[1] = want.g;
-      px[2] = want.r;
-      if (bytesPerPixel == 4) px[3] = 0;
+      std::copy_n(pixel, bytesPerPixel, px);
     }
   }
   convert(out.data() + kGuardBytes, pitch);
@@ -119,16 +116,16 @@ TEST(ColourConvert, EveryKernelMatchesTheFormulaOnOddAndEvenSizesAndLayouts) {
   for (const auto& size : sizes) {
     for (int extraStride : {0, 5}) {
       const Picture p = RandomPicture(size[0], size[1], extraStride, random);
-      for (const auto& set : RunnableSets(zavi::display::ScalarColourKernels(), zavi::display::Sse2ColourKernels(),
-                                          zavi::display::Avx2ColourKernels())) {
+      for (const auto& set : RunnableSets(display::ScalarColourKernels(), display::Sse2ColourKernels(),
+                                          display::Avx2ColourKernels())) {
         SCOPED_TRACE(set.first);
         for (int bpp : {3, 4}) {
           for (int layout : {0, 1, 2}) {  // top row first, flipped, flipped through a negative pitch
             const bool upwards = layout == 2;
             CheckConversion(p, bpp, layout != 0, p.width * bpp + kGuardBytes, [&](uint8_t* out, int pitch) {
-              zavi::display::ConvertWith(set.second, bpp, upwards ? out + (p.height - 1) * pitch : out,
-                                         upwards ? -pitch : pitch, p.y.data(), p.cb.data(), p.cr.data(),
-                                         p.lumaStride, p.chromaStride, p.width, p.height, layout == 1);
+              display::ConvertWith(set.second, bpp, upwards ? out + (p.height - 1) * pitch : out,
+                                   upwards ? -pitch : pitch, p.y.data(), p.cb.data(), p.cr.data(), p.lumaStride,
+                                   p.chromaStride, p.width, p.height, layout == 1);
             });
           }
         }
@@ -146,26 +143,26 @@ TEST(ColourConvert, PictureToBgr24ReadsTheThreePlanes) {
   planes.insert(planes.end(), p.cr.begin(), p.cr.end());
   ZAVIDEC_PICTURE picture{0, 704, 576, 1, planes.data()};
   CheckConversion(p, 3, false, 704 * 3,
-                  [&](uint8_t* out, int) { ASSERT_EQ(zavi::display::PictureToBGR24(picture, out), 0); });
+                  [&](uint8_t* out, int) { ASSERT_EQ(display::PictureToBGR24(picture, out), 0); });
   // Any other format writes nothing.
   std::vector<uint8_t> untouched(64, 0x5A);
   picture.format = 1;
-  EXPECT_EQ(zavi::display::PictureToBGR24(picture, untouched.data()), -1);
+  EXPECT_EQ(display::PictureToBGR24(picture, untouched.data()), -1);
   EXPECT_EQ(untouched, std::vector<uint8_t>(64, 0x5A));
 }
 
 // What `run` gives with the codec's scalar set, which every vector set must give too.
 template <typename Run>
 auto ScalarAndTwins(const Run& run) {
-  const auto sets = RunnableSets(&jpeg::ScalarCodecKernels(), &jpeg::Sse2CodecKernels(), &jpeg::Avx2CodecKernels());
+  const auto sets =
+      RunnableSets(&jpeg::ScalarCodecKernels(), &jpeg::Sse2CodecKernels(), &jpeg::Avx2CodecKernels());
   const auto scalar = run(*sets[0].second);
   for (size_t i = 1; i < sets.size(); ++i) EXPECT_EQ(run(*sets[i].second), scalar) << sets[i].first;
   return scalar;
 }
 
 double Basis(int x, int u) {
-  const double scale = u == 0 ? std::sqrt(0.5) : 1.0;
-  return scale * std::cos((2 * x + 1) * u * std::numbers::pi / 16);
+  return (u == 0 ? std::sqrt(0.5) : 1.0) * std::cos((2 * x + 1) * u * std::numbers::pi / 16);
 }
 
 // A row of `blocks` blocks side by side, as the codec transforms them: the
@@ -175,14 +172,12 @@ constexpr int kRowBlocks[] = {1, 2, 3, 5};
 // Both transforms, and the forward one against the real-valued transform.
 TEST(JpegKernels, DctTwinsAndForwardAccuracy) {
   std::mt19937 random(5);
-  jpeg::QuantDivisors unit{};  // quantiser 1: divisor 8 undoes the transform's gain
-  jpeg::QuantDivisors coarse{};
+  jpeg::QuantDivisors unit{}, coarse{};  // quantiser 1 (divisor 8 undoes the gain), and coarse ones
   for (int i = 0; i < jpeg::kBlockArea; ++i) {
-    unit.reciprocal[i] = static_cast<int16_t>(65536 / 8);
-    unit.half[i] = 4;
-    const int divisor = 8 * (1 + i * 3);
-    coarse.reciprocal[i] = static_cast<int16_t>(static_cast<uint16_t>(65536 / divisor));
-    coarse.half[i] = static_cast<int16_t>(divisor / 2);
+    for (const auto& [divisors, divisor] : {std::pair{&unit, 8}, std::pair{&coarse, 8 * (1 + i * 3)}}) {
+      divisors->reciprocal[i] = static_cast<int16_t>(static_cast<uint16_t>(65536 / divisor));
+      divisors->half[i] = static_cast<int16_t>(divisor / 2);
+    }
   }
   for (int trial = 0; trial < 1500 && !HasFailure(); ++trial) {
     SCOPED_TRACE(trial);
