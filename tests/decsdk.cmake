@@ -4,9 +4,8 @@
 set(DECSDK_TESTS ${CMAKE_CURRENT_LIST_DIR}/../companions/decsdk/tests)
 zavi_add_test(decsdk_tests
   SOURCES
-    ${DECSDK_TESTS}/video_decode_test.cpp
+    ${DECSDK_TESTS}/decsdk_test.cpp
     ${DECSDK_TESTS}/audio_test.cpp
-    ${DECSDK_TESTS}/pick_mv_test.cpp
     ${DECSDK_TESTS}/packmaker_test.cpp
   LIBS ZAVIDecSDK zavi_packmaker PkgConfig::AVCODEC
   LABELS decsdk)

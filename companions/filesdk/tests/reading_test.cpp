@@ -129,12 +129,12 @@ TEST(Rules, DistinctRulePacketsComeBackFirstToLastThenTheAddedOnes)
 
     Bytes buffer(256);
     uint32_t length = 0;
+    const auto lengthArg = reinterpret_cast<ZAVIFILE_ARG>(&length);
     // A length query and a short buffer tell the size and do not move on.
-    EXPECT_EQ(ZAVI_Read_GetFirstRule(h, 0, reinterpret_cast<ZAVIFILE_ARG>(&length)), ZAVIFILE_OK);
+    EXPECT_EQ(ZAVI_Read_GetFirstRule(h, 0, lengthArg), ZAVIFILE_OK);
     EXPECT_EQ(length, first.size());
     length = 10;
-    EXPECT_EQ(ZAVI_Read_GetFirstRule(h, reinterpret_cast<ZAVIFILE_ARG>(buffer.data()),
-                                     reinterpret_cast<ZAVIFILE_ARG>(&length)),
+    EXPECT_EQ(ZAVI_Read_GetFirstRule(h, reinterpret_cast<ZAVIFILE_ARG>(buffer.data()), lengthArg),
               ZAVIFILE_ERR_BUFFER);
     EXPECT_EQ(length, first.size());
     EXPECT_EQ(RulesRead(h), (std::vector<Bytes>{first, second, noRule}));

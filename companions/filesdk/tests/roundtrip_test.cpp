@@ -123,11 +123,10 @@ TEST(RecordingRoundTrip, BadFilesAndBadCallsHaveTheirOwnCodes)
     ASSERT_EQ(WriteRecording(file.path, packets), ZAVIFILE_OK);
     const Bytes good = RecordingBytes(packets);
 
-    Bytes notRecording = good;
+    Bytes notRecording = good, newer = good;
     notRecording[0] = 'X';
-    EXPECT_EQ(OpenReader(notRecording).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
-    Bytes newer = good;
     newer[4] = 2;
+    EXPECT_EQ(OpenReader(notRecording).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
     EXPECT_EQ(OpenReader(newer).OpenStatus(), ZAVIFILE_ERR_VERSION);
     EXPECT_EQ(OpenReader(Bytes(good.begin(), good.begin() + 31)).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
     EXPECT_EQ(OpenReader(Bytes{}).OpenStatus(), ZAVIFILE_ERR_NOT_RECORDING);
@@ -188,15 +187,13 @@ struct Recorded {
 TEST(Recovery, RecordChecksumIsTheStandardCrc32)
 {
     // Against the bit-by-bit definition, across every split of whole and partial 8-byte steps.
-    Bytes data(64);
+    Bytes data(65);
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 37 + 11);
-    for (size_t length = 0; length <= data.size(); ++length) {
-        uint32_t reference = 0xFFFFFFFFu;
-        for (size_t i = 0; i < length; ++i) {
-            reference ^= data[i];
-            for (int bit = 0; bit < 8; ++bit) reference = (reference >> 1) ^ ((reference & 1) ? 0xEDB88320u : 0u);
-        }
-        EXPECT_EQ(Crc32(data.data(), length), reference ^ 0xFFFFFFFFu) << "length " << length;
+    uint32_t reference = 0xFFFFFFFFu; // the register after `length` bytes
+    for (size_t length = 0; length < data.size(); ++length) {
+        EXPECT_EQ(Crc32(data.data(), length), ~reference) << "length " << length;
+        reference ^= data[length];
+        for (int bit = 0; bit < 8; ++bit) reference = (reference >> 1) ^ ((reference & 1) ? 0xEDB88320u : 0u);
     }
 }
 

@@ -3,16 +3,93 @@
 // truncated headers, lying lengths, unknown codec ids and random bytes give a
 // negative status, print nothing and never read outside the given bytes (the
 // sanitizer builds watch that). Also the handle bookkeeping and the test seam
-// other modules' tests use.
+// other modules' tests use. And rule and motion/alarm packets through
+// ZAVI_PickMV into the layouts the overlay drawing and the motion-vector
+// pairing read (offsets written out here as the drawing reads them, not taken
+// from the module's constants).
+#include "extra_packets.h"
 #include "stream_fixtures.h"
+#include "test_pattern.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <thread>
 #include <tuple>
 
 using namespace zavidec::test;
-using zavi::pack::VideoCodec;
+using namespace zavi::pack;
+
+namespace {
+
+class DecSdkBadInput : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(ZAVI_VideoDec_Init(&video_), ZAVIDEC_OK);
+        ASSERT_EQ(ZAVI_AudioDec_Init(&audio_), ZAVIDEC_OK);
+    }
+    void TearDown() override
+    {
+        ZAVI_VideoDec_Release(video_);
+        ZAVI_AudioDec_Release(audio_);
+    }
+    // Every packet-taking function on the bytes; the statuses in order video,
+    // audio, PickMV. Each call sees a heap copy of exactly `length` bytes so
+    // that a read past the end is caught.
+    std::array<int32_t, 3> feed(const std::vector<uint8_t> &bytes, int32_t length)
+    {
+        const auto kept = std::max<int32_t>(0, std::min<int32_t>(length, static_cast<int32_t>(bytes.size())));
+        std::vector<uint8_t> exact(bytes.begin(), bytes.begin() + kept);
+        const uint8_t *data = exact.empty() ? bytes.data() : exact.data();
+        ZAVIDEC_PICTURE picture{};
+        ZAVIDEC_AUDIO audio{};
+        ZAVIDEC_MVRESULT result{};
+        return {ZAVI_VideoDec_Decode(video_, data, length, &picture),
+                ZAVI_AudioDec_Decode(audio_, data, length, &audio), ZAVI_PickMV(data, length, &result)};
+    }
+    ZAVIDEC_HANDLE video_ = 0, audio_ = 0;
+};
+
+Packet withField(Packet packet, uint32_t offset, uint32_t value, int width)
+{
+    if (width == 1) packet[offset] = static_cast<uint8_t>(value);
+    if (width == 2) zavipkt_put16(packet.data() + offset, static_cast<uint16_t>(value));
+    if (width == 4) zavipkt_put32(packet.data() + offset, value);
+    return packet;
+}
+
+int32_t pick(const Packet &packet, ZAVIDEC_MVRESULT &result)
+{
+    result = {};
+    return ZAVI_PickMV(packet.data(), static_cast<int32_t>(packet.size()), &result);
+}
+
+// A little-endian field of a parsed block: offset, width in bytes (1 and 4
+// unsigned, 2 signed) and value.
+struct Field {
+    size_t at;
+    int bytes;
+    int64_t value;
+};
+
+void expectFields(const uint8_t *block, const std::vector<Field> &fields)
+{
+    for (const Field &f : fields) {
+        const int64_t value = f.bytes == 1   ? int64_t{block[f.at]}
+                              : f.bytes == 2 ? int64_t{static_cast<int16_t>(zavipkt_u16(block + f.at))}
+                                             : int64_t{zavipkt_u32(block + f.at)};
+        EXPECT_EQ(value, f.value) << "at " << f.at;
+    }
+}
+
+RuleSet threeRegions()
+{
+    return {87, 40, {{{10, 20}, {100, 20}, {100, 90}, {10, 90}}, {{-5, 7}},
+                     {{300, 300}, {400, 310}, {420, 400}, {350, 450}, {310, 420}, {305, 360}}}, {}};
+}
+
+} // namespace
 
 // Sizes whose pictures the module copies out of the codec (352 x 288: a luma
 // stride of the width is not aligned enough; 640 x 360: cropped from 368
@@ -90,50 +167,8 @@ TEST(DecSdkVideo, PictureRecordIsHeldThroughFailuresAndTheNextKeyFrameDecodesExa
     EXPECT_EQ(ZAVI_VideoDec_Release(handle), ZAVIDEC_OK);
 }
 
-namespace {
-
-struct Handles {
-    Handles()
-    {
-        EXPECT_EQ(ZAVI_VideoDec_Init(&video), ZAVIDEC_OK);
-        EXPECT_EQ(ZAVI_AudioDec_Init(&audio), ZAVIDEC_OK);
-    }
-    ~Handles()
-    {
-        ZAVI_VideoDec_Release(video);
-        ZAVI_AudioDec_Release(audio);
-    }
-    ZAVIDEC_HANDLE video = 0;
-    ZAVIDEC_HANDLE audio = 0;
-};
-
-// Every packet-taking function on the bytes; the statuses in order video,
-// audio, PickMV. Each call sees a heap copy of exactly `length` bytes so
-// that a read past the end is caught.
-std::array<int32_t, 3> feed(Handles &handles, const std::vector<uint8_t> &bytes, int32_t length)
+TEST_F(DecSdkBadInput, BrokenPacketsAndForeignCodecsGiveTheRightNegativeStatusEverywhere)
 {
-    std::vector<uint8_t> exact(bytes.begin(), bytes.begin() + std::max<int32_t>(0, std::min<int32_t>(length, static_cast<int32_t>(bytes.size()))));
-    const uint8_t *data = exact.empty() ? bytes.data() : exact.data();
-    ZAVIDEC_PICTURE picture{};
-    ZAVIDEC_AUDIO audio{};
-    ZAVIDEC_MVRESULT result{};
-    return {ZAVI_VideoDec_Decode(handles.video, data, length, &picture), ZAVI_AudioDec_Decode(handles.audio, data, length, &audio),
-            ZAVI_PickMV(data, length, &result)};
-}
-
-Packet withField(Packet packet, uint32_t offset, uint32_t value, int width)
-{
-    if (width == 1) packet[offset] = static_cast<uint8_t>(value);
-    if (width == 2) zavipkt_put16(packet.data() + offset, static_cast<uint16_t>(value));
-    if (width == 4) zavipkt_put32(packet.data() + offset, value);
-    return packet;
-}
-
-} // namespace
-
-TEST(DecSdkBadInput, BrokenPacketsAndForeignCodecsGiveTheRightNegativeStatusEverywhere)
-{
-    Handles handles;
     const Packet key = videoStream(VideoCodec::H264, 176, 144, 1)[0];
     const auto size = static_cast<int32_t>(key.size());
     const struct {
@@ -154,21 +189,21 @@ TEST(DecSdkBadInput, BrokenPacketsAndForeignCodecsGiveTheRightNegativeStatusEver
         {"unknown version", withField(key, ZAVIPKT_OFF_VERSION, 9, 1), size, ZAVIDEC_ERR_HEADER},
     };
     for (const auto &c : cases) {
-        const auto statuses = feed(handles, c.packet.empty() ? Packet(1) : c.packet, c.length);
+        const auto statuses = feed(c.packet.empty() ? Packet(1) : c.packet, c.length);
         for (const int32_t status : statuses) EXPECT_EQ(status, c.status) << c.what;
     }
     ZAVIDEC_PICTURE picture{};
-    EXPECT_EQ(ZAVI_VideoDec_Decode(handles.video, nullptr, size, &picture), ZAVIDEC_ERR_ARG);
-    EXPECT_EQ(ZAVI_VideoDec_Decode(handles.video, key.data(), size, nullptr), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_VideoDec_Decode(video_, nullptr, size, &picture), ZAVIDEC_ERR_ARG);
+    EXPECT_EQ(ZAVI_VideoDec_Decode(video_, key.data(), size, nullptr), ZAVIDEC_ERR_ARG);
     EXPECT_EQ(ZAVI_PickMV(key.data(), size, nullptr), ZAVIDEC_ERR_ARG);
 
     // Codec ids of the wrong family or unknown.
     for (const uint32_t codec : {0u, 3u, 15u, 20u, 0xFFFFu, static_cast<uint32_t>(ZAVIPKT_CODEC_RULES)}) {
-        const auto statuses = feed(handles, withField(key, ZAVIPKT_OFF_CODEC, codec, 2), size);
+        const auto statuses = feed(withField(key, ZAVIPKT_OFF_CODEC, codec, 2), size);
         EXPECT_EQ(statuses[0], ZAVIDEC_ERR_CODEC) << codec;
         EXPECT_EQ(statuses[1], ZAVIDEC_ERR_CODEC) << codec;
     }
-    const auto asAudio = feed(handles, key, size);
+    const auto asAudio = feed(key, size);
     EXPECT_EQ(asAudio[1], ZAVIDEC_ERR_CODEC) << "H.264 into the audio decoder";
     EXPECT_EQ(asAudio[2], ZAVIDEC_ERR_CODEC) << "a video frame is no rule or motion packet";
     // An audio header that lies about its own format.
@@ -177,14 +212,13 @@ TEST(DecSdkBadInput, BrokenPacketsAndForeignCodecsGiveTheRightNegativeStatusEver
     zavipkt_put16(g711.data() + ZAVIPKT_OFF_SAMPLE_RATE, 8000);
     g711[ZAVIPKT_OFF_CHANNELS] = 1;
     g711[ZAVIPKT_OFF_BITS] = 16;
-    EXPECT_EQ(feed(handles, g711, static_cast<int32_t>(g711.size()))[1], ZAVIDEC_ERR_DECODE) << "odd bytes of PCM16";
-    EXPECT_EQ(feed(handles, withField(g711, ZAVIPKT_OFF_CHANNELS, 0, 1), static_cast<int32_t>(g711.size()))[1], ZAVIDEC_ERR_DECODE);
+    EXPECT_EQ(feed(g711, static_cast<int32_t>(g711.size()))[1], ZAVIDEC_ERR_DECODE) << "odd bytes of PCM16";
+    EXPECT_EQ(feed(withField(g711, ZAVIPKT_OFF_CHANNELS, 0, 1), static_cast<int32_t>(g711.size()))[1], ZAVIDEC_ERR_DECODE);
 }
 
 // Nor does libavcodec tell standard error about the damage.
-TEST(DecSdkBadInput, RandomBytesAndRandomPayloadsNeverSucceedByAccident)
+TEST_F(DecSdkBadInput, RandomBytesAndRandomPayloadsNeverSucceedByAccident)
 {
-    Handles handles;
     std::mt19937 random(11);
     const Packet key = videoStream(VideoCodec::H265, 176, 144, 1)[0];
     testing::internal::CaptureStderr();
@@ -199,7 +233,7 @@ TEST(DecSdkBadInput, RandomBytesAndRandomPayloadsNeverSucceedByAccident)
             zavipkt_put16(bytes.data() + ZAVIPKT_OFF_FRAME_TYPE, round % 3 ? ZAVIPKT_FRAME_A_P : ZAVIPKT_FRAME_EXTRA);
             zavipkt_put32(bytes.data() + ZAVIPKT_OFF_PAYLOAD_LEN, static_cast<uint32_t>(bytes.size() - ZAVIPKT_HEADER_SIZE));
         }
-        const auto statuses = feed(handles, bytes, static_cast<int32_t>(bytes.size()));
+        const auto statuses = feed(bytes, static_cast<int32_t>(bytes.size()));
         EXPECT_LE(statuses[0], 0);
         EXPECT_LT(statuses[1], 0);
         EXPECT_LT(statuses[2], 0);
@@ -238,4 +272,101 @@ TEST(DecSdkHandles, TestSeamFailsInitPerFamilyAndHandlesAreCounted)
     EXPECT_EQ(ZAVI_AudioDec_Release(audio), ZAVIDEC_OK);
     EXPECT_EQ(ZAVI_AudioEnc_Release(encoder), ZAVIDEC_OK);
     EXPECT_EQ(ZAVIDec_TestOpenHandles(), before);
+}
+
+// Rule blocks: sub-type, kind (1 regions, 2 lines), matching window and
+// count, then records of regions (68 bytes: points after the first, then the
+// points) or of lines (10 bytes: identifier, start, end); unused bytes are
+// zero. Motion blocks: time stamp, alarm mask, columns, rows, then the cells.
+// The parsed block belongs to the calling thread.
+TEST(DecSdkPickMV, RuleAndMotionPacketsBecomeTheBlocksTheDrawingReads)
+{
+    RuleSet lines{95, 1000, {}, {}};
+    for (uint16_t i = 0; i < 204; ++i)
+        lines.lines.push_back({static_cast<uint16_t>(i + 7), {static_cast<int16_t>(i), -1}, {3, static_cast<int16_t>(-i)}});
+    RuleSet regions{80, 40, std::vector(30, std::vector<Point>(16, Point{1, 2})), {}};
+    regions.regions.back().back() = {-300, 299};
+    TestPattern scene(704, 576);
+    const MotionFrame motion = scene.motion(20);
+    const struct {
+        const char *what;
+        Packet packet;
+        uint32_t kind;
+        size_t used;                // bytes in records; the rest of a rule block is zero
+        std::vector<uint8_t> cells; // the rest of a motion block
+        std::vector<Field> fields;
+    } cases[] = {
+        {"three regions", makeRulePacket(threeRegions(), 1000), ZAVIDEC_MV_KIND_RULES, 12 + 3 * 68, {},
+         {{0, 1, 87}, {2, 1, 1}, {4, 4, 40}, {8, 4, 3},                        // head
+          {12, 4, 3}, {16, 2, 10}, {18, 2, 20}, {28, 2, 10}, {30, 2, 90}, // first region
+          {80, 4, 0}, {84, 2, -5},                                         // second
+          {148, 4, 5}, {172, 2, 305}, {174, 2, 360}}},                     // third
+        {"204 lines", makeRulePacket(lines, 0), ZAVIDEC_MV_KIND_RULES, 2050, {},
+         {{2, 1, 2}, {8, 2, 204}, {2040, 2, 210}, {2042, 2, 203}, {2044, 2, -1}, {2046, 2, 3},
+          {2048, 2, -203}}},
+        {"30 regions of 16 points", makeRulePacket(regions, 0), ZAVIDEC_MV_KIND_RULES, 2052, {},
+         {{8, 4, 30}, {1984, 4, 15}, {2048, 2, -300}, {2050, 2, 299}}},
+        {"motion", makeMotionPacket(motion, 123456), ZAVIDEC_MV_KIND_MOTION, 12, motion.cells,
+         {{0, 4, 123456}, {4, 4, motion.alarmMask}, {8, 2, motion.columns}, {10, 2, motion.rows}}},
+        {"an empty grid still carries alarms", makeMotionPacket({0x80000001u, 0, 0, {}}, 5),
+         ZAVIDEC_MV_KIND_MOTION, 12, {}, {{4, 4, 0x80000001u}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ZAVIDEC_MVRESULT result;
+        ASSERT_EQ(pick(c.packet, result), ZAVIDEC_OK);
+        std::thread([] {
+            ZAVIDEC_MVRESULT theirs;
+            EXPECT_EQ(pick(makeMotionPacket({0xFFFFFFFFu, 0, 0, {}}, 0), theirs), ZAVIDEC_OK);
+        }).join();
+        EXPECT_EQ(result.kind, c.kind);
+        const auto rest = c.kind == ZAVIDEC_MV_KIND_RULES ? std::vector<uint8_t>(2056 - c.used, 0) : c.cells;
+        ASSERT_EQ(result.length, c.used + rest.size());
+        expectFields(result.data, c.fields);
+        EXPECT_EQ(std::vector<uint8_t>(result.data + c.used, result.data + result.length), rest);
+    }
+    // The scene's box crosses both regions over time, so alarms come and go.
+    uint32_t seen = 0;
+    for (uint32_t picture = 0; picture < 400; ++picture) seen |= scene.motion(picture).alarmMask;
+    EXPECT_EQ(seen, 3u);
+}
+
+TEST(DecSdkPickMV, MalformedRuleAndMotionPayloadsAreRefused)
+{
+    const Packet good = makeRulePacket(threeRegions(), 0);
+    const auto edited = [&](auto change) {
+        Packet packet = good;
+        change(packet);
+        return packet;
+    };
+    const auto payload = [](Packet &p) { return p.data() + ZAVIPKT_HEADER_SIZE; };
+    const auto motionClaiming = [&](uint16_t columns, uint16_t rows) { // a 4 x 4 grid claiming another size
+        Packet packet = makeMotionPacket({0, 4, 4, std::vector<uint8_t>(16, 1)}, 0);
+        zavipkt_put16(payload(packet) + 4, columns);
+        zavipkt_put16(payload(packet) + 6, rows);
+        return packet;
+    };
+    const struct {
+        const char *what;
+        Packet packet;
+        int32_t status;
+    } cases[] = {
+        {"unknown kind", edited([&](Packet &p) { payload(p)[0] = 3; }), ZAVIDEC_ERR_PARSE},
+        {"more regions than records", edited([&](Packet &p) { zavipkt_put16(payload(p) + 2, 4); }), ZAVIDEC_ERR_PARSE},
+        {"fewer regions than records", edited([&](Packet &p) { zavipkt_put16(payload(p) + 2, 2); }), ZAVIDEC_ERR_PARSE},
+        {"31 regions", edited([&](Packet &p) { zavipkt_put16(payload(p) + 2, 31); }), ZAVIDEC_ERR_PARSE},
+        {"17 points", edited([&](Packet &p) { zavipkt_put16(payload(p) + 8, 16); }), ZAVIDEC_ERR_PARSE},
+        {"point count past the end", edited([&](Packet &p) { zavipkt_put16(payload(p) + 8, 0xFFFF); }), ZAVIDEC_ERR_PARSE},
+        {"payload shorter than the head", edited([&](Packet &p) { zavipkt_put32(p.data() + ZAVIPKT_OFF_PAYLOAD_LEN, 7); }), ZAVIDEC_ERR_PARSE},
+        {"rule sub-type with the motion codec", edited([&](Packet &p) { zavipkt_put16(p.data() + ZAVIPKT_OFF_CODEC, ZAVIPKT_CODEC_MOTION); }), ZAVIDEC_ERR_CODEC},
+        {"not frame type 80", edited([&](Packet &p) { zavipkt_put16(p.data() + ZAVIPKT_OFF_FRAME_TYPE, 33); }), ZAVIDEC_ERR_CODEC},
+        {"motion grid larger than its cells", motionClaiming(4, 5), ZAVIDEC_ERR_PARSE},
+        {"motion grid over 4096 cells", motionClaiming(65, 64), ZAVIDEC_ERR_PARSE},
+    };
+    for (const auto &c : cases) {
+        ZAVIDEC_MVRESULT result;
+        EXPECT_EQ(pick(c.packet, result), c.status) << c.what;
+        EXPECT_EQ(result.data, nullptr) << c.what;
+        EXPECT_EQ(result.length, 0u) << c.what;
+    }
 }
