@@ -2,7 +2,6 @@
 // G.711 and AAC codecs.
 #include "ZAVIDecSDK.h"
 #include "ZAVIPacket.h"
-#include "audio_packer.h"
 #include "test_pattern.h"
 
 #include <gtest/gtest.h>
