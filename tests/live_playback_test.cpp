@@ -156,19 +156,6 @@ TEST_F(VideoStep, PicturesBehindTheSoundDropToAKeyFrameAndPicturesAheadWait)
     EXPECT_EQ(VideoCount(), 0u);
 }
 
-TEST_F(VideoStep, DecodeOnlyFramesAreNotDrawnAndShownFramesAre)
-{
-    const auto frames = Video(3, 0);
-    Input(handle_, frames[0], 1, 0);
-    player_.RunVideoStep();
-    EXPECT_EQ(PixelAt(), kBackdrop);
-    Input(handle_, frames[1]);
-    player_.RunVideoStep();
-    EXPECT_NE(PixelAt(), kBackdrop);
-    // With the video leading, every frame taken sets the play time stamp.
-    EXPECT_EQ(Get(ZAVI_Play_GetPlayTimeStamp, handle_), TimeStampOf(frames[1]));
-}
-
 // An empty cache closes the video gate at once; the audio step parks on the
 // twenty-sixth empty tick.
 TEST_F(VideoStep, EmptyCachesCloseTheVideoGateAndParkTheAudioStepOnTheTwentySixthTick)
