@@ -55,7 +55,10 @@ ZAVI_API int32_t ZAVI_CALL ZAVI_PlayEx_SetHiddenDecodePolicy(ZAVI_HANDLE player,
  *  - With the sound leading (ZAVI_Play_SetAdjustPri(player, 0)), the play
  *    time stamp (ZAVI_Play_GetPlayTimeStamp) is the time stamp of the sound
  *    being heard, and the pictures' lag and lead beyond 400 ms are judged
- *    against it.
+ *    against it. A picture ahead of the sound waits only until the sound
+ *    heard comes within 400 ms of it or the output has nothing left to
+ *    play, so a stream that stops and resumes with its pictures first does
+ *    not hold its picture for the length of the stop.
  * It applies at normal speed while sound is queued or playing; at other
  * speeds, without sound, and for differences beyond 400 ms the player
  * paces as it does with lip-sync off.

@@ -47,17 +47,24 @@ struct Streams {
     std::vector<Packet> audio; // one 40 ms frame per picture and kSoundLead more, same time stamps
 };
 
+// `count` 40 ms sound frames, stamped from `first` on.
+std::vector<Packet> SoundFrames(uint32_t first, uint32_t count)
+{
+    std::vector<Packet> sound;
+    zavi::pack::AudioPacker packer(zavi::pack::AudioCoding::Pcm16, kSampleRate, 1);
+    const std::vector<int16_t> pcm(kSamplesPerFrame, 1000);
+    for (uint32_t i = 0; i < count; ++i)
+        packer.encode(pcm.data(), kSamplesPerFrame, first + i * kFrameMs, zavi::pack::collectInto(sound));
+    return sound;
+}
+
 const Streams &MadeStreams()
 {
     static const Streams streams = [] {
         Streams made;
         for (auto &packet : PatternStream(kPictures, kWidth, kHeight, false))
             if (IsVideo(packet)) made.video.push_back(std::move(packet));
-        zavi::pack::AudioPacker packer(zavi::pack::AudioCoding::Pcm16, kSampleRate, 1);
-        const std::vector<int16_t> pcm(kSamplesPerFrame, 1000);
-        const uint32_t first = TimeStampOf(made.video.front());
-        for (uint32_t i = 0; i < kPictures + kSoundLead; ++i)
-            packer.encode(pcm.data(), kSamplesPerFrame, first + i * kFrameMs, zavi::pack::collectInto(made.audio));
+        made.audio = SoundFrames(TimeStampOf(made.video.front()), kPictures + kSoundLead);
         return made;
     }();
     return streams;
@@ -175,7 +182,45 @@ TEST_P(LipSync, PicturesAreShownWithTheirSound)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LipSync, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+std::string CaseName(const ::testing::TestParamInfo<Case> &info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Cases, LipSync, ::testing::ValuesIn(kCases), CaseName);
+
+// A stream stops for 30 s and resumes with its pictures ahead of its sound,
+// the sound leading: with lip-sync on, the first picture after the stop waits
+// until its sound arrives, or not at all when the sound stopped for good (the
+// output ran dry), never for the length of the stop.
+using LipSyncAfterAStop = LipSync;
+
+const Case kStopCases[] = {
+    {"ThePictureWaitsOnlyUntilItsSoundArrives", ZAVI_LIP_SYNC_ON, 0, true},
+    {"ThePictureDoesNotWaitForSoundThatStopped", ZAVI_LIP_SYNC_ON, 0, false},
+};
+
+TEST_P(LipSyncAfterAStop, NoFreezeForTheLengthOfTheStop)
+{
+    constexpr uint32_t kStopMs = 30'000;
+    const Streams &streams = MadeStreams();
+    for (uint32_t i = 0; i < kSoundLead; ++i) Feed(streams.audio[i]);
+    ASSERT_TRUE(SoundTaken());
+    Feed(streams.video[0]);
+    ASSERT_TRUE(ShownCount(1));
+    if (!GetParam().sound) ZAVIVirtual_SoundAdvance((kSoundLead + 10) * kFrameMs);
+
+    const uint32_t resume = TimeStampOf(streams.video.front()) + kStopMs;
+    Feed(PatternStream(1, kWidth, kHeight, false, false, resume).front());
+    ASSERT_TRUE(Eventually([&] {
+        uint32_t waiting = 1;
+        return ZAVI_Play_GetVideoFrameCount(log_.player, &waiting) == ZAVI_OK && waiting == 0;
+    })) << "the picture after the stop was not taken";
+    if (GetParam().sound) {
+        for (const auto &packet : SoundFrames(resume, kSoundLead)) Feed(packet);
+        ASSERT_TRUE(SoundTaken());
+        ZAVIVirtual_SoundAdvance(2 * kSoundLead * kFrameMs);
+    }
+    EXPECT_TRUE(ShownCount(2)) << "the picture after the stop waited for the length of the stop";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LipSyncAfterAStop, ::testing::ValuesIn(kStopCases), CaseName);
 
 } // namespace

@@ -82,6 +82,18 @@ void PlayMan::WaitForThePictureSound(uint32_t timeStamp)
     }
 }
 
+// With the sound leading, a picture found ahead of the sound waits for the
+// sound as it is heard, not for the whole lead seen when it was taken: the
+// wait ends once the sound has come within the lip-sync window of the
+// picture, or once the output has nothing left to play, since sound that has
+// stopped cannot lead. A stream that stops and resumes with its pictures
+// first would otherwise hold the picture for the length of the stop.
+bool PlayMan::SoundReachedThePicture(uint32_t pictureStamp)
+{
+    int64_t aheadUs = 0;
+    return !StampAheadOfSoundUs(pictureStamp, aheadUs) || aheadUs <= kLipSyncMostAheadUs;
+}
+
 // After the decode: holds the picture until it is due, at the picture
 // clock's offset after its step, or with lip-sync when its sound is heard.
 void PlayMan::HoldUntilDue(const TakenFrame &frame, int64_t stepStartUs)

@@ -52,7 +52,8 @@ void PlayMan::VideoStep()
                 FireVideoTimer();
                 return;
             }
-            if (ahead) WaitForTheSound(static_cast<uint32_t>(-difference) - pacing::kAheadSleepMarginMs);
+            if (ahead)
+                WaitForTheSound(static_cast<uint32_t>(-difference) - pacing::kAheadSleepMarginMs, frame.timeStamp);
         }
         if (LipSyncApplies()) WaitForThePictureSound(frame.timeStamp);
         DecodeAndShow(frame, stepStartUs);
@@ -73,10 +74,11 @@ void PlayMan::VideoStep()
     }
 }
 
-void PlayMan::WaitForTheSound(uint32_t milliseconds)
+void PlayMan::WaitForTheSound(uint32_t milliseconds, uint32_t pictureStamp)
 {
     const uint32_t start = media_clock::Now();
-    while (VideoRunning() && !singleFrameWanted_.load(std::memory_order_acquire)) {
+    while (VideoRunning() && !singleFrameWanted_.load(std::memory_order_acquire) &&
+           !(LipSyncApplies() && SoundReachedThePicture(pictureStamp))) {
         const uint32_t slept = media_clock::ClockElapsed(start, media_clock::Now());
         if (slept >= milliseconds) return;
         kernel::Sleep(std::min(milliseconds - slept, pacing::kAheadSleepSliceMs));

@@ -100,7 +100,8 @@ public:
     static constexpr int64_t kShowAtOnce = -1;
     int32_t DecodeAndShow(const TakenFrame &frame, int64_t stepStartUs = kShowAtOnce);
     // The video step's sleep while its picture is ahead of the sound.
-    void WaitForTheSound(uint32_t milliseconds);
+    void WaitForTheSound(uint32_t milliseconds, uint32_t pictureStamp);
+    bool SoundReachedThePicture(uint32_t pictureStamp);
 
     // Read-only views for the playback steps and tests.
     uint32_t PlayMode() const { return playMode_; }
