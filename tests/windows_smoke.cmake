@@ -8,7 +8,7 @@ endif()
 include(${PROJECT_SOURCE_DIR}/cmake/ExportTable.cmake)
 set(ZAVI_EXPORT_LIST ${CMAKE_CURRENT_BINARY_DIR}/generated/zavi_export_list.h)
 zavi_write_export_list(${PROJECT_SOURCE_DIR}/include/ZAVIPlaySDK.h ${ZAVI_EXPORT_LIST})
-add_executable(windows_smoke_client windows/smoke_client.cpp windows/smoke_check.cpp windows/smoke_exports.cpp
+add_executable(windows_smoke_client windows/smoke_client.cpp windows/smoke_check.cpp
   windows/smoke_sound.cpp windows/smoke_window.cpp windows/smoke_pixels.cpp)
 target_include_directories(windows_smoke_client PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated
   ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/companions/decsdk)

@@ -8,27 +8,30 @@
 
 namespace smoke {
 
+// Each export once: its name after ZAVI_Play_, and the member that holds it.
+#define SMOKE_EXPORTS(X)                                                                                     \
+    X(InitPlayer, initPlayer) X(ReleasePlayer, releasePlayer) X(InputStream, inputStream)                    \
+    X(PlayStream, playStream) X(SetAudio, setAudio) X(SetVolume, setVolume) X(GetVolume, getVolume)          \
+    X(CaptureOnePicture, capture) X(RegOnDrawCallBack, regDraw) X(SetDrawMode, setDrawMode)                  \
+    X(TKInit, tkInit) X(TKRelease, tkRelease) X(TKStart, tkStart) X(TKStop, tkStop)                          \
+    X(TKRegCaptureDataCB, tkRegCaptureData) X(TKSendToPCData, tkSendToPc) X(TKSetVolume, tkSetVolume)        \
+    X(TKGetVolume, tkGetVolume)
+
 struct Exports {
-    decltype(&ZAVI_Play_InitPlayer) initPlayer;
-    decltype(&ZAVI_Play_ReleasePlayer) releasePlayer;
-    decltype(&ZAVI_Play_InputStream) inputStream;
-    decltype(&ZAVI_Play_PlayStream) playStream;
-    decltype(&ZAVI_Play_SetAudio) setAudio;
-    decltype(&ZAVI_Play_SetVolume) setVolume;
-    decltype(&ZAVI_Play_GetVolume) getVolume;
-    decltype(&ZAVI_Play_CaptureOnePicture) capture;
-    decltype(&ZAVI_Play_RegOnDrawCallBack) regDraw;
-    decltype(&ZAVI_Play_SetDrawMode) setDrawMode;
-    decltype(&ZAVI_Play_TKInit) tkInit;
-    decltype(&ZAVI_Play_TKRelease) tkRelease;
-    decltype(&ZAVI_Play_TKStart) tkStart;
-    decltype(&ZAVI_Play_TKStop) tkStop;
-    decltype(&ZAVI_Play_TKRegCaptureDataCB) tkRegCaptureData;
-    decltype(&ZAVI_Play_TKSendToPCData) tkSendToPc;
-    decltype(&ZAVI_Play_TKSetVolume) tkSetVolume;
-    decltype(&ZAVI_Play_TKGetVolume) tkGetVolume;
+#define SMOKE_EXPORT_MEMBER(name, member) decltype(&ZAVI_Play_##name) member;
+    SMOKE_EXPORTS(SMOKE_EXPORT_MEMBER)
+#undef SMOKE_EXPORT_MEMBER
 };
 
-Exports ResolveExports(HMODULE dll);
+inline Exports ResolveExports(HMODULE dll)
+{
+    Exports api{};
+#define SMOKE_RESOLVE(name, member)                                                                          \
+    api.member = reinterpret_cast<decltype(api.member)>(                                                     \
+        reinterpret_cast<void *>(GetProcAddress(dll, "ZAVI_Play_" #name)));
+    SMOKE_EXPORTS(SMOKE_RESOLVE)
+#undef SMOKE_RESOLVE
+    return api;
+}
 
 } // namespace smoke
