@@ -22,12 +22,17 @@
 
 static std::atomic<long> g_allocations{0};
 
-// The array and no-throw forms of new and delete end in these two, which pair
-// malloc with free: GCC cannot see that once it inlines them into containers.
+// The array forms of new and delete end in these, which pair malloc with
+// free: GCC cannot see that once it inlines them into containers. The codec
+// allocates with the no-throw form, which AddressSanitizer's runtime would
+// otherwise serve itself, so it is replaced too.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new(std::size_t size) {
+  if (void* block = operator new(size, std::nothrow)) return block;
   throw std::bad_alloc();
 }
 void operator delete(void* block) noexcept { std::free(block); }
