@@ -120,20 +120,21 @@ bool FileReadMan::FeedPacket(const uint8_t *packet, uint32_t length, int32_t sta
 // callback may give file commands.
 void FileReadMan::Report(StepResult result)
 {
-    if (result.status == kReadStatusEnd) {
-        owner_->PlayOutVideoCache();
-        WaitForVideoCacheToDrain();
-    }
+    if (result.status == kReadStatusEnd) WaitForVideoCacheToDrain();
     kernel::ScopedLock lock(statusLock_);
     if (statusCallback_ != nullptr) statusCallback_(result.status, result.position, user1_, user2_);
 }
 
 // The client hears of the end only once the last picture has been taken for
 // display. A paused player never drains, so the wait also ends when the
-// player leaves playing.
+// player leaves playing. The frames left may be fewer than the pre-cache
+// count, which keeps the video gate shut, so the gate is opened for them at
+// every look: a video step that found the cache empty just before they came
+// shuts it again after a single opening.
 void FileReadMan::WaitForVideoCacheToDrain()
 {
     do {
+        owner_->PlayOutVideoCache();
         kernel::Sleep(kEndDrainPollMs);
     } while (owner_->Caches().video.Count() != 0 && IsRunning() &&
              owner_->PlayMode() == ZAVI_PLAYMODE_PLAYING);
