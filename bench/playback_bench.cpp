@@ -389,7 +389,8 @@ void Channels(benchmark::State &state)
     for (int pass = 1; pass < kReferencePasses; ++pass) decode = std::min(decode, DecodeSecondsPerFrame(stream, 1));
     // What two cores would carry if each decoded as fast as one decoder
     // alone: a bound nothing reaches, kept beside the limit for comparison
-    // and as the top of the search.
+    // and, with the limit (a pass in a slow spell may give less), the top of
+    // the search.
     const double oneDecoderLimit = 2.0 / decode / kFps;
     // Measured at that many channels, then at the count found there, and
     // again after the search: the machine's pace moves during a run (other
@@ -407,7 +408,7 @@ void Channels(benchmark::State &state)
     for (auto _ : state) {
         // Bisect for the most channels that keep up: a count that keeps up
         // is assumed to keep up with fewer channels too.
-        int failing = Quick() ? 3 : static_cast<int>(oneDecoderLimit) + 2;
+        int failing = Quick() ? 3 : static_cast<int>(std::max(oneDecoderLimit, limit)) + 2;
         while (failing - best > 1) {
             const int channels = (best + failing) / 2;
             const ChannelRun run = RunChannels(channels, stream, pictures, spacing);
